@@ -1,0 +1,35 @@
+// The system ANSI and OEM code pages of the port, and UTF-16 <-> UTF-8 conversion.
+//
+//   std::string a = quendel::cp::unicodeToAnsi(u"Привет");   // bytes in the ANSI code page
+//   std::u16string w = quendel::cp::ansiToUnicode(a);          // and back
+//
+// The ANSI code page is the code set of the user's locale (normally UTF-8, 65001);
+// QUENDEL_ACP may name another by number (1251) or by name ("CP1251"). The OEM code page
+// is QUENDEL_OEMCP, else the ANSI one. Conversions go through iconv.
+// Failures: unicodeToAnsi writes '?' for a character the code page cannot hold and sets
+// *lossy; ansiToUnicode turns invalid bytes into U+FFFD. Neither throws.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quendel::cp {
+
+// The Windows number of the ANSI code page (65001 for UTF-8, 1251, 1252, ...), or 0
+// when the code set has no Windows number.
+unsigned ansiCodePage();
+unsigned oemCodePage();
+
+std::u16string ansiToUnicode(std::string_view bytes);
+std::string unicodeToAnsi(std::u16string_view text, bool* lossy = nullptr);
+std::u16string oemToUnicode(std::string_view bytes);
+std::string unicodeToOem(std::u16string_view text, bool* lossy = nullptr);
+
+// UTF-8 <-> UTF-16, independent of the locale. Invalid input becomes U+FFFD.
+std::string toUtf8(std::u16string_view text);
+std::u16string fromUtf8(std::string_view bytes);
+
+// Forgets the cached code pages so the next call reads the environment again (tests).
+void resetForTests();
+
+}  // namespace quendel::cp

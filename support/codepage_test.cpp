@@ -1,0 +1,62 @@
+#include "support/codepage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace cp = quendel::cp;
+
+namespace {
+
+class CodePage : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    unsetenv("QUENDEL_ACP");
+    unsetenv("QUENDEL_OEMCP");
+    cp::resetForTests();
+  }
+  void useAcp(const char* name) {
+    setenv("QUENDEL_ACP", name, 1);
+    cp::resetForTests();
+  }
+};
+
+TEST_F(CodePage, Utf8RoundTripsEveryPlane) {
+  std::u16string text = u"Aé€Ж\U0001F600";
+  EXPECT_EQ(cp::fromUtf8(cp::toUtf8(text)), text);
+  EXPECT_EQ(cp::toUtf8(u"Ж"), "\xD0\x96");
+}
+
+TEST_F(CodePage, InvalidUtf8BecomesReplacementCharacters) {
+  EXPECT_EQ(cp::fromUtf8("a\xFF" "b"), u"a\uFFFDb");
+  EXPECT_EQ(cp::fromUtf8("\xE2\x82"), u"\uFFFD\uFFFD");  // truncated sequence
+  EXPECT_EQ(cp::fromUtf8("\xC0\x80"), u"\uFFFD\uFFFD");  // overlong NUL
+  EXPECT_EQ(cp::toUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");  // lone surrogate
+}
+
+TEST_F(CodePage, Utf8LocaleIsCodePage65001) {
+  useAcp("UTF-8");
+  EXPECT_EQ(cp::ansiCodePage(), 65001u);
+  EXPECT_EQ(cp::unicodeToAnsi(u"Привет"), cp::toUtf8(u"Привет"));
+}
+
+TEST_F(CodePage, SingleByteCodePageByNumber) {
+  useAcp("1251");
+  EXPECT_EQ(cp::ansiCodePage(), 1251u);
+  EXPECT_EQ(cp::unicodeToAnsi(u"Жa"), std::string("\xC6" "a"));
+  EXPECT_EQ(cp::ansiToUnicode("\xC6" "a"), u"Жa");
+  bool lossy = false;
+  EXPECT_EQ(cp::unicodeToAnsi(u"a\u4E2Db", &lossy), "a?b");
+  EXPECT_TRUE(lossy);
+  EXPECT_EQ(cp::oemCodePage(), 1251u);  // OEM follows ANSI unless set
+}
+
+TEST_F(CodePage, OemCodePageOfItsOwn) {
+  useAcp("1251");
+  setenv("QUENDEL_OEMCP", "866", 1);
+  cp::resetForTests();
+  EXPECT_EQ(cp::oemCodePage(), 866u);
+  EXPECT_EQ(cp::unicodeToOem(u"Ж"), std::string("\x86"));
+}
+
+}  // namespace

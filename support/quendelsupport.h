@@ -1,0 +1,142 @@
+// The family's first support library, libquendelsupport0100.so: the "as" functions.
+//
+// Each exported function returns a status and its result through a final out-parameter
+// (E_POINTER when that pointer is null, E_INVALIDARG for a bad argument; the output is
+// untouched on failure). Beside each one stands an inline wrapper of the same name
+// without the out-parameter that returns the result and raises the run-time error for a
+// failing status, so that calling code reads like its algorithm:
+//
+//   BStr s = asTrimEx(text);                  // raises on failure
+//   HRESULT hr = asTrimEx(text, &s);          // the raw call
+//
+// Number and date forms are the port's own and independent of the locale:
+// asFormatLong "-1234", asFormatInt64 "1235" (rounded, half to even), asFormatDouble
+// "0.123457" (at most six decimals, trailing zeros dropped, "0" for zero),
+// asFormatByteSizeEx "532 bytes", "1.30 KB", "2.50 MB" (three significant digits).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "support/runtime_error.h"
+#include "support/win_types.h"
+
+#define QUENDEL_SUPPORT_API __attribute__((visibility("default")))
+
+struct SYSTEMTIME {
+  WORD wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
+};
+
+// The 64-byte memory record of asGlobalMemoryStatus: memory load (percent) at 0,
+// byte counts as Doubles: physical total 16, physical free 24, page file total 32,
+// page file free 40, virtual total 48, virtual free 56.
+struct QuendelMemoryStatus {
+  LONG memoryLoad;
+  LONG reserved[3];
+  double totalPhys, availPhys, totalPageFile, availPageFile, totalVirtual, availVirtual;
+};
+static_assert(sizeof(QuendelMemoryStatus) == 64);
+
+// --- Text and numbers ---
+QUENDEL_SUPPORT_API HRESULT asTrimEx(const quendel::BStr& s, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asTrimCRLF(const quendel::BStr& s, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asCutLeft(const quendel::BStr& s, LONG count, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asGetStringFromPointerA(const char* ansi, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asGetStringFromPointerW(const char16_t* wide, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asUNICODEToUTF8(const quendel::BStr& s, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asUTF8ToUNICODE(const quendel::BStr& s, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asAnsiToOem(const quendel::BStr& s, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asLoWord(LONG value, LONG* out);
+QUENDEL_SUPPORT_API HRESULT asHiByte(LONG value, LONG* out);
+QUENDEL_SUPPORT_API HRESULT asMakeLong(LONG low, LONG high, LONG* out);
+QUENDEL_SUPPORT_API HRESULT asLongToUnsignedLong(LONG value, double* out);
+QUENDEL_SUPPORT_API HRESULT asLargeIntegerToDouble(LONGLONG value, double* out);
+QUENDEL_SUPPORT_API HRESULT asDoubleToLargeInteger(double value, LONGLONG* out);
+QUENDEL_SUPPORT_API HRESULT asFormatLong(LONG value, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asFormatInt64(double value, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asFormatDouble(double value, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asFormatByteSizeEx(double bytes, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asGetErrorNumber(LONG number, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asGetNewGUID(quendel::BStr* out);
+
+// --- Versions, host and user ---
+QUENDEL_SUPPORT_API HRESULT asFormatVersionShort(LONG major, LONG minor, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asFormatVersion(LONG major, LONG minor, LONG revision,
+                                            quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asGetHostOSFullName(bool withServicePack, bool twoLines,
+                                                quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asGetFullUserName(bool fullName, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asGlobalMemoryStatus(QuendelMemoryStatus* out);
+QUENDEL_SUPPORT_API HRESULT asSystemTimeToLocalSystemTime(const SYSTEMTIME& utc, SYSTEMTIME* out);
+QUENDEL_SUPPORT_API HRESULT asSystemTimeToStringDate(const SYSTEMTIME& time, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asSystemTimeToStringTime(const SYSTEMTIME& time, quendel::BStr* out);
+
+// --- Program ---
+QUENDEL_SUPPORT_API HRESULT asGetEXEModulePrettyFileName(quendel::BStr* out);
+
+// --- Errors, modules and debugging ---
+QUENDEL_SUPPORT_API HRESULT asGetLongFileName(const quendel::BStr& path, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asEnableDebugPrivilege(bool enable, bool* out);
+// The lowest address that the ELF file mapped at loadAddress in process pid asks for
+// (0 for position-independent files).
+QUENDEL_SUPPORT_API HRESULT asGetModulePreferredBaseAddr(LONG pid, std::uintptr_t loadAddress,
+                                                         std::uintptr_t* out);
+// Written to standard error only when QUENDEL_DEBUG is set; never to standard output.
+QUENDEL_SUPPORT_API HRESULT asDebugPrint(const quendel::BStr& text);
+QUENDEL_SUPPORT_API HRESULT asOutputDebugString(const quendel::BStr& text);
+
+// --- Wrappers: the result, or the run-time error raised ---
+namespace quendel::support_detail {
+template <class T, class F>
+T call(F&& f) {
+  T out{};
+  raiseOnFailure(f(&out));
+  return out;
+}
+}  // namespace quendel::support_detail
+
+#define QUENDEL_WRAP0(T, name) \
+  inline T name() { return quendel::support_detail::call<T>([&](T* o) { return name(o); }); }
+#define QUENDEL_WRAP1(T, name, A1) \
+  inline T name(A1 a1) { return quendel::support_detail::call<T>([&](T* o) { return name(a1, o); }); }
+#define QUENDEL_WRAP2(T, name, A1, A2)                                                 \
+  inline T name(A1 a1, A2 a2) {                                                        \
+    return quendel::support_detail::call<T>([&](T* o) { return name(a1, a2, o); }); \
+  }
+#define QUENDEL_WRAP3(T, name, A1, A2, A3)                                                 \
+  inline T name(A1 a1, A2 a2, A3 a3) {                                                     \
+    return quendel::support_detail::call<T>([&](T* o) { return name(a1, a2, a3, o); }); \
+  }
+
+QUENDEL_WRAP1(quendel::BStr, asTrimEx, const quendel::BStr&)
+QUENDEL_WRAP1(quendel::BStr, asTrimCRLF, const quendel::BStr&)
+QUENDEL_WRAP2(quendel::BStr, asCutLeft, const quendel::BStr&, LONG)
+QUENDEL_WRAP1(quendel::BStr, asGetStringFromPointerA, const char*)
+QUENDEL_WRAP1(quendel::BStr, asGetStringFromPointerW, const char16_t*)
+QUENDEL_WRAP1(quendel::BStr, asUNICODEToUTF8, const quendel::BStr&)
+QUENDEL_WRAP1(quendel::BStr, asUTF8ToUNICODE, const quendel::BStr&)
+QUENDEL_WRAP1(quendel::BStr, asAnsiToOem, const quendel::BStr&)
+QUENDEL_WRAP1(LONG, asLoWord, LONG)
+QUENDEL_WRAP1(LONG, asHiByte, LONG)
+QUENDEL_WRAP2(LONG, asMakeLong, LONG, LONG)
+QUENDEL_WRAP1(double, asLongToUnsignedLong, LONG)
+QUENDEL_WRAP1(double, asLargeIntegerToDouble, LONGLONG)
+QUENDEL_WRAP1(LONGLONG, asDoubleToLargeInteger, double)
+QUENDEL_WRAP1(quendel::BStr, asFormatLong, LONG)
+QUENDEL_WRAP1(quendel::BStr, asFormatInt64, double)
+QUENDEL_WRAP1(quendel::BStr, asFormatDouble, double)
+QUENDEL_WRAP1(quendel::BStr, asFormatByteSizeEx, double)
+QUENDEL_WRAP1(quendel::BStr, asGetErrorNumber, LONG)
+QUENDEL_WRAP0(quendel::BStr, asGetNewGUID)
+QUENDEL_WRAP2(quendel::BStr, asFormatVersionShort, LONG, LONG)
+QUENDEL_WRAP3(quendel::BStr, asFormatVersion, LONG, LONG, LONG)
+QUENDEL_WRAP2(quendel::BStr, asGetHostOSFullName, bool, bool)
+QUENDEL_WRAP1(quendel::BStr, asGetFullUserName, bool)
+QUENDEL_WRAP0(QuendelMemoryStatus, asGlobalMemoryStatus)
+QUENDEL_WRAP1(SYSTEMTIME, asSystemTimeToLocalSystemTime, const SYSTEMTIME&)
+QUENDEL_WRAP1(quendel::BStr, asSystemTimeToStringDate, const SYSTEMTIME&)
+QUENDEL_WRAP1(quendel::BStr, asSystemTimeToStringTime, const SYSTEMTIME&)
+QUENDEL_WRAP0(quendel::BStr, asGetEXEModulePrettyFileName)
+QUENDEL_WRAP1(quendel::BStr, asGetLongFileName, const quendel::BStr&)
+QUENDEL_WRAP1(bool, asEnableDebugPrivilege, bool)
+QUENDEL_WRAP2(std::uintptr_t, asGetModulePreferredBaseAddr, LONG, std::uintptr_t)

@@ -1,0 +1,40 @@
+// The family's second support library, libquendelsupportfbe0100.so: the "es" functions.
+//
+// Same calling form as quendelsupport.h: a status and a final out-parameter, plus an
+// inline wrapper of the same name that returns the result and raises on failure.
+//
+//   esHex1(0x0F) == u"0F";  esHex2(0x0409) == u"0409";  esHexEx4(255) == u"0x000000FF"
+//
+// The port counts as the NT family: esIsHostWinNT is true, the 9x and old NT checks are
+// false. esIsInIDE is false: the port never runs inside a development environment.
+#pragma once
+
+#include "support/quendelsupport.h"
+
+QUENDEL_SUPPORT_API HRESULT esHex1(BYTE value, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT esHex2(WORD value, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT esHexEx4(LONG value, quendel::BStr* out);
+// A random integer from low to high inclusive, from the system's random source.
+QUENDEL_SUPPORT_API HRESULT esGetRnd(LONG low, LONG high, LONG reserved, LONG* out);
+QUENDEL_SUPPORT_API HRESULT esIsHostWin95(bool* out);
+QUENDEL_SUPPORT_API HRESULT esIsHostWin9x(bool* out);
+QUENDEL_SUPPORT_API HRESULT esIsHostWinNT(bool* out);
+QUENDEL_SUPPORT_API HRESULT esIsHostWinNT351(bool* out);
+QUENDEL_SUPPORT_API HRESULT esIsHostWinNT40(bool* out);
+QUENDEL_SUPPORT_API HRESULT esIsInIDE(bool* out);
+QUENDEL_SUPPORT_API HRESULT esRegisterAppPath(bool* out);
+// True when a file (not a folder) of that path exists.
+QUENDEL_SUPPORT_API HRESULT esIsFileExist(const quendel::BStr& path, bool* out);
+
+QUENDEL_WRAP1(quendel::BStr, esHex1, BYTE)
+QUENDEL_WRAP1(quendel::BStr, esHex2, WORD)
+QUENDEL_WRAP1(quendel::BStr, esHexEx4, LONG)
+QUENDEL_WRAP3(LONG, esGetRnd, LONG, LONG, LONG)
+QUENDEL_WRAP0(bool, esIsHostWin95)
+QUENDEL_WRAP0(bool, esIsHostWin9x)
+QUENDEL_WRAP0(bool, esIsHostWinNT)
+QUENDEL_WRAP0(bool, esIsHostWinNT351)
+QUENDEL_WRAP0(bool, esIsHostWinNT40)
+QUENDEL_WRAP0(bool, esIsInIDE)
+QUENDEL_WRAP0(bool, esRegisterAppPath)
+QUENDEL_WRAP1(bool, esIsFileExist, const quendel::BStr&)
