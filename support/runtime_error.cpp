@@ -141,7 +141,7 @@ BStr standardErrorText(LONG number) {
   const auto& texts = standardTexts();
   if (auto it = texts.find(number); it != texts.end()) return it->second;
   const auto& hr = hresultTexts();
-  if (auto it = hr.find(number); it != hr.end()) return BStr(u"Automation error\r\n") + it->second;
+  if (auto it = hr.find(number); it != hr.end()) return it->second;
   if (number < 0) return u"Automation error";
   return u"Application-defined or object-defined error";
 }

@@ -1,0 +1,53 @@
+// StdFont: the standard OLE font object (Name, Size, Bold, Italic, Underline,
+// Strikethrough, Weight, Charset).
+//
+// Bold and Weight stay in step as the platform keeps them: Bold sets Weight to 700 or 400,
+// and a Weight of 551 or more reads back as Bold. Size is in points (Currency, four
+// decimals). A new font is "MS Sans Serif"-like default: Name "Sans Serif", Size 8.25.
+#pragma once
+
+#include "automation/dispatch.h"
+
+namespace quendel::automation {
+
+struct FontDesc {
+  String name = u"Sans Serif";
+  Currency size = Currency{82500};
+  bool italic = false;
+  bool underline = false;
+  bool strikethrough = false;
+  Integer weight = Integer{400};
+  Integer charset = Integer{0};
+};
+
+class StdFont : public Object {
+ public:
+  static std::shared_ptr<StdFont> create(FontDesc desc = {});
+  explicit StdFont(FontDesc desc) : d_(std::move(desc)) {}
+
+  const FontDesc& desc() const { return d_; }
+  String Name() const { return d_.name; }
+  void setName(String n) { d_.name = std::move(n); }
+  Currency Size() const { return d_.size; }
+  void setSize(Currency s);  // raises 380 for a size below 0 or above 2160 points
+  bool Bold() const { return d_.weight.value > 550; }
+  void setBold(bool b) { d_.weight = Integer{static_cast<std::int16_t>(b ? 700 : 400)}; }
+  bool Italic() const { return d_.italic; }
+  void setItalic(bool b) { d_.italic = b; }
+  bool Underline() const { return d_.underline; }
+  void setUnderline(bool b) { d_.underline = b; }
+  bool Strikethrough() const { return d_.strikethrough; }
+  void setStrikethrough(bool b) { d_.strikethrough = b; }
+  Integer Weight() const { return d_.weight; }
+  void setWeight(Integer w);  // raises 380 outside 0 to 1000
+  Integer Charset() const { return d_.charset; }
+  void setCharset(Integer c) { d_.charset = c; }
+
+  String className() const override { return u"StdFont"; }
+  const ClassDesc* classDesc() const override;
+
+ private:
+  FontDesc d_;
+};
+
+}  // namespace quendel::automation

@@ -1,0 +1,520 @@
+#include "automation/variant.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cwctype>
+#include <limits>
+
+#include "automation/object.h"
+#include "automation/safe_array.h"
+#include "support/codepage.h"
+
+namespace quendel::automation {
+
+namespace {
+
+[[noreturn]] void raise(LONG n) { throw RuntimeError(n); }
+
+double roundHalfEven(double v) { return std::nearbyint(v); }
+
+template <class... F>
+struct Overload : F... {
+  using F::operator()...;
+};
+template <class... F>
+Overload(F...) -> Overload<F...>;
+
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+char16_t foldCase(char16_t c) {
+  if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+  if (c >= 0xD800 && c <= 0xDFFF) return c;
+  return static_cast<char16_t>(std::towupper(static_cast<wint_t>(c)));
+}
+
+char16_t lowerOf(char16_t c) {
+  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+  if (c >= 0xD800 && c <= 0xDFFF) return c;
+  return static_cast<char16_t>(std::towlower(static_cast<wint_t>(c)));
+}
+
+// towupper needs a locale that knows Unicode; the C.UTF-8 locale does.
+struct LocaleInit {
+  LocaleInit() {
+    if (!std::setlocale(LC_CTYPE, nullptr) || std::string(std::setlocale(LC_CTYPE, nullptr)) == "C")
+      ctype_ = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+  }
+  locale_t ctype_ = static_cast<locale_t>(0);
+};
+
+char16_t foldCaseLocale(char16_t c) {
+  static LocaleInit init;
+  if (c < 0x80 || c >= 0xD800) return foldCase(c);
+  if (init.ctype_) return static_cast<char16_t>(towupper_l(static_cast<wint_t>(c), init.ctype_));
+  return foldCase(c);
+}
+
+char16_t lowerLocale(char16_t c) {
+  static LocaleInit init;
+  if (c < 0x80 || c >= 0xD800) return lowerOf(c);
+  if (init.ctype_) return static_cast<char16_t>(towlower_l(static_cast<wint_t>(c), init.ctype_));
+  return lowerOf(c);
+}
+
+double dateFromString(const String& s) {
+  // Only numbers are read as dates; texts of dates depend on a locale the port does not
+  // guess at.
+  double d = 0;
+  if (!parseNumber(s, d)) raise(13);
+  return d;
+}
+
+String asciiString(const char* s) {
+  String r;
+  for (; *s; ++s) r.push_back(static_cast<unsigned char>(*s));
+  return r;
+}
+
+}  // namespace
+
+Currency Currency::fromDouble(double v) {
+  double scaled = roundHalfEven(v * 10000.0);
+  if (!std::isfinite(scaled) || scaled < -9.2233720368547758e18 || scaled >= 9.2233720368547758e18)
+    raise(6);
+  return Currency{static_cast<std::int64_t>(scaled)};
+}
+
+Variant::Variant(std::shared_ptr<SafeArray> a) {
+  VarType t = a ? a->elementType() : vbVariant;
+  v_ = ArrayRef{t, std::move(a)};
+}
+
+Variant Variant::unallocatedArray(VarType elementType) {
+  Variant v;
+  v.v_ = ArrayRef{elementType, nullptr};
+  return v;
+}
+
+VarType Variant::type() const {
+  return std::visit(Overload{
+                        [](const std::monostate&) { return vbEmpty; },
+                        [](const NullValue&) { return vbNull; },
+                        [](const Integer&) { return vbInteger; },
+                        [](const LONG&) { return vbLong; },
+                        [](const float&) { return vbSingle; },
+                        [](const double&) { return vbDouble; },
+                        [](const Currency&) { return vbCurrency; },
+                        [](const Date&) { return vbDate; },
+                        [](const String&) { return vbString; },
+                        [](const ObjectPtr&) { return vbObject; },
+                        [](const ErrorValue&) { return vbError; },
+                        [](const bool&) { return vbBoolean; },
+                        [](const BYTE&) { return vbByte; },
+                        [](const ArrayRef& a) { return static_cast<VarType>(vbArray | a.elementType); },
+                    },
+                    v_);
+}
+
+bool Variant::isMissing() const {
+  auto* e = std::get_if<ErrorValue>(&v_);
+  return e && e->scode == DISP_E_PARAMNOTFOUND;
+}
+
+bool Variant::isNothing() const {
+  auto* o = std::get_if<ObjectPtr>(&v_);
+  return o && !*o;
+}
+
+bool Variant::isNumeric() const {
+  switch (type()) {
+    case vbInteger: case vbLong: case vbSingle: case vbDouble: case vbCurrency: case vbByte:
+    case vbBoolean: case vbDate:
+      return true;
+    default:
+      return false;
+  }
+}
+
+namespace {
+
+// The value of an object's default member, for conversions.
+Variant defaultValueOf(const ObjectPtr& o) {
+  if (!o) raise(91);
+  std::vector<Variant> args;
+  std::vector<NamedArg> named;
+  return o->invoke(u"", InvokeKind::PropertyGet, args, named);
+}
+
+}  // namespace
+
+double Variant::toDouble() const {
+  return std::visit(Overload{
+                        [](const std::monostate&) -> double { return 0; },
+                        [](const NullValue&) -> double { raise(94); },
+                        [](const Integer& i) -> double { return i.value; },
+                        [](const LONG& l) -> double { return l; },
+                        [](const float& f) -> double { return f; },
+                        [](const double& d) -> double { return d; },
+                        [](const Currency& c) -> double { return c.toDouble(); },
+                        [](const Date& d) -> double { return d.value; },
+                        [](const String& s) -> double {
+                          double d = 0;
+                          if (!parseNumber(s, d)) {
+                            if (equalsText(s, u"True")) return -1;
+                            if (equalsText(s, u"False")) return 0;
+                            raise(13);
+                          }
+                          return d;
+                        },
+                        [](const ObjectPtr& o) -> double { return defaultValueOf(o).toDouble(); },
+                        [](const ErrorValue&) -> double { raise(13); },
+                        [](const bool& b) -> double { return b ? -1 : 0; },
+                        [](const BYTE& b) -> double { return b; },
+                        [](const ArrayRef&) -> double { raise(13); },
+                    },
+                    v_);
+}
+
+LONG Variant::toLong() const {
+  if (auto* l = std::get_if<LONG>(&v_)) return *l;
+  if (auto* i = std::get_if<Integer>(&v_)) return i->value;
+  if (auto* b = std::get_if<BYTE>(&v_)) return *b;
+  if (auto* b = std::get_if<bool>(&v_)) return *b ? -1 : 0;
+  if (auto* c = std::get_if<Currency>(&v_)) {
+    // Currency rounds from its exact decimal value.
+    std::int64_t q = c->scaled / 10000, r = c->scaled % 10000;
+    if (r > 5000 || (r == 5000 && (q & 1))) ++q;
+    if (r < -5000 || (r == -5000 && (q & 1))) --q;
+    if (q < std::numeric_limits<LONG>::min() || q > std::numeric_limits<LONG>::max()) raise(6);
+    return static_cast<LONG>(q);
+  }
+  double d = roundHalfEven(toDouble());
+  if (!(d >= -2147483648.0 && d <= 2147483647.0)) raise(6);
+  return static_cast<LONG>(d);
+}
+
+Integer Variant::toInteger() const {
+  LONG l;
+  if (auto* i = std::get_if<Integer>(&v_)) return *i;
+  double d = roundHalfEven(toDouble());
+  if (!(d >= -32768.0 && d <= 32767.0)) raise(6);
+  l = static_cast<LONG>(d);
+  return Integer{static_cast<std::int16_t>(l)};
+}
+
+BYTE Variant::toByte() const {
+  if (auto* b = std::get_if<BYTE>(&v_)) return *b;
+  double d = roundHalfEven(toDouble());
+  if (!(d >= 0.0 && d <= 255.0)) raise(6);
+  return static_cast<BYTE>(d);
+}
+
+float Variant::toSingle() const {
+  if (auto* f = std::get_if<float>(&v_)) return *f;
+  double d = toDouble();
+  if (std::isfinite(d) && std::fabs(d) > static_cast<double>(std::numeric_limits<float>::max())) raise(6);
+  return static_cast<float>(d);
+}
+
+Currency Variant::toCurrency() const {
+  if (auto* c = std::get_if<Currency>(&v_)) return *c;
+  if (auto* l = std::get_if<LONG>(&v_)) return Currency{static_cast<std::int64_t>(*l) * 10000};
+  return Currency::fromDouble(toDouble());
+}
+
+Date Variant::toDate() const {
+  if (auto* d = std::get_if<Date>(&v_)) return *d;
+  if (auto* s = std::get_if<String>(&v_)) return Date{dateFromString(*s)};
+  double d = toDouble();
+  if (!(d >= -657434.0 && d < 2958466.0)) raise(6);  // years 100 to 9999
+  return Date{d};
+}
+
+bool Variant::toBool() const {
+  if (auto* b = std::get_if<bool>(&v_)) return *b;
+  if (auto* s = std::get_if<String>(&v_)) {
+    String t = *s;
+    size_t b = 0, e = t.size();
+    while (b < e && isBlank(t[b])) ++b;
+    while (e > b && isBlank(t[e - 1])) --e;
+    std::u16string_view trimmed(t.data() + b, e - b);
+    if (equalsText(trimmed, u"True")) return true;
+    if (equalsText(trimmed, u"False")) return false;
+    double d = 0;
+    if (!parseNumber(*s, d)) raise(13);
+    return d != 0;
+  }
+  return toDouble() != 0;
+}
+
+String Variant::toString() const {
+  return std::visit(Overload{
+                        [](const std::monostate&) -> String { return {}; },
+                        [](const NullValue&) -> String { raise(94); },
+                        [](const Integer& i) -> String { return asciiString(std::to_string(i.value).c_str()); },
+                        [](const LONG& l) -> String { return asciiString(std::to_string(l).c_str()); },
+                        [](const float& f) -> String {
+                          // A Single shows the digits it holds: seven significant ones.
+                          char buf[64];
+                          std::snprintf(buf, sizeof buf, "%.7G", static_cast<double>(f));
+                          double back = std::strtod(buf, nullptr);
+                          return formatDouble(back);
+                        },
+                        [](const double& d) -> String { return formatDouble(d); },
+                        [](const Currency& c) -> String {
+                          std::int64_t q = c.scaled / 10000, r = c.scaled % 10000;
+                          bool neg = c.scaled < 0;
+                          if (r < 0) r = -r;
+                          std::string s = (neg && q == 0 ? "-" : "") + std::to_string(q);
+                          if (r) {
+                            char frac[8];
+                            std::snprintf(frac, sizeof frac, "%04lld", static_cast<long long>(r));
+                            std::string f = frac;
+                            while (!f.empty() && f.back() == '0') f.pop_back();
+                            s += "." + f;
+                          }
+                          return asciiString(s.c_str());
+                        },
+                        [](const Date& d) -> String {
+                          // ISO form: the same in every locale, and read back by any program.
+                          double days = std::floor(d.value);
+                          double frac = d.value - days;
+                          time_t secs = static_cast<time_t>((days - 25569.0) * 86400.0);
+                          struct tm t {};
+                          gmtime_r(&secs, &t);
+                          LONG daySecs = static_cast<LONG>(std::lround(frac * 86400.0));
+                          char buf[64];
+                          if (daySecs == 0 || daySecs == 86400) {
+                            std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
+                          } else {
+                            std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900,
+                                          t.tm_mon + 1, t.tm_mday, daySecs / 3600, daySecs / 60 % 60, daySecs % 60);
+                          }
+                          return asciiString(buf);
+                        },
+                        [](const String& s) -> String { return s; },
+                        [](const ObjectPtr& o) -> String { return defaultValueOf(o).toString(); },
+                        [](const ErrorValue&) -> String { raise(13); },
+                        [](const bool& b) -> String { return b ? u"True" : u"False"; },
+                        [](const BYTE& b) -> String { return asciiString(std::to_string(b).c_str()); },
+                        [](const ArrayRef& a) -> String {
+                          // A Byte array reads as the UTF-16 text its bytes hold.
+                          if (a.elementType != vbByte) raise(13);
+                          String s;
+                          if (!a.array) return s;
+                          const auto& b = a.array->bytes();
+                          for (size_t i = 0; i + 1 < b.size(); i += 2)
+                            s.push_back(static_cast<char16_t>(b[i] | (b[i + 1] << 8)));
+                          if (b.size() % 2) s.push_back(b.back());
+                          return s;
+                        },
+                    },
+                    v_);
+}
+
+ObjectPtr Variant::toObject() const {
+  if (auto* o = std::get_if<ObjectPtr>(&v_)) return *o;
+  raise(424);
+}
+
+Variant Variant::convertTo(VarType t) const {
+  switch (t) {
+    case vbEmpty: case vbVariant: return *this;
+    case vbNull: return Variant::null();
+    case vbInteger: return toInteger();
+    case vbLong: return toLong();
+    case vbSingle: return toSingle();
+    case vbDouble: return toDouble();
+    case vbCurrency: return toCurrency();
+    case vbDate: return toDate();
+    case vbString: return toString();
+    case vbObject: return toObject();
+    case vbBoolean: return toBool();
+    case vbByte: return toByte();
+    case vbError:
+      if (std::holds_alternative<ErrorValue>(v_)) return *this;
+      return ErrorValue{toLong()};
+    default:
+      if (t & vbArray) {
+        if (auto* a = std::get_if<ArrayRef>(&v_)) {
+          VarType elem = static_cast<VarType>(t & ~vbArray);
+          if (elem == vbVariant || a->elementType == elem) return *this;
+          if (!a->array) return unallocatedArray(elem);
+          auto conv = SafeArray::create(elem, a->array->lbound(), a->array->count());
+          for (LONG i = a->array->lbound(); i <= a->array->ubound(); ++i) conv->set(i, a->array->get(i));
+          return Variant(conv);
+        }
+      }
+      raise(13);
+  }
+}
+
+std::shared_ptr<const SafeArray> Variant::array() const {
+  if (auto* a = std::get_if<ArrayRef>(&v_)) return a->array;
+  return nullptr;
+}
+
+SafeArray* Variant::arrayForWrite() {
+  auto* a = std::get_if<ArrayRef>(&v_);
+  if (!a || !a->array) return nullptr;
+  if (a->array.use_count() > 1) a->array = a->array->clone();
+  return a->array.get();
+}
+
+VarType Variant::arrayElementType() const {
+  if (auto* a = std::get_if<ArrayRef>(&v_)) return a->elementType;
+  return vbEmpty;
+}
+
+bool variantEquals(const Variant& a0, const Variant& b0, bool textCompare) {
+  Variant a = a0, b = b0;
+  if (a.isObject()) a = defaultValueOf(a.toObject());
+  if (b.isObject()) b = defaultValueOf(b.toObject());
+  if (a.isArray() || b.isArray()) raise(13);
+  if (a.isNull() || b.isNull()) return false;
+  if (a.type() == vbError || b.type() == vbError) {
+    if (a.type() == vbError && b.type() == vbError)
+      return std::get<ErrorValue>(a.storage()).scode == std::get<ErrorValue>(b.storage()).scode;
+    return false;
+  }
+  bool aStr = a.isString(), bStr = b.isString();
+  if (a.isEmpty() && b.isEmpty()) return true;
+  if (aStr && bStr) {
+    return textCompare ? equalsText(*a.asString(), *b.asString()) : *a.asString() == *b.asString();
+  }
+  if (a.isEmpty()) return bStr ? b.asString()->empty() : b.toDouble() == 0;
+  if (b.isEmpty()) return aStr ? a.asString()->empty() : a.toDouble() == 0;
+  if (aStr || bStr) return false;  // a number never equals a string
+  if (a.type() == vbCurrency && b.type() == vbCurrency)
+    return std::get<Currency>(a.storage()).scaled == std::get<Currency>(b.storage()).scaled;
+  return a.toDouble() == b.toDouble();
+}
+
+int compareText(std::u16string_view a, std::u16string_view b) {
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    char16_t x = foldCaseLocale(a[i]), y = foldCaseLocale(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool equalsText(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() && compareText(a, b) == 0;
+}
+
+String upperCase(std::u16string_view s) {
+  String r(s);
+  for (auto& c : r) c = foldCaseLocale(c);
+  return r;
+}
+
+String lowerCase(std::u16string_view s) {
+  String r(s);
+  for (auto& c : r) c = lowerLocale(c);
+  return r;
+}
+
+bool parseNumber(std::u16string_view text, double& out) {
+  size_t b = 0, e = text.size();
+  while (b < e && isBlank(text[b])) ++b;
+  while (e > b && isBlank(text[e - 1])) --e;
+  if (b == e) return false;
+  std::u16string_view t = text.substr(b, e - b);
+  if (t.size() > 2 && t[0] == u'&' && (t[1] == u'H' || t[1] == u'h' || t[1] == u'O' || t[1] == u'o')) {
+    int base = (t[1] == u'H' || t[1] == u'h') ? 16 : 8;
+    unsigned long long v = 0;
+    size_t digits = 0;
+    for (size_t i = 2; i < t.size(); ++i) {
+      char16_t c = t[i];
+      int d = (c >= u'0' && c <= u'9') ? c - u'0'
+              : (base == 16 && c >= u'a' && c <= u'f') ? c - u'a' + 10
+              : (base == 16 && c >= u'A' && c <= u'F') ? c - u'A' + 10
+                                                       : -1;
+      if (d < 0 || d >= base) {
+        if (i == t.size() - 1 && (c == u'&' || c == u'%')) break;  // type suffix
+        return false;
+      }
+      v = v * base + static_cast<unsigned>(d);
+      if (++digits > 16) return false;
+    }
+    if (digits == 0) return false;
+    // Hexadecimal literals of 16 or 32 bits read as signed values of that width.
+    if (v <= 0xFFFF && digits <= 4) out = static_cast<std::int16_t>(v);
+    else if (v <= 0xFFFFFFFFull) out = static_cast<LONG>(static_cast<DWORD>(v));
+    else out = static_cast<double>(v);
+    return true;
+  }
+  std::string ascii;
+  for (char16_t c : t) {
+    if (c > 0x7F) return false;
+    ascii.push_back(static_cast<char>(c));
+  }
+  // Only the invariant number form: sign, digits, one point, exponent.
+  size_t i = 0;
+  if (i < ascii.size() && (ascii[i] == '+' || ascii[i] == '-')) ++i;
+  size_t digits = 0;
+  while (i < ascii.size() && std::isdigit(static_cast<unsigned char>(ascii[i]))) ++i, ++digits;
+  if (i < ascii.size() && ascii[i] == '.') {
+    ++i;
+    while (i < ascii.size() && std::isdigit(static_cast<unsigned char>(ascii[i]))) ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < ascii.size() && (ascii[i] == 'e' || ascii[i] == 'E')) {
+    ++i;
+    if (i < ascii.size() && (ascii[i] == '+' || ascii[i] == '-')) ++i;
+    size_t expDigits = 0;
+    while (i < ascii.size() && std::isdigit(static_cast<unsigned char>(ascii[i]))) ++i, ++expDigits;
+    if (expDigits == 0) return false;
+  }
+  if (i != ascii.size()) return false;
+  out = std::strtod(ascii.c_str(), nullptr);
+  if (!std::isfinite(out)) raise(6);
+  return true;
+}
+
+String formatDouble(double v) {
+  if (std::isnan(v)) return u"NaN";
+  if (std::isinf(v)) return v > 0 ? u"Infinity" : u"-Infinity";
+  if (v == 0) return u"0";
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.15G", v);
+  std::string s = buf;
+  auto epos = s.find('E');
+  std::string mant = epos == std::string::npos ? s : s.substr(0, epos);
+  std::string exp = epos == std::string::npos ? "" : s.substr(epos + 1);
+  if (mant.find('.') != std::string::npos) {
+    while (mant.back() == '0') mant.pop_back();
+    if (mant.back() == '.') mant.pop_back();
+  }
+  if (!exp.empty()) {
+    // E+020 -> E+20, E-005 -> E-05: two digits at least, as the runtime writes them.
+    char sign = exp[0];
+    std::string digits = exp.substr(1);
+    while (digits.size() > 2 && digits[0] == '0') digits.erase(0, 1);
+    mant += "E";
+    mant += sign;
+    mant += digits;
+  }
+  return asciiString(mant.c_str());
+}
+
+String typeName(const Variant& v) {
+  static const char16_t* names[] = {u"Empty",    u"Null",   u"Integer", u"Long",   u"Single",
+                                    u"Double",   u"Currency", u"Date",  u"String", u"Object",
+                                    u"Error",    u"Boolean", u"Variant", u"Unknown", u"Decimal",
+                                    u"Unknown",  u"Unknown", u"Byte"};
+  VarType t = v.type();
+  if (t & vbArray) {
+    VarType e = static_cast<VarType>(t & ~vbArray);
+    return String(e < 18 ? names[e] : u"Unknown") + u"()";
+  }
+  if (t == vbObject) {
+    auto o = v.toObject();
+    return o ? o->className() : u"Nothing";
+  }
+  return t < 18 ? names[t] : u"Unknown";
+}
+
+}  // namespace quendel::automation
