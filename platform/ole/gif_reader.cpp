@@ -1,0 +1,113 @@
+#include "platform/ole/gif_reader.h"
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/gdi/picture_limits.h"
+
+namespace quendel::ole {
+
+namespace {
+
+struct Input {
+  const std::uint8_t* data;
+  std::size_t size;
+  std::size_t pos;
+};
+
+int onRead(GifFileType* gif, GifByteType* out, int count) {
+  auto* in = static_cast<Input*>(gif->UserData);
+  const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(count), in->size - in->pos);
+  std::memcpy(out, in->data + in->pos, n);
+  in->pos += n;
+  return static_cast<int>(n);
+}
+
+struct GifCloser {
+  void operator()(GifFileType* g) const {
+    int err;
+    DGifCloseFile(g, &err);
+  }
+};
+
+}  // namespace
+
+bool looksLikeGif(const std::uint8_t* data, std::size_t size) {
+  return size >= 6 && std::memcmp(data, "GIF8", 4) == 0 && (data[4] == '7' || data[4] == '9') && data[5] == 'a';
+}
+
+DecodeStatus decodeGif(const std::uint8_t* data, std::size_t size, DecodedPicture* out) {
+  if (!looksLikeGif(data, size)) return DecodeStatus::UnknownFormat;
+  Input in{data, size, 0};
+  int err = 0;
+  std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&in, onRead, &err));
+  if (!gif) return DecodeStatus::Damaged;
+  int transparent = -1;
+  while (true) {
+    GifRecordType type;
+    if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR) return DecodeStatus::Damaged;
+    if (type == TERMINATE_RECORD_TYPE) return DecodeStatus::Damaged;  // no frame at all
+    if (type == EXTENSION_RECORD_TYPE) {
+      int code;
+      GifByteType* ext;
+      if (DGifGetExtension(gif.get(), &code, &ext) == GIF_ERROR) return DecodeStatus::Damaged;
+      if (code == GRAPHICS_EXT_FUNC_CODE && ext && ext[0] >= 4) transparent = (ext[1] & 1) ? ext[4] : -1;
+      while (ext) {
+        if (DGifGetExtensionNext(gif.get(), &ext) == GIF_ERROR) return DecodeStatus::Damaged;
+      }
+      continue;
+    }
+    if (type != IMAGE_DESC_RECORD_TYPE) continue;
+    if (DGifGetImageDesc(gif.get()) == GIF_ERROR) return DecodeStatus::Damaged;
+    const GifImageDesc& d = gif->Image;
+    const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
+    if (!map || d.Width <= 0 || d.Height <= 0) return DecodeStatus::Damaged;
+    const std::int64_t screenW = std::max<std::int64_t>(gif->SWidth, static_cast<std::int64_t>(d.Left) + d.Width);
+    const std::int64_t screenH = std::max<std::int64_t>(gif->SHeight, static_cast<std::int64_t>(d.Top) + d.Height);
+    if (!gdi::pictureSizeAllowed(screenW, screenH)) return DecodeStatus::TooLarge;
+    // Each row of LZW data is at least a bit or so; a frame far larger than the file
+    // cannot be real.
+    if (static_cast<std::uint64_t>(d.Width) * d.Height > static_cast<std::uint64_t>(size) * 4096)
+      return DecodeStatus::Damaged;
+    auto store = gdi::PixelStore::create(static_cast<int>(screenW), static_cast<int>(screenH), true);
+    if (!store) return DecodeStatus::NoMemory;
+    std::vector<GifPixelType> line(static_cast<std::size_t>(d.Width));
+    std::uint32_t colors[256];
+    for (int i = 0; i < 256; ++i) {
+      if (i < map->ColorCount) {
+        const GifColorType& c = map->Colors[i];
+        colors[i] = 0xFF000000u | (c.Red << 16) | (c.Green << 8) | c.Blue;
+      } else {
+        colors[i] = 0xFF000000u;
+      }
+    }
+    if (transparent >= 0) colors[transparent] = 0;
+    std::vector<int> order;
+    order.reserve(static_cast<std::size_t>(d.Height));
+    if (d.Interlace) {
+      const int start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
+      for (int pass = 0; pass < 4; ++pass)
+        for (int y = start[pass]; y < d.Height; y += step[pass]) order.push_back(y);
+    } else {
+      for (int y = 0; y < d.Height; ++y) order.push_back(y);
+    }
+    for (int y : order) {
+      if (DGifGetLine(gif.get(), line.data(), d.Width) == GIF_ERROR) return DecodeStatus::Damaged;
+      std::uint32_t* row = store->row(d.Top + y) + d.Left;
+      for (int x = 0; x < d.Width; ++x) row[x] = colors[line[x]];
+    }
+    DecodedPicture r;
+    r.pixels = std::move(store);
+    r.bitsPerPixel = 8;
+    r.indexed = true;
+    r.hasAlpha = transparent >= 0 || d.Left > 0 || d.Top > 0 || d.Width < screenW || d.Height < screenH;
+    r.alphaFromData = r.hasAlpha;
+    *out = std::move(r);
+    return DecodeStatus::Ok;
+  }
+}
+
+}  // namespace quendel::ole

@@ -1,0 +1,17 @@
+// GIF reader over giflib: the first frame, drawn on the logical screen. Pixels of the
+// transparent colour, and screen pixels the frame leaves uncovered, are transparent
+// black (alpha 0). Interlaced frames are put in order. A file cut off inside the first
+// frame, or without any colour table, is Damaged.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/ole/decoded_picture.h"
+
+namespace quendel::ole {
+
+bool looksLikeGif(const std::uint8_t* data, std::size_t size);
+DecodeStatus decodeGif(const std::uint8_t* data, std::size_t size, DecodedPicture* out);
+
+}  // namespace quendel::ole

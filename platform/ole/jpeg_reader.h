@@ -1,0 +1,19 @@
+// JPEG reader over libjpeg: baseline and progressive, greyscale, RGB/YCbCr and
+// CMYK/YCCK (Adobe files store CMYK inverted; both kinds are turned into RGB).
+// A file that ends before its last scan is Damaged (the library would fill the rest
+// with grey), as is any data the library rejects; 100000 pixels or more in either
+// direction: TooLarge, before the pixels are allocated.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/ole/decoded_picture.h"
+
+namespace quendel::ole {
+
+bool looksLikeJpeg(const std::uint8_t* data, std::size_t size);
+// On success `cmyk` (if given) tells a CMYK or YCCK file.
+DecodeStatus decodeJpeg(const std::uint8_t* data, std::size_t size, DecodedPicture* out, bool* cmyk = nullptr);
+
+}  // namespace quendel::ole
