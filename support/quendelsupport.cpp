@@ -39,6 +39,8 @@ double roundHalfEven(double v) {
 
 }  // namespace
 
+bool quendel::isTrimWhiteSpace(char16_t c) { return isWhite(c); }
+
 HRESULT asTrimEx(const BStr& s, BStr* out) {
   if (!out) return E_POINTER;
   size_t b = 0, e = s.size();

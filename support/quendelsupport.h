@@ -85,6 +85,11 @@ QUENDEL_SUPPORT_API HRESULT asGetModulePreferredBaseAddr(LONG pid, std::uintptr_
 QUENDEL_SUPPORT_API HRESULT asDebugPrint(const quendel::BStr& text);
 QUENDEL_SUPPORT_API HRESULT asOutputDebugString(const quendel::BStr& text);
 
+namespace quendel {
+// The white space that asTrimEx removes, for callers that trim many slices of one text.
+QUENDEL_SUPPORT_API bool isTrimWhiteSpace(char16_t c);
+}  // namespace quendel
+
 // --- Wrappers: the result, or the run-time error raised ---
 namespace quendel::support_detail {
 template <class T, class F>

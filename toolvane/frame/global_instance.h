@@ -1,0 +1,18 @@
+// The hidden instance of a global class: created on first use, one per process, kept
+// until the library is unloaded. Members that the library calls "as if global" go
+// through it.
+//
+//   auto& err = globalInstance<qndErr>();
+#pragma once
+
+#include <memory>
+
+namespace quendel::toolvane {
+
+template <class T>
+std::shared_ptr<T> globalInstance() {
+  static std::shared_ptr<T> instance = std::make_shared<T>();
+  return instance;
+}
+
+}  // namespace quendel::toolvane

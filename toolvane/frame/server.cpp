@@ -1,0 +1,65 @@
+// The in-process server entry points of the library, with C linkage.
+#include <dlfcn.h>
+
+#include <map>
+#include <mutex>
+
+#include "automation/activation.h"
+#include "toolvane/frame/library_object.h"
+#include "toolvane/frame/registration.h"
+#include "toolvane/frame/type_library.h"
+
+namespace quendel::toolvane {
+namespace {
+
+class Factory : public ClassFactory {
+ public:
+  explicit Factory(const ClassDesc& desc) : desc_(desc) {}
+  ObjectPtr createInstance() override { return desc_.create(); }
+
+ private:
+  const ClassDesc& desc_;
+};
+
+std::string thisLibraryPath() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&thisLibraryPath), &info) && info.dli_fname) {
+    if (char* real = realpath(info.dli_fname, nullptr)) {
+      std::string p = real;
+      free(real);
+      return p;
+    }
+    return info.dli_fname;
+  }
+  return {};
+}
+
+}  // namespace
+}  // namespace quendel::toolvane
+
+using namespace quendel::toolvane;
+
+#define QUENDEL_EXPORT extern "C" __attribute__((visibility("default")))
+
+QUENDEL_EXPORT HRESULT DllGetClassObject(const CLSID* clsid, const IID* iid, void** factory) {
+  (void)iid;
+  if (!clsid || !factory) return E_POINTER;
+  const ClassDesc* c = typeLibrary().findClass(*clsid);
+  if (!c) return CLASS_E_CLASSNOTAVAILABLE;
+  if (!c->create) return CLASS_E_CLASSNOTAVAILABLE;  // not creatable by clients
+  static std::mutex m;
+  static std::map<GUID, std::unique_ptr<Factory>> factories;
+  std::lock_guard<std::mutex> lock(m);
+  auto& f = factories[*clsid];
+  if (!f) f = std::make_unique<Factory>(*c);
+  *factory = static_cast<quendel::automation::ClassFactory*>(f.get());
+  return S_OK;
+}
+
+QUENDEL_EXPORT HRESULT DllCanUnloadNow() { return LibraryObject::liveObjects() == 0 ? S_OK : S_FALSE; }
+
+QUENDEL_EXPORT HRESULT DllRegisterServer() { return registerServer(typeLibrary(), thisLibraryPath()); }
+
+QUENDEL_EXPORT HRESULT DllUnregisterServer() { return unregisterServer(typeLibrary()); }
+
+QUENDEL_EXPORT const quendel::automation::TypeLibDesc* QuendelGetTypeLibrary() { return &typeLibrary(); }
