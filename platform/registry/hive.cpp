@@ -1,0 +1,699 @@
+#include "platform/registry/hive.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "platform/registry/name_case.h"
+#include "support/codepage.h"
+
+namespace quendel::registry {
+namespace {
+
+// "QREG": marks a database as a registry hive of this port.
+constexpr std::int32_t kApplicationId = 0x51524547;
+constexpr int kBusyTimeoutMs = 15000;
+
+std::uint64_t nowFileTime() {
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  constexpr std::uint64_t kEpochDifference = 11644473600ull;  // 1601 -> 1970, seconds
+  return (static_cast<std::uint64_t>(ts.tv_sec) + kEpochDifference) * 10000000ull +
+         static_cast<std::uint64_t>(ts.tv_nsec) / 100;
+}
+
+std::string parentFolder(const std::string& path) {
+  auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+LONG statusFromErrno(int e, bool writing) {
+  switch (e) {
+    case EACCES:
+    case EPERM:
+    case EROFS: return ERROR_ACCESS_DENIED;
+    case ENOENT:
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case ENOMEM: return ERROR_OUTOFMEMORY;
+    case EMFILE:
+    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
+    default: return writing ? ERROR_CANTWRITE : ERROR_CANTREAD;
+  }
+}
+
+LONG makeFolders(const std::string& folder, mode_t mode) {
+  if (folder.empty() || exists(folder)) return ERROR_SUCCESS;
+  std::string parent = parentFolder(folder);
+  if (parent != folder) {
+    if (LONG st = makeFolders(parent, mode); st != ERROR_SUCCESS) return st;
+  }
+  if (::mkdir(folder.c_str(), mode) != 0 && errno != EEXIST) return statusFromErrno(errno, true);
+  return ERROR_SUCCESS;
+}
+
+std::string uriFor(const std::string& path, const char* query) {
+  static const char* kHex = "0123456789ABCDEF";
+  std::string uri = "file:";
+  for (unsigned char c : path) {
+    if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+      uri += static_cast<char>(c);
+    } else {
+      uri += '%';
+      uri += kHex[c >> 4];
+      uri += kHex[c & 15];
+    }
+  }
+  return uri + "?" + query;
+}
+
+std::uint32_t bigEndian32(const unsigned char* p) {
+  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+}
+
+std::u16string columnName(sqlite3_stmt* st, int col) {
+  const unsigned char* text = sqlite3_column_text(st, col);
+  int n = sqlite3_column_bytes(st, col);
+  if (!text) return {};
+  return cp::fromUtf8(std::string_view(reinterpret_cast<const char*>(text), static_cast<size_t>(n)));
+}
+
+std::vector<std::uint8_t> columnBlob(sqlite3_stmt* st, int col) {
+  const void* blob = sqlite3_column_blob(st, col);
+  int n = sqlite3_column_bytes(st, col);
+  if (!blob || n <= 0) return {};
+  auto p = static_cast<const std::uint8_t*>(blob);
+  return std::vector<std::uint8_t>(p, p + n);
+}
+
+}  // namespace
+
+HiveFileState classifyHiveFile(int fd) {
+  struct stat st{};
+  if (::fstat(fd, &st) != 0) return HiveFileState::Damaged;
+  if (st.st_size == 0) return HiveFileState::Empty;
+  if (st.st_size < 512) return HiveFileState::Damaged;
+  unsigned char h[100];
+  if (::pread(fd, h, sizeof h, 0) != static_cast<ssize_t>(sizeof h)) return HiveFileState::Damaged;
+  if (std::memcmp(h, "SQLite format 3", 16) != 0) return HiveFileState::Damaged;
+  std::uint32_t pageSize = (std::uint32_t{h[16]} << 8) | h[17];
+  if (pageSize == 1) pageSize = 65536;
+  if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0) return HiveFileState::Damaged;
+  if (static_cast<std::uint64_t>(st.st_size) % pageSize != 0) return HiveFileState::Damaged;
+  if (h[18] < 1 || h[18] > 2 || h[19] < 1 || h[19] > 2) return HiveFileState::Damaged;
+  // The page count in the header is trustworthy when the version-valid-for number
+  // matches the change counter; a file shorter than that count lost its tail.
+  std::uint32_t pages = bigEndian32(h + 28);
+  if (pages != 0 && bigEndian32(h + 24) == bigEndian32(h + 92) &&
+      static_cast<std::uint64_t>(st.st_size) < static_cast<std::uint64_t>(pages) * pageSize) {
+    return HiveFileState::Damaged;
+  }
+  std::int32_t appId = static_cast<std::int32_t>(bigEndian32(h + 68));
+  if (appId != 0 && appId != kApplicationId) return HiveFileState::Damaged;
+  return HiveFileState::Database;
+}
+
+// A cached statement, reset for reuse when the scope ends.
+class Hive::Statement {
+ public:
+  Statement(Hive& hive, const char* sql, LONG* status) : st_(hive.prepare(sql, status)) {}
+  ~Statement() {
+    if (st_) {
+      sqlite3_reset(st_);
+      sqlite3_clear_bindings(st_);
+    }
+  }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+  explicit operator bool() const { return st_ != nullptr; }
+  sqlite3_stmt* get() const { return st_; }
+  void bind(int i, std::int64_t v) { sqlite3_bind_int64(st_, i, v); }
+  void bindText(int i, const std::string& s) {
+    sqlite3_bind_text(st_, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+  }
+  void bindBlob(int i, const void* p, std::size_t n) {
+    // A null pointer would bind NULL; an empty value is a zero-length blob.
+    sqlite3_bind_blob64(st_, i, n ? p : "", n, SQLITE_TRANSIENT);
+  }
+  void bindFold(int i, std::u16string_view name) {
+    std::string k = foldKey(name);
+    bindBlob(i, k.data(), k.size());
+  }
+  int step() { return sqlite3_step(st_); }
+
+ private:
+  sqlite3_stmt* st_;
+};
+
+Hive::Hive(HiveLocation location) : location_(std::move(location)) {}
+
+Hive::~Hive() {
+  // A forked child must leave the parent's connection alone: closing it here could
+  // checkpoint and remove the write-ahead log the parent still uses.
+  if (owner_ == ::getpid()) closeConnection();
+}
+
+void Hive::closeConnection() {
+  if (!db_) return;
+  if (owner_ == ::getpid()) {
+    for (auto& s : statements_) sqlite3_finalize(s.second);
+    sqlite3_close_v2(db_);
+  }
+  statements_.clear();
+  db_ = nullptr;
+  readOnly_ = false;
+  immutable_ = false;
+}
+
+sqlite3_stmt* Hive::prepare(const char* sql, LONG* status) {
+  for (auto& s : statements_) {
+    if (s.first == sql) return s.second;
+  }
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+  if (rc != SQLITE_OK) {
+    *status = fail(rc);
+    return nullptr;
+  }
+  statements_.emplace_back(sql, st);
+  return st;
+}
+
+LONG Hive::fail(int rc) {
+  switch (rc & 0xFF) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE: return ERROR_SUCCESS;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return ERROR_SHARING_VIOLATION;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+    case SQLITE_CANTOPEN: return ERROR_ACCESS_DENIED;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_FORMAT:
+    case SQLITE_SCHEMA:
+    case SQLITE_MISMATCH:
+      broken_ = true;
+      return ERROR_BADDB;
+    case SQLITE_NOMEM: return ERROR_OUTOFMEMORY;
+    case SQLITE_TOOBIG: return ERROR_INVALID_PARAMETER;
+    default: return writing_ ? ERROR_CANTWRITE : ERROR_CANTREAD;
+  }
+}
+
+bool Hive::writable() const {
+  const std::string& file = location_.file;
+  std::string folder = parentFolder(file);
+  if (exists(file)) return ::access(file.c_str(), W_OK) == 0 && ::access(folder.c_str(), W_OK) == 0;
+  while (!exists(folder)) {
+    std::string up = parentFolder(folder);
+    if (up == folder) break;
+    folder = up;
+  }
+  return ::access(folder.c_str(), W_OK) == 0;
+}
+
+LONG Hive::openConnection(const std::string& name, int flags, bool uri) {
+  if (uri) flags |= SQLITE_OPEN_URI;
+  int rc = sqlite3_open_v2(name.c_str(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (rc != SQLITE_OK) {
+    LONG st = fail(rc);
+    if (db_) sqlite3_close_v2(db_);
+    db_ = nullptr;
+    return st;
+  }
+  owner_ = ::getpid();
+  sqlite3_extended_result_codes(db_, 1);
+  sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  // WAL with synchronous=NORMAL: a commit is in the log (in the kernel's page cache) when
+  // the call returns, so killing any process at any moment loses nothing committed; only
+  // a power failure can drop the latest commits, never the database's integrity.
+  sqlite3_exec(db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+  return ERROR_SUCCESS;
+}
+
+LONG Hive::createSchema() {
+  static const char* kSchema =
+      "CREATE TABLE keys("
+      " id INTEGER PRIMARY KEY AUTOINCREMENT,"  // never reused: a stale handle cannot hit a new key
+      " parent INTEGER NOT NULL,"
+      " name TEXT NOT NULL,"
+      " fold BLOB NOT NULL,"
+      " mtime INTEGER NOT NULL,"
+      " UNIQUE(parent, fold));"
+      "CREATE TABLE vals("
+      " id INTEGER PRIMARY KEY AUTOINCREMENT,"  // creation order
+      " key INTEGER NOT NULL,"
+      " name TEXT NOT NULL,"
+      " fold BLOB NOT NULL,"
+      " type INTEGER NOT NULL,"
+      " data BLOB NOT NULL,"
+      " UNIQUE(key, fold));"
+      "CREATE INDEX vals_order ON vals(key, id);";
+  writing_ = true;
+  int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) return fail(rc);
+  sqlite3_stmt* st = nullptr;
+  rc = sqlite3_prepare_v2(db_, "SELECT count(*) FROM sqlite_master", -1, &st, nullptr);
+  std::int64_t objects = -1;
+  if (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) objects = sqlite3_column_int64(st, 0);
+  sqlite3_finalize(st);
+  LONG status = ERROR_SUCCESS;
+  if (objects < 0) {
+    status = fail(rc);
+  } else if (objects == 0) {
+    // Another process may have created the hive meanwhile; then there is nothing to do.
+    std::string sql = "PRAGMA application_id=" + std::to_string(kApplicationId) +
+                      ";PRAGMA user_version=1;" + kSchema +
+                      "INSERT INTO keys(id,parent,name,fold,mtime) VALUES(1,0,'',x''," +
+                      std::to_string(nowFileTime()) + ");";
+    rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) status = fail(rc);
+  }
+  if (status == ERROR_SUCCESS) {
+    rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) status = fail(rc);
+  }
+  if (status != ERROR_SUCCESS) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  return status;
+}
+
+LONG Hive::open(bool write) {
+  if (db_ && owner_ != ::getpid()) {
+    // Inherited across fork(): abandon it without closing (see ~Hive).
+    statements_.clear();
+    db_ = nullptr;
+  }
+  const std::string& file = location_.file;
+  struct stat st{};
+  if (::stat(file.c_str(), &st) != 0) {
+    int e = errno;
+    closeConnection();
+    if (e != ENOENT) return statusFromErrno(e, write);
+    if (!write) {
+      empty_ = true;
+      return ERROR_SUCCESS;
+    }
+    if (LONG s = makeFolders(parentFolder(file), location_.folderMode); s != ERROR_SUCCESS) return s;
+    int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, location_.fileMode);
+    if (fd < 0) return statusFromErrno(errno, true);
+    ::close(fd);
+    if (::stat(file.c_str(), &st) != 0) return statusFromErrno(errno, true);
+  }
+  // A file read without its log is reopened once a writer has started one.
+  bool stale = immutable_ && exists(file + "-wal");
+  if (db_ && !broken_ && !stale && st.st_dev == dev_ && st.st_ino == ino_) {
+    if (!write || !readOnly_) return ERROR_SUCCESS;
+    if (!writable()) return ERROR_ACCESS_DENIED;
+  }
+  closeConnection();
+  broken_ = false;
+
+  // Judge the file before SQLite sees it, so that nothing ever writes into a file that
+  // is not an intact hive (a damaged hive is left as it is for the user to inspect).
+  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return statusFromErrno(errno, write);
+  HiveFileState state = classifyHiveFile(fd);
+  struct stat fst{};
+  ::fstat(fd, &fst);
+  ::close(fd);
+  if (state == HiveFileState::Damaged) return ERROR_BADDB;
+  bool canWrite = writable();
+  if (state == HiveFileState::Empty && !write) {
+    empty_ = true;
+    return ERROR_SUCCESS;
+  }
+  if (write && !canWrite) return ERROR_ACCESS_DENIED;
+
+  LONG status;
+  if (canWrite) {
+    status = openConnection(file, SQLITE_OPEN_READWRITE, false);
+  } else if (exists(file + "-wal") && exists(file + "-shm")) {
+    // A writer has the hive open: read through its log and shared index.
+    status = openConnection(uriFor(file, "mode=ro"), SQLITE_OPEN_READONLY, true);
+  } else {
+    // Nobody writes it now, and the log cannot be created here: read the file alone.
+    status = openConnection(uriFor(file, "immutable=1"), SQLITE_OPEN_READONLY, true);
+  }
+  if (status != ERROR_SUCCESS) return status;
+  readOnly_ = !canWrite;
+  immutable_ = !canWrite && !(exists(file + "-wal") && exists(file + "-shm"));
+  dev_ = fst.st_dev;
+  ino_ = fst.st_ino;
+
+  auto single = [this](const char* sql, std::int64_t* n, std::string* text) -> int {
+    sqlite3_stmt* s = nullptr;
+    int rc = sqlite3_prepare_v2(db_, sql, -1, &s, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_step(s);
+    if (rc == SQLITE_ROW) {
+      if (n) *n = sqlite3_column_int64(s, 0);
+      if (text) {
+        const unsigned char* t = sqlite3_column_text(s, 0);
+        *text = t ? reinterpret_cast<const char*>(t) : "";
+      }
+      rc = SQLITE_OK;
+    }
+    sqlite3_finalize(s);
+    return rc;
+  };
+
+  std::int64_t appId = 0, objects = 0, ours = 0;
+  int rc = single("PRAGMA application_id", &appId, nullptr);
+  if (rc == SQLITE_OK) rc = single("SELECT count(*) FROM sqlite_master", &objects, nullptr);
+  if (rc == SQLITE_OK)
+    rc = single("SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN ('keys','vals')",
+                &ours, nullptr);
+  if (rc != SQLITE_OK) {
+    status = fail(rc);
+    closeConnection();
+    return status;
+  }
+  if (appId == 0 && objects == 0) {
+    // A file with no hive in it yet (its creator stopped before the first commit).
+    if (!write) {
+      closeConnection();
+      empty_ = true;
+      return ERROR_SUCCESS;
+    }
+    if ((status = createSchema()) != ERROR_SUCCESS) {
+      closeConnection();
+      return status;
+    }
+  } else if (appId != kApplicationId || ours != 2) {
+    closeConnection();
+    return ERROR_BADDB;
+  } else {
+    std::string check;
+    rc = single("PRAGMA quick_check(1)", nullptr, &check);
+    if (rc != SQLITE_OK || check != "ok") {
+      status = rc != SQLITE_OK ? fail(rc) : ERROR_BADDB;
+      closeConnection();
+      return status == ERROR_SUCCESS ? ERROR_BADDB : status;
+    }
+  }
+  if (canWrite) {
+    std::string mode;
+    rc = single("PRAGMA journal_mode", nullptr, &mode);
+    if (rc == SQLITE_OK && mode != "wal") rc = single("PRAGMA journal_mode=WAL", nullptr, &mode);
+    if (rc != SQLITE_OK) {
+      status = fail(rc);
+      closeConnection();
+      return status;
+    }
+  }
+  return ERROR_SUCCESS;
+}
+
+LONG Hive::begin(bool write) {
+  if (inTransaction_) return ERROR_INVALID_FUNCTION;
+  empty_ = false;
+  writing_ = write;
+  LONG status = open(write);
+  if (status != ERROR_SUCCESS) return status;
+  if (!empty_) {
+    int rc = sqlite3_exec(db_, write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+      status = fail(rc);
+      if (broken_) closeConnection();
+      return status;
+    }
+  }
+  inTransaction_ = true;
+  return ERROR_SUCCESS;
+}
+
+LONG Hive::commit() {
+  if (!inTransaction_) return ERROR_INVALID_FUNCTION;
+  inTransaction_ = false;
+  if (empty_ || !db_) return ERROR_SUCCESS;
+  int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+  LONG status = ERROR_SUCCESS;
+  if (rc != SQLITE_OK) {
+    status = fail(rc);
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  if (broken_) closeConnection();
+  return status;
+}
+
+void Hive::rollback() {
+  if (!inTransaction_) return;
+  inTransaction_ = false;
+  if (db_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  if (broken_) closeConnection();
+}
+
+LONG Hive::touch(std::int64_t key) {
+  LONG status = ERROR_SUCCESS;
+  Statement s(*this, "UPDATE keys SET mtime=?1 WHERE id=?2", &status);
+  if (!s) return status;
+  s.bind(1, static_cast<std::int64_t>(nowFileTime()));
+  s.bind(2, key);
+  int rc = s.step();
+  return rc == SQLITE_DONE ? ERROR_SUCCESS : fail(rc);
+}
+
+LONG Hive::keyExists(std::int64_t key) {
+  if (key == kRootKey) return ERROR_SUCCESS;
+  if (empty_) return ERROR_KEY_DELETED;
+  LONG status = ERROR_SUCCESS;
+  Statement s(*this, "SELECT 1 FROM keys WHERE id=?1", &status);
+  if (!s) return status;
+  s.bind(1, key);
+  int rc = s.step();
+  if (rc == SQLITE_ROW) return ERROR_SUCCESS;
+  return rc == SQLITE_DONE ? ERROR_KEY_DELETED : fail(rc);
+}
+
+LONG Hive::findSubKey(std::int64_t parent, std::u16string_view name, std::int64_t* id) {
+  if (empty_) return ERROR_FILE_NOT_FOUND;
+  LONG status = ERROR_SUCCESS;
+  Statement s(*this, "SELECT id FROM keys WHERE parent=?1 AND fold=?2", &status);
+  if (!s) return status;
+  s.bind(1, parent);
+  s.bindFold(2, name);
+  int rc = s.step();
+  if (rc == SQLITE_ROW) {
+    *id = sqlite3_column_int64(s.get(), 0);
+    return ERROR_SUCCESS;
+  }
+  return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : fail(rc);
+}
+
+LONG Hive::createSubKey(std::int64_t parent, std::u16string_view name, std::int64_t* id) {
+  if (empty_ || !writing_) return ERROR_ACCESS_DENIED;
+  LONG status = ERROR_SUCCESS;
+  {
+    Statement s(*this, "INSERT INTO keys(parent,name,fold,mtime) VALUES(?1,?2,?3,?4)", &status);
+    if (!s) return status;
+    s.bind(1, parent);
+    s.bindText(2, cp::toUtf8(name));
+    s.bindFold(3, name);
+    s.bind(4, static_cast<std::int64_t>(nowFileTime()));
+    int rc = s.step();
+    if (rc != SQLITE_DONE) return fail(rc);
+    *id = sqlite3_last_insert_rowid(db_);
+  }
+  return touch(parent);
+}
+
+LONG Hive::subKeys(std::int64_t parent, std::vector<KeyEntry>* out) {
+  out->clear();
+  if (empty_) return ERROR_SUCCESS;
+  LONG status = ERROR_SUCCESS;
+  Statement s(*this, "SELECT id,name FROM keys WHERE parent=?1 ORDER BY fold", &status);
+  if (!s) return status;
+  s.bind(1, parent);
+  int rc;
+  while ((rc = s.step()) == SQLITE_ROW) {
+    out->push_back(KeyEntry{sqlite3_column_int64(s.get(), 0), columnName(s.get(), 1)});
+  }
+  return rc == SQLITE_DONE ? ERROR_SUCCESS : fail(rc);
+}
+
+LONG Hive::subKeyAt(std::int64_t parent, std::uint32_t index, KeyEntry* out) {
+  if (empty_) return ERROR_NO_MORE_ITEMS;
+  LONG status = ERROR_SUCCESS;
+  Statement s(*this, "SELECT id,name FROM keys WHERE parent=?1 ORDER BY fold LIMIT 1 OFFSET ?2",
+              &status);
+  if (!s) return status;
+  s.bind(1, parent);
+  s.bind(2, index);
+  int rc = s.step();
+  if (rc == SQLITE_ROW) {
+    *out = KeyEntry{sqlite3_column_int64(s.get(), 0), columnName(s.get(), 1)};
+    return ERROR_SUCCESS;
+  }
+  return rc == SQLITE_DONE ? ERROR_NO_MORE_ITEMS : fail(rc);
+}
+
+LONG Hive::values(std::int64_t key, std::vector<ValueEntry>* out) {
+  out->clear();
+  if (empty_) return ERROR_SUCCESS;
+  LONG status = ERROR_SUCCESS;
+  Statement s(*this, "SELECT name,type,data FROM vals WHERE key=?1 ORDER BY id", &status);
+  if (!s) return status;
+  s.bind(1, key);
+  int rc;
+  while ((rc = s.step()) == SQLITE_ROW) {
+    out->push_back(ValueEntry{columnName(s.get(), 0), static_cast<DWORD>(sqlite3_column_int64(s.get(), 1)),
+                              columnBlob(s.get(), 2)});
+  }
+  return rc == SQLITE_DONE ? ERROR_SUCCESS : fail(rc);
+}
+
+LONG Hive::valueAt(std::int64_t key, std::uint32_t index, ValueEntry* out) {
+  if (empty_) return ERROR_NO_MORE_ITEMS;
+  LONG status = ERROR_SUCCESS;
+  Statement s(*this, "SELECT name,type,data FROM vals WHERE key=?1 ORDER BY id LIMIT 1 OFFSET ?2",
+              &status);
+  if (!s) return status;
+  s.bind(1, key);
+  s.bind(2, index);
+  int rc = s.step();
+  if (rc == SQLITE_ROW) {
+    *out = ValueEntry{columnName(s.get(), 0), static_cast<DWORD>(sqlite3_column_int64(s.get(), 1)),
+                      columnBlob(s.get(), 2)};
+    return ERROR_SUCCESS;
+  }
+  return rc == SQLITE_DONE ? ERROR_NO_MORE_ITEMS : fail(rc);
+}
+
+LONG Hive::getValue(std::int64_t key, std::u16string_view name, ValueEntry* out) {
+  if (empty_) return ERROR_FILE_NOT_FOUND;
+  LONG status = ERROR_SUCCESS;
+  Statement s(*this, "SELECT name,type,data FROM vals WHERE key=?1 AND fold=?2", &status);
+  if (!s) return status;
+  s.bind(1, key);
+  s.bindFold(2, name);
+  int rc = s.step();
+  if (rc == SQLITE_ROW) {
+    *out = ValueEntry{columnName(s.get(), 0), static_cast<DWORD>(sqlite3_column_int64(s.get(), 1)),
+                      columnBlob(s.get(), 2)};
+    return ERROR_SUCCESS;
+  }
+  return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : fail(rc);
+}
+
+LONG Hive::setValue(std::int64_t key, std::u16string_view name, DWORD type, const std::uint8_t* data,
+                    std::size_t size) {
+  if (empty_ || !writing_) return ERROR_ACCESS_DENIED;
+  LONG status = ERROR_SUCCESS;
+  bool updated = false;
+  {
+    // An existing value keeps its place in the enumeration order and its name's case.
+    Statement s(*this, "UPDATE vals SET type=?1, data=?2 WHERE key=?3 AND fold=?4", &status);
+    if (!s) return status;
+    s.bind(1, type);
+    s.bindBlob(2, data, size);
+    s.bind(3, key);
+    s.bindFold(4, name);
+    int rc = s.step();
+    if (rc != SQLITE_DONE) return fail(rc);
+    updated = sqlite3_changes(db_) > 0;
+  }
+  if (!updated) {
+    Statement s(*this, "INSERT INTO vals(key,name,fold,type,data) VALUES(?1,?2,?3,?4,?5)", &status);
+    if (!s) return status;
+    s.bind(1, key);
+    s.bindText(2, cp::toUtf8(name));
+    s.bindFold(3, name);
+    s.bind(4, type);
+    s.bindBlob(5, data, size);
+    int rc = s.step();
+    if (rc != SQLITE_DONE) return fail(rc);
+  }
+  return touch(key);
+}
+
+LONG Hive::deleteValue(std::int64_t key, std::u16string_view name) {
+  if (empty_) return ERROR_FILE_NOT_FOUND;
+  if (!writing_) return ERROR_ACCESS_DENIED;
+  LONG status = ERROR_SUCCESS;
+  {
+    Statement s(*this, "DELETE FROM vals WHERE key=?1 AND fold=?2", &status);
+    if (!s) return status;
+    s.bind(1, key);
+    s.bindFold(2, name);
+    int rc = s.step();
+    if (rc != SQLITE_DONE) return fail(rc);
+    if (sqlite3_changes(db_) == 0) return ERROR_FILE_NOT_FOUND;
+  }
+  return touch(key);
+}
+
+LONG Hive::countChildren(std::int64_t key, std::int64_t* subKeys, std::int64_t* values) {
+  *subKeys = 0;
+  *values = 0;
+  if (empty_) return ERROR_SUCCESS;
+  LONG status = ERROR_SUCCESS;
+  Statement s(*this,
+              "SELECT (SELECT count(*) FROM keys WHERE parent=?1), (SELECT count(*) FROM vals WHERE key=?1)",
+              &status);
+  if (!s) return status;
+  s.bind(1, key);
+  int rc = s.step();
+  if (rc != SQLITE_ROW) return fail(rc);
+  *subKeys = sqlite3_column_int64(s.get(), 0);
+  *values = sqlite3_column_int64(s.get(), 1);
+  return ERROR_SUCCESS;
+}
+
+LONG Hive::deleteTree(std::int64_t key) {
+  if (key == kRootKey || empty_ || !writing_) return ERROR_ACCESS_DENIED;
+  LONG status = ERROR_SUCCESS;
+  std::int64_t parent = 0;
+  {
+    Statement s(*this, "SELECT parent FROM keys WHERE id=?1", &status);
+    if (!s) return status;
+    s.bind(1, key);
+    int rc = s.step();
+    if (rc == SQLITE_DONE) return ERROR_KEY_DELETED;
+    if (rc != SQLITE_ROW) return fail(rc);
+    parent = sqlite3_column_int64(s.get(), 0);
+  }
+  static const char* kDeleteValues =
+      "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL SELECT k.id FROM keys k JOIN tree t ON k.parent=t.id)"
+      " DELETE FROM vals WHERE key IN tree";
+  static const char* kDeleteKeys =
+      "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL SELECT k.id FROM keys k JOIN tree t ON k.parent=t.id)"
+      " DELETE FROM keys WHERE id IN tree";
+  for (const char* sql : {kDeleteValues, kDeleteKeys}) {
+    Statement s(*this, sql, &status);
+    if (!s) return status;
+    s.bind(1, key);
+    int rc = s.step();
+    if (rc != SQLITE_DONE) return fail(rc);
+  }
+  return touch(parent);
+}
+
+LONG Hive::lastWriteTime(std::int64_t key, std::uint64_t* time) {
+  *time = 0;
+  if (empty_) return key == kRootKey ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+  LONG status = ERROR_SUCCESS;
+  Statement s(*this, "SELECT mtime FROM keys WHERE id=?1", &status);
+  if (!s) return status;
+  s.bind(1, key);
+  int rc = s.step();
+  if (rc == SQLITE_ROW) {
+    *time = static_cast<std::uint64_t>(sqlite3_column_int64(s.get(), 0));
+    return ERROR_SUCCESS;
+  }
+  return rc == SQLITE_DONE ? ERROR_KEY_DELETED : fail(rc);
+}
+
+}  // namespace quendel::registry

@@ -1,0 +1,135 @@
+// One registry hive kept in one SQLite database file.
+//
+// The file holds a tree of keys (id, parent, name) and the values of each key (name,
+// type, data bytes). Names keep their case; lookups and the subkey order use the folded
+// name (name_case.h). Values list in the order they were first created. The root key
+// of the hive has id kRootKey and always exists, even before the file does.
+//
+// Every public operation runs inside a transaction started with begin() (a write
+// transaction takes the database's write lock at once, waiting up to a busy time-out
+// for other processes) and ended with commit() or rollback(); the Transaction guard
+// does that. Statuses are Win32 codes:
+//   ERROR_ACCESS_DENIED  the file or its folder cannot be written (writes), or read
+//   ERROR_BADDB          the file is not an intact hive; it is never changed then
+//   ERROR_KEY_DELETED    the key an id names no longer exists
+//   ERROR_FILE_NOT_FOUND a named subkey or value does not exist
+//   ERROR_SHARING_VIOLATION  another process kept the database locked too long
+// A hive file that does not exist reads as an empty hive and is created only by a write.
+// Not thread-safe: the caller serialises calls. After fork() a child opens its own
+// connection and never touches the one it inherited.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/registry/hive_paths.h"
+#include "support/win_types.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace quendel::registry {
+
+struct KeyEntry {
+  std::int64_t id = 0;
+  std::u16string name;
+};
+
+struct ValueEntry {
+  std::u16string name;
+  DWORD type = 0;
+  std::vector<std::uint8_t> data;
+};
+
+// What the first bytes of a hive file say about it, judged without SQLite.
+enum class HiveFileState { Empty, Database, Damaged };
+HiveFileState classifyHiveFile(int fd);
+
+class Hive {
+ public:
+  static constexpr std::int64_t kRootKey = 1;
+
+  explicit Hive(HiveLocation location);
+  ~Hive();
+  Hive(const Hive&) = delete;
+  Hive& operator=(const Hive&) = delete;
+
+  const std::string& file() const { return location_.file; }
+
+  [[nodiscard]] LONG begin(bool write);
+  [[nodiscard]] LONG commit();
+  void rollback();
+
+  // True when this process could write the hive (file and folder writable, or creatable).
+  bool writable() const;
+
+  [[nodiscard]] LONG keyExists(std::int64_t key);
+  [[nodiscard]] LONG findSubKey(std::int64_t parent, std::u16string_view name, std::int64_t* id);
+  // Creates a subkey that does not exist yet (write transaction).
+  [[nodiscard]] LONG createSubKey(std::int64_t parent, std::u16string_view name, std::int64_t* id);
+  // The subkeys in enumeration order.
+  [[nodiscard]] LONG subKeys(std::int64_t parent, std::vector<KeyEntry>* out);
+  [[nodiscard]] LONG subKeyAt(std::int64_t parent, std::uint32_t index, KeyEntry* out);
+  [[nodiscard]] LONG values(std::int64_t key, std::vector<ValueEntry>* out);
+  [[nodiscard]] LONG valueAt(std::int64_t key, std::uint32_t index, ValueEntry* out);
+  [[nodiscard]] LONG getValue(std::int64_t key, std::u16string_view name, ValueEntry* out);
+  [[nodiscard]] LONG setValue(std::int64_t key, std::u16string_view name, DWORD type,
+                              const std::uint8_t* data, std::size_t size);
+  [[nodiscard]] LONG deleteValue(std::int64_t key, std::u16string_view name);
+  [[nodiscard]] LONG countChildren(std::int64_t key, std::int64_t* subKeys, std::int64_t* values);
+  // Removes the key with all its subkeys and values; the root cannot be removed.
+  [[nodiscard]] LONG deleteTree(std::int64_t key);
+  // Last write time of the key in Windows FILETIME units (100 ns since 1601).
+  [[nodiscard]] LONG lastWriteTime(std::int64_t key, std::uint64_t* time);
+
+  class Transaction {
+   public:
+    explicit Transaction(Hive& hive, bool write) : hive_(hive), status_(hive.begin(write)) {}
+    ~Transaction() {
+      if (status_ == ERROR_SUCCESS && !done_) hive_.rollback();
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    LONG status() const { return status_; }
+    [[nodiscard]] LONG commit() {
+      done_ = true;
+      return hive_.commit();
+    }
+
+   private:
+    Hive& hive_;
+    LONG status_;
+    bool done_ = false;
+  };
+
+ private:
+  class Statement;
+
+  LONG open(bool write);
+  LONG openConnection(const std::string& name, int flags, bool uri);
+  LONG createSchema();
+  void closeConnection();
+  LONG fail(int rc);
+  LONG touch(std::int64_t key);
+  sqlite3_stmt* prepare(const char* sql, LONG* status);
+
+  HiveLocation location_;
+  sqlite3* db_ = nullptr;
+  pid_t owner_ = 0;
+  dev_t dev_ = 0;
+  ino_t ino_ = 0;
+  bool readOnly_ = false;
+  bool immutable_ = false;  // opened without log and shared index (folder not writable)
+  bool empty_ = false;      // the file does not exist or holds no hive yet (reads only)
+  bool inTransaction_ = false;
+  bool writing_ = false;
+  bool broken_ = false;     // SQLite reported damage: reopen and re-check before the next use
+  std::vector<std::pair<const char*, sqlite3_stmt*>> statements_;
+};
+
+}  // namespace quendel::registry

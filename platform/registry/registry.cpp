@@ -1,0 +1,741 @@
+#include "platform/registry/registry.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "platform/registry/hive.h"
+#include "platform/registry/hive_paths.h"
+#include "platform/registry/name_case.h"
+#include "support/codepage.h"
+
+using quendel::registry::Hive;
+using quendel::registry::HiveId;
+using quendel::registry::KeyEntry;
+using quendel::registry::ValueEntry;
+
+namespace {
+
+constexpr std::size_t kMaxKeyNameChars = 255;
+constexpr std::size_t kMaxValueNameChars = 16383;
+constexpr REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
+constexpr std::uintptr_t kFirstRoot = 0x80000000u;
+constexpr std::uintptr_t kLastRoot = 0x80000006u;
+
+using Path = std::vector<std::u16string>;
+
+// An open key: a key of one hive, or a path in the merged classes view.
+struct KeyHandle {
+  bool classes = false;
+  std::shared_ptr<Hive> hive;
+  std::int64_t id = 0;
+  Path path;  // classes: below Software\Classes
+  REGSAM access = 0;
+  bool root = false;
+};
+
+std::mutex g_mutex;
+std::unordered_map<std::uintptr_t, KeyHandle> g_handles;
+std::uintptr_t g_nextHandle = 0x10000;
+std::shared_ptr<Hive> g_hives[4];
+
+// The hive object for the hive's current file; a handle keeps the object it was opened on.
+std::shared_ptr<Hive> hiveFor(HiveId id) {
+  auto loc = quendel::registry::hiveLocation(id);
+  auto& slot = g_hives[static_cast<int>(id)];
+  if (!slot || slot->file() != loc.file) slot = std::make_shared<Hive>(std::move(loc));
+  return slot;
+}
+
+const Path& classesPrefix() {
+  static const Path prefix{u"Software", u"Classes"};
+  return prefix;
+}
+
+Path join(const Path& a, const Path& b) {
+  Path p = a;
+  p.insert(p.end(), b.begin(), b.end());
+  return p;
+}
+
+LONG resolve(HKEY hKey, KeyHandle* out) {
+  auto value = reinterpret_cast<std::uintptr_t>(hKey);
+  if (value >= kFirstRoot && value <= kLastRoot) {
+    KeyHandle h;
+    h.access = KEY_ALL_ACCESS;
+    h.root = true;
+    h.id = Hive::kRootKey;
+    switch (value - kFirstRoot) {
+      case 0: h.classes = true; break;
+      case 1: h.hive = hiveFor(HiveId::CurrentUser); break;
+      case 2: h.hive = hiveFor(HiveId::LocalMachine); break;
+      case 3: h.hive = hiveFor(HiveId::Users); break;
+      case 5: h.hive = hiveFor(HiveId::CurrentConfig); break;
+      default: return ERROR_INVALID_HANDLE;  // performance data and dynamic data
+    }
+    *out = std::move(h);
+    return ERROR_SUCCESS;
+  }
+  auto it = g_handles.find(value);
+  if (it == g_handles.end()) return ERROR_INVALID_HANDLE;
+  *out = it->second;
+  return ERROR_SUCCESS;
+}
+
+HKEY newHandle(KeyHandle h) {
+  std::uintptr_t value = g_nextHandle;
+  g_nextHandle += 4;
+  if (g_nextHandle >= kFirstRoot && g_nextHandle <= kLastRoot + 4) g_nextHandle = kLastRoot + 8;
+  h.root = false;
+  g_handles.emplace(value, std::move(h));
+  return reinterpret_cast<HKEY>(value);
+}
+
+// Splits an ANSI key path into names. A single trailing "\" is allowed.
+LONG splitPath(const char* text, bool creating, Path* out) {
+  out->clear();
+  if (!text || !*text) return ERROR_SUCCESS;
+  std::u16string path = quendel::cp::ansiToUnicode(text);
+  if (!path.empty() && path.back() == u'\\') path.pop_back();
+  std::size_t start = 0;
+  while (true) {
+    std::size_t end = path.find(u'\\', start);
+    std::u16string name = path.substr(start, end == std::u16string::npos ? end : end - start);
+    if (name.empty()) return ERROR_BAD_PATHNAME;
+    if (name.size() > kMaxKeyNameChars) return creating ? ERROR_INVALID_PARAMETER : ERROR_FILE_NOT_FOUND;
+    out->push_back(std::move(name));
+    if (end == std::u16string::npos) break;
+    start = end + 1;
+  }
+  return ERROR_SUCCESS;
+}
+
+std::u16string valueName(const char* name) {
+  return name ? quendel::cp::ansiToUnicode(name) : std::u16string();
+}
+
+bool isStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
+// The data as the A functions hand it out: string types in the ANSI code page.
+std::vector<std::uint8_t> externalData(const ValueEntry& v) {
+  if (!isStringType(v.type)) return v.data;
+  std::u16string text(v.data.size() / 2, u'\0');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    text[i] = static_cast<char16_t>(v.data[2 * i] | (v.data[2 * i + 1] << 8));
+  }
+  std::string ansi = quendel::cp::unicodeToAnsi(text);
+  return std::vector<std::uint8_t>(ansi.begin(), ansi.end());
+}
+
+std::vector<std::uint8_t> internalData(DWORD type, const BYTE* data, DWORD size) {
+  if (size == 0) return {};
+  if (!isStringType(type)) return std::vector<std::uint8_t>(data, data + size);
+  std::u16string text =
+      quendel::cp::ansiToUnicode(std::string_view(reinterpret_cast<const char*>(data), size));
+  std::vector<std::uint8_t> out(text.size() * 2);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    out[2 * i] = static_cast<std::uint8_t>(text[i] & 0xFF);
+    out[2 * i + 1] = static_cast<std::uint8_t>(text[i] >> 8);
+  }
+  return out;
+}
+
+DWORD clampSize(std::size_t n) {
+  return n > std::numeric_limits<DWORD>::max() ? std::numeric_limits<DWORD>::max() : static_cast<DWORD>(n);
+}
+
+// Follows names from a key; ERROR_FILE_NOT_FOUND when one is missing.
+LONG walk(Hive& hive, std::int64_t from, const Path& path, std::int64_t* id) {
+  std::int64_t cur = from;
+  for (const auto& name : path) {
+    if (LONG st = hive.findSubKey(cur, name, &cur); st != ERROR_SUCCESS) return st;
+  }
+  *id = cur;
+  return ERROR_SUCCESS;
+}
+
+// As walk(), creating missing keys; *created tells whether the last one was made.
+LONG walkCreate(Hive& hive, std::int64_t from, const Path& path, std::int64_t* id, bool* created) {
+  std::int64_t cur = from;
+  *created = false;
+  for (const auto& name : path) {
+    LONG st = hive.findSubKey(cur, name, &cur);
+    if (st == ERROR_FILE_NOT_FOUND) {
+      st = hive.createSubKey(cur, name, &cur);
+      *created = true;
+    } else {
+      *created = false;
+    }
+    if (st != ERROR_SUCCESS) return st;
+  }
+  *id = cur;
+  return ERROR_SUCCESS;
+}
+
+struct Layer {
+  Hive* hive;
+  std::int64_t id;
+};
+
+// The keys one call reads, with their read transactions: one key of one hive, or for
+// the classes view the user's key (first) and the machine's key, whichever exist.
+class ReadView {
+ public:
+  // The handle's own key; ERROR_KEY_DELETED when it no longer exists.
+  LONG open(const KeyHandle& h) { return openPath(h, Path(), true); }
+
+  // The key at a path below the handle's key.
+  LONG openPath(const KeyHandle& h, const Path& sub, bool ownKey = false) {
+    if (!h.classes) {
+      txn1_.emplace(*h.hive, false);
+      if (LONG st = txn1_->status(); st != ERROR_SUCCESS) return st;
+      if (LONG st = h.hive->keyExists(h.id); st != ERROR_SUCCESS) return st;
+      std::int64_t id = 0;
+      if (LONG st = walk(*h.hive, h.id, sub, &id); st != ERROR_SUCCESS) return st;
+      layers.push_back(Layer{h.hive.get(), id});
+      return ERROR_SUCCESS;
+    }
+    user_ = hiveFor(HiveId::CurrentUser);
+    machine_ = hiveFor(HiveId::LocalMachine);
+    Path full = join(join(classesPrefix(), h.path), sub);
+    txn1_.emplace(*user_, false);
+    if (LONG st = addLayer(*user_, *txn1_, full); st != ERROR_SUCCESS) return st;
+    txn2_.emplace(*machine_, false);
+    if (LONG st = addLayer(*machine_, *txn2_, full); st != ERROR_SUCCESS) return st;
+    if (layers.empty()) {
+      // A key outside every layer: the handle's own key was deleted, or a subkey is missing.
+      return ownKey && !h.path.empty() ? ERROR_KEY_DELETED : (ownKey ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+    }
+    return ERROR_SUCCESS;
+  }
+
+  bool hasUserLayer() const { return !layers.empty() && user_ && layers.front().hive == user_.get(); }
+
+  // Subkeys of the view, merged and in enumeration order.
+  LONG subKeys(std::vector<KeyEntry>* out) {
+    out->clear();
+    for (const auto& l : layers) {
+      std::vector<KeyEntry> keys;
+      if (LONG st = l.hive->subKeys(l.id, &keys); st != ERROR_SUCCESS) return st;
+      if (layers.size() == 1) {
+        *out = std::move(keys);
+        return ERROR_SUCCESS;
+      }
+      for (auto& k : keys) {
+        std::string fold = quendel::registry::foldKey(k.name);
+        bool seen = false;
+        for (const auto& o : *out) seen = seen || quendel::registry::foldKey(o.name) == fold;
+        if (!seen) out->push_back(std::move(k));
+      }
+    }
+    std::stable_sort(out->begin(), out->end(), [](const KeyEntry& a, const KeyEntry& b) {
+      return quendel::registry::foldKey(a.name) < quendel::registry::foldKey(b.name);
+    });
+    return ERROR_SUCCESS;
+  }
+
+  LONG subKeyAt(DWORD index, KeyEntry* out, Hive** owner) {
+    if (layers.size() == 1) {
+      *owner = layers[0].hive;
+      return layers[0].hive->subKeyAt(layers[0].id, index, out);
+    }
+    std::vector<KeyEntry> all;
+    if (LONG st = subKeys(&all); st != ERROR_SUCCESS) return st;
+    if (index >= all.size()) return ERROR_NO_MORE_ITEMS;
+    *out = all[index];
+    *owner = nullptr;
+    for (const auto& l : layers) {
+      std::int64_t id = 0;
+      if (l.hive->findSubKey(l.id, out->name, &id) == ERROR_SUCCESS) {
+        *owner = l.hive;
+        out->id = id;
+        break;
+      }
+    }
+    return ERROR_SUCCESS;
+  }
+
+  LONG values(std::vector<ValueEntry>* out) {
+    out->clear();
+    for (const auto& l : layers) {
+      std::vector<ValueEntry> vals;
+      if (LONG st = l.hive->values(l.id, &vals); st != ERROR_SUCCESS) return st;
+      if (layers.size() == 1) {
+        *out = std::move(vals);
+        return ERROR_SUCCESS;
+      }
+      for (auto& v : vals) {
+        std::string fold = quendel::registry::foldKey(v.name);
+        bool seen = false;
+        for (const auto& o : *out) seen = seen || quendel::registry::foldKey(o.name) == fold;
+        if (!seen) out->push_back(std::move(v));
+      }
+    }
+    return ERROR_SUCCESS;
+  }
+
+  LONG valueAt(DWORD index, ValueEntry* out) {
+    if (layers.size() == 1) return layers[0].hive->valueAt(layers[0].id, index, out);
+    std::vector<ValueEntry> all;
+    if (LONG st = values(&all); st != ERROR_SUCCESS) return st;
+    if (index >= all.size()) return ERROR_NO_MORE_ITEMS;
+    *out = std::move(all[index]);
+    return ERROR_SUCCESS;
+  }
+
+  LONG getValue(std::u16string_view name, ValueEntry* out) {
+    for (const auto& l : layers) {
+      LONG st = l.hive->getValue(l.id, name, out);
+      if (st != ERROR_FILE_NOT_FOUND) return st;
+    }
+    return ERROR_FILE_NOT_FOUND;
+  }
+
+  LONG lastWriteTime(std::uint64_t* time) {
+    *time = 0;
+    for (const auto& l : layers) {
+      std::uint64_t t = 0;
+      if (LONG st = l.hive->lastWriteTime(l.id, &t); st != ERROR_SUCCESS) return st;
+      *time = std::max(*time, t);
+    }
+    return ERROR_SUCCESS;
+  }
+
+  std::vector<Layer> layers;
+
+ private:
+  LONG addLayer(Hive& hive, Hive::Transaction& txn, const Path& full) {
+    if (LONG st = txn.status(); st != ERROR_SUCCESS) return st;
+    std::int64_t id = 0;
+    LONG st = walk(hive, Hive::kRootKey, full, &id);
+    if (st == ERROR_SUCCESS) layers.push_back(Layer{&hive, id});
+    return st == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : st;
+  }
+
+  std::shared_ptr<Hive> user_, machine_;
+  std::optional<Hive::Transaction> txn1_, txn2_;
+};
+
+// Where a write through the classes view goes (see registry.h).
+std::shared_ptr<Hive> classesWriteTarget(bool userHasKey) {
+  if (userHasKey) return hiveFor(HiveId::CurrentUser);
+  auto machine = hiveFor(HiveId::LocalMachine);
+  return machine->writable() ? machine : hiveFor(HiveId::CurrentUser);
+}
+
+// Runs a change on the handle's key (below it by sub, creating the path when create is
+// set) in one write transaction. For the classes view the target hive is chosen first.
+template <typename Change>
+LONG writeKey(const KeyHandle& h, const Path& sub, bool create, Change&& change) {
+  std::shared_ptr<Hive> hive = h.hive;
+  std::int64_t base = h.id;
+  Path path = sub;
+  if (h.classes) {
+    bool userHas = false;
+    {
+      ReadView view;
+      LONG st = view.openPath(h, sub, sub.empty());
+      if (st == ERROR_FILE_NOT_FOUND && create) st = ERROR_SUCCESS;
+      if (st != ERROR_SUCCESS) return st;
+      userHas = view.hasUserLayer();
+    }
+    hive = classesWriteTarget(userHas);
+    base = Hive::kRootKey;
+    path = join(join(classesPrefix(), h.path), sub);
+    create = true;  // the key may exist only on the other side
+  }
+  Hive::Transaction txn(*hive, true);
+  if (LONG st = txn.status(); st != ERROR_SUCCESS) return st;
+  if (LONG st = hive->keyExists(base); st != ERROR_SUCCESS) return st;
+  std::int64_t id = 0;
+  bool created = false;
+  LONG st = create ? walkCreate(*hive, base, path, &id, &created) : walk(*hive, base, path, &id);
+  if (st != ERROR_SUCCESS) return st;
+  if ((st = change(*hive, id, created)) != ERROR_SUCCESS) return st;
+  return txn.commit();
+}
+
+LONG copyName(const std::u16string& name, char* buffer, DWORD* size) {
+  std::string ansi = quendel::cp::unicodeToAnsi(name);
+  if (ansi.size() + 1 > *size) return ERROR_MORE_DATA;
+  std::memcpy(buffer, ansi.c_str(), ansi.size() + 1);
+  *size = clampSize(ansi.size());
+  return ERROR_SUCCESS;
+}
+
+void fileTimeOut(std::uint64_t t, FILETIME* ft) {
+  if (!ft) return;
+  ft->dwLowDateTime = static_cast<DWORD>(t & 0xFFFFFFFFu);
+  ft->dwHighDateTime = static_cast<DWORD>(t >> 32);
+}
+
+// Deletes a key below a handle: its own key when sub is empty. recursive removes the
+// whole tree; otherwise a key with subkeys (or with values, when emptyOnly) is refused.
+LONG deleteKey(HKEY hKey, const char* sub, bool recursive, bool emptyOnly) {
+  KeyHandle h;
+  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  Path path;
+  if (LONG st = splitPath(sub, false, &path); st != ERROR_SUCCESS) return st;
+  if (path.empty() && (h.root || (h.classes && h.path.empty()))) return ERROR_ACCESS_DENIED;
+  // Look first, so that a missing key neither creates a hive nor needs write access.
+  {
+    ReadView view;
+    if (LONG st = view.openPath(h, path, path.empty()); st != ERROR_SUCCESS) return st;
+    if (view.layers.empty()) return path.empty() ? ERROR_KEY_DELETED : ERROR_FILE_NOT_FOUND;
+    if (!recursive) {
+      for (const auto& l : view.layers) {
+        std::int64_t keys = 0, values = 0;
+        if (LONG st = l.hive->countChildren(l.id, &keys, &values); st != ERROR_SUCCESS) return st;
+        if (keys > 0 || (emptyOnly && values > 0)) return ERROR_ACCESS_DENIED;
+      }
+    }
+  }
+  std::vector<std::pair<std::shared_ptr<Hive>, std::int64_t>> targets;
+  Path walkPath = path;
+  if (h.classes) {
+    walkPath = join(join(classesPrefix(), h.path), path);
+    targets.emplace_back(hiveFor(HiveId::CurrentUser), Hive::kRootKey);
+    targets.emplace_back(hiveFor(HiveId::LocalMachine), Hive::kRootKey);
+  } else {
+    targets.emplace_back(h.hive, h.id);
+  }
+  bool deleted = false;
+  for (auto& [hive, base] : targets) {
+    {
+      // Only the sides that hold the key are written (the other may not be writable).
+      ReadView probe;
+      KeyHandle side;
+      side.hive = hive;
+      side.id = base;
+      if (probe.openPath(side, walkPath) != ERROR_SUCCESS) continue;
+    }
+    Hive::Transaction txn(*hive, true);
+    if (LONG st = txn.status(); st != ERROR_SUCCESS) return st;
+    if (LONG st = hive->keyExists(base); st != ERROR_SUCCESS) return st;
+    std::int64_t id = 0;
+    LONG st = walk(*hive, base, walkPath, &id);
+    if (st == ERROR_FILE_NOT_FOUND) continue;  // removed meanwhile by another process
+    if (st != ERROR_SUCCESS) return st;
+    if (!recursive) {
+      std::int64_t keys = 0, values = 0;
+      if ((st = hive->countChildren(id, &keys, &values)) != ERROR_SUCCESS) return st;
+      if (keys > 0 || (emptyOnly && values > 0)) return ERROR_ACCESS_DENIED;
+    }
+    if ((st = hive->deleteTree(id)) != ERROR_SUCCESS) return st;
+    if ((st = txn.commit()) != ERROR_SUCCESS) return st;
+    deleted = true;
+  }
+  return deleted ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace
+
+HKEY rootFromLong(std::int32_t root) {
+  return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(root)));
+}
+
+LONG RegOpenKeyExA(HKEY hKey, const char* lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
+  if (!phkResult) return ERROR_INVALID_PARAMETER;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  KeyHandle h;
+  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  Path path;
+  if (LONG st = splitPath(lpSubKey, false, &path); st != ERROR_SUCCESS) return st;
+  KeyHandle result;
+  result.access = samDesired;
+  {
+    ReadView view;
+    if (LONG st = view.openPath(h, path, path.empty()); st != ERROR_SUCCESS) return st;
+    if (h.classes) {
+      result.classes = true;
+      result.path = join(h.path, path);
+    } else {
+      result.hive = h.hive;
+      result.id = view.layers.front().id;
+    }
+  }
+  if (samDesired & kWriteRights) {
+    bool canWrite = h.classes ? (hiveFor(HiveId::CurrentUser)->writable() ||
+                                 hiveFor(HiveId::LocalMachine)->writable())
+                              : h.hive->writable();
+    if (!canWrite) return ERROR_ACCESS_DENIED;
+  }
+  *phkResult = newHandle(std::move(result));
+  return ERROR_SUCCESS;
+}
+
+LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD, char*, DWORD dwOptions, REGSAM samDesired,
+                     const void*, PHKEY phkResult, DWORD* lpdwDisposition) {
+  if (!phkResult || !lpSubKey) return ERROR_INVALID_PARAMETER;
+  if (dwOptions != REG_OPTION_NON_VOLATILE) return ERROR_INVALID_PARAMETER;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  KeyHandle h;
+  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  Path path;
+  if (LONG st = splitPath(lpSubKey, true, &path); st != ERROR_SUCCESS) return st;
+  KeyHandle result;
+  result.access = samDesired;
+  result.classes = h.classes;
+  result.path = join(h.path, path);
+  result.hive = h.hive;
+  bool canWrite = h.classes ? (hiveFor(HiveId::CurrentUser)->writable() ||
+                               hiveFor(HiveId::LocalMachine)->writable())
+                            : h.hive->writable();
+  {
+    ReadView view;
+    LONG st = view.openPath(h, path, path.empty());
+    if (st == ERROR_SUCCESS && !view.layers.empty()) {
+      if ((samDesired & kWriteRights) && !canWrite) return ERROR_ACCESS_DENIED;
+      result.id = view.layers.front().id;
+      *phkResult = newHandle(std::move(result));
+      if (lpdwDisposition) *lpdwDisposition = REG_OPENED_EXISTING_KEY;
+      return ERROR_SUCCESS;
+    }
+    if (st != ERROR_FILE_NOT_FOUND && st != ERROR_SUCCESS) return st;
+  }
+  if (!h.root && !(h.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
+  if (!canWrite) return ERROR_ACCESS_DENIED;
+  bool created = false;
+  std::int64_t id = 0;
+  LONG st = writeKey(h, path, true, [&](Hive&, std::int64_t key, bool made) {
+    id = key;
+    created = made;
+    return ERROR_SUCCESS;
+  });
+  if (st != ERROR_SUCCESS) return st;
+  result.id = id;
+  *phkResult = newHandle(std::move(result));
+  if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+  return ERROR_SUCCESS;
+}
+
+LONG RegCloseKey(HKEY hKey) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  auto value = reinterpret_cast<std::uintptr_t>(hKey);
+  if (value >= kFirstRoot && value <= kLastRoot) {
+    return (value == kFirstRoot + 4 || value == kLastRoot) ? ERROR_INVALID_HANDLE : ERROR_SUCCESS;
+  }
+  return g_handles.erase(value) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+LONG RegQueryValueExA(HKEY hKey, const char* lpValueName, DWORD*, DWORD* lpType, BYTE* lpData,
+                      DWORD* lpcbData) {
+  if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  KeyHandle h;
+  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  if (!(h.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  ValueEntry v;
+  {
+    ReadView view;
+    if (LONG st = view.open(h); st != ERROR_SUCCESS) return st;
+    if (LONG st = view.getValue(valueName(lpValueName), &v); st != ERROR_SUCCESS) return st;
+  }
+  std::vector<std::uint8_t> bytes = externalData(v);
+  DWORD need = clampSize(bytes.size());
+  if (lpData) {
+    if (*lpcbData < need) {
+      *lpcbData = need;
+      if (lpType) *lpType = v.type;
+      return ERROR_MORE_DATA;
+    }
+    if (need) std::memcpy(lpData, bytes.data(), need);
+  }
+  if (lpcbData) *lpcbData = need;
+  if (lpType) *lpType = v.type;
+  return ERROR_SUCCESS;
+}
+
+LONG RegSetValueExA(HKEY hKey, const char* lpValueName, DWORD, DWORD dwType, const BYTE* lpData, DWORD cbData) {
+  if (!lpData && cbData > 0) return ERROR_NOACCESS;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  KeyHandle h;
+  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  if (!(h.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  std::u16string name = valueName(lpValueName);
+  if (name.size() > kMaxValueNameChars) return ERROR_INVALID_PARAMETER;
+  std::vector<std::uint8_t> data = internalData(dwType, lpData, cbData);
+  return writeKey(h, Path(), false, [&](Hive& hive, std::int64_t key, bool) {
+    return hive.setValue(key, name, dwType, data.data(), data.size());
+  });
+}
+
+LONG RegDeleteValueA(HKEY hKey, const char* lpValueName) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  KeyHandle h;
+  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  if (!(h.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  std::u16string name = valueName(lpValueName);
+  // Look first: a missing value neither creates a hive nor needs write access.
+  {
+    ReadView view;
+    if (LONG st = view.open(h); st != ERROR_SUCCESS) return st;
+    bool found = false;
+    for (const auto& l : view.layers) {
+      ValueEntry v;
+      LONG st = l.hive->getValue(l.id, name, &v);
+      if (st == ERROR_SUCCESS) found = true;
+      else if (st != ERROR_FILE_NOT_FOUND) return st;
+    }
+    if (!found) return ERROR_FILE_NOT_FOUND;
+  }
+  if (!h.classes) {
+    return writeKey(h, Path(), false, [&](Hive& hive, std::int64_t key, bool) {
+      return hive.deleteValue(key, name);
+    });
+  }
+  // The classes view: remove the value from every side that holds it.
+  bool deleted = false;
+  for (HiveId id : {HiveId::CurrentUser, HiveId::LocalMachine}) {
+    auto hive = hiveFor(id);
+    Path full = join(classesPrefix(), h.path);
+    {
+      ReadView probe;
+      KeyHandle side;
+      side.hive = hive;
+      side.id = Hive::kRootKey;
+      if (probe.openPath(side, full) != ERROR_SUCCESS) continue;
+      ValueEntry v;
+      if (probe.layers[0].hive->getValue(probe.layers[0].id, name, &v) != ERROR_SUCCESS) continue;
+    }
+    Hive::Transaction txn(*hive, true);
+    if (LONG st = txn.status(); st != ERROR_SUCCESS) return st;
+    std::int64_t key = 0;
+    LONG st = walk(*hive, Hive::kRootKey, full, &key);
+    if (st == ERROR_SUCCESS) st = hive->deleteValue(key, name);
+    if (st == ERROR_FILE_NOT_FOUND) continue;
+    if (st != ERROR_SUCCESS) return st;
+    if ((st = txn.commit()) != ERROR_SUCCESS) return st;
+    deleted = true;
+  }
+  return deleted ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
+LONG RegDeleteKeyA(HKEY hKey, const char* lpSubKey) {
+  if (!lpSubKey) return ERROR_INVALID_PARAMETER;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return deleteKey(hKey, lpSubKey, false, false);
+}
+
+LONG SHDeleteEmptyKeyA(HKEY hKey, const char* pszSubKey) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return deleteKey(hKey, pszSubKey, false, true);
+}
+
+LONG SHDeleteKeyA(HKEY hKey, const char* pszSubKey) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return deleteKey(hKey, pszSubKey, true, false);
+}
+
+LONG RegQueryInfoKeyA(HKEY hKey, char* lpClass, DWORD* lpcchClass, DWORD*, DWORD* lpcSubKeys,
+                      DWORD* lpcbMaxSubKeyLen, DWORD* lpcbMaxClassLen, DWORD* lpcValues,
+                      DWORD* lpcbMaxValueNameLen, DWORD* lpcbMaxValueLen, DWORD* lpcbSecurityDescriptor,
+                      FILETIME* lpftLastWriteTime) {
+  if (lpClass && !lpcchClass) return ERROR_INVALID_PARAMETER;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  KeyHandle h;
+  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  if (!(h.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  std::vector<KeyEntry> keys;
+  std::vector<ValueEntry> vals;
+  std::uint64_t time = 0;
+  {
+    ReadView view;
+    if (LONG st = view.open(h); st != ERROR_SUCCESS) return st;
+    if (LONG st = view.subKeys(&keys); st != ERROR_SUCCESS) return st;
+    if (LONG st = view.values(&vals); st != ERROR_SUCCESS) return st;
+    if (LONG st = view.lastWriteTime(&time); st != ERROR_SUCCESS) return st;
+  }
+  std::size_t maxKey = 0, maxName = 0, maxData = 0;
+  for (const auto& k : keys) maxKey = std::max(maxKey, quendel::cp::unicodeToAnsi(k.name).size());
+  for (const auto& v : vals) {
+    maxName = std::max(maxName, quendel::cp::unicodeToAnsi(v.name).size());
+    maxData = std::max(maxData, externalData(v).size());
+  }
+  if (lpClass && *lpcchClass > 0) lpClass[0] = '\0';
+  if (lpcchClass) *lpcchClass = 0;
+  if (lpcSubKeys) *lpcSubKeys = clampSize(keys.size());
+  if (lpcbMaxSubKeyLen) *lpcbMaxSubKeyLen = clampSize(maxKey);
+  if (lpcbMaxClassLen) *lpcbMaxClassLen = 0;
+  if (lpcValues) *lpcValues = clampSize(vals.size());
+  if (lpcbMaxValueNameLen) *lpcbMaxValueNameLen = clampSize(maxName);
+  if (lpcbMaxValueLen) *lpcbMaxValueLen = clampSize(maxData);
+  if (lpcbSecurityDescriptor) *lpcbSecurityDescriptor = 0;
+  fileTimeOut(time, lpftLastWriteTime);
+  return ERROR_SUCCESS;
+}
+
+LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, char* lpName, DWORD* lpcchName, DWORD*, char* lpClass,
+                   DWORD* lpcchClass, FILETIME* lpftLastWriteTime) {
+  if (!lpName || !lpcchName) return ERROR_INVALID_PARAMETER;
+  if (lpClass && !lpcchClass) return ERROR_INVALID_PARAMETER;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  KeyHandle h;
+  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  if (!(h.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
+  KeyEntry key;
+  std::uint64_t time = 0;
+  {
+    ReadView view;
+    if (LONG st = view.open(h); st != ERROR_SUCCESS) return st;
+    if (view.layers.empty()) return ERROR_NO_MORE_ITEMS;
+    Hive* owner = nullptr;
+    if (LONG st = view.subKeyAt(dwIndex, &key, &owner); st != ERROR_SUCCESS) return st;
+    if (owner && lpftLastWriteTime) {
+      if (LONG st = owner->lastWriteTime(key.id, &time); st != ERROR_SUCCESS) return st;
+    }
+  }
+  if (LONG st = copyName(key.name, lpName, lpcchName); st != ERROR_SUCCESS) return st;
+  if (lpClass && *lpcchClass > 0) lpClass[0] = '\0';
+  if (lpcchClass) *lpcchClass = 0;
+  fileTimeOut(time, lpftLastWriteTime);
+  return ERROR_SUCCESS;
+}
+
+LONG RegEnumKeyA(HKEY hKey, DWORD dwIndex, char* lpName, DWORD cchName) {
+  DWORD size = cchName;
+  return RegEnumKeyExA(hKey, dwIndex, lpName, &size, nullptr, nullptr, nullptr, nullptr);
+}
+
+LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, char* lpValueName, DWORD* lpcchValueName, DWORD*, DWORD* lpType,
+                   BYTE* lpData, DWORD* lpcbData) {
+  if (!lpValueName || !lpcchValueName) return ERROR_INVALID_PARAMETER;
+  if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  KeyHandle h;
+  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  if (!(h.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  ValueEntry v;
+  {
+    ReadView view;
+    if (LONG st = view.open(h); st != ERROR_SUCCESS) return st;
+    if (view.layers.empty()) return ERROR_NO_MORE_ITEMS;
+    if (LONG st = view.valueAt(dwIndex, &v); st != ERROR_SUCCESS) return st;
+  }
+  std::vector<std::uint8_t> bytes = externalData(v);
+  DWORD need = clampSize(bytes.size());
+  std::string ansi = quendel::cp::unicodeToAnsi(v.name);
+  if (ansi.size() + 1 > *lpcchValueName) return ERROR_MORE_DATA;
+  if (lpData && *lpcbData < need) {
+    *lpcbData = need;
+    if (lpType) *lpType = v.type;
+    return ERROR_MORE_DATA;
+  }
+  std::memcpy(lpValueName, ansi.c_str(), ansi.size() + 1);
+  *lpcchValueName = clampSize(ansi.size());
+  if (lpData && need) std::memcpy(lpData, bytes.data(), need);
+  if (lpcbData) *lpcbData = need;
+  if (lpType) *lpType = v.type;
+  return ERROR_SUCCESS;
+}
+
+LONG RegFlushKey(HKEY hKey) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  KeyHandle h;
+  return resolve(hKey, &h);
+}
