@@ -1,6 +1,7 @@
 // The member table of qndErr, in slot order.
 #include "toolvane/errors/qnd_err.h"
 #include "toolvane/frame/class_ids.h"
+#include "toolvane/frame/class_registration.h"
 
 namespace quendel::toolvane {
 
@@ -15,5 +16,7 @@ const ClassDesc& qndErr::describe() {
                                  .build();
   return d;
 }
+
+static const ClassRegistration registration(&qndErr::describe);
 
 }  // namespace quendel::toolvane

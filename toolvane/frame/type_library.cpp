@@ -1,10 +1,8 @@
 #include "toolvane/frame/type_library.h"
 
-#include "toolvane/errors/qnd_err.h"
 #include "toolvane/frame/class_ids.h"
+#include "toolvane/frame/class_registration.h"
 #include "toolvane/frame/pending_class.h"
-#include "toolvane/general/command_line_parser.h"
-#include "toolvane/general/qnd_main.h"
 
 namespace quendel::toolvane {
 
@@ -41,12 +39,21 @@ std::vector<EnumDesc> enumerations() {
   };
 }
 
+// The class's own table when it has registered one, else its identifiers alone.
+const ClassDesc* listed(std::u16string_view name, const ids::ClassIds& classIds, Instancing instancing,
+                        std::u16string_view help = {}) {
+  for (DescribeFn describe : ClassRegistration::registered()) {
+    const ClassDesc& d = describe();
+    if (d.name == name) return &d;
+  }
+  return &PendingClass::describe(name, classIds, instancing, help);
+}
+
 }  // namespace
 
 const TypeLibDesc& typeLibrary() {
   static const TypeLibDesc tl = [] {
     using I = Instancing;
-    using P = PendingClass;
     TypeLibDesc t;
     t.name = kLibraryName;
     t.help = u"Quendel - Библиотека общих функций 3.05";
@@ -55,21 +62,21 @@ const TypeLibDesc& typeLibrary() {
     t.minor = 0;
     t.lcid = 0x409;
     t.classes = {
-        &qndMain::describe(),
-        &P::describe(u"qndAlone", ids::qndAlone, I::Creatable, u"Класс проверки уникальности программы в памяти"),
-        &P::describe(u"qndBenchMark", ids::qndBenchMark, I::Creatable),
-        &P::describe(u"qndSimpleListDialog", ids::qndSimpleListDialog, I::Creatable),
-        &P::describe(u"qndRegistry", ids::qndRegistry, I::Creatable),
-        &P::describe(u"qndQuendelSettings", ids::qndQuendelSettings, I::Creatable),
-        &P::describe(u"qndBenchMarkHP", ids::qndBenchMarkHP, I::Creatable),
-        &P::describe(u"qndTextBoxDefButtonWatcher", ids::qndTextBoxDefButtonWatcher, I::Creatable),
-        &P::describe(u"qndTabControl", ids::qndTabControl, I::Creatable),
-        &CommandLineParser::describe(),
-        &P::describe(u"qndAutorunSupport", ids::qndAutorunSupport, I::Global),
-        &P::describe(u"qndClipboard", ids::qndClipboard, I::Global),
-        &qndErr::describe(),
-        &P::describe(u"qndMultiMonitor", ids::qndMultiMonitor, I::Creatable, u"Класс информации о мониторах."),
-        &P::describe(u"Monitor", ids::Monitor, I::NotCreatable, u"Класс информации о конкретном мониторе."),
+        listed(u"qndMain", ids::qndMain, I::Global, u"Класс разных глобальных функций"),
+        listed(u"qndAlone", ids::qndAlone, I::Creatable, u"Класс проверки уникальности программы в памяти"),
+        listed(u"qndBenchMark", ids::qndBenchMark, I::Creatable),
+        listed(u"qndSimpleListDialog", ids::qndSimpleListDialog, I::Creatable),
+        listed(u"qndRegistry", ids::qndRegistry, I::Creatable),
+        listed(u"qndQuendelSettings", ids::qndQuendelSettings, I::Creatable),
+        listed(u"qndBenchMarkHP", ids::qndBenchMarkHP, I::Creatable),
+        listed(u"qndTextBoxDefButtonWatcher", ids::qndTextBoxDefButtonWatcher, I::Creatable),
+        listed(u"qndTabControl", ids::qndTabControl, I::Creatable),
+        listed(u"CommandLineParser", ids::CommandLineParser, I::NotCreatable),
+        listed(u"qndAutorunSupport", ids::qndAutorunSupport, I::Global),
+        listed(u"qndClipboard", ids::qndClipboard, I::Global),
+        listed(u"qndErr", ids::qndErr, I::Global),
+        listed(u"qndMultiMonitor", ids::qndMultiMonitor, I::Creatable, u"Класс информации о мониторах."),
+        listed(u"Monitor", ids::Monitor, I::NotCreatable, u"Класс информации о конкретном мониторе."),
     };
     t.enums = enumerations();
     return t;

@@ -1,5 +1,6 @@
 // The member table of CommandLineParser, in slot order.
 #include "toolvane/frame/class_ids.h"
+#include "toolvane/frame/class_registration.h"
 #include "toolvane/general/command_line_parser.h"
 
 namespace quendel::toolvane {
@@ -20,5 +21,7 @@ const ClassDesc& CommandLineParser::describe() {
           .build();
   return d;
 }
+
+static const ClassRegistration registration(&CommandLineParser::describe);
 
 }  // namespace quendel::toolvane

@@ -1,5 +1,6 @@
 // The member table of qndMain, in slot order.
 #include "toolvane/frame/class_ids.h"
+#include "toolvane/frame/class_registration.h"
 #include "toolvane/general/qnd_main.h"
 
 namespace quendel::toolvane {
@@ -16,5 +17,7 @@ const ClassDesc& qndMain::describe() {
                                  .build();
   return d;
 }
+
+static const ClassRegistration registration(&qndMain::describe);
 
 }  // namespace quendel::toolvane

@@ -1,0 +1,28 @@
+// How a public class hands its member table to the type library: one line in the file
+// that describes the class,
+//
+//   static const ClassRegistration registration(&qndRegistry::describe);
+//
+// The type library lists the fifteen classes in their fixed order; a class that has
+// registered is listed with its own table, any other with its identifiers alone
+// (pending_class.h).
+#pragma once
+
+#include <vector>
+
+#include "automation/dispatch.h"
+
+namespace quendel::toolvane {
+
+using DescribeFn = const automation::ClassDesc& (*)();
+
+class ClassRegistration {
+ public:
+  explicit ClassRegistration(DescribeFn describe) { registered().push_back(describe); }
+  static std::vector<DescribeFn>& registered() {
+    static std::vector<DescribeFn> list;
+    return list;
+  }
+};
+
+}  // namespace quendel::toolvane
