@@ -1,0 +1,225 @@
+#include "platform/ole/bmp_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/ole/ico_reader.h"
+#include "platform/ole/test_pictures.h"
+
+namespace {
+
+using quendel::ole::DecodedPicture;
+using quendel::ole::DecodeStatus;
+using quendel::testpics::BmpSpec;
+using quendel::testpics::makeBmp;
+
+DecodeStatus decode(const std::vector<std::uint8_t>& bytes, DecodedPicture* out) {
+  return quendel::ole::decodeBmp(bytes.data(), bytes.size(), out);
+}
+
+std::vector<std::uint32_t> pixelsOf(const DecodedPicture& p) {
+  return std::vector<std::uint32_t>(p.pixels->data(), p.pixels->data() + p.pixels->pixelCount());
+}
+
+const std::vector<std::uint32_t> kPalette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0x123456, 0xFFFFFF,
+                                             0x808080, 0xABCDEF, 0x010203, 0x102030, 0x0A0B0C, 0xC0FFEE,
+                                             0xBADBAD, 0x777777, 0x333333, 0xFEDCBA};
+
+TEST(BmpReader, EveryDepthAndOrientationIsPixelExact) {
+  struct Case {
+    const char* name;
+    int headerSize, bits;
+    bool topDown;
+    std::uint32_t compression;
+    std::vector<std::uint32_t> masks;
+    std::uint32_t (*value)(int x, int y);
+    std::uint32_t (*expect)(std::uint32_t value);
+  };
+  auto palExpect = [](std::uint32_t v) { return 0xFF000000u | kPalette[v]; };
+  const Case cases[] = {
+      {"1-bit", 40, 1, false, 0, {}, [](int x, int y) { return std::uint32_t((x + y) % 2); }, palExpect},
+      {"4-bit", 40, 4, false, 0, {}, [](int x, int y) { return std::uint32_t((x * 3 + y) % 16); }, palExpect},
+      {"8-bit top-down", 40, 8, true, 0, {}, [](int x, int y) { return std::uint32_t((x + 5 * y) % 16); }, palExpect},
+      {"8-bit core", 12, 8, false, 0, {}, [](int x, int y) { return std::uint32_t((x * y) % 16); }, palExpect},
+      {"16-bit 555", 40, 16, false, 0, {}, [](int x, int y) { return std::uint32_t((x * 1057 + y * 31) & 0x7FFF); },
+       [](std::uint32_t v) {
+         auto s = [](std::uint32_t c) { return (c * 255 + 15) / 31; };
+         return 0xFF000000u | (s((v >> 10) & 31) << 16) | (s((v >> 5) & 31) << 8) | s(v & 31);
+       }},
+      {"16-bit 565 bit fields", 40, 16, false, 3, {0xF800, 0x07E0, 0x001F},
+       [](int x, int y) { return std::uint32_t((x * 2111 + y * 97) & 0xFFFF); },
+       [](std::uint32_t v) {
+         auto s5 = [](std::uint32_t c) { return (c * 255 + 15) / 31; };
+         auto s6 = [](std::uint32_t c) { return (c * 255 + 31) / 63; };
+         return 0xFF000000u | (s5(v >> 11) << 16) | (s6((v >> 5) & 63) << 8) | s5(v & 31);
+       }},
+      {"24-bit", 40, 24, false, 0, {}, [](int x, int y) { return std::uint32_t(x * 0x10203 + y * 0x30201); },
+       [](std::uint32_t v) { return 0xFF000000u | (v & 0xFFFFFF); }},
+      {"24-bit top-down V5", 124, 24, true, 0, {}, [](int x, int y) { return std::uint32_t(x * 0x70001 + y * 0x102); },
+       [](std::uint32_t v) { return 0xFF000000u | (v & 0xFFFFFF); }},
+      {"32-bit ignores the fourth byte", 40, 32, false, 0, {},
+       [](int x, int y) { return std::uint32_t(0x12000000 + x * 0x10101 + y * 0x20000); },
+       [](std::uint32_t v) { return 0xFF000000u | (v & 0xFFFFFF); }},
+      {"32-bit V4 with alpha mask", 108, 32, false, 3, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000},
+       [](int x, int y) { return std::uint32_t(((x * 40 + y) & 0xFF) << 24 | (x * 0x10101)); },
+       [](std::uint32_t v) { return v; }},
+      {"32-bit odd bit fields", 56, 32, false, 3, {0x000003FF, 0x000FFC00, 0x3FF00000, 0},
+       [](int x, int y) { return std::uint32_t(x * 1023 / 4 | (y * 300) << 10 | 1023u << 20); },
+       [](std::uint32_t v) {
+         auto s = [](std::uint32_t c) { return (c * 255 + 511) / 1023; };
+         return 0xFF000000u | (s(v & 1023) << 16) | (s((v >> 10) & 1023) << 8) | s(v >> 20);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    BmpSpec s;
+    s.headerSize = c.headerSize;
+    s.width = 5;
+    s.height = c.topDown ? -3 : 3;
+    s.bits = c.bits;
+    s.compression = c.compression;
+    s.masks = c.masks;
+    if (c.bits <= 8) s.palette.assign(kPalette.begin(), kPalette.begin() + (1 << std::min(c.bits, 4)));
+    std::vector<std::uint32_t> expect;
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < 5; ++x) {
+        s.values.push_back(c.value(x, y));
+        expect.push_back(c.expect(c.value(x, y)));
+      }
+    DecodedPicture p;
+    ASSERT_EQ(decode(makeBmp(s), &p), DecodeStatus::Ok);
+    EXPECT_EQ(p.pixels->width(), 5);
+    EXPECT_EQ(p.pixels->height(), 3);
+    EXPECT_EQ(p.bitsPerPixel, c.bits);
+    EXPECT_EQ(pixelsOf(p), expect);
+  }
+}
+
+TEST(BmpReader, Rle8AndRle4WithDeltaAndAbsoluteRuns) {
+  BmpSpec s;
+  s.width = 6;
+  s.height = 3;
+  s.bits = 8;
+  s.compression = 1;
+  s.palette = kPalette;
+  // Bottom row: 3 x index 1, absolute 2 3 4; end of line; next row: delta (2, 0) then
+  // 2 x index 5; end of bitmap (the top row stays black).
+  s.rleData = {3, 1, 0, 3, 2, 3, 4, 0, 0, 0, 0, 2, 2, 0, 2, 5, 0, 1};
+  DecodedPicture p;
+  ASSERT_EQ(decode(makeBmp(s), &p), DecodeStatus::Ok);
+  const std::uint32_t k = 0xFF000000u;
+  auto pal = [&](int i) { return k | kPalette[i]; };
+  EXPECT_EQ(pixelsOf(p), (std::vector<std::uint32_t>{k, k, k, k, k, k, k, k, pal(5), pal(5), k, k, pal(1), pal(1),
+                                                     pal(1), pal(2), pal(3), pal(4)}));
+  s.bits = 4;
+  s.compression = 2;
+  s.width = 5;
+  s.height = 1;
+  // 5 pixels alternating 1 and 2, then end of bitmap.
+  s.rleData = {5, 0x12, 0, 1};
+  ASSERT_EQ(decode(makeBmp(s), &p), DecodeStatus::Ok);
+  EXPECT_EQ(pixelsOf(p), (std::vector<std::uint32_t>{pal(1), pal(2), pal(1), pal(2), pal(1)}));
+}
+
+TEST(BmpReader, BadInputIsRefusedCleanly) {
+  BmpSpec good;
+  good.width = 4;
+  good.height = 4;
+  good.values.assign(16, 0x123456);
+  const auto bytes = makeBmp(good);
+  DecodedPicture p;
+  EXPECT_EQ(decode({}, &p), DecodeStatus::UnknownFormat);
+  EXPECT_EQ(decode({'B'}, &p), DecodeStatus::UnknownFormat);
+  for (std::size_t cut : {2u, 14u, 20u, 54u, 60u}) {
+    SCOPED_TRACE(cut);
+    EXPECT_EQ(decode(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + cut), &p), DecodeStatus::Damaged);
+  }
+  auto patched = [&](std::size_t at, std::uint32_t v) {
+    auto b = bytes;
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    return b;
+  };
+  EXPECT_EQ(decode(patched(18, 100000), &p), DecodeStatus::TooLarge);
+  EXPECT_EQ(decode(patched(22, 0xFFFE7960u /* -100000 */), &p), DecodeStatus::TooLarge);
+  EXPECT_EQ(decode(patched(18, 50000), &p), DecodeStatus::Damaged) << "more rows than the file holds";
+  EXPECT_EQ(decode(patched(18, 0), &p), DecodeStatus::Damaged);
+  EXPECT_EQ(decode(patched(22, 0), &p), DecodeStatus::Damaged);
+  EXPECT_EQ(decode(patched(14, 77), &p), DecodeStatus::Damaged) << "unknown header size";
+  auto twoBit = bytes;
+  twoBit[28] = 2;
+  EXPECT_EQ(decode(twoBit, &p), DecodeStatus::Damaged);
+  EXPECT_EQ(decode(patched(30, 4 /* BI_JPEG */), &p), DecodeStatus::Damaged);
+  BmpSpec rle;
+  rle.width = 4;
+  rle.height = -4;
+  rle.bits = 8;
+  rle.compression = 1;
+  rle.palette = kPalette;
+  rle.rleData = {4, 1, 0, 1};
+  EXPECT_EQ(decode(makeBmp(rle), &p), DecodeStatus::Damaged) << "RLE cannot be top-down";
+  rle.height = 4;
+  rle.rleData = {4, 1, 0, 0, 4};
+  EXPECT_EQ(decode(makeBmp(rle), &p), DecodeStatus::Damaged) << "RLE data ends early";
+}
+
+TEST(IconReader, ChoosesThePlatformsEntry) {
+  using quendel::ole::IconEntry;
+  auto e = [](int size, int bits) {
+    IconEntry x;
+    x.width = x.height = size;
+    x.bits = bits;
+    return x;
+  };
+  struct Case {
+    std::vector<IconEntry> entries;
+    std::size_t expect;
+  } cases[] = {
+      {{e(16, 32), e(32, 32), e(48, 32)}, 1},
+      {{e(16, 8), e(48, 32)}, 1},                 // nearer size wins over depth
+      {{e(24, 32), e(40, 32)}, 1},                // equal distance: the larger image
+      {{e(32, 4), e(32, 8), e(32, 32), e(32, 24)}, 2},
+      {{e(32, 64), e(32, 8)}, 1},                 // deeper than the display loses
+      {{e(256, 32), e(16, 32)}, 1},
+      {{e(32, 32), e(32, 32)}, 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(quendel::ole::chooseIconEntry(c.entries, 32, 32, 32), c.expect);
+}
+
+TEST(IconReader, DecodesDibAndPngEntriesWithMasks) {
+  using quendel::testpics::makeIcon;
+  for (int bits : {32, 24, 0}) {
+    SCOPED_TRACE(bits);
+    const auto file = makeIcon({{16, bits, 0xFF00FF00}, {32, bits, 0xFF112233}, {48, bits, 0xFF445566}}, false);
+    quendel::ole::DecodedIcon icon;
+    ASSERT_EQ(quendel::ole::decodeIcon(file.data(), file.size(), 32, 32, 32, &icon), DecodeStatus::Ok);
+    EXPECT_TRUE(icon.isIcon);
+    EXPECT_EQ(icon.entry, 1u);
+    ASSERT_EQ(icon.color.pixels->width(), 32);
+    EXPECT_EQ(icon.color.pixels->row(5)[7] & 0x00FFFFFFu, 0x112233u);
+    EXPECT_EQ(icon.mask->row(0)[0], 0x00FFFFFFu) << "top-left pixel is transparent";
+    EXPECT_EQ(icon.mask->row(0)[1], 0u);
+    EXPECT_EQ(icon.color.pixels->row(0)[0] >> 24, 0u);
+  }
+  const auto cursor = makeIcon({{32, 32, 0xFF010203}}, true);
+  quendel::ole::DecodedIcon icon;
+  ASSERT_EQ(quendel::ole::decodeIcon(cursor.data(), cursor.size(), 32, 32, 32, &icon), DecodeStatus::Ok);
+  EXPECT_FALSE(icon.isIcon);
+  EXPECT_EQ(icon.hotspotX, 3u);
+  EXPECT_EQ(icon.hotspotY, 5u);
+}
+
+TEST(IconReader, BadDirectoriesAreRefused) {
+  auto file = quendel::testpics::makeIcon({{16, 32}}, false);
+  quendel::ole::DecodedIcon icon;
+  EXPECT_EQ(quendel::ole::decodeIcon(file.data(), 5, 32, 32, 32, &icon), DecodeStatus::UnknownFormat);
+  auto noEntries = file;
+  noEntries[4] = 0;
+  EXPECT_EQ(quendel::ole::decodeIcon(noEntries.data(), noEntries.size(), 32, 32, 32, &icon), DecodeStatus::Damaged);
+  auto outside = file;
+  outside[6 + 12] = 0xFF;
+  outside[6 + 13] = 0xFF;
+  EXPECT_EQ(quendel::ole::decodeIcon(outside.data(), outside.size(), 32, 32, 32, &icon), DecodeStatus::Damaged);
+  auto cut = std::vector<std::uint8_t>(file.begin(), file.end() - 100);
+  EXPECT_NE(quendel::ole::decodeIcon(cut.data(), cut.size(), 32, 32, 32, &icon), DecodeStatus::Ok);
+}
+
+}  // namespace
