@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "support/runtime_error.h"
 #include "support/win_types.h"
@@ -73,6 +74,8 @@ QUENDEL_SUPPORT_API HRESULT asSystemTimeToStringTime(const SYSTEMTIME& time, que
 
 // --- Program ---
 QUENDEL_SUPPORT_API HRESULT asGetEXEModulePrettyFileName(quendel::BStr* out);
+// The running program's title: its executable's file name without extension.
+QUENDEL_SUPPORT_API HRESULT asGetThunderMainTitle(quendel::BStr* out);
 
 // --- Errors, modules and debugging ---
 QUENDEL_SUPPORT_API HRESULT asGetLongFileName(const quendel::BStr& path, quendel::BStr* out);
@@ -84,10 +87,24 @@ QUENDEL_SUPPORT_API HRESULT asGetModulePreferredBaseAddr(LONG pid, std::uintptr_
 // Written to standard error only when QUENDEL_DEBUG is set; never to standard output.
 QUENDEL_SUPPORT_API HRESULT asDebugPrint(const quendel::BStr& text);
 QUENDEL_SUPPORT_API HRESULT asOutputDebugString(const quendel::BStr& text);
+// The system's text for a Win32 error code (also in its HRESULT_FROM_WIN32 form) or a
+// COM status, without a trailing line break; empty for a number the port has no text for.
+QUENDEL_SUPPORT_API HRESULT asGetAPIErrorDescription(LONG number, quendel::BStr* out);
+// The text of a multimedia error (MMSYSERR_, WAVERR_, MIDIERR_ numbers); empty when unknown.
+QUENDEL_SUPPORT_API HRESULT asGetWinMMErrorDescription(LONG number, quendel::BStr* out);
+// The message text for number from the message table of a loaded module (module: the
+// handle GetModuleHandleA gives, the address of its first mapped segment). A module
+// carries its table in the ELF section ".quendel.msgtable" (records: 32-bit number,
+// 32-bit byte length, UTF-8 text; little-endian); no table or no such number gives an
+// empty text. E_INVALIDARG for a null handle or one that names no loaded module.
+QUENDEL_SUPPORT_API HRESULT asGetModuleErrorDescription(const void* module, LONG number, quendel::BStr* out);
 
 namespace quendel {
 // The white space that asTrimEx removes, for callers that trim many slices of one text.
 QUENDEL_SUPPORT_API bool isTrimWhiteSpace(char16_t c);
+// The text for number in the bytes of a message table (format above); empty when the
+// number is absent or the table is damaged before it.
+QUENDEL_SUPPORT_API BStr messageTableText(std::string_view table, LONG number);
 }  // namespace quendel
 
 // --- Wrappers: the result, or the run-time error raised ---
@@ -142,6 +159,10 @@ QUENDEL_WRAP1(SYSTEMTIME, asSystemTimeToLocalSystemTime, const SYSTEMTIME&)
 QUENDEL_WRAP1(quendel::BStr, asSystemTimeToStringDate, const SYSTEMTIME&)
 QUENDEL_WRAP1(quendel::BStr, asSystemTimeToStringTime, const SYSTEMTIME&)
 QUENDEL_WRAP0(quendel::BStr, asGetEXEModulePrettyFileName)
+QUENDEL_WRAP0(quendel::BStr, asGetThunderMainTitle)
+QUENDEL_WRAP1(quendel::BStr, asGetAPIErrorDescription, LONG)
+QUENDEL_WRAP1(quendel::BStr, asGetWinMMErrorDescription, LONG)
+QUENDEL_WRAP2(quendel::BStr, asGetModuleErrorDescription, const void*, LONG)
 QUENDEL_WRAP1(quendel::BStr, asGetLongFileName, const quendel::BStr&)
 QUENDEL_WRAP1(bool, asEnableDebugPrivilege, bool)
 QUENDEL_WRAP2(std::uintptr_t, asGetModulePreferredBaseAddr, LONG, std::uintptr_t)

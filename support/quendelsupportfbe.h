@@ -26,6 +26,29 @@ QUENDEL_SUPPORT_API HRESULT esRegisterAppPath(bool* out);
 // True when a file (not a folder) of that path exists.
 QUENDEL_SUPPORT_API HRESULT esIsFileExist(const quendel::BStr& path, bool* out);
 
+
+// --- Screen ---
+// The screen functions answer from a source that a display-aware layer installs: the
+// platform layer's X11 code when the process has a display, the UI toolkit once the
+// library has shown a window (so a console program never loads the toolkit for them).
+// Without a source, or when it fails, they describe a nominal 96-DPI screen of
+// 1024 x 768 pixels. Twips per pixel is 1440 / logical DPI (15 at 96 DPI).
+struct QuendelScreenInfo {
+  LONG logicalDpiX, logicalDpiY;  // dots per logical inch
+  LONG widthPx, heightPx;         // the primary screen
+};
+// Fills info and returns true, or returns false when it cannot tell.
+using QuendelScreenSource = bool (*)(QuendelScreenInfo* info);
+// Installs the source and returns the one it replaces (nullptr: none).
+QUENDEL_SUPPORT_API QuendelScreenSource esSetScreenSource(QuendelScreenSource source);
+QUENDEL_SUPPORT_API HRESULT esGetScreenInfo(QuendelScreenInfo* out);
+QUENDEL_SUPPORT_API HRESULT esScreenTwipsPerPixelX(float* out);
+QUENDEL_SUPPORT_API HRESULT esScreenTwipsPerPixelY(float* out);
+QUENDEL_SUPPORT_API HRESULT esScreenWidthPx(LONG* out);
+QUENDEL_SUPPORT_API HRESULT esScreenHeightPx(LONG* out);
+QUENDEL_SUPPORT_API HRESULT esScreenHimetricToPixelsX(LONG himetric, LONG* out);
+QUENDEL_SUPPORT_API HRESULT esScreenHimetricToPixelsY(LONG himetric, LONG* out);
+
 QUENDEL_WRAP1(quendel::BStr, esHex1, BYTE)
 QUENDEL_WRAP1(quendel::BStr, esHex2, WORD)
 QUENDEL_WRAP1(quendel::BStr, esHexEx4, LONG)
@@ -38,3 +61,10 @@ QUENDEL_WRAP0(bool, esIsHostWinNT40)
 QUENDEL_WRAP0(bool, esIsInIDE)
 QUENDEL_WRAP0(bool, esRegisterAppPath)
 QUENDEL_WRAP1(bool, esIsFileExist, const quendel::BStr&)
+QUENDEL_WRAP0(QuendelScreenInfo, esGetScreenInfo)
+QUENDEL_WRAP0(float, esScreenTwipsPerPixelX)
+QUENDEL_WRAP0(float, esScreenTwipsPerPixelY)
+QUENDEL_WRAP0(LONG, esScreenWidthPx)
+QUENDEL_WRAP0(LONG, esScreenHeightPx)
+QUENDEL_WRAP1(LONG, esScreenHimetricToPixelsX, LONG)
+QUENDEL_WRAP1(LONG, esScreenHimetricToPixelsY, LONG)
