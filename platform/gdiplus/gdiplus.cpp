@@ -1,0 +1,323 @@
+#include "platform/gdiplus/gdiplus.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <mutex>
+#include <set>
+#include <vector>
+
+#include "platform/gdi/gdi.h"
+#include "platform/gdiplus/bmp_writer.h"
+#include "platform/gdiplus/file_sink.h"
+#include "platform/gdiplus/image_formats.h"
+#include "platform/gdiplus/png_writer.h"
+#include "platform/gdiplus/tiff_reader.h"
+#include "platform/ole/bmp_reader.h"
+#include "platform/ole/file_bytes.h"
+#include "platform/ole/gif_reader.h"
+#include "platform/ole/ico_reader.h"
+#include "platform/ole/jpeg_reader.h"
+#include "platform/ole/png_reader.h"
+
+using namespace quendel;
+using ole::DecodedPicture;
+using ole::DecodeStatus;
+
+namespace {
+
+class Image final : public GpBitmap {
+ public:
+  std::shared_ptr<const gdi::RowSource> rows;
+  std::shared_ptr<gdi::PixelStore> store;  // set when the pixels are owned here
+  PixelFormat format = PixelFormat32bppARGB;
+  GUID raw = gdiplus::ImageFormatMemoryBMP;
+  REAL dpiX = 96;
+  REAL dpiY = 96;
+  bool hasAlpha = false;
+};
+
+struct State {
+  std::mutex mutex;
+  std::set<ULONG_PTR> tokens;
+  ULONG_PTR nextToken = 1;
+  std::set<const GpImage*> images;
+};
+State& state() {
+  static State s;
+  return s;
+}
+
+bool hasSession() {
+  std::lock_guard lock(state().mutex);
+  return !state().tokens.empty();
+}
+
+Image* findImage(GpImage* image) {
+  std::lock_guard lock(state().mutex);
+  return state().images.count(image) ? static_cast<Image*>(image) : nullptr;
+}
+
+GpBitmap* adopt(std::unique_ptr<Image> image) {
+  std::lock_guard lock(state().mutex);
+  state().images.insert(image.get());
+  return image.release();
+}
+
+Status fromDecode(DecodeStatus s) {
+  switch (s) {
+    case DecodeStatus::Ok: return Ok;
+    case DecodeStatus::UnknownFormat: return UnknownImageFormat;
+    case DecodeStatus::Damaged: return InvalidParameter;
+    case DecodeStatus::TooLarge:
+    case DecodeStatus::NoMemory: return OutOfMemory;
+  }
+  return GenericError;
+}
+
+// The pixel format GDI+ reports for a picture read from a file of the given kind.
+PixelFormat pixelFormatOf(const GUID& raw, const DecodedPicture& p, bool cmyk) {
+  using namespace gdiplus;
+  auto indexed = [](int bits) {
+    return bits <= 1 ? PixelFormat1bppIndexed : bits <= 4 ? PixelFormat4bppIndexed : PixelFormat8bppIndexed;
+  };
+  if (raw == ImageFormatGIF) return PixelFormat8bppIndexed;
+  if (raw == ImageFormatIcon) return PixelFormat32bppARGB;
+  if (raw == ImageFormatJPEG) return cmyk ? PixelFormat32bppCMYK : p.grey ? PixelFormat8bppIndexed : PixelFormat24bppRGB;
+  if (raw == ImageFormatBMP) {
+    if (p.bitsPerPixel <= 8) return indexed(p.bitsPerPixel);
+    if (p.bitsPerPixel == 16) return PixelFormat16bppRGB555;
+    if (p.bitsPerPixel == 24) return PixelFormat24bppRGB;
+    return p.alphaFromData ? PixelFormat32bppARGB : PixelFormat32bppRGB;
+  }
+  // PNG and TIFF.
+  if (cmyk) return PixelFormat32bppCMYK;
+  if (p.indexed) return indexed(p.bitsPerChannel);
+  if (p.bitsPerChannel == 16) return p.hasAlpha ? PixelFormat64bppARGB : PixelFormat48bppRGB;
+  if (p.hasAlpha) return PixelFormat32bppARGB;
+  if (p.grey) return p.bitsPerChannel == 1 ? PixelFormat1bppIndexed : PixelFormat8bppIndexed;
+  return PixelFormat24bppRGB;
+}
+
+bool formatHasAlpha(PixelFormat f) { return (f & 0x00040000) != 0; }
+
+Status notificationHook(ULONG_PTR* token) {
+  if (!token) return InvalidParameter;
+  *token = 0;
+  return Ok;
+}
+void notificationUnhook(ULONG_PTR) {}
+
+}  // namespace
+
+Status GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, GdiplusStartupOutput* output) {
+  if (!token || !input) return InvalidParameter;
+  if (input->GdiplusVersion != 1) return UnsupportedGdiplusVersion;
+  if (input->SuppressBackgroundThread && !output) return InvalidParameter;
+  if (output) {
+    output->NotificationHook = notificationHook;
+    output->NotificationUnhook = notificationUnhook;
+  }
+  std::lock_guard lock(state().mutex);
+  const ULONG_PTR t = state().nextToken++;
+  state().tokens.insert(t);
+  *token = t;
+  return Ok;
+}
+
+void GdiplusShutdown(ULONG_PTR token) {
+  std::lock_guard lock(state().mutex);
+  state().tokens.erase(token);
+}
+
+GpStatus GdipCreateBitmapFromFile(const WCHAR* filename, GpBitmap** bitmap) {
+  if (!hasSession()) return GdiplusNotInitialized;
+  if (!filename || !bitmap) return InvalidParameter;
+  int error = 0;
+  std::FILE* f = ole::openPictureFile(filename, &error);
+  if (!f) return Win32Error;
+  std::uint8_t head[64];
+  const std::size_t n = ole::peekBytes(f, head, sizeof head);
+  DecodedPicture pic;
+  DecodeStatus s = DecodeStatus::UnknownFormat;
+  GUID raw = gdiplus::ImageFormatUndefined;
+  bool cmyk = false;
+  if (ole::looksLikePng(head, n)) {
+    raw = gdiplus::ImageFormatPNG;
+    s = ole::decodePngFile(f, &pic);
+    std::fclose(f);
+  } else if (gdiplus::looksLikeTiff(head, n)) {
+    std::fclose(f);
+    raw = gdiplus::ImageFormatTIFF;
+    s = gdiplus::decodeTiffFile(ole::utf8Path(filename), &pic, &cmyk);
+  } else {
+    std::fclose(f);
+    const bool placeableWmf = n >= 4 && head[0] == 0xD7 && head[1] == 0xCD && head[2] == 0xC6 && head[3] == 0x9A;
+    const bool emf = n >= 44 && head[0] == 1 && head[1] == 0 && head[2] == 0 && head[3] == 0 && head[40] == ' ' &&
+                     head[41] == 'E' && head[42] == 'M' && head[43] == 'F';
+    if (placeableWmf || emf) return NotImplemented;
+    const bool known = ole::looksLikeBmp(head, n) || ole::looksLikeJpeg(head, n) || ole::looksLikeGif(head, n) ||
+                       ole::iconFileType(head, n) == 1;
+    if (!known) return UnknownImageFormat;
+    std::vector<std::uint8_t> data;
+    ole::FileResult r = ole::readPictureFile(filename, &data);
+    if (r.error) return r.error == EFBIG ? OutOfMemory : Win32Error;
+    const std::uint8_t* d = data.data();
+    if (ole::looksLikeBmp(d, data.size())) {
+      raw = gdiplus::ImageFormatBMP;
+      s = ole::decodeBmp(d, data.size(), &pic);
+    } else if (ole::looksLikeJpeg(d, data.size())) {
+      raw = gdiplus::ImageFormatJPEG;
+      s = ole::decodeJpeg(d, data.size(), &pic, &cmyk);
+    } else if (ole::looksLikeGif(d, data.size())) {
+      raw = gdiplus::ImageFormatGIF;
+      s = ole::decodeGif(d, data.size(), &pic);
+    } else if (ole::iconFileType(d, data.size()) == 1) {
+      raw = gdiplus::ImageFormatIcon;
+      ole::DecodedIcon icon;
+      s = ole::decodeIcon(d, data.size(), 32, 32, 32, &icon);
+      if (s == DecodeStatus::Ok) {
+        pic = std::move(icon.color);
+        pic.hasAlpha = true;
+        pic.dpiX = pic.dpiY = 0;  // icons have no resolution of their own
+      }
+    }
+  }
+  if (s != DecodeStatus::Ok) return fromDecode(s);
+  auto image = std::make_unique<Image>();
+  image->raw = raw;
+  image->format = pixelFormatOf(raw, pic, cmyk);
+  image->dpiX = pic.dpiX > 0 ? static_cast<REAL>(pic.dpiX) : 96.0f;
+  image->dpiY = pic.dpiY > 0 ? static_cast<REAL>(pic.dpiY) : 96.0f;
+  image->hasAlpha = pic.hasAlpha;
+  image->store = pic.pixels;
+  image->rows = std::make_shared<gdi::StoreRowSource>(pic.pixels);
+  *bitmap = adopt(std::move(image));
+  return Ok;
+}
+
+GpStatus GdipCreateHBITMAPFromBitmap(GpBitmap* bitmap, HBITMAP* hbmReturn, ARGB background) {
+  if (!hasSession()) return GdiplusNotInitialized;
+  Image* image = findImage(bitmap);
+  if (!image || !hbmReturn) return InvalidParameter;
+  HBITMAP result = nullptr;
+  if (!image->hasAlpha) {
+    // Opaque pixels look the same over any background: share them.
+    result = image->store ? gdi::createBitmapFromStore(image->store, 32) : gdi::createVirtualBitmap(image->rows, 32);
+  } else {
+    const int w = image->rows->width(), h = image->rows->height();
+    auto out = gdi::PixelStore::create(w, h, false);
+    if (!out) return OutOfMemory;
+    std::vector<std::uint32_t> scratch(static_cast<std::size_t>(w));
+    const std::uint32_t bgA = background >> 24;
+    for (int y = 0; y < h; ++y) {
+      const std::uint32_t* in = image->rows->row(y, scratch.data());
+      std::uint32_t* o = out->row(y);
+      for (int x = 0; x < w; ++x) {
+        const std::uint32_t p = in[x], a = p >> 24;
+        if (a == 0xFF) {
+          o[x] = p;
+          continue;
+        }
+        std::uint32_t v = ((a * 255 + bgA * (255 - a) + 127) / 255) << 24;
+        for (int shift = 0; shift < 24; shift += 8) {
+          const std::uint32_t c = (p >> shift) & 0xFF, b = (background >> shift) & 0xFF;
+          v |= ((c * a + b * (255 - a) + 127) / 255) << shift;
+        }
+        o[x] = v;
+      }
+    }
+    result = gdi::createBitmapFromStore(std::move(out), 32);
+  }
+  if (!result) return OutOfMemory;
+  *hbmReturn = result;
+  return Ok;
+}
+
+GpStatus GdipCreateBitmapFromHBITMAP(HBITMAP hbm, HPALETTE, GpBitmap** bitmap) {
+  if (!hasSession()) return GdiplusNotInitialized;
+  if (!bitmap) return InvalidParameter;
+  auto rows = gdi::bitmapRowSource(hbm);
+  if (!rows || rows->width() <= 0 || rows->height() <= 0) return InvalidParameter;
+  const int bits = gdi::bitmapBitsPixel(hbm);
+  auto image = std::make_unique<Image>();
+  image->rows = std::move(rows);
+  image->format = bits == 24 ? PixelFormat24bppRGB : PixelFormat32bppRGB;
+  image->raw = gdiplus::ImageFormatMemoryBMP;
+  image->hasAlpha = false;
+  *bitmap = adopt(std::move(image));
+  return Ok;
+}
+
+GpStatus GdipDisposeImage(GpImage* image) {
+  if (!hasSession()) return GdiplusNotInitialized;
+  std::unique_ptr<Image> owned;
+  {
+    std::lock_guard lock(state().mutex);
+    if (!image || !state().images.erase(image)) return InvalidParameter;
+    owned.reset(static_cast<Image*>(image));
+  }
+  return Ok;
+}
+
+namespace {
+template <class T, class F>
+GpStatus query(GpImage* image, T* out, F get) {
+  if (!hasSession()) return GdiplusNotInitialized;
+  Image* i = findImage(image);
+  if (!i || !out) return InvalidParameter;
+  *out = get(*i);
+  return Ok;
+}
+}  // namespace
+
+GpStatus GdipGetImageWidth(GpImage* image, UINT* width) {
+  return query(image, width, [](const Image& i) { return static_cast<UINT>(i.rows->width()); });
+}
+GpStatus GdipGetImageHeight(GpImage* image, UINT* height) {
+  return query(image, height, [](const Image& i) { return static_cast<UINT>(i.rows->height()); });
+}
+GpStatus GdipGetImageHorizontalResolution(GpImage* image, REAL* resolution) {
+  return query(image, resolution, [](const Image& i) { return i.dpiX; });
+}
+GpStatus GdipGetImageVerticalResolution(GpImage* image, REAL* resolution) {
+  return query(image, resolution, [](const Image& i) { return i.dpiY; });
+}
+GpStatus GdipGetImageRawFormat(GpImage* image, GUID* format) {
+  return query(image, format, [](const Image& i) { return i.raw; });
+}
+GpStatus GdipGetImagePixelFormat(GpImage* image, PixelFormat* format) {
+  return query(image, format, [](const Image& i) { return i.format; });
+}
+
+GpStatus GdipSaveImageToFile(GpImage* image, const WCHAR* filename, const CLSID* clsidEncoder,
+                             const EncoderParameters*) {
+  if (!hasSession()) return GdiplusNotInitialized;
+  Image* i = findImage(image);
+  if (!i || !filename || !clsidEncoder || !*filename) return InvalidParameter;
+  const bool png = *clsidEncoder == gdiplus::EncoderPNG;
+  if (!png && *clsidEncoder != gdiplus::EncoderBMP) return FileNotFound;
+  gdiplus::FileSink sink;
+  if (sink.open(ole::utf8Path(filename)) != 0) return Win32Error;
+  const bool alpha = formatHasAlpha(i->format);
+  bool ok;
+  if (png) {
+    gdiplus::PngOptions options;
+    options.alpha = alpha;
+    options.dpiX = i->dpiX;
+    options.dpiY = i->dpiY;
+    ok = gdiplus::writePng(*i->rows, options, sink);
+  } else {
+    const int bits = (alpha || i->format == PixelFormat32bppRGB) ? 32 : 24;
+    ok = gdiplus::writeBmp(*i->rows, bits, i->dpiX, i->dpiY, sink);
+    if (!ok && !sink.failed()) return ValueOverflow;
+  }
+  if (!ok && !sink.failed()) return GenericError;
+  return sink.commit() == 0 ? Ok : Win32Error;
+}
+
+namespace quendel::gdiplus {
+std::shared_ptr<const gdi::RowSource> imageRows(GpImage* image) {
+  Image* i = findImage(image);
+  return i ? i->rows : nullptr;
+}
+}  // namespace quendel::gdiplus

@@ -1,0 +1,18 @@
+// TIFF reader over libtiff: the first page; no, LZW, deflate, PackBits and JPEG
+// compression; 1, 8 and 16 bits; palette, grey, RGB, RGBA, CMYK. 16-bit samples are
+// reduced to 8 bits; associated (premultiplied) alpha is turned back into plain alpha.
+// The size is checked from the tags before the pixels are allocated (TooLarge);
+// anything libtiff refuses is Damaged. libtiff's own messages are silenced.
+#pragma once
+
+#include <string>
+
+#include "platform/ole/decoded_picture.h"
+
+namespace quendel::gdiplus {
+
+bool looksLikeTiff(const std::uint8_t* data, std::size_t size);
+// `cmyk` reports a separated (CMYK) file.
+ole::DecodeStatus decodeTiffFile(const std::string& path, ole::DecodedPicture* out, bool* cmyk);
+
+}  // namespace quendel::gdiplus
