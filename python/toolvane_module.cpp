@@ -245,6 +245,7 @@ PYBIND11_MODULE(_toolvane, m) {
     // Registration-free activation finds the library beside the module.
     addServerSearchPath(moduleFolder);
     addServerSearchPath(moduleFolder + "/../lib");
+    addServerSearchPath(moduleFolder + "/../..");  // installed: lib/pythonX.Y/dist-packages
   });
 
   m.def("CreateObject", [](const std::string& name) {

@@ -1,0 +1,57 @@
+# Quendel: Pixgrow and the Toolvane0305 library.
+#
+#   make run     install what is missing, build, enlarge the bundled sample with Pixgrow
+#   make test    install what is missing, build with ASan and UBSan, run every test
+#   make bench   build optimised and run the benchmarks against their peers
+#   make fuzz    build the fuzz targets with clang and run each for FUZZ_SECONDS
+#   make install install under PREFIX (default /usr/local) and register the library
+#
+# Builds: build/ (optimised: run, bench, install), build/test (sanitizers), build/fuzz.
+
+PREFIX ?= /usr/local
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+CMAKE_GEN := -G Ninja
+
+.PHONY: all deps build run test bench fuzz install screenshots run-examples clean
+
+all: build
+
+build:
+	@scripts/install-deps build
+	@cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENDEL_TESTS=OFF >/dev/null
+	@cmake --build build -j $(JOBS)
+
+run: build
+	@scripts/run-sample build
+
+test:
+	@scripts/install-deps test
+	@cmake -S . -B build/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQUENDEL_SANITIZE=ON \
+	  -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" >/dev/null
+	@cmake --build build/test -j $(JOBS)
+	@cd build/test && ctest --output-on-failure -j $(JOBS) --timeout 900
+
+bench:
+	@scripts/install-deps bench
+	@cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENDEL_TESTS=OFF -DQUENDEL_BENCH=ON >/dev/null
+	@cmake --build build -j $(JOBS)
+	@scripts/run-benchmarks build
+
+fuzz:
+	@scripts/install-deps fuzz
+	@CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DQUENDEL_TESTS=OFF -DQUENDEL_FUZZ=ON -DQUENDEL_UI=OFF >/dev/null
+	@cmake --build build/fuzz -j $(JOBS)
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) cmake --build build/fuzz --target fuzz
+
+install: build
+	@cmake --install build --prefix $(PREFIX)
+	@$(PREFIX)/bin/toolvane-regsvr $(PREFIX)/lib/libtoolvane0305.so
+
+screenshots: build
+	@scripts/install-deps test
+	@test -x scripts/screenshots.sh && scripts/screenshots.sh build || echo "screenshots: nothing to render yet"
+
+clean:
+	rm -rf build
