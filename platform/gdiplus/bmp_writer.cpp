@@ -1,5 +1,6 @@
 #include "platform/gdiplus/bmp_writer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -37,7 +38,8 @@ bool writeBmp(const gdi::RowSource& rows, int bitsPerPixel, double dpiX, double 
   put32(header + 42, static_cast<std::uint32_t>(std::lround(dpiY / 0.0254)));
   sink.write(header, sizeof header);
   // Several rows are gathered into one block so that each write is large.
-  const std::size_t rowsPerBlock = std::max<std::size_t>(1, (4u << 20) / stride);
+  const std::size_t rowsPerBlock =
+      std::min<std::size_t>(static_cast<std::size_t>(h), std::max<std::size_t>(1, (4u << 20) / stride));
   std::vector<std::uint8_t> block(rowsPerBlock * stride, 0);
   std::vector<std::uint32_t> scratch(static_cast<std::size_t>(w));
   std::size_t filled = 0;

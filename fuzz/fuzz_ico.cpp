@@ -1,0 +1,17 @@
+// Icon and cursor files: directory, entry choice and the chosen image.
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/ole/ico_reader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  quendel::ole::DecodedIcon icon;
+  if (quendel::ole::decodeIcon(data, size, 32, 32, 32, &icon) == quendel::ole::DecodeStatus::Ok) {
+    // What the loader relies on: colour and mask of one size.
+    if (!icon.mask || icon.mask->width() != icon.color.pixels->width() ||
+        icon.mask->height() != icon.color.pixels->height())
+      __builtin_trap();
+  }
+  quendel::ole::decodeIcon(data, size, 16, 16, 8, &icon);
+  return 0;
+}
