@@ -68,6 +68,9 @@ class Hive {
   // True when this process could write the hive (file and folder writable, or creatable).
   bool writable() const;
 
+  // Closes the database connection (outside a transaction); the next call reopens it.
+  void release() { closeConnection(); }
+
   [[nodiscard]] LONG keyExists(std::int64_t key);
   [[nodiscard]] LONG findSubKey(std::int64_t parent, std::u16string_view name, std::int64_t* id);
   // Creates a subkey that does not exist yet (write transaction).

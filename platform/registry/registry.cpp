@@ -1,5 +1,7 @@
 #include "platform/registry/registry.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -44,8 +46,25 @@ std::unordered_map<std::uintptr_t, KeyHandle> g_handles;
 std::uintptr_t g_nextHandle = 0x10000;
 std::shared_ptr<Hive> g_hives[4];
 
+// A child of fork() must not share SQLite connections with its parent (their locks are
+// per process), so every connection is closed just before a fork; both sides reopen
+// their own on the next call. The registry lock is held across the fork so that no
+// transaction is half done in the child.
+void beforeFork() {
+  g_mutex.lock();
+  for (auto& hive : g_hives) {
+    if (hive) hive->release();
+  }
+  for (auto& [value, handle] : g_handles) {
+    if (handle.hive) handle.hive->release();
+  }
+}
+void afterFork() { g_mutex.unlock(); }
+
 // The hive object for the hive's current file; a handle keeps the object it was opened on.
 std::shared_ptr<Hive> hiveFor(HiveId id) {
+  static const bool forkHandlers = pthread_atfork(beforeFork, afterFork, afterFork) == 0;
+  (void)forkHandlers;
   auto loc = quendel::registry::hiveLocation(id);
   auto& slot = g_hives[static_cast<int>(id)];
   if (!slot || slot->file() != loc.file) slot = std::make_shared<Hive>(std::move(loc));

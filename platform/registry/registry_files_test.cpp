@@ -224,5 +224,27 @@ TEST_F(HiveFiles, UnwritableHiveStillReads) {
   ::chmod(folder2.c_str(), 0755);
 }
 
+TEST_F(HiveFiles, ClassesWritesGoToTheUserWhenTheMachineHiveIsNotWritable) {
+  ::chmod(dir_.c_str(), 0755);
+  std::string folder = dir_ + "/classes";
+  makeHive(folder);
+  ::unlink((folder + "/user.db").c_str());
+  ::chmod((folder + "/machine.db").c_str(), 0444);
+  if (geteuid() == 0) {
+    ASSERT_EQ(0, ::chown(folder.c_str(), 65534, 65534));
+  }
+  std::string report = asUnprivileged([](std::string& f) {
+    std::vector<BYTE> data;
+    CHILD_CHECK(f, ERROR_SUCCESS, setString(HKEY_CLASSES_ROOT, "Prog.Nobody", nullptr, "u"));
+    CHILD_CHECK(f, ERROR_SUCCESS, getBytes(HKEY_CURRENT_USER, "Software\\Classes\\Prog.Nobody", nullptr, &data));
+    CHILD_CHECK(f, ERROR_FILE_NOT_FOUND,
+                getBytes(HKEY_LOCAL_MACHINE, "Software\\Classes\\Prog.Nobody", nullptr, &data));
+    CHILD_CHECK(f, ERROR_SUCCESS, getBytes(HKEY_CLASSES_ROOT, "Prog.Nobody", nullptr, &data));
+    // Machine keys stay readable through the merged view, and cannot be deleted there.
+    CHILD_CHECK(f, ERROR_SUCCESS, getBytes(HKEY_LOCAL_MACHINE, "Software\\Key2", "Value", &data));
+  });
+  EXPECT_EQ("", report);
+}
+
 }  // namespace
 }  // namespace quendel::registry::testing
