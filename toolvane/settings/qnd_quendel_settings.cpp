@@ -1,0 +1,66 @@
+#include "toolvane/settings/qnd_quendel_settings.h"
+
+#include "support/quendelsupport.h"
+#include "toolvane/settings/app_identity.h"
+#include "toolvane/settings/prev_version_finder.h"
+#include "toolvane/settings/settings_path.h"
+
+namespace quendel::toolvane {
+
+namespace {
+
+LONG rootFor(bool userSetting) { return userSetting ? kRootCurrentUser : kRootLocalMachine; }
+
+}  // namespace
+
+qndQuendelSettings::qndQuendelSettings() : registry_(std::make_shared<qndRegistry>()) {}
+
+String qndQuendelSettings::GetSettingPath(const String& AppTitle, LONG VerMajor, LONG VerMinor,
+                                          const String& KeyPath) {
+  return settingsPath(AppTitle, asFormatVersionShort(VerMajor, VerMinor), KeyPath);
+}
+
+String qndQuendelSettings::GetSettingPath2(const ObjectPtr& AppObject, const String& KeyPath) {
+  AppIdentity app = readAppIdentity(AppObject);
+  return GetSettingPath(app.title, app.major, app.minor, KeyPath);
+}
+
+Variant qndQuendelSettings::LoadSetting(const String& SubKey, const String& ValueName, LONG ValueType,
+                                        const String& AppTitle, LONG VerMajor, LONG VerMinor, const Variant& Default,
+                                        bool UserSetting, bool* Success) {
+  const LONG root = rootFor(UserSetting);
+  bool found = false;
+  Variant value =
+      registry_->GetValue(root, GetSettingPath(AppTitle, VerMajor, VerMinor, SubKey), ValueName, ValueType, &found);
+  if (!found && (VerMajor != 0 || VerMinor != 0)) {
+    String previous = modPrevVersionFinder::FindPreviousVersion(*registry_, root, AppTitle, VerMajor, VerMinor);
+    if (!previous.empty())
+      value = registry_->GetValue(root, settingsPath(AppTitle, previous, SubKey), ValueName, ValueType, &found);
+  }
+  if (Success) *Success = found;
+  if (found) return value;
+  return Default.isMissing() ? registry_values::EmptyValueFor(ValueType) : Default;
+}
+
+bool qndQuendelSettings::SaveSetting(const String& SubKey, const String& ValueName, LONG ValueType,
+                                     const Variant& Value, const String& AppTitle, LONG VerMajor, LONG VerMinor,
+                                     bool UserSetting) {
+  if (Value.isMissing()) return false;
+  return registry_->SetValue(rootFor(UserSetting), GetSettingPath(AppTitle, VerMajor, VerMinor, SubKey), ValueName,
+                             ValueType, Value);
+}
+
+Variant qndQuendelSettings::LoadSetting2(const String& SubKey, const String& ValueName, LONG ValueType,
+                                         const ObjectPtr& AppObject, const Variant& Default, bool UserSetting,
+                                         bool* Success) {
+  AppIdentity app = readAppIdentity(AppObject);
+  return LoadSetting(SubKey, ValueName, ValueType, app.title, app.major, app.minor, Default, UserSetting, Success);
+}
+
+bool qndQuendelSettings::SaveSetting2(const String& SubKey, const String& ValueName, LONG ValueType,
+                                      const Variant& Value, const ObjectPtr& AppObject, bool UserSetting) {
+  AppIdentity app = readAppIdentity(AppObject);
+  return SaveSetting(SubKey, ValueName, ValueType, Value, app.title, app.major, app.minor, UserSetting);
+}
+
+}  // namespace quendel::toolvane

@@ -1,0 +1,200 @@
+#include "toolvane/settings/qnd_registry.h"
+
+#include <string>
+
+#include "platform/registry/registry.h"
+#include "support/codepage.h"
+#include "support/quendelsupport.h"
+
+namespace quendel::toolvane {
+
+namespace rv = registry_values;
+
+namespace {
+
+// A key handle closed when the scope ends.
+class OpenKey {
+ public:
+  OpenKey() = default;
+  OpenKey(const OpenKey&) = delete;
+  OpenKey& operator=(const OpenKey&) = delete;
+  ~OpenKey() {
+    if (h_) RegCloseKey(h_);
+  }
+  HKEY* out() { return &h_; }
+  HKEY get() const { return h_; }
+
+ private:
+  HKEY h_ = nullptr;
+};
+
+// The ANSI form of a key path or value name, or the status that refuses it.
+LONG ansiName(const String& name, std::string* out) {
+  if (name.find(u'\0') != String::npos) return ERROR_INVALID_PARAMETER;
+  bool lossy = false;
+  std::string ansi = cp::unicodeToAnsi(name, &lossy);
+  if (lossy) return kErrorNoUnicodeTranslation;
+  *out = std::move(ansi);
+  return ERROR_SUCCESS;
+}
+
+LONG ansiNames(const String& subKey, std::string* key, const String& valueName, std::string* name) {
+  LONG st = ansiName(subKey, key);
+  return st != ERROR_SUCCESS ? st : ansiName(valueName, name);
+}
+
+constexpr int kGrowRetries = 4;
+
+}  // namespace
+
+Variant qndRegistry::GetValue(LONG RegistryRoot, const String& SubKey, const String& ValueName, LONG ValueType,
+                              bool* Success) {
+  DWORD registryType = 0;
+  if (!rv::RegistryTypeFor(ValueType, &registryType)) {
+    if (Success) *Success = false;
+    return Variant();
+  }
+  if (Success) *Success = true;
+  auto failed = [&] {
+    if (Success) *Success = false;
+    return rv::EmptyValueFor(ValueType);
+  };
+
+  std::string key, name;
+  if ((lastRegError_ = ansiNames(SubKey, &key, ValueName, &name)) != ERROR_SUCCESS) return failed();
+  OpenKey k;
+  lastRegError_ = RegOpenKeyExA(rootFromLong(RegistryRoot), key.c_str(), 0, KEY_QUERY_VALUE, k.out());
+  if (lastRegError_ != ERROR_SUCCESS) return failed();
+
+  std::vector<BYTE> data;
+  for (int attempt = 0;; ++attempt) {
+    DWORD size = 0;
+    lastRegError_ = RegQueryValueExA(k.get(), name.c_str(), nullptr, nullptr, nullptr, &size);
+    if (lastRegError_ != ERROR_SUCCESS) return failed();
+    if (size == 0) break;  // zero bytes of data: nothing more to read
+    data.assign(size, 0);
+    lastRegError_ = RegQueryValueExA(k.get(), name.c_str(), nullptr, nullptr, data.data(), &size);
+    if (lastRegError_ == ERROR_MORE_DATA && attempt + 1 < kGrowRetries) continue;  // rewritten meanwhile
+    if (lastRegError_ != ERROR_SUCCESS) return failed();
+    data.resize(std::min<std::size_t>(size, data.size()));
+    break;
+  }
+  return rv::BytesToValue(data.data(), data.size(), ValueType);
+}
+
+bool qndRegistry::SetValue(LONG RegistryRoot, const String& SubKey, const String& ValueName, LONG ValueType,
+                           const Variant& Value, bool* KeyAlreadyExist) {
+  DWORD registryType = 0;
+  if (!rv::RegistryTypeFor(ValueType, &registryType)) return false;
+  if (!rv::IsValueOfType(Value, ValueType)) return false;
+
+  std::string key, name;
+  std::vector<BYTE> bytes;
+  LONG st = ansiNames(SubKey, &key, ValueName, &name);
+  if (st == ERROR_SUCCESS) st = rv::ValueToBytes(Value, ValueType, &bytes);
+  if (st != ERROR_SUCCESS) {
+    lastRegError_ = st;
+    return false;
+  }
+
+  OpenKey k;
+  DWORD disposition = 0;
+  lastRegError_ = RegCreateKeyExA(rootFromLong(RegistryRoot), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_SET_VALUE, nullptr, k.out(), &disposition);
+  if (lastRegError_ != ERROR_SUCCESS) return false;
+  if (KeyAlreadyExist) *KeyAlreadyExist = disposition == REG_OPENED_EXISTING_KEY;
+  lastRegError_ = RegSetValueExA(k.get(), name.c_str(), 0, registryType, bytes.data(),
+                                 static_cast<DWORD>(bytes.size()));
+  return lastRegError_ == ERROR_SUCCESS;
+}
+
+bool qndRegistry::DeleteValue(LONG RegistryRoot, const String& SubKey, const String& ValueName) {
+  std::string key, name;
+  if ((lastRegError_ = ansiNames(SubKey, &key, ValueName, &name)) != ERROR_SUCCESS) return false;
+  OpenKey k;
+  lastRegError_ = RegOpenKeyExA(rootFromLong(RegistryRoot), key.c_str(), 0, KEY_SET_VALUE, k.out());
+  if (lastRegError_ != ERROR_SUCCESS) return false;
+  lastRegError_ = RegDeleteValueA(k.get(), name.c_str());
+  return lastRegError_ == ERROR_SUCCESS;
+}
+
+bool qndRegistry::deleteKey(LONG root, const String& subKey, bool recurse) {
+  std::string key;
+  if ((lastRegError_ = ansiName(subKey, &key)) != ERROR_SUCCESS) return false;
+  lastRegError_ = recurse ? SHDeleteKeyA(rootFromLong(root), key.c_str())
+                          : SHDeleteEmptyKeyA(rootFromLong(root), key.c_str());
+  return lastRegError_ == ERROR_SUCCESS;
+}
+
+bool qndRegistry::DeleteKey(LONG RegistryRoot, const String& SubKey) { return deleteKey(RegistryRoot, SubKey, false); }
+
+bool qndRegistry::DeleteKeyRecurse(LONG RegistryRoot, const String& SubKey) {
+  return deleteKey(RegistryRoot, SubKey, true);
+}
+
+std::shared_ptr<Collection> qndRegistry::listNames(LONG root, const String& subKey, Listing what) {
+  std::string key;
+  if ((lastRegError_ = ansiName(subKey, &key)) != ERROR_SUCCESS) return nullptr;
+  const bool subKeys = what == Listing::SubKeys;
+  OpenKey k;
+  lastRegError_ = RegOpenKeyExA(rootFromLong(root), key.c_str(), 0,
+                                subKeys ? KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE : KEY_QUERY_VALUE, k.out());
+  if (lastRegError_ != ERROR_SUCCESS) return nullptr;
+
+  DWORD count = 0, longest = 0;
+  lastRegError_ = subKeys ? RegQueryInfoKeyA(k.get(), nullptr, nullptr, nullptr, &count, &longest, nullptr,
+                                             nullptr, nullptr, nullptr, nullptr, nullptr)
+                          : RegQueryInfoKeyA(k.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+                                             &longest, nullptr, nullptr, nullptr);
+  if (lastRegError_ != ERROR_SUCCESS) return nullptr;
+
+  auto result = Collection::create();
+  const std::size_t bufferSize = std::size_t{longest} + 20;
+  const DWORD offered = static_cast<DWORD>(std::min<std::size_t>(bufferSize - 10, 0xFFFFFFFFu));
+  for (DWORD index = 0; index < count; ++index) {
+    std::vector<char> buffer(bufferSize, '\0');
+    if (subKeys) {
+      lastRegError_ = RegEnumKeyA(k.get(), index, buffer.data(), offered);
+    } else {
+      DWORD nameLength = offered;
+      lastRegError_ =
+          RegEnumValueA(k.get(), index, buffer.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
+    }
+    if (lastRegError_ != ERROR_SUCCESS) {
+      if (lastRegError_ != ERROR_NO_MORE_ITEMS) result = nullptr;
+      break;
+    }
+    result->add(Variant(asGetStringFromPointerA(buffer.data())));
+  }
+  return result;
+}
+
+std::shared_ptr<Collection> qndRegistry::GetSubKeysNames(LONG RegistryRoot, const String& SubKey) {
+  return listNames(RegistryRoot, SubKey, Listing::SubKeys);
+}
+
+std::shared_ptr<Collection> qndRegistry::GetValuesNames(LONG RegistryRoot, const String& SubKey) {
+  return listNames(RegistryRoot, SubKey, Listing::Values);
+}
+
+bool qndRegistry::CreateKey(LONG RegistryRoot, const String& SubKey, bool* KeyAlreadyExist) {
+  std::string key;
+  if ((lastRegError_ = ansiName(SubKey, &key)) != ERROR_SUCCESS) return false;
+  OpenKey k;
+  DWORD disposition = 0;
+  lastRegError_ = RegCreateKeyExA(rootFromLong(RegistryRoot), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_SET_VALUE, nullptr, k.out(), &disposition);
+  if (lastRegError_ != ERROR_SUCCESS) return false;
+  if (KeyAlreadyExist) *KeyAlreadyExist = disposition == REG_OPENED_EXISTING_KEY;
+  return true;
+}
+
+bool qndRegistry::IsKeyExist(LONG RegistryRoot, const String& SubKey) {
+  std::string key;
+  if ((lastRegError_ = ansiName(SubKey, &key)) != ERROR_SUCCESS) return false;
+  OpenKey k;
+  lastRegError_ = RegOpenKeyExA(rootFromLong(RegistryRoot), key.c_str(), 0, KEY_QUERY_VALUE, k.out());
+  return lastRegError_ == ERROR_SUCCESS;
+}
+
+}  // namespace quendel::toolvane
