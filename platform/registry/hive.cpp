@@ -109,7 +109,7 @@ std::vector<std::uint8_t> columnBlob(sqlite3_stmt* st, int col) {
 
 }  // namespace
 
-HiveFileState classifyHiveFile(int fd) {
+HiveFileState classifyHiveFile(int fd, bool hotJournal) {
   struct stat st{};
   if (::fstat(fd, &st) != 0) return HiveFileState::Damaged;
   if (st.st_size == 0) return HiveFileState::Empty;
@@ -120,6 +120,9 @@ HiveFileState classifyHiveFile(int fd) {
   std::uint32_t pageSize = (std::uint32_t{h[16]} << 8) | h[17];
   if (pageSize == 1) pageSize = 65536;
   if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0) return HiveFileState::Damaged;
+  // A writer killed inside a rollback-journal transaction leaves the file half written
+  // until SQLite rolls it back from the journal; the length tells nothing then.
+  if (hotJournal) return HiveFileState::Database;
   if (static_cast<std::uint64_t>(st.st_size) % pageSize != 0) return HiveFileState::Damaged;
   if (h[18] < 1 || h[18] > 2 || h[19] < 1 || h[19] > 2) return HiveFileState::Damaged;
   // The page count in the header is trustworthy when the version-valid-for number
@@ -338,7 +341,9 @@ LONG Hive::open(bool write) {
   // is not an intact hive (a damaged hive is left as it is for the user to inspect).
   int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return statusFromErrno(errno, write);
-  HiveFileState state = classifyHiveFile(fd);
+  struct stat journal{};
+  bool hotJournal = ::stat((file + "-journal").c_str(), &journal) == 0 && journal.st_size > 0;
+  HiveFileState state = classifyHiveFile(fd, hotJournal);
   struct stat fst{};
   ::fstat(fd, &fst);
   ::close(fd);
@@ -399,6 +404,15 @@ LONG Hive::open(bool write) {
       closeConnection();
       empty_ = true;
       return ERROR_SUCCESS;
+    }
+    // The log first, so that a writer killed while creating the tables leaves only
+    // uncommitted log frames behind, never a half-written file.
+    std::string mode;
+    rc = single("PRAGMA journal_mode=WAL", nullptr, &mode);
+    if (rc != SQLITE_OK) {
+      status = fail(rc);
+      closeConnection();
+      return status;
     }
     if ((status = createSchema()) != ERROR_SUCCESS) {
       closeConnection();

@@ -46,9 +46,10 @@ struct ValueEntry {
   std::vector<std::uint8_t> data;
 };
 
-// What the first bytes of a hive file say about it, judged without SQLite.
+// What the first bytes of a hive file say about it, judged without SQLite. hotJournal:
+// a rollback journal lies beside the file, so its length may be mid-transaction.
 enum class HiveFileState { Empty, Database, Damaged };
-HiveFileState classifyHiveFile(int fd);
+HiveFileState classifyHiveFile(int fd, bool hotJournal = false);
 
 class Hive {
  public:

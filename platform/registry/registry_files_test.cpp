@@ -170,6 +170,16 @@ TEST_F(HiveFiles, ClassifiesFilesWithoutSqlite) {
   EXPECT_EQ(HiveFileState::Damaged, classify(foreignId));
 }
 
+TEST_F(HiveFiles, EmptyFileIsAHiveNotYetWritten) {
+  // What a writer killed between creating the file and its first commit leaves behind.
+  writeFile(hiveFile("user.db"), "");
+  HKEY key = nullptr;
+  EXPECT_STATUS(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key));
+  EXPECT_STATUS(ERROR_SUCCESS, setString(HKEY_CURRENT_USER, "Software", "v", "x"));
+  std::vector<BYTE> data;
+  EXPECT_STATUS(ERROR_SUCCESS, getBytes(HKEY_CURRENT_USER, "Software", "v", &data));
+}
+
 // Runs body as a user who cannot write the hive files (nobody, when the test runs as root).
 std::string asUnprivileged(const std::function<void(std::string&)>& body) {
   return inChild(body, [] {
