@@ -48,6 +48,15 @@ QUENDEL_SUPPORT_API HRESULT esScreenWidthPx(LONG* out);
 QUENDEL_SUPPORT_API HRESULT esScreenHeightPx(LONG* out);
 QUENDEL_SUPPORT_API HRESULT esScreenHimetricToPixelsX(LONG himetric, LONG* out);
 QUENDEL_SUPPORT_API HRESULT esScreenHimetricToPixelsY(LONG himetric, LONG* out);
+// Rectangles and points of the screen, in the Win32 layout.
+struct RECT {
+  LONG left, top, right, bottom;
+};
+struct POINT {
+  LONG x, y;
+};
+// Puts the rectangle in order in place: left <= right and top <= bottom (E_POINTER for null).
+QUENDEL_SUPPORT_API HRESULT esNormalizeRect(RECT* rect);
 
 QUENDEL_WRAP1(quendel::BStr, esHex1, BYTE)
 QUENDEL_WRAP1(quendel::BStr, esHex2, WORD)
@@ -68,3 +77,4 @@ QUENDEL_WRAP0(LONG, esScreenWidthPx)
 QUENDEL_WRAP0(LONG, esScreenHeightPx)
 QUENDEL_WRAP1(LONG, esScreenHimetricToPixelsX, LONG)
 QUENDEL_WRAP1(LONG, esScreenHimetricToPixelsY, LONG)
+inline void esNormalizeRect(RECT& rect) { quendel::raiseOnFailure(esNormalizeRect(&rect)); }

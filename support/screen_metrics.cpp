@@ -3,6 +3,7 @@
 // window has been shown) installs a source, and the functions ask the newest one.
 #include <atomic>
 #include <cmath>
+#include <utility>
 
 #include "support/quendelsupportfbe.h"
 
@@ -63,5 +64,12 @@ HRESULT esScreenHimetricToPixelsX(LONG himetric, LONG* out) {
 HRESULT esScreenHimetricToPixelsY(LONG himetric, LONG* out) {
   if (!out) return E_POINTER;
   *out = static_cast<LONG>(std::lround(double(himetric) * current().logicalDpiY / 2540.0));
+  return S_OK;
+}
+
+HRESULT esNormalizeRect(RECT* rect) {
+  if (!rect) return E_POINTER;
+  if (rect->left > rect->right) std::swap(rect->left, rect->right);
+  if (rect->top > rect->bottom) std::swap(rect->top, rect->bottom);
   return S_OK;
 }
