@@ -126,13 +126,6 @@ RuntimeError errorFromPython(py::error_already_set& e) {
   return RuntimeError(440, text.empty() ? cp::fromUtf8(e.type().attr("__name__").cast<std::string>()) : text);
 }
 
-void raisePython(const RuntimeError& e) {
-  py::object err = types().error(e.number(), toPyString(e.description()), toPyString(e.source()),
-                                 toPyString(e.helpFile()), e.helpContext());
-  PyErr_SetObject(types().error.ptr(), err.ptr());
-  throw py::error_already_set();
-}
-
 namespace {
 
 std::map<PyObject*, std::weak_ptr<PyProxy>>& proxies() {

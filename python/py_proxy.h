@@ -29,8 +29,6 @@ py::object fromVariant(const Variant& value);
 // The automation error for a Python exception being handled (toolvane.Error keeps its
 // number; any other exception is 440, Automation error, with its text).
 RuntimeError errorFromPython(py::error_already_set& e);
-// Raises toolvane.Error for a run-time error.
-[[noreturn]] void raisePython(const RuntimeError& e);
 
 class PyProxy : public automation::Object {
  public:

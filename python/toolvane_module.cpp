@@ -64,15 +64,6 @@ struct CallFrame {
   }
 };
 
-template <class F>
-auto guarded(F&& f) -> decltype(f()) {
-  try {
-    return f();
-  } catch (const RuntimeError& e) {
-    raisePython(e);
-  }
-}
-
 Variant invokeWith(const ObjectPtr& o, std::u16string_view name, InvokeKind kind, const py::args& a,
                    const py::kwargs& kw) {
   CallFrame frame(a, kw);
@@ -93,31 +84,26 @@ bool takesArguments(const MemberDesc& m) {
 py::object getAttribute(const ObjectRef& self, const std::string& name) {
   if (name.size() > 1 && name[0] == '_' && name[1] == '_') throw py::attribute_error(name);
   String member = str16(name);
-  return guarded([&]() -> py::object {
-    if (const ClassDesc* d = self.object->classDesc()) {
-      const MemberDesc* m = d->find(member, InvokeKind::PropertyGet);
-      if (!m) throw RuntimeError(438);
-      if (m->kind == InvokeKind::Method || takesArguments(*m)) return py::cast(BoundMember{self.object, member});
-      return fromVariant(self.object->get(member));
-    }
-    try {
-      return fromVariant(self.object->get(member));
-    } catch (const RuntimeError& e) {
-      if (e.number() == 449 || e.number() == 450) return py::cast(BoundMember{self.object, member});
-      throw;
-    }
-  });
+  if (const ClassDesc* d = self.object->classDesc()) {
+    const MemberDesc* m = d->find(member, InvokeKind::PropertyGet);
+    if (!m) throw RuntimeError(438);
+    if (m->kind == InvokeKind::Method || takesArguments(*m)) return py::cast(BoundMember{self.object, member});
+    return fromVariant(self.object->get(member));
+  }
+  try {
+    return fromVariant(self.object->get(member));
+  } catch (const RuntimeError& e) {
+    if (e.number() == 449 || e.number() == 450) return py::cast(BoundMember{self.object, member});
+    throw;
+  }
 }
 
 void setAttribute(const ObjectRef& self, const std::string& name, const py::object& value) {
-  guarded([&] {
-    Variant v = toVariant(value);
-    std::vector<Variant> args{v};
-    std::vector<NamedArg> named;
-    InvokeKind kind = v.isObject() ? InvokeKind::PropertySet : InvokeKind::PropertyLet;
-    self.object->invoke(str16(name), kind, args, named);
-    return 0;
-  });
+  Variant v = toVariant(value);
+  std::vector<Variant> args{v};
+  std::vector<NamedArg> named;
+  InvokeKind kind = v.isObject() ? InvokeKind::PropertySet : InvokeKind::PropertyLet;
+  self.object->invoke(str16(name), kind, args, named);
 }
 
 class PySink : public EventSink {
@@ -192,21 +178,19 @@ PYBIND11_MODULE(_toolvane, m) {
       .def("__setattr__", &setAttribute)
       .def("__call__",
            [](const ObjectRef& self, py::args a, py::kwargs kw) {
-             return guarded([&] { return fromVariant(invokeWith(self.object, u"", InvokeKind::Method, a, kw)); });
+             return fromVariant(invokeWith(self.object, u"", InvokeKind::Method, a, kw));
            })
       .def("__getitem__",
            [](const ObjectRef& self, py::object index) {
-             return guarded([&] { return fromVariant(self.object->get(u"", {toVariant(index)})); });
+             return fromVariant(self.object->get(u"", {toVariant(index)}));
            })
-      .def("__len__", [](const ObjectRef& self) { return guarded([&] { return self.object->get(u"Count").toLong(); }); })
+      .def("__len__", [](const ObjectRef& self) { return self.object->get(u"Count").toLong(); })
       .def("__iter__",
            [](const ObjectRef& self) {
-             return guarded([&] {
-               py::list items;
-               LONG n = self.object->get(u"Count").toLong();
-               for (LONG i = 1; i <= n; ++i) items.append(fromVariant(self.object->get(u"Item", {Variant(i)})));
-               return py::iter(items);
-             });
+             py::list items;
+             LONG n = self.object->get(u"Count").toLong();
+             for (LONG i = 1; i <= n; ++i) items.append(fromVariant(self.object->get(u"Item", {Variant(i)})));
+             return py::iter(items);
            })
       .def("__eq__", [](const ObjectRef& a, const py::object& b) { return unwrapObject(b) == a.object; })
       .def("__hash__", [](const ObjectRef& a) { return std::hash<const void*>()(a.object.get()); })
@@ -225,7 +209,7 @@ PYBIND11_MODULE(_toolvane, m) {
   py::class_<BoundMember>(m, "BoundMember")
       .def("__call__",
            [](const BoundMember& self, py::args a, py::kwargs kw) {
-             return guarded([&] { return fromVariant(invokeWith(self.object, self.name, InvokeKind::Method, a, kw)); });
+             return fromVariant(invokeWith(self.object, self.name, InvokeKind::Method, a, kw));
            })
       .def("__repr__", [](const BoundMember& self) {
         return "<toolvane member " + quendel::cp::toUtf8(self.name) + " of " +
@@ -249,7 +233,7 @@ PYBIND11_MODULE(_toolvane, m) {
   });
 
   m.def("CreateObject", [](const std::string& name) {
-    return guarded([&] { return wrapObject(createObject(quendel::cp::fromUtf8(name))); });
+    return wrapObject(createObject(quendel::cp::fromUtf8(name)));
   });
 
   m.def("_constants", [](const std::string& libid) {
@@ -275,41 +259,33 @@ PYBIND11_MODULE(_toolvane, m) {
   // Unadvise: nothing else holds the proxy that carries the subscription.
   static auto* advised = new std::map<std::pair<PyObject*, Object::Cookie>, ObjectPtr>();
   m.def("Advise", [](py::object source, py::object handler, bool byref) {
-    return guarded([&] {
-      ObjectPtr o = unwrapObject(source);
-      bool proxy = !o;
-      if (proxy) o = PyProxy::forObject(source);
-      Object::Cookie c = o->advise(std::make_shared<PySink>(handler, byref));
-      if (proxy) (*advised)[{source.ptr(), c}] = o;
-      return c;
-    });
+    ObjectPtr o = unwrapObject(source);
+    bool proxy = !o;
+    if (proxy) o = PyProxy::forObject(source);
+    Object::Cookie c = o->advise(std::make_shared<PySink>(handler, byref));
+    if (proxy) (*advised)[{source.ptr(), c}] = o;
+    return c;
   }, py::arg("source"), py::arg("handler"), py::arg("byref") = false);
 
   m.def("Unadvise", [](py::object source, Object::Cookie cookie) {
-    guarded([&] {
-      ObjectPtr o = unwrapObject(source);
-      if (!o) {
-        auto live = PyProxy::liveProxies(source);
-        if (live.empty()) throw quendel::RuntimeError(5);
-        o = live.front();
-      }
-      o->unadvise(cookie);
-      advised->erase({source.ptr(), cookie});
-      return 0;
-    });
+    ObjectPtr o = unwrapObject(source);
+    if (!o) {
+      auto live = PyProxy::liveProxies(source);
+      if (live.empty()) throw quendel::RuntimeError(5);
+      o = live.front();
+    }
+    o->unadvise(cookie);
+    advised->erase({source.ptr(), cookie});
   });
 
   m.def("RaiseEvent", [](py::object source, const std::string& name, py::args a) {
-    guarded([&] {
-      py::kwargs none;
-      CallFrame frame(a, none);
-      std::vector<ObjectPtr> targets;
-      if (ObjectPtr o = unwrapObject(source)) targets.push_back(o);
-      for (auto& p : PyProxy::liveProxies(source)) targets.push_back(p);
-      for (auto& t : targets) t->raiseEvent(quendel::cp::fromUtf8(name), frame.args);
-      frame.writeBack();
-      return 0;
-    });
+    py::kwargs none;
+    CallFrame frame(a, none);
+    std::vector<ObjectPtr> targets;
+    if (ObjectPtr o = unwrapObject(source)) targets.push_back(o);
+    for (auto& p : PyProxy::liveProxies(source)) targets.push_back(p);
+    for (auto& t : targets) t->raiseEvent(quendel::cp::fromUtf8(name), frame.args);
+    frame.writeBack();
   });
 
   m.def("TypeName", [](py::object value) {
