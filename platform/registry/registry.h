@@ -46,6 +46,9 @@
 // intact hive (not a database, truncated, overwritten) gives ERROR_BADDB to every call
 // and is never written to. A hive that does not exist yet reads as empty (ERROR_FILE_NOT_
 // FOUND for any subkey); only a write creates it, with the folders on its way.
+//
+// Calls may come from any thread (one lock serialises them). Database connections are
+// closed just before fork(), so parent and child each open their own afterwards.
 #pragma once
 
 #include <cstdint>
@@ -107,7 +110,8 @@ constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 // Missing key: ERROR_FILE_NOT_FOUND. ulOptions is ignored.
 LONG RegOpenKeyExA(HKEY hKey, const char* lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
 
-// Opens hKey\lpSubKey, creating it and every missing key on its path. Only
+// Opens hKey\lpSubKey, creating it and every missing key on its path ("" opens hKey's
+// own key again; null, or a null phkResult: ERROR_INVALID_PARAMETER). Only
 // REG_OPTION_NON_VOLATILE is supported (else ERROR_INVALID_PARAMETER); classes and
 // security attributes are ignored. *lpdwDisposition (optional) receives
 // REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY.
