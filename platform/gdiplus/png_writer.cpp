@@ -1,7 +1,8 @@
 #include "platform/gdiplus/png_writer.h"
 
 #include <libdeflate.h>
-#include <zlib.h>
+
+#include "platform/gdiplus/fast_deflate.h"
 
 #include <cmath>
 #include <cstring>
@@ -32,33 +33,6 @@ void writeChunk(FileSink& sink, const char* type, const std::uint8_t* data, std:
   sink.write(tail, 4);
 }
 
-struct Deflater {
-  z_stream z{};
-  std::vector<std::uint8_t> out;
-  FileSink& sink;
-  bool ok = true;
-  explicit Deflater(FileSink& s, int level, int strategy) : out(1 << 18), sink(s) {
-    ok = deflateInit2(&z, level, Z_DEFLATED, 15, 9, strategy) == Z_OK;
-  }
-  ~Deflater() { deflateEnd(&z); }
-  void feed(const std::uint8_t* data, std::size_t size, int flush) {
-    z.next_in = const_cast<Bytef*>(data);
-    z.avail_in = static_cast<uInt>(size);
-    do {
-      z.next_out = out.data();
-      z.avail_out = static_cast<uInt>(out.size());
-      const int r = deflate(&z, flush);
-      if (r == Z_STREAM_ERROR) {
-        ok = false;
-        return;
-      }
-      const std::size_t produced = out.size() - z.avail_out;
-      if (produced) writeChunk(sink, "IDAT", out.data(), produced);
-      if (flush == Z_FINISH && r == Z_STREAM_END) return;
-    } while (z.avail_out == 0 || (flush == Z_FINISH));
-  }
-};
-
 }  // namespace
 
 bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& sink) {
@@ -85,14 +59,15 @@ bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& s
   std::vector<std::uint8_t> line(lineBytes), upLine(lineBytes, 0);
   upLine[0] = 2;
   std::vector<std::uint32_t> scratch(static_cast<std::size_t>(w)), previous(static_cast<std::size_t>(w));
-  Deflater d(sink, options.zlibLevel, options.zlibStrategy);
-  if (!d.ok) return false;
-  for (int y = 0; y < h && d.ok && !sink.failed(); ++y) {
+  FastDeflate d([&sink](const std::uint8_t* data, std::size_t size) {
+    if (size) writeChunk(sink, "IDAT", data, size);
+  });
+  for (int y = 0; y < h && !sink.failed(); ++y) {
     const std::uint32_t* px = rows.row(y, scratch.data());
     const bool repeat =
         y > 0 && (rows.repeatsPreviousRow(y) || std::memcmp(px, previous.data(), static_cast<std::size_t>(w) * 4) == 0);
     if (repeat) {
-      d.feed(upLine.data(), lineBytes, Z_NO_FLUSH);
+      d.write(upLine.data(), lineBytes);
       continue;
     }
     std::uint8_t* o = line.data();
@@ -119,11 +94,10 @@ bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& s
       }
     }
     std::memcpy(previous.data(), px, static_cast<std::size_t>(w) * 4);
-    d.feed(line.data(), lineBytes, Z_NO_FLUSH);
+    d.write(line.data(), lineBytes);
   }
-  if (!d.ok || sink.failed()) return false;
-  d.feed(nullptr, 0, Z_FINISH);
-  if (!d.ok) return false;
+  if (sink.failed()) return false;
+  d.finish();
   writeChunk(sink, "IEND", nullptr, 0);
   return true;
 }

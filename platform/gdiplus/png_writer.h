@@ -1,10 +1,10 @@
 // PNG encoder that streams rows from a RowSource (8 bits per sample, RGB or RGBA,
 // not interlaced), with filters chosen for enlarged pixel art and photos alike: a row
 // equal to the row above is written with the Up filter (all zeros, which compresses
-// to almost nothing), any other row with Sub. The filtered rows go through zlib at
-// level 1 in RLE mode straight into IDAT chunks, so only two rows are held at a time.
-// A resolution of 0 writes no pHYs chunk. Returns false when zlib fails; errors of
-// the sink are the sink's.
+// to almost nothing), any other row with Sub. The filtered rows go through FastDeflate
+// straight into IDAT chunks, so only two rows and one compression block are held at a
+// time. A resolution of 0 writes no pHYs chunk. Returns false for an empty picture;
+// errors of the sink are the sink's.
 #pragma once
 
 #include "platform/gdi/row_source.h"
@@ -16,8 +16,6 @@ struct PngOptions {
   bool alpha = false;
   double dpiX = 0;
   double dpiY = 0;
-  int zlibLevel = 1;
-  int zlibStrategy = 3;  // Z_RLE
 };
 
 bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& sink);

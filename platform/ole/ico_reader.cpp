@@ -10,7 +10,7 @@ namespace quendel::ole {
 
 int iconFileType(const std::uint8_t* data, std::size_t size) {
   ByteReader in(data, size);
-  std::uint32_t reserved, type, count;
+  std::uint32_t reserved = 0, type = 0, count = 0;
   if (!in.u16(0, &reserved) || !in.u16(2, &type) || !in.u16(4, &count)) return 0;
   if (reserved != 0 || (type != 1 && type != 2)) return 0;
   return static_cast<int>(type);
@@ -20,13 +20,13 @@ DecodeStatus readIconDirectory(const std::uint8_t* data, std::size_t size, std::
   const int type = iconFileType(data, size);
   if (!type) return DecodeStatus::UnknownFormat;
   ByteReader in(data, size);
-  std::uint32_t count;
+  std::uint32_t count = 0;
   in.u16(4, &count);
   if (count == 0 || !in.has(6, count * 16u)) return DecodeStatus::Damaged;
   std::vector<IconEntry> list;
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::size_t at = 6 + i * 16;
-    std::uint32_t w, h, planes, bits, bytes, offset;
+    std::uint32_t w = 0, h = 0, planes = 0, bits = 0, bytes = 0, offset = 0;
     in.u8(at, &w);
     in.u8(at + 1, &h);
     in.u16(at + 4, &planes);
@@ -48,7 +48,7 @@ DecodeStatus readIconDirectory(const std::uint8_t* data, std::size_t size, std::
     ByteReader ir(img, bytes);
     if (looksLikePng(img, bytes)) {
       e.png = true;
-      std::uint32_t b0, b1, b2, b3;
+      std::uint32_t b0 = 0, b1 = 0, b2 = 0, b3 = 0;
       // Width and height are big-endian in the IHDR chunk at byte 16.
       if (ir.has(16, 8)) {
         ir.u8(16, &b0), ir.u8(17, &b1), ir.u8(18, &b2), ir.u8(19, &b3);
@@ -62,8 +62,8 @@ DecodeStatus readIconDirectory(const std::uint8_t* data, std::size_t size, std::
       }
       e.bits = 32;
     } else {
-      std::int32_t dw, dh;
-      std::uint32_t hs, db;
+      std::int32_t dw = 0, dh = 0;
+      std::uint32_t hs = 0, db = 0;
       if (ir.u32(0, &hs) && hs >= 40 && ir.i32(4, &dw) && ir.i32(8, &dh) && ir.u16(14, &db) && dw > 0 &&
           dw <= 4096 && dh > 0 && dh <= 8192) {
         e.width = dw;
