@@ -160,6 +160,12 @@ std::string attributeNameFor(const py::object& target, std::u16string_view name)
 }  // namespace
 
 PyProxy::~PyProxy() {
+  // A proxy that a library object keeps until the process exits may outlive the
+  // interpreter: then the Python object is already gone and must not be touched.
+  if (!Py_IsInitialized()) {
+    target_.release();
+    return;
+  }
   py::gil_scoped_acquire gil;
   auto& m = proxies();
   auto it = m.find(target_.ptr());
