@@ -1,0 +1,23 @@
+// The calling thread's last-error value, as the Win32 functions of the port set it.
+//
+//   HANDLE m = CreateMutexA(nullptr, FALSE, "name");
+//   if (GetLastError() == ERROR_ALREADY_EXISTS) ...
+//
+// Each thread has its own value; it starts at 0 (ERROR_SUCCESS). A function that
+// documents a last-error value sets it on every call, success included.
+#pragma once
+
+#include "support/win_types.h"
+
+#define QUENDEL_SYNC_API __attribute__((visibility("default")))
+
+// The BOOL values, as the Windows headers define them.
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+
+QUENDEL_SYNC_API DWORD GetLastError();
+QUENDEL_SYNC_API void SetLastError(DWORD error);
