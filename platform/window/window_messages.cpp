@@ -47,7 +47,7 @@ std::string currentDisplay() {
 // The receiver for the current display, opened when missing; null without a display.
 Receiver* openReceiver() {
   std::string display = currentDisplay();
-  if (receiver.conn && (receiver.conn->display != display || !receiver.conn->ok())) {
+  if (receiver.conn && (receiver.conn->display != display || !receiver.conn->alive())) {
     receiver.windows.clear();
     receiver.byMessenger.clear();
     receiver.conn.reset();

@@ -1,5 +1,7 @@
 #include "platform/window/x11_session.h"
 
+#include <poll.h>
+
 #include <cstring>
 
 namespace quendel::platform::x11 {
@@ -38,6 +40,13 @@ std::string Connection::atomName(xcb_atom_t atom) {
   return std::string(xcb_get_atom_name_name(r.get()), static_cast<std::size_t>(xcb_get_atom_name_name_length(r.get())));
 }
 
+bool Connection::alive() const {
+  if (!ok()) return false;
+  // A server that went away shows as a hang-up before xcb itself notices it.
+  pollfd p{xcb_get_file_descriptor(c), POLLIN, 0};
+  return !(::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR)));
+}
+
 bool Connection::check(xcb_void_cookie_t cookie) {
   xcb_generic_error_t* error = xcb_request_check(c, cookie);
   bool ok = error == nullptr;
@@ -51,7 +60,7 @@ std::shared_ptr<Connection> session() {
   const char* env = std::getenv("DISPLAY");
   std::string display = env ? env : "";
   std::lock_guard<std::mutex> guard(lock);
-  if (current && (current->display != display || !current->ok())) current.reset();
+  if (current && (current->display != display || !current->alive())) current.reset();
   if (!current && !display.empty()) {
     auto fresh = std::make_shared<Connection>(display);
     if (fresh->ok()) current = std::move(fresh);

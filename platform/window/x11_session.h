@@ -48,6 +48,8 @@ class Connection {
   Connection& operator=(const Connection&) = delete;
 
   bool ok() const { return c && screen && !xcb_connection_has_error(c); }
+  // ok(), and the server has not hung up.
+  bool alive() const;
   // The atom of name, interned when missing; XCB_ATOM_NONE when the server refuses.
   xcb_atom_t atom(const std::string& name);
   // The name of an atom; empty when unknown.

@@ -1,0 +1,187 @@
+// Test support: private X servers and helper processes, cleaned up by their destructors.
+//
+//   XvfbServer x({"-extension", "RANDR"});      // Xvfb on a free display number
+//   ScopedEnv d("DISPLAY", x.display().c_str());
+//   ChildProcess p({helper, "window", "shown", "7"});
+//   std::string id = p.readLine();               // what the child printed
+//
+// Only for tests: the servers run without access control on local connections and
+// without a window manager unless a test starts one.
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace quendel::testing {
+
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    if (value) ::setenv(name, value, 1);
+    else ::unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (had_) ::setenv(name_.c_str(), old_.c_str(), 1);
+    else ::unsetenv(name_.c_str());
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_, old_;
+  bool had_ = false;
+};
+
+// A child program with a pipe to its standard input and one from its standard output.
+class ChildProcess {
+ public:
+  explicit ChildProcess(const std::vector<std::string>& argv) {
+    int in[2], out[2];
+    if (::pipe2(in, O_CLOEXEC) != 0) return;
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+      ::close(in[0]);
+      ::close(in[1]);
+      return;
+    }
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::dup2(in[0], 0);
+      ::dup2(out[1], 1);
+      std::vector<char*> args;
+      for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+      args.push_back(nullptr);
+      ::execvp(args[0], args.data());
+      ::_exit(127);
+    }
+    ::close(in[0]);
+    ::close(out[1]);
+    toChild_ = in[1];
+    fromChild_ = out[0];
+  }
+  ~ChildProcess() { stop(SIGKILL); }
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  pid_t pid() const { return pid_; }
+  // One line of the child's output without its line break; empty after 10 s or at the end.
+  std::string readLine(int timeoutMs = 10000) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+      auto nl = buffer_.find('\n');
+      if (nl != std::string::npos) {
+        std::string line = buffer_.substr(0, nl);
+        buffer_.erase(0, nl + 1);
+        return line;
+      }
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0 || fromChild_ < 0) return {};
+      pollfd p{fromChild_, POLLIN, 0};
+      if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
+      char chunk[256];
+      ssize_t n = ::read(fromChild_, chunk, sizeof chunk);
+      if (n <= 0) return {};
+      buffer_.append(chunk, static_cast<std::size_t>(n));
+    }
+  }
+  void writeLine(const std::string& line) {
+    std::string text = line + "\n";
+    if (toChild_ >= 0 && ::write(toChild_, text.data(), text.size()) < 0) return;
+  }
+  // Ends the child (closing its input first) and reaps it; its exit status or -1.
+  int stop(int signal = SIGTERM) {
+    if (toChild_ >= 0) ::close(toChild_);
+    toChild_ = -1;
+    int status = -1;
+    if (pid_ > 0) {
+      ::kill(pid_, signal);
+      ::waitpid(pid_, &status, 0);
+      pid_ = -1;
+    }
+    if (fromChild_ >= 0) ::close(fromChild_);
+    fromChild_ = -1;
+    return status;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int toChild_ = -1, fromChild_ = -1;
+  std::string buffer_;
+};
+
+// Xvfb on a display number it picks itself (-displayfd).
+class XvfbServer {
+ public:
+  explicit XvfbServer(const std::vector<std::string>& extra = {}) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::dup2(fds[1], 3);  // dup2 clears close-on-exec
+      int null = ::open("/dev/null", O_RDWR);
+      ::dup2(null, 0);
+      ::dup2(null, 1);
+      ::dup2(null, 2);
+      std::vector<std::string> argv = {"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten",
+                                       "tcp", "-noreset"};
+      argv.insert(argv.end(), extra.begin(), extra.end());
+      std::vector<char*> args;
+      for (auto& a : argv) args.push_back(a.data());
+      args.push_back(nullptr);
+      ::execvp("Xvfb", args.data());
+      ::_exit(127);
+    }
+    ::close(fds[1]);
+    std::string number;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+      pollfd p{fds[0], POLLIN, 0};
+      if (::poll(&p, 1, 200) <= 0) continue;
+      char c;
+      if (::read(fds[0], &c, 1) != 1) break;
+      if (c == '\n') break;
+      number.push_back(c);
+    }
+    ::close(fds[0]);
+    if (!number.empty()) display_ = ":" + number;
+  }
+  ~XvfbServer() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGTERM);
+      int status = 0;
+      ::waitpid(pid_, &status, 0);
+    }
+  }
+  XvfbServer(const XvfbServer&) = delete;
+  XvfbServer& operator=(const XvfbServer&) = delete;
+
+  bool ok() const { return !display_.empty(); }
+  const std::string& display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+// A program built beside the test program.
+inline std::string builtProgram(const std::string& name) {
+  const char* dir = std::getenv("QUENDEL_BUILD_DIR");
+  if (dir && *dir) return std::string(dir) + "/bin/" + name;
+  char self[4096];
+  ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n <= 0) return name;
+  std::string path(self, static_cast<std::size_t>(n));
+  return path.substr(0, path.rfind('/') + 1) + name;
+}
+
+}  // namespace quendel::testing
