@@ -72,6 +72,11 @@ DecodeStatus decodeGif(const std::uint8_t* data, std::size_t size, DecodedPictur
     // cannot be real.
     if (static_cast<std::uint64_t>(d.Width) * d.Height > static_cast<std::uint64_t>(size) * 4096)
       return DecodeStatus::Damaged;
+    // Nor can a huge logical screen around a small frame: it would only be filled with
+    // transparency, at the cost of allocating and clearing it.
+    if (static_cast<std::uint64_t>(screenW) * screenH >
+        std::max<std::uint64_t>(std::uint64_t{1} << 20, static_cast<std::uint64_t>(size) * 4096))
+      return DecodeStatus::Damaged;
     auto store = gdi::PixelStore::create(static_cast<int>(screenW), static_cast<int>(screenH), true);
     if (!store) return DecodeStatus::NoMemory;
     std::vector<GifPixelType> line(static_cast<std::size_t>(d.Width));

@@ -158,13 +158,18 @@ TEST(LoadPicture, FailuresLeaveTheDescriptionAlone) {
   huge[20] = 0x01;
   writeFile(dir.file("huge.bmp"), huge);
   ::mkdir(dir.file("folder.bmp").c_str(), 0755);
+  Pixels dot;
+  dot.width = dot.height = 2;
+  dot.argb = {0, 1, 1, 0};
+  makeGif(dir.file("bigscreen.gif"), dot, {0xFF0000, 0x00FF00}, -1, false, 16000, 16000);
   struct {
     std::string name;
     HRESULT hr;
   } rows[] = {{"missing.bmp", CTL_E_FILENOTFOUND},     {"nofolder/a.bmp", CTL_E_FILENOTFOUND},
               {"folder.bmp", CTL_E_PATHFILEACCESSERROR}, {"empty.bmp", CTL_E_INVALIDPICTURE},
               {"a.png", CTL_E_INVALIDPICTURE},         {"cut.jpg", CTL_E_INVALIDPICTURE},
-              {"cut.bmp", CTL_E_INVALIDPICTURE},       {"huge.bmp", E_OUTOFMEMORY}};
+              {"cut.bmp", CTL_E_INVALIDPICTURE},       {"huge.bmp", E_OUTOFMEMORY},
+              {"bigscreen.gif", CTL_E_INVALIDPICTURE}};
   for (auto& r : rows) {
     SCOPED_TRACE(r.name);
     PictureDescription pic;
