@@ -113,13 +113,20 @@ TEST_F(HiveFiles, DamagedHiveGivesBadDbAndIsLeftUnchanged) {
        }},
       {"other program's database", [](const std::string&) { return std::string(); }},
   };
+  // One intact pair of hives, copied for each case.
+  makeHive(dir_ + "/intact");
+  const std::string intactUser = readFile(dir_ + "/intact/user.db");
+  const std::string intactMachine = readFile(dir_ + "/intact/machine.db");
+  ASSERT_GT(intactUser.size(), 3 * 4096u) << "the intact hive should span several pages";
   int n = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::string folder = dir_ + "/case" + std::to_string(n++);
-    makeHive(folder);
+    ASSERT_EQ(0, ::mkdir(folder.c_str(), 0700));
+    setenv("QUENDEL_REGISTRY_DIR", folder.c_str(), 1);
+    writeFile(folder + "/machine.db", intactMachine);
     std::string file = folder + "/user.db";
-    std::string damaged = c.damage(readFile(file));
+    std::string damaged = c.damage(intactUser);
     if (damaged.empty()) {
       ::unlink(file.c_str());
       sqlite3* db = nullptr;
