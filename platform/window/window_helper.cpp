@@ -191,6 +191,15 @@ int setMonitors(int argc, char** argv) {
   bool ok = version && (version->major_version > 1 || version->minor_version >= 5);
   std::free(version);
   if (!ok) return 4;
+  // The first monitor takes the screen's first output, which retires the automatic
+  // monitor of that output, so the display has exactly the monitors asked for.
+  xcb_randr_output_t firstOutput = 0;
+  if (auto* res = xcb_randr_get_screen_resources_current_reply(
+          c, xcb_randr_get_screen_resources_current(c, screen->root), nullptr)) {
+    if (xcb_randr_get_screen_resources_current_outputs_length(res) > 0)
+      firstOutput = xcb_randr_get_screen_resources_current_outputs(res)[0];
+    std::free(res);
+  }
   for (int i = 0; i < argc; ++i) {
     std::string spec = argv[i];
     auto colon = spec.find(':');
@@ -198,11 +207,16 @@ int setMonitors(int argc, char** argv) {
     std::string name = spec.substr(0, colon);
     int x, y, w, h;
     if (std::sscanf(spec.c_str() + colon + 1, "%d,%d,%d,%d", &x, &y, &w, &h) != 4) return 5;
-    xcb_randr_monitor_info_t info{};
+    struct {
+      xcb_randr_monitor_info_t info;
+      xcb_randr_output_t output;
+    } request{};
+    xcb_randr_monitor_info_t& info = request.info;
     info.name = atom(c, name.c_str());
     info.primary = spec.find(":primary") != std::string::npos;
     info.automatic = 0;
-    info.nOutput = 0;
+    info.nOutput = (i == 0 && firstOutput) ? 1 : 0;
+    request.output = firstOutput;
     info.x = static_cast<int16_t>(x);
     info.y = static_cast<int16_t>(y);
     info.width = static_cast<uint16_t>(w);
