@@ -241,6 +241,41 @@ TEST_F(HiveFiles, UnwritableHiveStillReads) {
   ::chmod(folder2.c_str(), 0755);
 }
 
+TEST_F(HiveFiles, ReaderWithoutWriteAccessSeesAnOpenWritersLog) {
+  ::chmod(dir_.c_str(), 0755);
+  std::string folder = dir_ + "/live";
+  makeHive(folder);
+  // A writer that keeps the hive open, with its newest value only in the log.
+  int go[2], ready[2];
+  ASSERT_EQ(0, pipe(go));
+  ASSERT_EQ(0, pipe(ready));
+  pid_t writer = fork();
+  ASSERT_GE(writer, 0);
+  if (writer == 0) {
+    char c = 0;
+    bool ok = setString(HKEY_LOCAL_MACHINE, "Software\\Live", "Value", "in the log") == ERROR_SUCCESS;
+    if (write(ready[1], ok ? "1" : "0", 1) != 1) _exit(1);
+    if (read(go[0], &c, 1) < 0) _exit(1);
+    _exit(0);
+  }
+  char c = 0;
+  ASSERT_EQ(1, read(ready[0], &c, 1));
+  ASSERT_EQ('1', c);
+  struct stat st{};
+  EXPECT_EQ(0, ::stat((folder + "/machine.db-wal").c_str(), &st)) << "the writer has no log open";
+  std::string report = asUnprivileged([](std::string& f) {
+    std::vector<BYTE> data;
+    CHILD_CHECK(f, ERROR_SUCCESS, getBytes(HKEY_LOCAL_MACHINE, "Software\\Live", "Value", &data));
+    if (asText(data) != std::string("in the log", 11)) f += "read \"" + asText(data) + "\"; ";
+    CHILD_CHECK(f, ERROR_ACCESS_DENIED, setString(HKEY_LOCAL_MACHINE, "Software\\Live", "Value", "x"));
+  });
+  EXPECT_EQ("", report);
+  ASSERT_EQ(1, write(go[1], "x", 1));
+  int status = 0;
+  waitpid(writer, &status, 0);
+  for (int fd : {go[0], go[1], ready[0], ready[1]}) close(fd);
+}
+
 TEST_F(HiveFiles, ClassesWritesGoToTheUserWhenTheMachineHiveIsNotWritable) {
   ::chmod(dir_.c_str(), 0755);
   std::string folder = dir_ + "/classes";
