@@ -2,7 +2,7 @@
 //
 // Same names, argument order, meaning and Win32 status codes as on Windows; every
 // function returns ERROR_SUCCESS (0) or an error code and leaves its outputs untouched
-// on failure (except the size outputs of ERROR_MORE_DATA, as documented below).
+// on failure (except the type and needed size that ERROR_MORE_DATA reports, below).
 //
 // Storage. One SQLite database per hive (hive_paths.h): HKEY_CURRENT_USER in
 // $XDG_CONFIG_HOME/quendel/registry/user.db (mode 0600), HKEY_LOCAL_MACHINE, HKEY_USERS
