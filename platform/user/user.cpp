@@ -100,6 +100,8 @@ constexpr User32Row kUser32[] = {
     {804, u"&Ignore", u"&Пропустить"},
     {805, u"&Yes", u"&Да"},
     {806, u"&No", u"&Нет"},
+    {807, u"&Close", u"&Закрыть"},
+    {808, u"Help", u"Справка"},
 };
 
 }  // namespace

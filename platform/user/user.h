@@ -14,7 +14,8 @@
 // - LoadStringA copies string id of a module into buffer (at most size − 1 bytes in the
 //   ANSI code page, never splitting a character, always zero-terminated) and returns the
 //   bytes copied; 0 when the module has no such string or size < 1. Only the User32 table
-//   carries strings: the message-box button texts 800 to 806, in Russian when the user's
+//   carries strings: the message-box button texts 800 to 808 (OK, Cancel, Abort, Retry,
+//   Ignore, Yes, No, Close, Help), in Russian when the user's
 //   language is Russian and in English otherwise.
 // - GetUserDefaultLangID: the Windows language identifier of the user's locale (LC_ALL,
 //   else LC_MESSAGES, else LANG): 0x0419 for Russian, 0x0409 for US English, 0x0809 for

@@ -99,7 +99,7 @@ TEST(LoadStringA, User32ButtonTextsByLanguage) {
     EXPECT_EQ(LoadStringA(user32, 802, buffer, 5), 3);
     EXPECT_STREQ(buffer, "&П");
   }
-  EXPECT_EQ(LoadStringA(user32, 807, buffer, 1024), 0);
+  EXPECT_EQ(LoadStringA(user32, 811, buffer, 1024), 0);
   EXPECT_STREQ(buffer, "");
   EXPECT_EQ(LoadStringA(GetModuleHandleA("quendelplatform"), 800, buffer, 1024), 0);
   EXPECT_EQ(LoadStringA(user32, 800, buffer, 0), 0);

@@ -1,0 +1,101 @@
+#include "toolvane/ui/ui_test_support.h"
+
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "toolvane/ui/xvfb_fixture.h"
+
+namespace quendel::toolvane::uitest {
+
+namespace {
+
+// One X server for the whole program; the windows never need a window manager.
+class XvfbEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    server_ = std::make_unique<ui::XvfbServer>(1024, 768);
+    ASSERT_TRUE(server_->running()) << server_->error();
+    setenv("DISPLAY", server_->display().c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    unsetenv("WAYLAND_DISPLAY");
+    setenv("LC_ALL", "en_US.UTF-8", 1);
+  }
+  void TearDown() override {
+    // The application object goes first, so the toolkit lets go of the display before the
+    // server stops.
+    delete QCoreApplication::instance();
+    server_.reset();
+  }
+
+ private:
+  std::unique_ptr<ui::XvfbServer> server_;
+};
+
+testing::Environment* const environment = testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+
+}  // namespace
+
+QApplication& clientApplication() {
+  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return *app;
+  static int argc = 1;
+  static char name[] = "toolvane_ui_tests";
+  static char* argv[] = {name, nullptr};
+  return *new QApplication(argc, argv);
+}
+
+void whenShown(const char* objectName, std::function<void(QDialog*)> driver) {
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, name = QString::fromUtf8(objectName), driver] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* dialog = qobject_cast<QDialog*>(w);
+      if (dialog && w->objectName() == name && w->isVisible()) {
+        timer->stop();
+        timer->deleteLater();
+        driver(dialog);
+        return;
+      }
+    }
+  });
+  timer->start();
+}
+
+void CaptionRecorder::watch(QPushButton* button) {
+  captions_.push_back(button->text());
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QPointer<QPushButton> guard(button);
+  QObject::connect(timer, &QTimer::timeout, [this, timer, guard] {
+    if (!guard || !guard->window()->isVisible()) {
+      timer->stop();
+      timer->deleteLater();
+      return;
+    }
+    if (guard->text() != captions_.back()) captions_.push_back(guard->text());
+  });
+  timer->start();
+}
+
+void pressKey(QDialog* dialog, Qt::Key key) {
+  QWidget* target = dialog->focusWidget() ? dialog->focusWidget() : dialog;
+  QTest::keyClick(target, key);
+}
+
+QPushButton* button(QDialog* dialog, int index) {
+  return dialog->findChild<QPushButton*>(QStringLiteral("cmdButton%1").arg(index));
+}
+
+std::vector<QPushButton*> visibleButtons(QDialog* dialog) {
+  std::vector<QPushButton*> out;
+  for (auto* b : dialog->findChildren<QPushButton*>())
+    if (b->isVisible()) out.push_back(b);
+  std::sort(out.begin(), out.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
+  return out;
+}
+
+}  // namespace quendel::toolvane::uitest
