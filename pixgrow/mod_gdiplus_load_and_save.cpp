@@ -1,0 +1,325 @@
+#include "pixgrow/mod_gdiplus_load_and_save.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "automation/std_picture.h"
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/icon.h"
+#include "platform/gdiplus/gdiplus.h"
+#include "platform/ole/file_bytes.h"
+#include "platform/ole/load_picture.h"
+#include "support/quendelsupportfbe.h"
+
+namespace quendel::pixgrow {
+
+namespace {
+
+struct FormatCode {
+  const char16_t* guid;
+  LONG code;
+};
+// In the order the identifiers are compared.
+constexpr FormatCode kFormats[] = {
+    {u"{B96B3CA9-0728-11D3-9D7B-0000F81EF32E}", 98}, {u"{B96B3CAA-0728-11D3-9D7B-0000F81EF32E}", 69},
+    {u"{B96B3CAB-0728-11D3-9D7B-0000F81EF32E}", 1},  {u"{B96B3CAC-0728-11D3-9D7B-0000F81EF32E}", 5},
+    {u"{B96B3CAD-0728-11D3-9D7B-0000F81EF32E}", 4},  {u"{B96B3CB0-0728-11D3-9D7B-0000F81EF32E}", 3},
+    {u"{B96B3CB5-0728-11D3-9D7B-0000F81EF32E}", 6},  {u"{B96B3CAE-0728-11D3-9D7B-0000F81EF32E}", 2},
+    {u"{B96B3CAF-0728-11D3-9D7B-0000F81EF32E}", 8},  {u"{B96B3CB1-0728-11D3-9D7B-0000F81EF32E}", 12},
+    {u"{B96B3CB2-0728-11D3-9D7B-0000F81EF32E}", 13}, {u"{B96B3CB4-0728-11D3-9D7B-0000F81EF32E}", 14},
+    {u"{B96B3CB3-0728-11D3-9D7B-0000F81EF32E}", 15},
+};
+
+const char16_t* const kStatusTexts[] = {u"Unknown error",
+                                        u"Generic error",
+                                        u"Invalid parameter",
+                                        u"Invalid picture",
+                                        u"Object busy",
+                                        u"Insufficient buffer",
+                                        u"Not implemented",
+                                        u"Win32 error",
+                                        u"Wrong state",
+                                        u"Operation was aborted",
+                                        u"File not found",
+                                        u"Value overflow",
+                                        u"Accedd denied",
+                                        u"Unknown image format",
+                                        u"Font family not found",
+                                        u"Font style not found",
+                                        u"Not a TrueType font",
+                                        u"Unsupported library version",
+                                        u"Library not initialized",
+                                        u"Property not found",
+                                        u"Property not supported"};
+
+String decimal(LONG n) {
+  const std::string s = std::to_string(n);
+  return String(s.begin(), s.end());
+}
+
+[[noreturn]] void raiseStatus(const char16_t* step, Status status) {
+  throw RuntimeError(kObjectError, String(step) + GdiplusStatusText(status));
+}
+
+// A GDI+ session for the length of one call.
+class GdiplusSession {
+ public:
+  GdiplusSession() {
+    GdiplusStartupInput input;  // version 1, everything else 0
+    status_ = GdiplusStartup(&token_, &input, nullptr);
+    if (status_ != Ok) raiseStatus(u"Can't initialize GDI+. ", status_);
+  }
+  ~GdiplusSession() { GdiplusShutdown(token_); }
+  GdiplusSession(const GdiplusSession&) = delete;
+  GdiplusSession& operator=(const GdiplusSession&) = delete;
+
+ private:
+  ULONG_PTR token_ = 0;
+  Status status_ = Ok;
+};
+
+ObjectPtr pictureFromBitmap(HBITMAP bitmap) {
+  BITMAP bm{};
+  GetObjectA(bitmap, sizeof bm, &bm);
+  automation::PictureDesc d;
+  d.type = automation::Integer{PICTYPE_BITMAP};
+  d.handle = reinterpret_cast<std::uintptr_t>(bitmap);
+  d.width = PixelsToHimetric(bm.bmWidth);
+  d.height = PixelsToHimetric(bm.bmHeight);
+  return automation::StdPicture::create(d, [](const automation::PictureDesc& p) {
+    DeleteObject(reinterpret_cast<HBITMAP>(p.handle));
+  });
+}
+
+// Runs one step of filling the record; a failing step is skipped.
+template <class F>
+void step(F f) {
+  try {
+    f();
+  } catch (const std::exception&) {
+  }
+}
+
+void fillFromOlePicture(const ObjectPtr& picture, const String& fileName, PictureInfo& info) {
+  LONG type = 0;
+  step([&] { type = picture->get(u"Type").toLong(); });
+  std::uintptr_t handle = 0;
+  step([&] { handle = automation::handleFromVariant(picture->get(u"Handle")); });
+  auto sizeFromHimetric = [&] {
+    step([&] { info.Width = esScreenHimetricToPixelsX(picture->get(u"Width").toLong()); });
+    step([&] { info.Height = esScreenHimetricToPixelsY(picture->get(u"Height").toLong()); });
+  };
+  switch (type) {
+    case PICTYPE_BITMAP: {
+      info.BitsPerPixel = 0;
+      sizeFromHimetric();
+      info.HorizontalResolution = info.VerticalResolution = 0;
+      BITMAP bm{};
+      if (GetObjectA(reinterpret_cast<HBITMAP>(handle), sizeof bm, &bm) == static_cast<int>(sizeof(BITMAP))) {
+        info.BitsPerPixel = bm.bmBitsPixel;
+        info.Height = bm.bmHeight;
+        info.Width = bm.bmWidth;
+        info.ImageType = 1;
+      }
+      int error = 0;
+      if (std::FILE* f = ole::openPictureFile(fileName.c_str(), &error)) {
+        std::uint8_t head[3] = {};
+        const std::size_t n = std::fread(head, 1, 3, f);
+        std::fclose(f);
+        if (n == 3 && std::memcmp(head, "GIF", 3) == 0) {
+          info.ImageType = 3;
+        } else if (n >= 2 && head[0] == 'B' && head[1] == 'M') {
+          info.ImageType = 1;
+        } else if (n == 3) {
+          info.ImageType = 2;
+        }
+      }
+      break;
+    }
+    case PICTYPE_ICON: {
+      info.BitsPerPixel = 0;
+      sizeFromHimetric();
+      info.HorizontalResolution = info.VerticalResolution = 0;
+      ICONINFO ii{};
+      if (GetIconInfo(reinterpret_cast<HICON>(handle), &ii)) {
+        info.ImageType = ii.fIcon ? 6 : 7;
+        BITMAP bm{};
+        if (GetObjectA(ii.hbmColor, sizeof bm, &bm) == static_cast<int>(sizeof(BITMAP))) {
+          info.BitsPerPixel = bm.bmBitsPixel;
+          info.Height = bm.bmHeight;
+          info.Width = bm.bmWidth;
+        }
+        DeleteObject(ii.hbmColor);
+        DeleteObject(ii.hbmMask);
+      }
+      break;
+    }
+    case PICTYPE_ENHMETAFILE: {
+      info.BitsPerPixel = 0;
+      info.HorizontalResolution = info.VerticalResolution = 0;
+      info.ImageType = 5;
+      ENHMETAHEADER header{};
+      if (GetEnhMetaFileHeader(reinterpret_cast<HENHMETAFILE>(handle), 100, &header) != 0) {
+        info.Width = header.rclBounds.right - header.rclBounds.left + 1;
+        info.Height = header.rclBounds.bottom - header.rclBounds.top + 1;
+      } else {
+        sizeFromHimetric();
+      }
+      break;
+    }
+    case PICTYPE_METAFILE:
+      info.BitsPerPixel = 0;
+      sizeFromHimetric();
+      info.HorizontalResolution = info.VerticalResolution = 0;
+      info.ImageType = 4;
+      break;
+    default:
+      info.Width = info.Height = 0;
+      info.HorizontalResolution = info.VerticalResolution = 0;
+      info.BitsPerPixel = 0;
+      info.ImageType = 99;
+      break;
+  }
+  info.ImageTypeName = ImageTypeName(info.ImageType);
+}
+
+void fillFromGdiplusImage(GpImage* image, PictureInfo& info) {
+  UINT w = 0, h = 0;
+  GdipGetImageWidth(image, &w);
+  GdipGetImageHeight(image, &h);
+  info.Width = static_cast<LONG>(w);
+  info.Height = static_cast<LONG>(h);
+  REAL x = 0, y = 0;
+  GdipGetImageHorizontalResolution(image, &x);
+  GdipGetImageVerticalResolution(image, &y);
+  info.HorizontalResolution = x;
+  info.VerticalResolution = y;
+  GUID raw{};
+  GdipGetImageRawFormat(image, &raw);
+  char16_t text[40] = {};
+  StringFromGUID2(raw, text, 40);
+  info.ImageType = ImageTypeFromFormatGuid(String(text));
+  info.ImageTypeName = ImageTypeName(info.ImageType);
+  PixelFormat format = 0;
+  GdipGetImagePixelFormat(image, &format);
+  info.BitsPerPixel = asHiByte(asLoWord(format));
+}
+
+void savePicture(const ObjectPtr& picture, const String& fileName, const char16_t* encoder) {
+  GdiplusSession session;
+  const std::uintptr_t handle = automation::handleFromVariant(picture->get(u"Handle"));
+  const std::uintptr_t palette = GetPicturePalette(picture);
+  GpBitmap* image = nullptr;
+  const Status made = GdipCreateBitmapFromHBITMAP(reinterpret_cast<HBITMAP>(handle),
+                                                  reinterpret_cast<HPALETTE>(palette), &image);
+  if (made != Ok) raiseStatus(u"Can't get bitmap object. ", made);
+  struct ImageGuard {
+    GpBitmap* image;
+    ~ImageGuard() { GdipDisposeImage(image); }
+  } guard{image};
+  CLSID clsid{};
+  raiseOnFailure(CLSIDFromString(encoder, &clsid));
+  // Room for ten entries, all zero but the count: one entry GDI+ does not know.
+  struct {
+    UINT Count;
+    EncoderParameter Parameter[10];
+  } parameters{};
+  parameters.Count = 1;
+  const Status saved = GdipSaveImageToFile(image, fileName.c_str(), &clsid,
+                                           reinterpret_cast<const EncoderParameters*>(&parameters));
+  if (saved != Ok) raiseStatus(u"Can't save bitmap. ", saved);
+}
+
+}  // namespace
+
+ObjectPtr LoadPictureFile(const String& FileName, PictureInfo& Info, LONG BackColor, bool UseGdiplus) {
+  return LoadPictureFileEx(FileName, BackColor, UseGdiplus, true, Info);
+}
+
+ObjectPtr LoadPictureFileEx(const String& FileName, LONG BackColor, bool UseGdiplus, bool FillInfo,
+                            PictureInfo& Info) {
+  if (!UseGdiplus) {
+    PictureDescription desc;
+    if (SUCCEEDED(LoadPicture(FileName.c_str(), &desc))) {
+      automation::PictureDesc d;
+      d.type = automation::Integer{desc.Type};
+      d.handle = desc.Handle;
+      d.hPal = reinterpret_cast<std::uintptr_t>(desc.hPal);
+      d.width = desc.Width;
+      d.height = desc.Height;
+      ObjectPtr picture = automation::StdPicture::create(d, [](const automation::PictureDesc& p) {
+        if (p.type.value == PICTYPE_ICON) {
+          DestroyIcon(reinterpret_cast<HICON>(p.handle));
+        } else {
+          DeleteObject(reinterpret_cast<HGDIOBJ>(p.handle));
+        }
+      });
+      if (FillInfo) fillFromOlePicture(picture, FileName, Info);
+      return picture;
+    }
+  }
+  if (!esIsFileExist(FileName)) throw RuntimeError(53);
+  GdiplusSession session;
+  GpBitmap* image = nullptr;
+  const Status loaded = GdipCreateBitmapFromFile(FileName.c_str(), &image);
+  if (loaded != Ok) raiseStatus(u"Can't load bitmap file. ", loaded);
+  if (FillInfo) fillFromGdiplusImage(image, Info);
+  HBITMAP bitmap = nullptr;
+  const Status made = GdipCreateHBITMAPFromBitmap(image, &bitmap, static_cast<ARGB>(BackColor));
+  GdipDisposeImage(image);
+  if (made != Ok) raiseStatus(u"Can't get bitmap handle. ", made);
+  return pictureFromBitmap(bitmap);
+}
+
+LONG ImageTypeFromFormatGuid(const String& Text) {
+  String upper = Text;
+  for (auto& c : upper)
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  for (const auto& f : kFormats)
+    if (upper == f.guid) return f.code;
+  return 99;
+}
+
+String ImageTypeName(LONG Code) {
+  switch (Code) {
+    case 0: return u"Nothing";
+    case 1: return u"Windows bitmap";
+    case 2: return u"JPEG";
+    case 3: return u"CompuServe GIF";
+    case 4: return u"Windows metafile";
+    case 5: return u"Enhanced metafile";
+    case 6: return u"Windows icon";
+    case 7: return u"Windows cursor";
+    case 8: return u"Portable network graphics";
+    case 12: return u"Tagged image file format";
+    case 13: return u"Exchangable Image Format";
+    case 14: return u"FlashPix";
+    case 15: return u"Photo CD";
+    case 69: return u"Memory stored bitmap";
+    case 98: return u"Undefined";
+    default: return u"Unknown";
+  }
+}
+
+String GdiplusStatusText(LONG Status) {
+  if (Status >= 0 && Status <= 20) return kStatusTexts[Status];
+  return u"Unknown error " + decimal(Status);
+}
+
+void SavePictureAsPng(const ObjectPtr& Picture, const String& FileName) {
+  savePicture(Picture, FileName, u"{557CF406-1A04-11D3-9A73-0000F81EF32E}");
+}
+
+void SavePictureAsBmp(const ObjectPtr& Picture, const String& FileName) {
+  savePicture(Picture, FileName, u"{557CF400-1A04-11D3-9A73-0000F81EF32E}");
+}
+
+std::uintptr_t GetPicturePalette(const ObjectPtr& Picture) {
+  try {
+    return automation::handleFromVariant(Picture->get(u"hPal"));
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+}  // namespace quendel::pixgrow
