@@ -5,6 +5,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <vector>
 
@@ -62,6 +63,14 @@ bool run(Context* c, const std::uint8_t* data, std::size_t size) {
   jpeg_read_header(&cinfo, TRUE);
   if (!gdi::pictureSizeAllowed(cinfo.image_width, cinfo.image_height)) {
     c->err.failure = DecodeStatus::TooLarge;
+    return false;
+  }
+  // Every 8 x 8 block costs at least a few bits, so a real file holds well under a
+  // thousand pixels per byte; past that the decoder would only invent pixels (it fills
+  // what damaged data lacks) at great cost.
+  if (static_cast<std::uint64_t>(cinfo.image_width) * cinfo.image_height >
+      std::max<std::uint64_t>(std::uint64_t{1} << 20, static_cast<std::uint64_t>(size) * 1024)) {
+    c->err.failure = DecodeStatus::Damaged;
     return false;
   }
   const J_COLOR_SPACE in = cinfo.jpeg_color_space;

@@ -162,6 +162,14 @@ TEST(LoadPicture, FailuresLeaveTheDescriptionAlone) {
   dot.width = dot.height = 2;
   dot.argb = {0, 1, 1, 0};
   makeGif(dir.file("bigscreen.gif"), dot, {0xFF0000, 0x00FF00}, -1, false, 16000, 16000);
+  // A small JPEG whose frame header claims 16000 x 16000.
+  auto bigJpeg = makeJpeg(pattern(8, 8, false), 0, false);
+  for (std::size_t i = 0; i + 8 < bigJpeg.size(); ++i)
+    if (bigJpeg[i] == 0xFF && bigJpeg[i + 1] == 0xC0) {
+      bigJpeg[i + 5] = 0x3E, bigJpeg[i + 6] = 0x80, bigJpeg[i + 7] = 0x3E, bigJpeg[i + 8] = 0x80;
+      break;
+    }
+  writeFile(dir.file("bigframe.jpg"), bigJpeg);
   struct {
     std::string name;
     HRESULT hr;
@@ -169,7 +177,7 @@ TEST(LoadPicture, FailuresLeaveTheDescriptionAlone) {
               {"folder.bmp", CTL_E_PATHFILEACCESSERROR}, {"empty.bmp", CTL_E_INVALIDPICTURE},
               {"a.png", CTL_E_INVALIDPICTURE},         {"cut.jpg", CTL_E_INVALIDPICTURE},
               {"cut.bmp", CTL_E_INVALIDPICTURE},       {"huge.bmp", E_OUTOFMEMORY},
-              {"bigscreen.gif", CTL_E_INVALIDPICTURE}};
+              {"bigscreen.gif", CTL_E_INVALIDPICTURE}, {"bigframe.jpg", CTL_E_INVALIDPICTURE}};
   for (auto& r : rows) {
     SCOPED_TRACE(r.name);
     PictureDescription pic;
