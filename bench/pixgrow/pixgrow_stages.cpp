@@ -3,6 +3,7 @@
 //   pixgrow_stages generate <folder>         writes sprite256.png, photo2048.png, photo4096.png
 //   pixgrow_stages stages <in.png> <folder>  decode, doubling (methods 1-4 as row views),
 //                                            PNG and BMP encoding; prints one line per stage
+//   pixgrow_stages compare <a> <b>           exit 0 when both hold the same pixels
 //
 // Times are wall-clock milliseconds of one run; peak memory is the process's maximum
 // resident set, read after each stage.
@@ -171,9 +172,41 @@ int stages(const std::string& input, const std::string& folder) {
 
 }  // namespace
 
+// Exit 0 when both pictures have the same size and the same colours in every pixel.
+int compare(const std::string& a, const std::string& b) {
+  GdiplusStartupInput in;
+  ULONG_PTR token;
+  GdiplusStartup(&token, &in, nullptr);
+  GpBitmap* ia = nullptr;
+  GpBitmap* ib = nullptr;
+  int result = 1;
+  if (GdipCreateBitmapFromFile(wide(a).c_str(), &ia) == Ok && GdipCreateBitmapFromFile(wide(b).c_str(), &ib) == Ok) {
+    auto ra = quendel::gdiplus::imageRows(ia), rb = quendel::gdiplus::imageRows(ib);
+    if (ra->width() == rb->width() && ra->height() == rb->height()) {
+      std::vector<std::uint32_t> sa(static_cast<std::size_t>(ra->width())), sb(sa.size());
+      result = 0;
+      for (int y = 0; y < ra->height() && result == 0; ++y) {
+        const std::uint32_t* pa = ra->row(y, sa.data());
+        const std::uint32_t* pb = rb->row(y, sb.data());
+        for (int x = 0; x < ra->width(); ++x)
+          if ((pa[x] & 0xFFFFFF) != (pb[x] & 0xFFFFFF)) {
+            std::printf("first difference at %d,%d\n", x, y);
+            result = 1;
+            break;
+          }
+      }
+    }
+  }
+  if (ia) GdipDisposeImage(ia);
+  if (ib) GdipDisposeImage(ib);
+  GdiplusShutdown(token);
+  return result;
+}
+
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "generate") == 0) return generate(argv[2]);
+  if (argc == 4 && std::strcmp(argv[1], "compare") == 0) return compare(argv[2], argv[3]);
   if (argc == 4 && std::strcmp(argv[1], "stages") == 0) return stages(argv[2], argv[3]);
-  std::fprintf(stderr, "usage: pixgrow_stages generate <folder> | stages <in.png> <folder>\n");
+  std::fprintf(stderr, "usage: pixgrow_stages generate <folder> | stages <in.png> <folder> | compare <a> <b>\n");
   return 2;
 }

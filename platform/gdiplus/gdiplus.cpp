@@ -200,7 +200,16 @@ GpStatus GdipCreateHBITMAPFromBitmap(GpBitmap* bitmap, HBITMAP* hbmReturn, ARGB 
   Image* image = findImage(bitmap);
   if (!image || !hbmReturn) return InvalidParameter;
   HBITMAP result = nullptr;
-  if (!image->hasAlpha) {
+  bool translucent = image->hasAlpha;
+  if (translucent && image->store) {
+    // A picture that could hold alpha but is opaque throughout needs no blending.
+    const std::uint32_t* p = image->store->data();
+    const std::size_t n = image->store->pixelCount();
+    std::uint32_t all = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < n; ++i) all &= p[i];
+    translucent = (all >> 24) != 0xFF;
+  }
+  if (!translucent) {
     // Opaque pixels look the same over any background: share them.
     result = image->store ? gdi::createBitmapFromStore(image->store, 32) : gdi::createVirtualBitmap(image->rows, 32);
   } else {
