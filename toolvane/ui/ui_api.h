@@ -22,10 +22,11 @@
 #pragma once
 
 #include "support/win_types.h"
+#include "toolvane/controls/list_dialog_request.h"
 
 namespace quendel::toolvane::ui {
 
-inline constexpr int kUiApiVersion = 1;
+inline constexpr int kUiApiVersion = 2;
 
 // One timed message box (modError500/frmError500). The module has already resolved the
 // caption and checked the indices: defaultIndex and cancelIndex are −1 (none) or a used
@@ -58,6 +59,8 @@ struct UiApi {
   // Runs the box and returns the message-box result (1 OK ... 7 No; 0 for styles 6-15).
   LONG (*showTimedMessageBox)(const TimedBoxRequest& request);
   LONG (*showMessageBox)(const MessageBoxRequest& request);
+  // Version 2: the simple list dialog (frmList); returns when the window is closed.
+  void (*showListDialog)(const ListDialogRequest& request);
 };
 
 }  // namespace quendel::toolvane::ui

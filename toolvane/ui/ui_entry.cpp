@@ -1,6 +1,7 @@
 // The entry table of libtoolvane0305ui.so (ui_api.h).
 #include <QApplication>
 
+#include "toolvane/controls/list_form.h"
 #include "toolvane/ui/error500_form.h"
 #include "toolvane/ui/message_box.h"
 #include "toolvane/ui/ui_api.h"
@@ -14,6 +15,7 @@ const quendel::toolvane::ui::UiApi table{
     applicationRuns,
     quendel::toolvane::ui::runTimedMessageBox,
     quendel::toolvane::ui::runMessageBox,
+    quendel::toolvane::ui::runListDialog,
 };
 
 }  // namespace

@@ -1,0 +1,49 @@
+// The example's form: what a Qt client of the library builds for itself.
+//
+//   DemoForm form;            // widgets made, library objects created and attached
+//   form.show();
+//
+// The option group fraSize holds optSize(0..2); txtSerial is a locked text box guarded by
+// qndMain.AddTextBoxInsertHook; fraTab(0..2) are three stacked frames turned into pages by
+// qndTabControl (cmdPrev, cmdNext); cmdList shows qndSimpleListDialog; cmdChild shows a
+// child form with qndMain.ShowModalForm.
+#pragma once
+
+#include <QDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWidget>
+#include <array>
+
+#include "automation/object.h"
+
+class DemoForm : public QWidget {
+ public:
+  DemoForm();
+  ~DemoForm() override;
+
+  // The library objects the form works with (created by ProgID).
+  const quendel::automation::ObjectPtr& qndMain() const { return main_; }
+  const quendel::automation::ObjectPtr& tabs() const { return tabs_; }
+  const quendel::automation::ObjectPtr& sizeGroup() const { return sizeGroup_; }
+
+  QLineEdit* txtSerial() const { return txtSerial_; }
+  QLabel* lblPage() const { return lblPage_; }
+  std::array<QRadioButton*, 3> optSize() const { return optSize_; }
+  std::array<QFrame*, 3> fraTab() const { return fraTab_; }
+
+  void showList();
+  void showChild();
+
+ private:
+  quendel::automation::ObjectPtr main_;
+  quendel::automation::ObjectPtr tabs_;
+  quendel::automation::ObjectPtr sizeGroup_;
+  std::array<QRadioButton*, 3> optSize_{};
+  std::array<QFrame*, 3> fraTab_{};
+  QLineEdit* txtSerial_ = nullptr;
+  QLabel* lblPage_ = nullptr;
+};

@@ -1,0 +1,115 @@
+// An example Qt client of Toolvane0305.
+//
+//   qt_client_example           shows the form
+//   qt_client_example --demo    drives the form by script, prints what happens, exits
+//                               (0 when every step did what it should)
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+
+#include "demo_form.h"
+#include "support/codepage.h"
+#include "toolvane/qt/widget_adapter.h"
+
+using namespace quendel::automation;
+
+namespace {
+
+int failures = 0;
+
+void check(bool ok, const char* what) {
+  std::printf("%s %s\n", ok ? "ok  " : "FAIL", what);
+  if (!ok) ++failures;
+}
+
+// Closes the top-level dialog named name as soon as it shows, after calling look(dialog).
+void closeWhenShown(const char* name, std::function<void(QDialog*)> look) {
+  auto* timer = new QTimer;
+  timer->setInterval(10);
+  QObject::connect(timer, &QTimer::timeout, [timer, name = QString::fromUtf8(name), look] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* dialog = qobject_cast<QDialog*>(w);
+      if (dialog && dialog->objectName() == name && dialog->isVisible()) {
+        timer->stop();
+        timer->deleteLater();
+        look(dialog);
+        dialog->accept();
+        return;
+      }
+    }
+  });
+  timer->start();
+}
+
+void runDemo(DemoForm& form) {
+  ObjectPtr main = form.qndMain();
+  check(main->call(u"GetSelectedOptionButtonIndex", {Variant(form.sizeGroup())}).toLong() == 1,
+        "the option group starts on Medium");
+  form.optSize()[2]->click();
+  check(main->call(u"GetSelectedOptionButtonIndex", {Variant(form.sizeGroup())}).toLong() == 2,
+        "clicking Large selects index 2");
+
+  // A listener subscribed after the library's guard sees what the guard left of the key.
+  LONG keyAfterGuard = -1;
+  ObjectPtr serial = quendel::toolvane::qt::adapt(form.txtSerial());
+  auto cookie = serial->advise(std::make_shared<FunctionSink>([&](Object&, std::u16string_view name, std::vector<Variant>& a) {
+    if (equalsText(name, u"KeyDown")) keyAfterGuard = a.at(0).toLong();
+  }));
+  QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
+  QString before = form.txtSerial()->text();
+  QKeyEvent shiftInsert(QEvent::KeyPress, Qt::Key_Insert, Qt::ShiftModifier);
+  QApplication::sendEvent(form.txtSerial(), &shiftInsert);
+  check(keyAfterGuard == 0 && form.txtSerial()->text() == before, "Shift+Insert is swallowed by the locked box");
+  QKeyEvent ctrlShiftInsert(QEvent::KeyPress, Qt::Key_Insert, Qt::ControlModifier | Qt::ShiftModifier);
+  QApplication::sendEvent(form.txtSerial(), &ctrlShiftInsert);
+  check(keyAfterGuard == 45, "Ctrl+Shift+Insert passes");
+  serial->unadvise(cookie);
+
+  form.tabs()->call(u"PopNextTab", {Variant(false), Variant(true)});
+  check(form.lblPage()->text() == QStringLiteral("Page 2 of 3") && form.fraTab()[1]->isVisible() &&
+            !form.fraTab()[0]->isVisible(),
+        "Next shows page 2 and hides the others");
+  form.tabs()->call(u"PopPrevTab", {Variant(false), Variant(true)});
+  form.tabs()->call(u"PopPrevTab", {Variant(false), Variant(true)});
+  check(form.lblPage()->text() == QStringLiteral("Page 3 of 3"), "Prev from page 1 wraps to page 3");
+
+  QString listTitle;
+  closeWhenShown("frmList", [&](QDialog* d) { listTitle = d->windowTitle(); });
+  form.showList();
+  check(listTitle == QStringLiteral("Option buttons [3]"), "the list dialog shows its caption and count");
+
+  int leftDuringChild = 0;
+  int leftBefore = form.pos().x();
+  closeWhenShown("frmChild", [&](QDialog*) { leftDuringChild = form.pos().x(); });
+  form.showChild();
+  check(leftDuringChild < 0 && form.pos().x() == leftBefore, "the main form is out of sight while the child shows");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  bool demo = argc > 1 && std::strcmp(argv[1], "--demo") == 0;
+  try {
+    DemoForm form;
+    form.move(100, 100);
+    form.show();
+    if (!demo) return app.exec();
+    QTimer::singleShot(0, [&] {
+      runDemo(form);
+      app.exit(failures == 0 ? 0 : 1);
+    });
+    int rc = app.exec();
+    std::printf("%s\n", rc == 0 ? "All done." : "Some steps failed.");
+    return rc;
+  } catch (const quendel::RuntimeError& e) {
+    std::fprintf(stderr, "qt_client_example: run-time error %d: %s\n", static_cast<int>(e.number()),
+                 quendel::cp::toUtf8(e.description()).c_str());
+    return 2;
+  }
+}

@@ -1,0 +1,38 @@
+// What qndSimpleListDialog hands to the window that shows it (frmList in the UI part):
+// plain values, no toolkit types, so that the library decides everything it can without
+// loading the toolkit.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "automation/std_font.h"
+
+namespace quendel::toolvane {
+
+struct ListDialogRequest {
+  std::vector<BStr> items;   // the list items, in order
+  BStr caption;              // the window caption, count included
+  std::optional<automation::FontDesc> font;  // none: the design font (Tahoma 9, charset 204)
+};
+
+// The label text for a clicked item: the text after its first tab, or the whole text.
+BStr listItemTag(const BStr& item);
+
+// The window caption: Caption, followed by " [count]" when showCount.
+BStr listDialogCaption(const BStr& caption, bool showCount, std::size_t count);
+
+// frmList's layout in twips. Given the window's outer height, its inner (scale) width and
+// height and the label's height, the layout that the form applies on a resize: the
+// window's height (raised to the minimum 2 × label height + frame + 120 when lower), the
+// list at 60, 60, inner width − 120, inner height − label height − 120 (never below 0),
+// and the label under it at 60, list height + 60, inner width − 120, its height kept.
+struct ListDialogLayout {
+  double windowHeight;  // the height to set; equal to the given one when no snap is needed
+  bool snapped;
+  double listLeft, listTop, listWidth, listHeight;
+  double tagLeft, tagTop, tagWidth, tagHeight;
+};
+ListDialogLayout layoutListDialog(double windowHeight, double innerWidth, double innerHeight, double tagHeight);
+
+}  // namespace quendel::toolvane

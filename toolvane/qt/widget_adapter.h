@@ -1,0 +1,76 @@
+// WidgetAdapter: a Qt widget of a C++ client, seen by the library as the form or control
+// it reaches by member name.
+//
+//   ObjectPtr form = qt::adapt(&mainWindow);            // "Form"
+//   ObjectPtr text = qt::adapt(ui->txtPath);            // "TextBox"
+//   main->call(u"AddTextBoxInsertHook", {Variant(text)});
+//
+// The kind, and so TypeName and the members, follows the widget's class:
+//   window (any top-level widget, QDialog)      Form
+//   QPushButton                                 CommandButton
+//   QRadioButton                                OptionButton
+//   QCheckBox                                   CheckBox
+//   QLineEdit, QPlainTextEdit, QTextEdit         TextBox
+//   QComboBox                                   ComboBox
+//   QLabel                                      Label
+//   QListWidget                                 ListBox
+//   QGroupBox, QFrame, plain QWidget            Frame
+//   anything else                               Control
+// Every kind: Name, Left, Top, Width, Height (twips, at the widget's screen's logical DPI;
+// a window's are its outer frame), Visible, Enabled, hWnd (the X11 window id of a window,
+// 0 for a child without a native window), Font (a live font object: its lets change the
+// widget's font), ZOrder([Position]: 0 front, 1 back), SetFocus, Tag, MousePointer
+// (0 default, 1 arrow, 2 cross, 3 I-beam, 11 hourglass, 99 the MouseIcon), MouseIcon
+// (a picture object holding an icon or cursor handle), Refresh. Form: Caption, Controls
+// (the controls on it, also inside frames, in creation order), ScaleWidth, ScaleHeight,
+// Show([Style]: 1 modal, returns when the form is hidden or destroyed), Hide.
+// CommandButton: Caption, Default (True clears it on the window's other buttons), Value
+// (reads False; True clicks the button). OptionButton, CheckBox: Caption, Value.
+// TextBox: Text, Locked. ComboBox: Style (2 drop-down list, 0 editable), Text, ListIndex,
+// ListCount. Label, Frame: Caption. ListBox: ListIndex, ListCount.
+//
+// Events, through the automation runtime's sinks (so a Python object can raise the same):
+// GotFocus and LostFocus for every kind; KeyDown(KeyCode, Shift) for every kind, before
+// the widget sees the key: a handler that sets KeyCode to 0 swallows it; Click for
+// buttons when clicked.
+//
+// The same widget always gives the same adapter while the widget lives; the widget holds
+// its adapter. After the widget is destroyed, a held adapter raises 364 (Object was
+// unloaded) from every member. Members run on the thread of the widget.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "automation/dispatch.h"
+
+namespace quendel::toolvane::qt {
+
+enum class WidgetKind { Form, CommandButton, OptionButton, CheckBox, TextBox, ComboBox, Label, ListBox, Frame, Control };
+
+WidgetKind kindOf(const QWidget* widget);
+
+class WidgetAdapter : public automation::Object {
+ public:
+  WidgetAdapter(QWidget* widget, WidgetKind kind) : widget_(widget), kind_(kind) {}
+
+  // The live widget; raises 364 when it is gone.
+  QWidget& widget() const;
+  WidgetKind kind() const { return kind_; }
+  bool alive() const { return !widget_.isNull(); }
+
+  const automation::ClassDesc* classDesc() const override;
+
+  // Twips of this widget's screen.
+  double twipsPerPixelX() const;
+  double twipsPerPixelY() const;
+
+ private:
+  QPointer<QWidget> widget_;
+  WidgetKind kind_;
+};
+
+// The adapter of a widget (created with it on first use, kept by the widget); null for null.
+std::shared_ptr<WidgetAdapter> adapt(QWidget* widget);
+
+}  // namespace quendel::toolvane::qt
