@@ -51,7 +51,7 @@ def test_array_searches(main, member, array, find, kwargs, index, found):
     is_found = toolvane.ByRef(not found)
     assert getattr(main, member)(array, find, IsFound=is_found, **kwargs) == index
     assert is_found.value is found
-    assert getattr(main, "Is" + member[2:])(array, find, **kwargs) is found
+    assert getattr(main, "Is" + member)(array, find, **kwargs) is found
 
 
 def test_searches_raise_for_bad_bounds(main):
@@ -175,9 +175,18 @@ def test_show_modal_form(main):
     assert parent.Left == 1200.0
 
 
+class Font:
+    """A client's own font object, read and written by member name."""
+
+    def __init__(self):
+        self.Name, self.Size, self.Bold, self.Italic = "Sans", 8, True, False
+        self.Underline = self.Strikethrough = False
+        self.Charset = 0
+
+
 class Label:
     def __init__(self):
-        self.Font = toolvane.StdFont(Name="Sans", Size=8, Bold=True)
+        self.Font = Font()
 
 
 class ComboBox:
