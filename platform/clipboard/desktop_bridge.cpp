@@ -24,8 +24,8 @@ namespace quendel::clipboard {
 namespace {
 
 constexpr int kConvertTimeoutMs = 2000;
-constexpr int kOwnerStartMs = 5000;
-constexpr int kAckTimeoutMs = 3000;
+constexpr int kOwnerStartMs = 10000;
+constexpr int kAckTimeoutMs = 5000;
 
 void debugLine(const std::string& text) {
   std::u16string t;
@@ -196,8 +196,16 @@ bool importFromDesktop(const SessionFolder& folder, const Snapshot& current, Sna
 
 void publishToDesktop(const SessionFolder& folder, std::uint64_t generation) {
   if (!desktopBridgeEnabled()) return;
+  // A server that is resetting after its last client left refuses for a moment.
   auto x = XSession::connect();
-  if (!x) return;
+  for (int retry = 0; !x && retry < 3; ++retry) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    x = XSession::connect();
+  }
+  if (!x) {
+    debugLine("clipboard: the display cannot be reached; the desktop does not see the clipboard");
+    return;
+  }
   for (int attempt = 0; attempt < 2; ++attempt) {
     std::uint32_t owner = runningOwnerWindow(folder);
     if (!owner) {

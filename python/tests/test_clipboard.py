@@ -194,7 +194,7 @@ def desktop(session, monkeypatch):
     if not shutil.which("Xvfb") or not shutil.which("xclip"):
         pytest.skip("Xvfb and xclip are needed")
     read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-nolisten", "tcp", "-screen", "0", "640x480x24"],
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-nolisten", "tcp", "-noreset", "-screen", "0", "640x480x24"],
                             pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write)
     number = b""

@@ -52,6 +52,8 @@ TEST(CutHtmlPart, MissingOrSmallValuesGiveEmptyOrAll) {
       {"StartFragment:0000000040EndFragment:0000099999", ghrvFragment, "099999"},
       {"StartFragment:0000000040EndFragment:2147483647", ghrvFragment, "483647"},
       {"EndFragment:0000000001StartFragment:0000000001", ghrvFragment, ""},
+      {"StartFragment:&H00000002EndFragment: 8.5e0   ", ghrvFragment, "artFra"},  // 8.5 rounds to 8
+      {"StartFragment:+2.5      EndFragment:0000000005", ghrvFragment, "art"},     // 2.5 rounds to 2
       {"StartHTML:0000000001\r\n", ghrvContextStart, ""},
   };
   for (const auto& c : cases) EXPECT_EQ(cutHtmlPart(c.s, c.part), c.result) << c.s;
@@ -72,6 +74,9 @@ TEST(CutHtmlPart, MalformedNumbersAndReversedRangesRaise) {
       {"StartHTML:0000000050\r\nEndHTML:0000000040\r\n", ghrvHTML, 5},
       {"StartHTML:0000000050\r\nStartFragment:0000000040\r\n", ghrvContextStart, 5},
       {"StartHTML:zzzzzzzzzz\r\nSourceURL:a\r\n", ghrvSourceURL, 13},
+      {"StartFragment:1.0e\r\nEndFragment:0000000001", ghrvFragment, 13},
+      {"StartFragment:&H1234567GEndFragment:0000000001", ghrvFragment, 13},
+      {"StartFragment:0000000001EndFragment:-2.2e9    ", ghrvFragment, 6},
   };
   for (const auto& c : cases) {
     try {
