@@ -122,6 +122,8 @@ bool multiMonitorAvailable() {
   return readMonitors(&monitors);
 }
 
+unsigned long displayGeneration() { return x11::sessionGeneration(); }
+
 int monitorForPoint(const std::vector<RECT>& monitors, int primary, POINT p, DWORD flags) {
   int nearest = -1;
   long long best = std::numeric_limits<long long>::max();

@@ -70,6 +70,10 @@ QUENDEL_WINDOW_API BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
 namespace quendel::platform {
 
 QUENDEL_WINDOW_API bool multiMonitorAvailable();
+// Changes whenever the process connects to a display anew (another DISPLAY, or a server
+// that was restarted), so that callers may keep an answer of multiMonitorAvailable()
+// for as long as it stays the same.
+QUENDEL_WINDOW_API unsigned long displayGeneration();
 
 // The choice among monitor rectangles, apart from the display: an index into monitors,
 // or -1. primary is the index of the primary monitor.

@@ -8,8 +8,9 @@
 //   platform_window_helper fake-wm [X Y W H]
 //       a minimal EWMH window manager (maps, activates, iconifies on request; publishes
 //       the work area when given); prints "ready", then "activate ID" for each activation.
-//   platform_window_helper set-monitors NAME:X,Y,W,H[:primary] ...
-//       defines RandR monitors and prints "ok".
+//   platform_window_helper set-monitors [--no-output] NAME:X,Y,W,H[:primary] ...
+//       defines RandR monitors and prints "ok"; the first one takes over the screen's
+//       output (and so its automatic monitor) unless --no-output is given.
 #include <poll.h>
 #include <unistd.h>
 #include <xcb/randr.h>
@@ -194,11 +195,18 @@ int setMonitors(int argc, char** argv) {
   // The first monitor takes the screen's first output, which retires the automatic
   // monitor of that output, so the display has exactly the monitors asked for.
   xcb_randr_output_t firstOutput = 0;
-  if (auto* res = xcb_randr_get_screen_resources_current_reply(
-          c, xcb_randr_get_screen_resources_current(c, screen->root), nullptr)) {
-    if (xcb_randr_get_screen_resources_current_outputs_length(res) > 0)
-      firstOutput = xcb_randr_get_screen_resources_current_outputs(res)[0];
-    std::free(res);
+  bool keepOutputs = argc > 0 && std::string(argv[0]) == "--no-output";  // only change geometry
+  if (keepOutputs) {
+    ++argv;
+    --argc;
+  }
+  if (!keepOutputs) {
+    if (auto* res = xcb_randr_get_screen_resources_current_reply(
+            c, xcb_randr_get_screen_resources_current(c, screen->root), nullptr)) {
+      if (xcb_randr_get_screen_resources_current_outputs_length(res) > 0)
+        firstOutput = xcb_randr_get_screen_resources_current_outputs(res)[0];
+      std::free(res);
+    }
   }
   for (int i = 0; i < argc; ++i) {
     std::string spec = argv[i];

@@ -2,6 +2,7 @@
 
 #include <poll.h>
 
+#include <atomic>
 #include <cstring>
 
 namespace quendel::platform::x11 {
@@ -54,6 +55,12 @@ bool Connection::check(xcb_void_cookie_t cookie) {
   return ok;
 }
 
+namespace {
+std::atomic<unsigned long> generation{0};
+}
+
+unsigned long sessionGeneration() { return session() ? generation.load() : 0; }
+
 std::shared_ptr<Connection> session() {
   static std::mutex lock;
   static std::shared_ptr<Connection> current;
@@ -63,7 +70,10 @@ std::shared_ptr<Connection> session() {
   if (current && (current->display != display || !current->alive())) current.reset();
   if (!current && !display.empty()) {
     auto fresh = std::make_shared<Connection>(display);
-    if (fresh->ok()) current = std::move(fresh);
+    if (fresh->ok()) {
+      current = std::move(fresh);
+      ++generation;
+    }
   }
   return current;
 }

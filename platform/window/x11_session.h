@@ -68,6 +68,9 @@ class Connection {
 
 // The shared connection for DISPLAY, or null.
 std::shared_ptr<Connection> session();
+// Counts the connections session() has opened: a new value means another display (or
+// the same display name served by a new server); 0 without a display.
+unsigned long sessionGeneration();
 
 // The 32-bit items of a property of any type; nullopt when the window or property is
 // missing or the format is not 32.
