@@ -16,10 +16,12 @@ class Xvfb:
 
     def __init__(self, *extra):
         read_end, write_end = os.pipe()
+        # The sanitizer runtime preloaded for the interpreter is not the server's business.
+        env = {k: v for k, v in os.environ.items() if k not in ("LD_PRELOAD", "ASAN_OPTIONS")}
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
              "-nolisten", "tcp", "-noreset", *extra],
-            pass_fds=(write_end,), stdin=subprocess.DEVNULL,
+            pass_fds=(write_end,), env=env, stdin=subprocess.DEVNULL,
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         number = b""
@@ -46,9 +48,8 @@ class Xvfb:
 class Helper:
     """A helper program whose output is read line by line; stop() ends it."""
 
-    def __init__(self, *argv, env=None):
-        self.process = subprocess.Popen(list(argv), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                        env=env, text=True)
+    def __init__(self, *argv):
+        self.process = subprocess.Popen(list(argv), stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
 
     def line(self, timeout=10):
         ready, _, _ = select.select([self.process.stdout], [], [], timeout)
