@@ -59,6 +59,14 @@ def session(monkeypatch):
     shutil.rmtree(registry, ignore_errors=True)
 
 
+def plain_env():
+    """The environment for outside programs (Xvfb, xclip): without the sanitizer runtime
+    that the sanitizer build preloads into the interpreter."""
+    env = os.environ.copy()
+    env.pop("LD_PRELOAD", None)
+    return env
+
+
 def clipboard():
     return toolvane.CreateObject("TvFuncs0305.qndClipboard")
 
@@ -195,7 +203,7 @@ def desktop(session, monkeypatch):
         pytest.skip("Xvfb and xclip are needed")
     read, write = os.pipe()
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-nolisten", "tcp", "-noreset", "-screen", "0", "640x480x24"],
-                            pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                            pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=plain_env())
     os.close(write)
     number = b""
     while not number.endswith(b"\n"):
@@ -218,7 +226,8 @@ def desktop(session, monkeypatch):
 
 
 def xclip_out(target):
-    r = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", target], capture_output=True, timeout=30)
+    r = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", target], capture_output=True, timeout=30,
+                       env=plain_env())
     assert r.returncode == 0, r.stderr
     return r.stdout
 
@@ -226,12 +235,13 @@ def xclip_out(target):
 def xclip_in(helpers, target, data):
     """xclip owning the clipboard in the foreground, so the test can end it."""
     p = subprocess.Popen(["xclip", "-quiet", "-i", "-selection", "clipboard", "-t", target],
-                         stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                         stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=plain_env())
     helpers.append(p)
     p.stdin.write(data)
     p.stdin.close()
     for _ in range(1000):  # until it owns the selection
-        r = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "TARGETS"], capture_output=True)
+        r = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "TARGETS"], capture_output=True,
+                           env=plain_env())
         if target.encode() in r.stdout:
             return p
         time.sleep(0.01)
