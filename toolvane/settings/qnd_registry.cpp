@@ -44,6 +44,7 @@ LONG ansiNames(const String& subKey, std::string* key, const String& valueName, 
 }
 
 constexpr int kGrowRetries = 4;
+constexpr std::size_t kFirstReadSize = 256;
 
 }  // namespace
 
@@ -66,15 +67,16 @@ Variant qndRegistry::GetValue(LONG RegistryRoot, const String& SubKey, const Str
   lastRegError_ = RegOpenKeyExA(rootFromLong(RegistryRoot), key.c_str(), 0, KEY_QUERY_VALUE, k.out());
   if (lastRegError_ != ERROR_SUCCESS) return failed();
 
-  std::vector<BYTE> data;
+  // Most values are small: the first query reads into a buffer of this size and learns the
+  // size only when the value does not fit, which saves a registry call per read.
+  std::vector<BYTE> data(kFirstReadSize, 0);
   for (int attempt = 0;; ++attempt) {
-    DWORD size = 0;
-    lastRegError_ = RegQueryValueExA(k.get(), name.c_str(), nullptr, nullptr, nullptr, &size);
-    if (lastRegError_ != ERROR_SUCCESS) return failed();
-    if (size == 0) break;  // zero bytes of data: nothing more to read
-    data.assign(size, 0);
+    DWORD size = static_cast<DWORD>(data.size());
     lastRegError_ = RegQueryValueExA(k.get(), name.c_str(), nullptr, nullptr, data.data(), &size);
-    if (lastRegError_ == ERROR_MORE_DATA && attempt + 1 < kGrowRetries) continue;  // rewritten meanwhile
+    if (lastRegError_ == ERROR_MORE_DATA && attempt + 1 < kGrowRetries) {  // larger, or rewritten meanwhile
+      data.assign(size, 0);
+      continue;
+    }
     if (lastRegError_ != ERROR_SUCCESS) return failed();
     data.resize(std::min<std::size_t>(size, data.size()));
     break;

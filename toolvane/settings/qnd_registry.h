@@ -22,8 +22,10 @@
 // registry itself (255-character key names, damaged hives: 1009, no right: 5) come back
 // as its status.
 //
-// GetValue re-reads a value that grew between its size query and its data query (another
-// process wrote it), a few times, instead of failing with ERROR_MORE_DATA.
+// GetValue reads a value into a 256-byte buffer first and asks for its size only when it
+// does not fit (one registry call less for most values); it re-reads a value that grew
+// meanwhile (another process wrote it), a few times, instead of failing with
+// ERROR_MORE_DATA. LastRegError is the status of its last call either way.
 #pragma once
 
 #include <memory>

@@ -79,6 +79,12 @@ TEST_F(RegistryTest, ValueTypesStoreAndReadBack) {
       {"bytes", rtBinary, bytes({1, 2, 0, 3}, 5), REG_BINARY, {1, 2, 0, 3}, bytes({1, 2, 0, 3})},
       {"True", rtBoolean, Variant(true), REG_SZ, text("True"), Variant(true)},
       {"False", rtBoolean, Variant(false), REG_SZ, text("False"), Variant(false)},
+      {"long text", rtString, Variant(String(3000, u'q')), REG_SZ, text(std::string(3000, 'q').c_str()),
+       Variant(String(3000, u'q'))},
+      {"256 bytes", rtBinary, bytes(std::vector<BYTE>(256, 7)), REG_BINARY, std::vector<BYTE>(256, 7),
+       bytes(std::vector<BYTE>(256, 7))},
+      {"257 bytes", rtBinary, bytes(std::vector<BYTE>(257, 9)), REG_BINARY, std::vector<BYTE>(257, 9),
+       bytes(std::vector<BYTE>(257, 9))},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.what);
