@@ -5,6 +5,8 @@
 #   make bench   build optimised and run the benchmarks against their peers
 #   make fuzz    build the fuzz targets with clang and run each for FUZZ_SECONDS
 #   make install install under PREFIX (default /usr/local) and register the library
+#   make run-examples  run the example Qt client off screen
+#   make screenshots   render the timed message box into build/screenshots/
 #
 # Builds: build/ (optimised: run, bench, install), build/test (sanitizers), build/fuzz.
 
@@ -41,13 +43,17 @@ bench:
 fuzz:
 	@scripts/install-deps fuzz
 	@CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DQUENDEL_TESTS=OFF -DQUENDEL_FUZZ=ON -DQUENDEL_UI=OFF >/dev/null
+	  -DQUENDEL_TESTS=OFF -DQUENDEL_FUZZ=ON -DQUENDEL_UI=OFF -DQUENDEL_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
 	@cmake --build build/fuzz -j $(JOBS)
-	@FUZZ_SECONDS=$(FUZZ_SECONDS) cmake --build build/fuzz --target fuzz
+	@cmake --build build/fuzz --target fuzz
 
 install: build
 	@cmake --install build --prefix $(PREFIX)
 	@$(PREFIX)/bin/toolvane-regsvr $(PREFIX)/lib/libtoolvane0305.so
+
+run-examples: build
+	@scripts/install-deps test
+	@cmake --build build --target run-example-qt-client
 
 screenshots: build
 	@scripts/install-deps test

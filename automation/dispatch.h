@@ -123,8 +123,8 @@ struct TypeLibDesc {
 // The arguments of one call after binding, in parameter order.
 class CallArgs {
  public:
-  CallArgs(const MemberDesc& member, std::vector<Variant*> slots, std::vector<Variant> paramArray)
-      : member_(member), slots_(std::move(slots)), rest_(std::move(paramArray)) {}
+  CallArgs(std::vector<Variant*> slots, std::vector<Variant> paramArray)
+      : slots_(std::move(slots)), rest_(std::move(paramArray)) {}
 
   std::size_t size() const { return slots_.size(); }
   bool isMissing(std::size_t i) const;
@@ -144,7 +144,6 @@ class CallArgs {
   const std::vector<Variant>& paramArray() const { return rest_; }
 
  private:
-  const MemberDesc& member_;
   std::vector<Variant*> slots_;
   std::vector<Variant> rest_;
 };

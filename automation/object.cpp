@@ -38,10 +38,11 @@ void Object::raiseEvent(std::u16string_view name, std::vector<Variant>& args) {
   // stays alive for the whole round even when a sink drops the last other reference.
   auto keepAlive = weak_from_this().lock();
   auto sinks = sinks_;
-  for (auto& [cookie, sink] : sinks) {
+  for (auto& entry : sinks) {
+    Cookie cookie = entry.first;
     bool stillSubscribed =
         std::any_of(sinks_.begin(), sinks_.end(), [&](const auto& p) { return p.first == cookie; });
-    if (stillSubscribed) sink->onEvent(*this, name, args);
+    if (stillSubscribed) entry.second->onEvent(*this, name, args);
   }
 }
 
@@ -186,7 +187,7 @@ Variant dispatchCall(Object& self, const ClassDesc& desc, std::u16string_view me
     }
     slots[i] = &defaults[i];
   }
-  CallArgs call(*m, std::move(slots), std::move(rest));
+  CallArgs call(std::move(slots), std::move(rest));
   return m->thunk(self, call);
 }
 

@@ -212,7 +212,9 @@ Variant PyProxy::invoke(std::u16string_view member, InvokeKind kind, std::vector
       attr = findAttribute(target_, member, found);
       if (!found) throw RuntimeError(438);
     }
-    bool callable = PyCallable_Check(attr.ptr()) && !py::isinstance<py::type>(attr);
+    // Library objects are callable in Python (their default member), but an attribute
+    // that holds one is a value, like a font object held by a form.
+    bool callable = PyCallable_Check(attr.ptr()) && !py::isinstance<py::type>(attr) && !unwrapObject(attr);
     if (!callable) {
       if (!args.empty() || !named.empty()) {
         // An indexed read of a Python sequence or mapping, like a property with arguments.
