@@ -14,15 +14,17 @@ def device(monitor):
 @pytest.fixture
 def two_monitors(monkeypatch):
     x = Xvfb("+extension", "RANDR")
-    monkeypatch.setenv("DISPLAY", x.display)
-    setter = Helper(built_program("platform_window_helper"), "set-monitors",
-                    "LEFT:0,0,640,1024:primary", "RIGHT:640,0,640,1024")
     try:
-        assert setter.line() == "ok"
+        monkeypatch.setenv("DISPLAY", x.display)
+        setter = Helper(built_program("platform_window_helper"), "set-monitors",
+                        "LEFT:0,0,640,1024:primary", "RIGHT:640,0,640,1024")
+        try:
+            assert setter.line() == "ok"
+        finally:
+            setter.stop()
+        yield x
     finally:
-        setter.stop()
-    yield x
-    x.stop()
+        x.stop()
 
 
 def test_two_monitors(two_monitors):
