@@ -130,7 +130,7 @@ TEST(EnlargePicture, DoubledSizeMustFitIn32Bits) {
 
 TEST(LoadPictureFile, InfoOfEveryRoute) {
   TempDir dir;
-  BmpSpec bmp;
+  BmpShape bmp;
   bmp.width = 3;
   bmp.height = 2;
   bmp.bits = 8;
@@ -322,7 +322,7 @@ TEST_F(Program, BadInputFailsWithExitOneAndWritesNothing) {
   auto jpeg = makeJpeg(pattern(30, 30, false), 0, false);
   jpeg.resize(jpeg.size() / 2);
   writeFile(dir.file("cut.jpg"), jpeg);
-  BmpSpec s;
+  BmpShape s;
   s.width = s.height = 8;
   s.values.assign(64, 0x123456);
   auto bmp = makeBmp(s);

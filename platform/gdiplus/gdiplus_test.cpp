@@ -81,7 +81,7 @@ TEST(Gdiplus, LoadStatuses) {
   const Pixels pic = pattern(40, 40, false);
   cut("cut.png", makePng(pic, PNG_COLOR_TYPE_RGB, 8, false));
   cut("cut.jpg", makeJpeg(pic, 0, false));
-  BmpSpec bmp;
+  BmpShape bmp;
   bmp.width = bmp.height = 40;
   bmp.values.assign(1600, 0x808080);
   cut("cut.bmp", makeBmp(bmp));
@@ -247,7 +247,7 @@ TEST(Gdiplus, TiffCompressionsAndKinds) {
 TEST(Gdiplus, RawFormatsPixelFormatsAndResolutions) {
   Session s;
   TempDir dir;
-  BmpSpec bmp;
+  BmpShape bmp;
   bmp.width = bmp.height = 2;
   bmp.values.assign(4, 0x112233);
   writeFile(dir.file("a.bmp"), makeBmp(bmp));

@@ -9,7 +9,7 @@ namespace {
 
 using quendel::ole::DecodedPicture;
 using quendel::ole::DecodeStatus;
-using quendel::testpics::BmpSpec;
+using quendel::testpics::BmpShape;
 using quendel::testpics::makeBmp;
 
 DecodeStatus decode(const std::vector<std::uint8_t>& bytes, DecodedPicture* out) {
@@ -71,7 +71,7 @@ TEST(BmpReader, EveryDepthAndOrientationIsPixelExact) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    BmpSpec s;
+    BmpShape s;
     s.headerSize = c.headerSize;
     s.width = 5;
     s.height = c.topDown ? -3 : 3;
@@ -95,7 +95,7 @@ TEST(BmpReader, EveryDepthAndOrientationIsPixelExact) {
 }
 
 TEST(BmpReader, Rle8AndRle4WithDeltaAndAbsoluteRuns) {
-  BmpSpec s;
+  BmpShape s;
   s.width = 6;
   s.height = 3;
   s.bits = 8;
@@ -121,7 +121,7 @@ TEST(BmpReader, Rle8AndRle4WithDeltaAndAbsoluteRuns) {
 }
 
 TEST(BmpReader, BadInputIsRefusedCleanly) {
-  BmpSpec good;
+  BmpShape good;
   good.width = 4;
   good.height = 4;
   good.values.assign(16, 0x123456);
@@ -148,7 +148,7 @@ TEST(BmpReader, BadInputIsRefusedCleanly) {
   twoBit[28] = 2;
   EXPECT_EQ(decode(twoBit, &p), DecodeStatus::Damaged);
   EXPECT_EQ(decode(patched(30, 4 /* BI_JPEG */), &p), DecodeStatus::Damaged);
-  BmpSpec rle;
+  BmpShape rle;
   rle.width = 4;
   rle.height = -4;
   rle.bits = 8;

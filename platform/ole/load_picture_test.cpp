@@ -36,7 +36,7 @@ TEST(LoadPicture, HimetricFollowsMulDiv) {
 
 TEST(LoadPicture, BitmapJpegAndGifGiveBitmapPictures) {
   TempDir dir;
-  BmpSpec s;
+  BmpShape s;
   s.width = 3;
   s.height = 2;
   s.bits = 24;
@@ -145,7 +145,7 @@ TEST(LoadPicture, FailuresLeaveTheDescriptionAlone) {
   auto jpeg = makeJpeg(solid, 0, false);
   jpeg.resize(jpeg.size() / 2);
   writeFile(dir.file("cut.jpg"), jpeg);
-  BmpSpec s;
+  BmpShape s;
   s.width = 4;
   s.height = 4;
   s.values.assign(16, 0);
@@ -190,7 +190,7 @@ TEST(LoadPicture, FailuresLeaveTheDescriptionAlone) {
 
 TEST(LoadPicture, NonAsciiPathWithBlanks) {
   TempDir dir;
-  BmpSpec s;
+  BmpShape s;
   s.width = 1;
   s.height = 1;
   s.values = {0xABCDEF};

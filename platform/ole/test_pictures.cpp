@@ -73,7 +73,7 @@ void set32(std::vector<std::uint8_t>& v, std::size_t at, std::uint32_t x) {
 }
 
 // Header, palette and rows of a DIB (no file header).
-std::vector<std::uint8_t> dib(const BmpSpec& s, bool icon, const std::vector<std::uint8_t>* andMask) {
+std::vector<std::uint8_t> dib(const BmpShape& s, bool icon, const std::vector<std::uint8_t>* andMask) {
   std::vector<std::uint8_t> v;
   const int absH = s.height < 0 ? -s.height : s.height;
   if (s.headerSize == 12) {
@@ -139,11 +139,11 @@ std::vector<std::uint8_t> dib(const BmpSpec& s, bool icon, const std::vector<std
 }
 }  // namespace
 
-std::vector<std::uint8_t> makeBmp(const BmpSpec& spec) {
-  std::vector<std::uint8_t> body = dib(spec, false, nullptr);
-  std::size_t headerAndPalette = static_cast<std::size_t>(spec.headerSize) +
-                                 spec.palette.size() * (spec.headerSize == 12 ? 3 : 4) +
-                                 (spec.headerSize == 40 ? spec.masks.size() * 4 : 0);
+std::vector<std::uint8_t> makeBmp(const BmpShape& shape) {
+  std::vector<std::uint8_t> body = dib(shape, false, nullptr);
+  std::size_t headerAndPalette = static_cast<std::size_t>(shape.headerSize) +
+                                 shape.palette.size() * (shape.headerSize == 12 ? 3 : 4) +
+                                 (shape.headerSize == 40 ? shape.masks.size() * 4 : 0);
   std::vector<std::uint8_t> v = {'B', 'M'};
   put32(v, static_cast<std::uint32_t>(14 + body.size()));
   put32(v, 0);
@@ -402,7 +402,7 @@ std::vector<std::uint8_t> makeIcon(const std::vector<IconImageSpec>& images, boo
       blobs.push_back(makePng(px, PNG_COLOR_TYPE_RGBA, 8, false));
       continue;
     }
-    BmpSpec s;
+    BmpShape s;
     s.width = im.size;
     s.height = im.size;
     s.bits = im.bits;

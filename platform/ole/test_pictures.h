@@ -34,7 +34,7 @@ struct Pixels {
 };
 Pixels pattern(int width, int height, bool alpha);
 
-struct BmpSpec {
+struct BmpShape {
   int headerSize = 40;
   int width = 0;
   int height = 0;  // as written; negative for top-down
@@ -46,7 +46,7 @@ struct BmpSpec {
   std::vector<std::uint8_t> rleData;    // replaces the packed rows when set
   std::uint32_t colorsUsed = 0;
 };
-std::vector<std::uint8_t> makeBmp(const BmpSpec& spec);
+std::vector<std::uint8_t> makeBmp(const BmpShape& shape);
 
 // An icon or cursor file with 32-bit (alpha) or PNG images of the given sizes.
 struct IconImageSpec {

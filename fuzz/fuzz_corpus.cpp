@@ -1,6 +1,6 @@
 // Writes the starting corpus of every fuzz target: pictures of each kind the parsers
 // know, made with the same helpers as the tests.
-//   fuzz_seeds <corpus folder>
+//   fuzz_corpus <corpus folder>
 #include <png.h>
 
 #include <cstdio>
@@ -13,7 +13,7 @@ using namespace quendel::testpics;
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: fuzz_seeds <corpus folder>\n");
+    std::fprintf(stderr, "usage: fuzz_corpus <corpus folder>\n");
     return 2;
   }
   const std::string root = argv[1];
@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(root + "/" + t);
   int n = 0;
   auto put = [&](const char* target, const std::vector<std::uint8_t>& bytes) {
-    writeFile(root + "/" + target + "/seed-" + std::to_string(n++), bytes);
+    writeFile(root + "/" + target + "/start-" + std::to_string(n++), bytes);
   };
   const std::vector<std::uint32_t> pal = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0x808080, 0xFFFFFF,
                                           0x123456, 0x654321, 0xABCDEF, 0x0F0F0F, 0xF0F0F0, 0x111111,
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   for (int bits : {1, 4, 8, 16, 24, 32})
     for (int header : {12, 40, 108, 124}) {
       if (header == 12 && bits > 24) continue;
-      BmpSpec s;
+      BmpShape s;
       s.headerSize = header;
       s.width = 7;
       s.height = header == 12 ? 5 : -5;
@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
       for (int i = 0; i < 35; ++i) s.values.push_back(static_cast<std::uint32_t>(i * 2654435761u) >> (bits <= 8 ? 32 - std::min(bits, 4) : 0));
       put("fuzz_bmp", makeBmp(s));
     }
-  BmpSpec rle;
+  BmpShape rle;
   rle.width = 6;
   rle.height = 3;
   rle.bits = 8;
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   rle.compression = 2;
   rle.rleData = {5, 0x12, 0, 4, 1, 0x23, 0x45, 0, 0, 1};
   put("fuzz_bmp", makeBmp(rle));
-  BmpSpec fields;
+  BmpShape fields;
   fields.width = 4;
   fields.height = 4;
   fields.bits = 16;
@@ -69,13 +69,13 @@ int main(int argc, char** argv) {
   put("fuzz_readers", makePng(idx, PNG_COLOR_TYPE_PALETTE, 2, false, {0xFF000000, 0x80FFFFFF, 0x00FF0000, 0xFF00FF00}));
   put("fuzz_readers", makeJpeg(p, 0, true));
   put("fuzz_readers", makeJpeg(p, 2, false));
-  const std::string gif = root + "/fuzz_readers/seed-gif";
+  const std::string gif = root + "/fuzz_readers/start-gif";
   makeGif(gif, idx, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, 1, true, 12, 8, 2, 1);
   for (unsigned flags = 0; flags < 16; ++flags) {
     std::vector<std::uint8_t> w = {static_cast<std::uint8_t>(flags), 9, 4};
     for (int i = 0; i < 64; ++i) w.push_back(static_cast<std::uint8_t>(i * 37 + flags));
     put("fuzz_writers", w);
   }
-  std::printf("fuzz_seeds: %d seeds in %s\n", n + 1, root.c_str());
+  std::printf("fuzz_corpus: %d starting inputs in %s\n", n + 1, root.c_str());
   return 0;
 }
