@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -405,16 +406,29 @@ LONG Hive::open(bool write) {
       empty_ = true;
       return ERROR_SUCCESS;
     }
-    // The log first, so that a writer killed while creating the tables leaves only
-    // uncommitted log frames behind, never a half-written file.
-    std::string mode;
-    rc = single("PRAGMA journal_mode=WAL", nullptr, &mode);
-    if (rc != SQLITE_OK) {
-      status = fail(rc);
-      closeConnection();
-      return status;
+    // Several processes may find the new file empty at once. Switching the journal mode
+    // needs the whole file, and SQLite answers such contention with SQLITE_BUSY at once
+    // instead of waiting, so the creators take turns on a lock of their own (flock, which
+    // does not touch SQLite's record locks) and each looks again once it holds it.
+    int turn = ::open(location_.file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (turn >= 0) ::flock(turn, LOCK_EX);
+    std::int64_t madeMeanwhile = 0;
+    rc = single("SELECT count(*) FROM sqlite_master", &madeMeanwhile, nullptr);
+    if (rc == SQLITE_OK && madeMeanwhile == 0) {
+      // The log first, so that a writer killed while creating the tables leaves only
+      // uncommitted log frames behind, never a half-written file.
+      std::string mode;
+      rc = single("PRAGMA journal_mode=WAL", nullptr, &mode);
+      if (rc == SQLITE_OK) {
+        status = createSchema();
+      } else {
+        status = fail(rc);
+      }
+    } else {
+      status = rc == SQLITE_OK ? ERROR_SUCCESS : fail(rc);
     }
-    if ((status = createSchema()) != ERROR_SUCCESS) {
+    if (turn >= 0) ::close(turn);  // releases the lock
+    if (status != ERROR_SUCCESS) {
       closeConnection();
       return status;
     }

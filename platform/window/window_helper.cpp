@@ -13,7 +13,9 @@
 //       output (and so its automatic monitor) unless --no-output is given.
 #include <poll.h>
 #include <unistd.h>
+#include <sys/uio.h>
 #include <xcb/randr.h>
+#include <xcb/xcbext.h>
 #include <xcb/xcb.h>
 
 #include <cstdio>
@@ -184,6 +186,24 @@ int fakeWm(int argc, char** argv) {
   return 0;
 }
 
+
+// RRSetMonitor written out here: the library's own request builder leaves one of its
+// padding entries unset in this version, which makes the request length depend on
+// whatever the stack held.
+xcb_void_cookie_t setMonitor(xcb_connection_t* c, xcb_window_t root, const xcb_randr_monitor_info_t& info) {
+  static const xcb_protocol_request_t request = {2, &xcb_randr_id, XCB_RANDR_SET_MONITOR, 1};
+  xcb_randr_set_monitor_request_t out{};
+  out.window = root;
+  struct iovec parts[4] = {};
+  parts[2].iov_base = &out;
+  parts[2].iov_len = sizeof out;
+  parts[3].iov_base = const_cast<xcb_randr_monitor_info_t*>(&info);
+  parts[3].iov_len = sizeof info + info.nOutput * sizeof(xcb_randr_output_t);
+  xcb_void_cookie_t cookie;
+  cookie.sequence = xcb_send_request(c, XCB_REQUEST_CHECKED, parts + 2, &request);
+  return cookie;
+}
+
 int setMonitors(int argc, char** argv) {
   xcb_connection_t* c = xcb_connect(nullptr, nullptr);
   if (xcb_connection_has_error(c)) return 2;
@@ -209,19 +229,19 @@ int setMonitors(int argc, char** argv) {
     }
   }
   for (int i = 0; i < argc; ++i) {
-    std::string spec = argv[i];
-    auto colon = spec.find(':');
+    std::string arg = argv[i];
+    auto colon = arg.find(':');
     if (colon == std::string::npos) return 5;
-    std::string name = spec.substr(0, colon);
+    std::string name = arg.substr(0, colon);
     int x, y, w, h;
-    if (std::sscanf(spec.c_str() + colon + 1, "%d,%d,%d,%d", &x, &y, &w, &h) != 4) return 5;
+    if (std::sscanf(arg.c_str() + colon + 1, "%d,%d,%d,%d", &x, &y, &w, &h) != 4) return 5;
     struct {
       xcb_randr_monitor_info_t info;
       xcb_randr_output_t output;
     } request{};
     xcb_randr_monitor_info_t& info = request.info;
     info.name = atom(c, name.c_str());
-    info.primary = spec.find(":primary") != std::string::npos;
+    info.primary = arg.find(":primary") != std::string::npos;
     info.automatic = 0;
     info.nOutput = (i == 0 && firstOutput) ? 1 : 0;
     request.output = firstOutput;
@@ -231,7 +251,7 @@ int setMonitors(int argc, char** argv) {
     info.height = static_cast<uint16_t>(h);
     info.width_in_millimeters = static_cast<uint32_t>(w / 4);
     info.height_in_millimeters = static_cast<uint32_t>(h / 4);
-    if (xcb_generic_error_t* e = xcb_request_check(c, xcb_randr_set_monitor_checked(c, screen->root, &info))) {
+    if (xcb_generic_error_t* e = xcb_request_check(c, setMonitor(c, screen->root, request.info))) {
       std::free(e);
       return 6;
     }
@@ -249,6 +269,6 @@ int main(int argc, char** argv) {
   if (mode == "window" && argc == 4) return windowMode(argv[2], argv[3]);
   if (mode == "fake-wm") return fakeWm(argc - 2, argv + 2);
   if (mode == "set-monitors") return setMonitors(argc - 2, argv + 2);
-  std::fprintf(stderr, "usage: platform_window_helper window STATE HANDLER | fake-wm [X Y W H] | set-monitors SPEC...\n");
+  std::fprintf(stderr, "usage: platform_window_helper window STATE HANDLER | fake-wm [X Y W H] | set-monitors NAME:X,Y,W,H[:primary]...\n");
   return 1;
 }
