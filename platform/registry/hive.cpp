@@ -308,6 +308,17 @@ LONG Hive::createSchema() {
 }
 
 LONG Hive::open(bool write) {
+  // A hive that another process is creating or checkpointing can look damaged for a
+  // moment; a damaged file stays damaged, so it is judged again a few times first.
+  LONG status = ERROR_BADDB;
+  for (int attempt = 0; attempt < 6 && status == ERROR_BADDB; ++attempt) {
+    if (attempt) ::usleep(40000);
+    status = openOnce(write);
+  }
+  return status;
+}
+
+LONG Hive::openOnce(bool write) {
   if (db_ && owner_ != ::getpid()) {
     // Inherited across fork(): abandon it without closing (see ~Hive).
     statements_.clear();
@@ -344,6 +355,12 @@ LONG Hive::open(bool write) {
   if (fd < 0) return statusFromErrno(errno, write);
   struct stat journal{};
   bool hotJournal = ::stat((file + "-journal").c_str(), &journal) == 0 && journal.st_size > 0;
+  // While a log exists, a checkpoint may be moving its pages into the file: the header
+  // can count pages that are not written yet. SQLite's own check judges such a file.
+  hotJournal = hotJournal || exists(file + "-wal");
+  // A process creating the hive holds the file's turn lock while it writes the first
+  // pages (open() below); judging the file meanwhile would take it for damaged.
+  ::flock(fd, LOCK_SH);
   HiveFileState state = classifyHiveFile(fd, hotJournal);
   struct stat fst{};
   ::fstat(fd, &fst);

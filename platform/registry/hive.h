@@ -115,6 +115,7 @@ class Hive {
   class Statement;
 
   LONG open(bool write);
+  LONG openOnce(bool write);
   LONG openConnection(const std::string& name, int flags, bool uri);
   LONG createSchema();
   void closeConnection();

@@ -138,10 +138,8 @@ TEST_F(ReliabilityTest, WriterKilledAtRandomMomentsKeepsEveryConfirmedValue) {
   std::cout << "[ figures  ] 6 writers killed; " << confirmedTotal << " confirmed values all present\n";
 }
 
-// Known fault of the registry core, kept failing here until it is fixed there: when a
-// hive file does not exist yet and several processes make their first write at once,
-// some of them get ERROR_SHARING_VIOLATION (32) instead of waiting for the others
-// (seen for 1 to 4 of 8 processes in about one run in four).
+// Several processes making the first write to a hive that does not exist yet: each must
+// wait for the one creating it, none may take the half-made file for a damaged one.
 TEST_F(ReliabilityTest, ProcessesCreatingTheHiveAtOnceAllSucceed) {
   constexpr int kRounds = 12, kProcesses = 8;
   int failedRounds = 0;
