@@ -2,20 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "automation/testing.h"
+
 namespace qa = quendel::automation;
 using qa::Variant;
 using quendel::RuntimeError;
+using quendel::automation::testing::errorOf;
 
 namespace {
-
-LONG errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 TEST(Collection, KeysPositionsAndErrors) {
   auto c = qa::Collection::create();

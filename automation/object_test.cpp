@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "automation/testing.h"
+
 #include "automation/dispatch.h"
 #include "automation/err_object.h"
 #include "automation/safe_array.h"
@@ -12,17 +14,9 @@ namespace qa = quendel::automation;
 using qa::CallArgs;
 using qa::Variant;
 using quendel::RuntimeError;
+using quendel::automation::testing::errorOf;
 
 namespace {
-
-LONG errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 // A small class whose members exercise every binding rule.
 class Sample : public qa::Object {

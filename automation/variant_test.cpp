@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "automation/testing.h"
+
 #include <cmath>
 
 #include "automation/safe_array.h"
@@ -10,17 +12,9 @@
 namespace qa = quendel::automation;
 using qa::Variant;
 using quendel::RuntimeError;
+using quendel::automation::testing::errorOf;
 
 namespace {
-
-LONG errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 TEST(Variant, ToLongRoundsHalfToEvenAndChecksRange) {
   struct Row {
