@@ -103,7 +103,6 @@ const std::map<LONG, const char16_t*>& standardTexts() {
       {454, u"Code resource not found"},
       {455, u"Code resource lock error"},
       {457, u"This key is already associated with an element of this collection"},
-      {458, u"Variable uses an Automation type not supported in Visual Basic"},
       {459, u"Object or class does not support the set of events"},
       {460, u"Invalid clipboard format"},
       {461, u"Method or data member not found"},
