@@ -26,11 +26,10 @@ std::string readClassesRoot(const std::string& subKey, const char* valueName) {
   if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
   DWORD type = 0, size = 0;
   std::string value;
-  if (RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ &&
-      size > 0 && size < 65536) {
+  if (RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ && size > 0 &&
+      size < 65536) {
     std::string buf(size, '\0');
-    if (RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &size) ==
-        ERROR_SUCCESS) {
+    if (RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &size) == ERROR_SUCCESS) {
       buf.resize(std::min<std::size_t>(size, buf.size()));
       if (auto nul = buf.find('\0'); nul != std::string::npos) buf.resize(nul);
       value = buf;

@@ -27,8 +27,7 @@ const ClassDesc* AppObject::classDesc() const {
           .let(u"Title", vbString, [](A& o, CallArgs& a) { o.info_.title = a.str(0); })
           .get(u"Major", vbInteger, [](A& o, CallArgs&) { return Variant(Variant(o.info_.major).toInteger()); })
           .get(u"Minor", vbInteger, [](A& o, CallArgs&) { return Variant(Variant(o.info_.minor).toInteger()); })
-          .get(u"Revision", vbInteger,
-               [](A& o, CallArgs&) { return Variant(Variant(o.info_.revision).toInteger()); })
+          .get(u"Revision", vbInteger, [](A& o, CallArgs&) { return Variant(Variant(o.info_.revision).toInteger()); })
           .get(u"EXEName", vbString, [](A& o, CallArgs&) { return Variant(o.info_.exeName); })
           .get(u"Path", vbString, [](A& o, CallArgs&) { return Variant(o.info_.path); })
           .get(u"CompanyName", vbString, [](A& o, CallArgs&) { return Variant(o.info_.companyName); })

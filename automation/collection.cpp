@@ -64,8 +64,9 @@ std::vector<Variant> Collection::items() const {
 const ClassDesc* Collection::classDesc() const {
   static const ClassDesc d =
       ClassBuilder<Collection>(u"Collection")
-          .sub(u"Add", {param(u"Item", vbVariant), optionalVariant(u"Key"), optionalVariant(u"Before"),
-                        optionalVariant(u"After")},
+          .sub(u"Add",
+               {param(u"Item", vbVariant), optionalVariant(u"Key"), optionalVariant(u"Before"),
+                optionalVariant(u"After")},
                [](Collection& c, CallArgs& a) { c.add(a[0], a[1], a[2], a[3]); })
           .get(u"Count", vbLong, [](Collection& c, CallArgs&) { return Variant(c.count()); })
           .function(u"Item", vbVariant, {param(u"Index", vbVariant)},

@@ -25,8 +25,8 @@ class Collection : public Object {
 
   // Adds item under key (none when empty or missing); before/after are a position or a
   // key, at most one of them given.
-  void add(const Variant& item, const Variant& key = Variant::missing(),
-           const Variant& before = Variant::missing(), const Variant& after = Variant::missing());
+  void add(const Variant& item, const Variant& key = Variant::missing(), const Variant& before = Variant::missing(),
+           const Variant& after = Variant::missing());
   LONG count() const { return static_cast<LONG>(items_.size()); }
   const Variant& item(const Variant& index) const;
   void remove(const Variant& index);

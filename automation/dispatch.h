@@ -30,7 +30,7 @@ namespace quendel::automation {
 
 enum ParamFlags : unsigned {
   kIn = 1,
-  kOut = 2,        // by reference, written back
+  kOut = 2,  // by reference, written back
   kOptional = 4,
   kHasDefault = 8,
   kParamArray = 16,
@@ -41,14 +41,13 @@ struct ParamDesc {
   String name;
   VarType type = vbVariant;  // vbArray | element type for arrays
   unsigned flags = kIn;
-  Variant defaultValue;      // when kHasDefault
+  Variant defaultValue;  // when kHasDefault
 };
 
 inline ParamDesc param(std::u16string_view name, VarType type, unsigned flags = kIn) {
   return ParamDesc{String(name), type, flags, {}};
 }
-inline ParamDesc optionalParam(std::u16string_view name, VarType type, Variant defaultValue,
-                               unsigned flags = kIn) {
+inline ParamDesc optionalParam(std::u16string_view name, VarType type, Variant defaultValue, unsigned flags = kIn) {
   return ParamDesc{String(name), type, flags | kOptional | kHasDefault, std::move(defaultValue)};
 }
 // An optional Variant without a default: missing when omitted.
@@ -223,8 +222,7 @@ class ClassBuilder {
       return Variant();
     };
   }
-  ClassBuilder& add(std::u16string_view name, InvokeKind kind, VarType result, std::vector<ParamDesc> params,
-                    Thunk f) {
+  ClassBuilder& add(std::u16string_view name, InvokeKind kind, VarType result, std::vector<ParamDesc> params, Thunk f) {
     MemberDesc m;
     m.name = String(name);
     m.kind = kind;

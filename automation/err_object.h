@@ -18,8 +18,8 @@ class ErrObject : public Object {
   ErrorInfo& info() { return info_; }
   void Clear() { info_ = ErrorInfo{}; }
   // Raises the run-time error this object describes (Raise: the number is required).
-  [[noreturn]] void Raise(LONG number, const Variant& source, const Variant& description,
-                          const Variant& helpFile, const Variant& helpContext);
+  [[noreturn]] void Raise(LONG number, const Variant& source, const Variant& description, const Variant& helpFile,
+                          const Variant& helpContext);
 
   String className() const override { return u"ErrObject"; }
   const ClassDesc* classDesc() const override;

@@ -40,8 +40,7 @@ void Object::raiseEvent(std::u16string_view name, std::vector<Variant>& args) {
   auto sinks = sinks_;
   for (auto& entry : sinks) {
     Cookie cookie = entry.first;
-    bool stillSubscribed =
-        std::any_of(sinks_.begin(), sinks_.end(), [&](const auto& p) { return p.first == cookie; });
+    bool stillSubscribed = std::any_of(sinks_.begin(), sinks_.end(), [&](const auto& p) { return p.first == cookie; });
     if (stillSubscribed) entry.second->onEvent(*this, name, args);
   }
 }
@@ -82,9 +81,7 @@ Variant getProperty(const Variant& object, std::u16string_view name) { return re
 // ---- Member tables ----
 
 const MemberDesc* ClassDesc::find(std::u16string_view member, InvokeKind kind) const {
-  auto matches = [&](const MemberDesc& m) {
-    return member.empty() ? m.isDefault : equalsText(m.name, member);
-  };
+  auto matches = [&](const MemberDesc& m) { return member.empty() ? m.isDefault : equalsText(m.name, member); };
   auto kindFits = [](InvokeKind want, InvokeKind have) {
     if (want == InvokeKind::Method || want == InvokeKind::PropertyGet)
       return have == InvokeKind::Method || have == InvokeKind::PropertyGet;

@@ -38,7 +38,9 @@ class Sample : public qa::Object {
                         r += a.isMissing(2) ? u"(missing)" : a.str(2);
                         return Variant(r);
                       })
-            .sub(u"Find", {qa::param(u"What", qa::vbLong), qa::optionalParam(u"IsFound", qa::vbBoolean, Variant(false), qa::kOut)},
+            .sub(u"Find",
+                 {qa::param(u"What", qa::vbLong),
+                  qa::optionalParam(u"IsFound", qa::vbBoolean, Variant(false), qa::kOut)},
                  [](Sample& s, CallArgs& a) { a.ref(1) = Variant(a.lng(0) == s.value); })
             .function(u"Count", qa::vbLong, {qa::paramArray(u"Args")},
                       [](Sample&, CallArgs& a) { return Variant(static_cast<LONG>(a.paramArray().size())); })
@@ -99,14 +101,14 @@ TEST(Events, SinksChangeArgumentsAndMayUnsubscribe) {
   auto s = std::make_shared<Sample>();
   std::vector<std::u16string> seen;
   qa::Object::Cookie second = 0;
-  auto first = s->advise(std::make_shared<qa::FunctionSink>([&](qa::Object&, std::u16string_view name, std::vector<Variant>& a) {
-    seen.push_back(std::u16string(name));
-    a[0] = Variant(a[0].toLong() * 2);
-    s->unadvise(second);  // the second sink must not run in this round
-  }));
-  second = s->advise(std::make_shared<qa::FunctionSink>([&](qa::Object&, std::u16string_view, std::vector<Variant>& a) {
-    a[0] = Variant(-1);
-  }));
+  auto first =
+      s->advise(std::make_shared<qa::FunctionSink>([&](qa::Object&, std::u16string_view name, std::vector<Variant>& a) {
+        seen.push_back(std::u16string(name));
+        a[0] = Variant(a[0].toLong() * 2);
+        s->unadvise(second);  // the second sink must not run in this round
+      }));
+  second = s->advise(std::make_shared<qa::FunctionSink>(
+      [&](qa::Object&, std::u16string_view, std::vector<Variant>& a) { a[0] = Variant(-1); }));
   EXPECT_EQ(s->call(u"Fire", {Variant(21)}).toLong(), 42);
   EXPECT_EQ(seen.size(), 1u);
   s->unadvise(first);

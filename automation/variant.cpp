@@ -80,8 +80,7 @@ String asciiString(const char* s) {
 
 Currency Currency::fromDouble(double v) {
   double scaled = roundHalfEven(v * 10000.0);
-  if (!std::isfinite(scaled) || scaled < -9.2233720368547758e18 || scaled >= 9.2233720368547758e18)
-    raise(6);
+  if (!std::isfinite(scaled) || scaled < -9.2233720368547758e18 || scaled >= 9.2233720368547758e18) raise(6);
   return Currency{static_cast<std::int64_t>(scaled)};
 }
 
@@ -128,11 +127,15 @@ bool Variant::isNothing() const {
 
 bool Variant::isNumeric() const {
   switch (type()) {
-    case vbInteger: case vbLong: case vbSingle: case vbDouble: case vbCurrency: case vbByte:
-    case vbBoolean: case vbDate:
-      return true;
-    default:
-      return false;
+    case vbInteger:
+    case vbLong:
+    case vbSingle:
+    case vbDouble:
+    case vbCurrency:
+    case vbByte:
+    case vbBoolean:
+    case vbDate: return true;
+    default: return false;
   }
 }
 
@@ -320,7 +323,8 @@ ObjectPtr Variant::toObject() const {
 
 Variant Variant::convertTo(VarType t) const {
   switch (t) {
-    case vbEmpty: case vbVariant: return *this;
+    case vbEmpty:
+    case vbVariant: return *this;
     case vbNull: return Variant::null();
     case vbInteger: return toInteger();
     case vbLong: return toLong();
@@ -400,9 +404,7 @@ int compareText(std::u16string_view a, std::u16string_view b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-bool equalsText(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() && compareText(a, b) == 0;
-}
+bool equalsText(std::u16string_view a, std::u16string_view b) { return a.size() == b.size() && compareText(a, b) == 0; }
 
 String upperCase(std::u16string_view s) {
   String r(s);
@@ -428,7 +430,7 @@ bool parseNumber(std::u16string_view text, double& out) {
     size_t digits = 0;
     for (size_t i = 2; i < t.size(); ++i) {
       char16_t c = t[i];
-      int d = (c >= u'0' && c <= u'9') ? c - u'0'
+      int d = (c >= u'0' && c <= u'9')                 ? c - u'0'
               : (base == 16 && c >= u'a' && c <= u'f') ? c - u'a' + 10
               : (base == 16 && c >= u'A' && c <= u'F') ? c - u'A' + 10
                                                        : -1;
@@ -441,9 +443,12 @@ bool parseNumber(std::u16string_view text, double& out) {
     }
     if (digits == 0) return false;
     // Hexadecimal literals of 16 or 32 bits read as signed values of that width.
-    if (v <= 0xFFFF && digits <= 4) out = static_cast<std::int16_t>(v);
-    else if (v <= 0xFFFFFFFFull) out = static_cast<LONG>(static_cast<DWORD>(v));
-    else out = static_cast<double>(v);
+    if (v <= 0xFFFF && digits <= 4)
+      out = static_cast<std::int16_t>(v);
+    else if (v <= 0xFFFFFFFFull)
+      out = static_cast<LONG>(static_cast<DWORD>(v));
+    else
+      out = static_cast<double>(v);
     return true;
   }
   std::string ascii;
@@ -501,10 +506,9 @@ String formatDouble(double v) {
 }
 
 String typeName(const Variant& v) {
-  static const char16_t* names[] = {u"Empty",    u"Null",   u"Integer", u"Long",   u"Single",
-                                    u"Double",   u"Currency", u"Date",  u"String", u"Object",
-                                    u"Error",    u"Boolean", u"Variant", u"Unknown", u"Decimal",
-                                    u"Unknown",  u"Unknown", u"Byte"};
+  static const char16_t* names[] = {u"Empty",    u"Null",    u"Integer", u"Long",    u"Single",  u"Double",
+                                    u"Currency", u"Date",    u"String",  u"Object",  u"Error",   u"Boolean",
+                                    u"Variant",  u"Unknown", u"Decimal", u"Unknown", u"Unknown", u"Byte"};
   VarType t = v.type();
   if (t & vbArray) {
     VarType e = static_cast<VarType>(t & ~vbArray);

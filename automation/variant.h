@@ -54,7 +54,7 @@ struct Integer {
   std::int16_t value = 0;
 };
 struct Currency {
-  std::int64_t scaled = 0;  // the value times 10000
+  std::int64_t scaled = 0;               // the value times 10000
   static Currency fromDouble(double v);  // raises 6 when out of range
   double toDouble() const { return static_cast<double>(scaled) / 10000.0; }
 };
@@ -86,8 +86,7 @@ class Variant {
   Variant(int64_t) = delete;      // choose Long, Double or Currency
   Variant(ObjectPtr o) : v_(std::move(o)) {}
   template <class T>
-    requires std::is_base_of_v<Object, T>
-  Variant(std::shared_ptr<T> o) : v_(ObjectPtr(std::move(o))) {}
+  requires std::is_base_of_v<Object, T> Variant(std::shared_ptr<T> o) : v_(ObjectPtr(std::move(o))) {}
   Variant(ErrorValue e) : v_(e) {}
   Variant(bool b) : v_(b) {}
   Variant(BYTE b) : v_(b) {}
@@ -137,8 +136,8 @@ class Variant {
     VarType elementType = vbVariant;
     std::shared_ptr<SafeArray> array;
   };
-  using Storage = std::variant<std::monostate, NullValue, Integer, LONG, float, double, Currency,
-                               Date, String, ObjectPtr, ErrorValue, bool, BYTE, ArrayRef>;
+  using Storage = std::variant<std::monostate, NullValue, Integer, LONG, float, double, Currency, Date, String,
+                               ObjectPtr, ErrorValue, bool, BYTE, ArrayRef>;
   const Storage& storage() const { return v_; }
 
  private:

@@ -35,11 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)clipboard::utf8OfTextHtml(text);
   clipboard::Snapshot snapshot;
   if (clipboard::decodeSnapshot(clipboard::Bytes::copyOf(data, size), &snapshot)) {
-    auto offers = clipboard::offersFor(snapshot.entries, [](UINT) { return std::optional<std::string>("x/y"); }, 0xC000);
+    auto offers = clipboard::offersFor(
+        snapshot.entries, [](UINT) { return std::optional<std::string>("x/y"); }, 0xC000);
     for (const auto& o : offers) (void)clipboard::exportTarget(o, snapshot.entries);
   }
   auto idOf = [](const std::string& n) -> UINT { return n == "x/y" ? 0xC001 : 0; };
-  (void)clipboard::importEntries({{"text/html", text}, {"text/uri-list", text}, {"STRING", text}, {"x/y", text}},
-                                 idOf, 0xC000, 0x0409);
+  (void)clipboard::importEntries({{"text/html", text}, {"text/uri-list", text}, {"STRING", text}, {"x/y", text}}, idOf,
+                                 0xC000, 0x0409);
   return 0;
 }

@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
       s.height = header == 12 ? 5 : -5;
       s.bits = bits;
       if (bits <= 8) s.palette.assign(pal.begin(), pal.begin() + (1 << std::min(bits, 4)));
-      for (int i = 0; i < 35; ++i) s.values.push_back(static_cast<std::uint32_t>(i * 2654435761u) >> (bits <= 8 ? 32 - std::min(bits, 4) : 0));
+      for (int i = 0; i < 35; ++i)
+        s.values.push_back(static_cast<std::uint32_t>(i * 2654435761u) >> (bits <= 8 ? 32 - std::min(bits, 4) : 0));
       put("fuzz_bmp", makeBmp(s));
     }
   BmpShape rle;

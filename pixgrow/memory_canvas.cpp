@@ -59,8 +59,8 @@ HDC MemoryCanvas::hDC() const {
   return dc_;
 }
 
-void MemoryCanvas::DrawPicture(const automation::ObjectPtr& Picture, LONG X, LONG Y, LONG Width, LONG Height,
-                               LONG XSrc, LONG YSrc, DWORD Rop) {
+void MemoryCanvas::DrawPicture(const automation::ObjectPtr& Picture, LONG X, LONG Y, LONG Width, LONG Height, LONG XSrc,
+                               LONG YSrc, DWORD Rop) {
   if (!dc_) throw RuntimeError(91);
   if (!Picture) throw RuntimeError(91);
   const LONG type = Picture->get(u"Type").toLong();

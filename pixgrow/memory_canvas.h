@@ -34,8 +34,8 @@ class MemoryCanvas {
 
   void Create(LONG Width, LONG Height, LONG Flags);
   HDC hDC() const;
-  void DrawPicture(const automation::ObjectPtr& Picture, LONG X, LONG Y, LONG Width, LONG Height, LONG XSrc,
-                   LONG YSrc, DWORD Rop);
+  void DrawPicture(const automation::ObjectPtr& Picture, LONG X, LONG Y, LONG Width, LONG Height, LONG XSrc, LONG YSrc,
+                   DWORD Rop);
   automation::ObjectPtr Picture() const;
 
   void ShowRows(std::shared_ptr<const gdi::RowSource> rows);

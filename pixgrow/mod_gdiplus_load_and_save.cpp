@@ -30,27 +30,14 @@ constexpr FormatCode kFormats[] = {
     {u"{B96B3CB3-0728-11D3-9D7B-0000F81EF32E}", 15},
 };
 
-const char16_t* const kStatusTexts[] = {u"Unknown error",
-                                        u"Generic error",
-                                        u"Invalid parameter",
-                                        u"Invalid picture",
-                                        u"Object busy",
-                                        u"Insufficient buffer",
-                                        u"Not implemented",
-                                        u"Win32 error",
-                                        u"Wrong state",
-                                        u"Operation was aborted",
-                                        u"File not found",
-                                        u"Value overflow",
-                                        u"Accedd denied",
-                                        u"Unknown image format",
-                                        u"Font family not found",
-                                        u"Font style not found",
-                                        u"Not a TrueType font",
-                                        u"Unsupported library version",
-                                        u"Library not initialized",
-                                        u"Property not found",
-                                        u"Property not supported"};
+const char16_t* const kStatusTexts[] = {
+    u"Unknown error",           u"Generic error",        u"Invalid parameter",
+    u"Invalid picture",         u"Object busy",          u"Insufficient buffer",
+    u"Not implemented",         u"Win32 error",          u"Wrong state",
+    u"Operation was aborted",   u"File not found",       u"Value overflow",
+    u"Accedd denied",           u"Unknown image format", u"Font family not found",
+    u"Font style not found",    u"Not a TrueType font",  u"Unsupported library version",
+    u"Library not initialized", u"Property not found",   u"Property not supported"};
 
 String decimal(LONG n) {
   const std::string s = std::to_string(n);
@@ -86,9 +73,8 @@ ObjectPtr pictureFromBitmap(HBITMAP bitmap) {
   d.handle = reinterpret_cast<std::uintptr_t>(bitmap);
   d.width = PixelsToHimetric(bm.bmWidth);
   d.height = PixelsToHimetric(bm.bmHeight);
-  return automation::StdPicture::create(d, [](const automation::PictureDesc& p) {
-    DeleteObject(reinterpret_cast<HBITMAP>(p.handle));
-  });
+  return automation::StdPicture::create(
+      d, [](const automation::PictureDesc& p) { DeleteObject(reinterpret_cast<HBITMAP>(p.handle)); });
 }
 
 // Runs one step of filling the record; a failing step is skipped.
@@ -210,8 +196,8 @@ void savePicture(const ObjectPtr& picture, const String& fileName, const char16_
   const std::uintptr_t handle = automation::handleFromVariant(picture->get(u"Handle"));
   const std::uintptr_t palette = GetPicturePalette(picture);
   GpBitmap* image = nullptr;
-  const Status made = GdipCreateBitmapFromHBITMAP(reinterpret_cast<HBITMAP>(handle),
-                                                  reinterpret_cast<HPALETTE>(palette), &image);
+  const Status made =
+      GdipCreateBitmapFromHBITMAP(reinterpret_cast<HBITMAP>(handle), reinterpret_cast<HPALETTE>(palette), &image);
   if (made != Ok) raiseStatus(u"Can't get bitmap object. ", made);
   struct ImageGuard {
     GpBitmap* image;
@@ -225,8 +211,8 @@ void savePicture(const ObjectPtr& picture, const String& fileName, const char16_
     EncoderParameter Parameter[10];
   } parameters{};
   parameters.Count = 1;
-  const Status saved = GdipSaveImageToFile(image, fileName.c_str(), &clsid,
-                                           reinterpret_cast<const EncoderParameters*>(&parameters));
+  const Status saved =
+      GdipSaveImageToFile(image, fileName.c_str(), &clsid, reinterpret_cast<const EncoderParameters*>(&parameters));
   if (saved != Ok) raiseStatus(u"Can't save bitmap. ", saved);
 }
 
@@ -236,8 +222,7 @@ ObjectPtr LoadPictureFile(const String& FileName, PictureInfo& Info, LONG BackCo
   return LoadPictureFileEx(FileName, BackColor, UseGdiplus, true, Info);
 }
 
-ObjectPtr LoadPictureFileEx(const String& FileName, LONG BackColor, bool UseGdiplus, bool FillInfo,
-                            PictureInfo& Info) {
+ObjectPtr LoadPictureFileEx(const String& FileName, LONG BackColor, bool UseGdiplus, bool FillInfo, PictureInfo& Info) {
   if (!UseGdiplus) {
     PictureDescription desc;
     if (SUCCEEDED(LoadPicture(FileName.c_str(), &desc))) {

@@ -33,8 +33,7 @@ struct PictureInfo {
 };
 
 ObjectPtr LoadPictureFile(const String& FileName, PictureInfo& Info, LONG BackColor, bool UseGdiplus);
-ObjectPtr LoadPictureFileEx(const String& FileName, LONG BackColor, bool UseGdiplus, bool FillInfo,
-                            PictureInfo& Info);
+ObjectPtr LoadPictureFileEx(const String& FileName, LONG BackColor, bool UseGdiplus, bool FillInfo, PictureInfo& Info);
 
 LONG ImageTypeFromFormatGuid(const String& Text);
 String ImageTypeName(LONG Code);

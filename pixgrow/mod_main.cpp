@@ -87,8 +87,8 @@ int RunEnlarge(ConsoleWriter& console) {
     console.Write(u"File not exist: " + inName, 0);
     return kExitFailed;
   }
-  console.Write(String(u"Method:   ") + decimal(method) + u" " + (png ? u"(PNG)" : u"(BMP)") + kCrLf +
-                    u"In file:  " + inName + kCrLf + u"Out file: " + outName + kCrLf,
+  console.Write(String(u"Method:   ") + decimal(method) + u" " + (png ? u"(PNG)" : u"(BMP)") + kCrLf + u"In file:  " +
+                    inName + kCrLf + u"Out file: " + outName + kCrLf,
                 0);
   PictureInfo info;
   ObjectPtr picture;
@@ -142,12 +142,9 @@ String UsageText(const String& exeName) {
          u"Specify method with \"P\" (eg. \"3P\") to create output file in PNG format.";
 }
 
-void ShowUsage(ConsoleWriter& console) {
-  console.Write(UsageText(App()->get(u"EXEName").toString()), 0);
-}
+void ShowUsage(ConsoleWriter& console) { console.Write(UsageText(App()->get(u"EXEName").toString()), 0); }
 
-void EnlargePicture(const ObjectPtr& Picture, LONG W, LONG H, LONG Method, MemoryCanvas& source,
-                    MemoryCanvas& target) {
+void EnlargePicture(const ObjectPtr& Picture, LONG W, LONG H, LONG Method, MemoryCanvas& source, MemoryCanvas& target) {
   constexpr LONG kMax = std::numeric_limits<LONG>::max();
   if (W > kMax / 2 || H > kMax / 2) throw RuntimeError(6);
   source.Create(W, H, 0);

@@ -31,10 +31,10 @@ TEST(ParseMethod, KeysAndNonKeys) {
     bool ok;
     LONG method;
     bool png;
-  } rows[] = {{u"1", true, 1, false}, {u"4", true, 4, false},  {u"1P", true, 1, true}, {u"3p", true, 3, true},
-              {u"4P", true, 4, true}, {u"0", false, 0, false}, {u"5", false, 0, false}, {u"P3", false, 0, false},
+  } rows[] = {{u"1", true, 1, false},   {u"4", true, 4, false},   {u"1P", true, 1, true},    {u"3p", true, 3, true},
+              {u"4P", true, 4, true},   {u"0", false, 0, false},  {u"5", false, 0, false},   {u"P3", false, 0, false},
               {u" 3", false, 0, false}, {u"3 ", false, 0, false}, {u"3 P", false, 0, false}, {u"3PP", false, 0, false},
-              {u"", false, 0, false}, {u"33", false, 0, false}};
+              {u"", false, 0, false},   {u"33", false, 0, false}};
   for (auto& r : rows) {
     LONG method = -7;
     bool png = false;
@@ -155,9 +155,12 @@ TEST(LoadPictureFile, InfoOfEveryRoute) {
     LONG w, h, bits;
     float dpi;
   } rows[] = {
-      {"a.bmp", 1, u"Windows bitmap", 3, 2, 8, 0},       {"a.jpg", 2, u"JPEG", 6, 4, 24, 0},
-      {"a.gif", 3, u"CompuServe GIF", 2, 2, 8, 0},       {"a.ico", 6, u"Windows icon", 32, 32, 32, 0},
-      {"a.cur", 7, u"Windows cursor", 32, 32, 32, 0},    {"a.png", 8, u"Portable network graphics", 6, 4, 32, 72},
+      {"a.bmp", 1, u"Windows bitmap", 3, 2, 8, 0},
+      {"a.jpg", 2, u"JPEG", 6, 4, 24, 0},
+      {"a.gif", 3, u"CompuServe GIF", 2, 2, 8, 0},
+      {"a.ico", 6, u"Windows icon", 32, 32, 32, 0},
+      {"a.cur", 7, u"Windows cursor", 32, 32, 32, 0},
+      {"a.png", 8, u"Portable network graphics", 6, 4, 32, 72},
       {"a.tif", 12, u"Tagged image file format", 6, 4, 24, 96},
   };
   for (auto& r : rows) {
@@ -272,9 +275,14 @@ const char* const kUsage =
     "Specify method with \"P\" (eg. \"3P\") to create output file in PNG format.\n";
 
 TEST_F(Program, UsageForWrongArguments) {
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {}, {"4", "a"}, {"4", "a", "b", "c"}, {"5", "a", "b"}, {"P4", "a", "b"}, {" 4", "a", "b"}, {"4", "", "b"},
-           {"4", "a", ""}}) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{},
+                                                                {"4", "a"},
+                                                                {"4", "a", "b", "c"},
+                                                                {"5", "a", "b"},
+                                                                {"P4", "a", "b"},
+                                                                {" 4", "a", "b"},
+                                                                {"4", "", "b"},
+                                                                {"4", "a", ""}}) {
     const RunResult r = run(args);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, kUsage);
@@ -305,8 +313,8 @@ TEST_F(Program, EnlargesEveryFormatWithEveryMethod) {
       c.DrawPicture(back, 0, 0, 10, 6, 0, 0, SRCCOPY);
       for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 10; ++x) {
-          const bool written = method == 4 || (y % 2 == 0 && (x % 2 == 0 || method >= 2)) ||
-                               (method == 3 && y % 2 == 1 && x % 2 == 0);
+          const bool written =
+              method == 4 || (y % 2 == 0 && (x % 2 == 0 || method >= 2)) || (method == 3 && y % 2 == 1 && x % 2 == 0);
           const COLORREF want = written ? quendel::gdi::colorFromPixel(p.at(x / 2, y / 2)) : 0;
           ASSERT_EQ(GetPixel(c.hDC(), x, y), want) << x << "," << y;
         }

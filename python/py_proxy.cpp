@@ -9,9 +9,7 @@ namespace quendel::python {
 
 using namespace automation;
 
-py::list dirOf(const py::handle& o) {
-  return py::module_::import("builtins").attr("dir")(o);
-}
+py::list dirOf(const py::handle& o) { return py::module_::import("builtins").attr("dir")(o); }
 
 ModuleTypes& types() {
   static ModuleTypes* t = new ModuleTypes();  // lives as long as the interpreter
@@ -51,8 +49,9 @@ Variant toVariant(const py::handle& value) {
   if (py::isinstance<py::float_>(value)) return Variant(value.cast<double>());
   if (py::isinstance<py::str>(value)) return Variant(toString16(value));
   if (py::isinstance<py::bytes>(value) || py::isinstance<py::bytearray>(value)) {
-    std::string b = py::isinstance<py::bytes>(value) ? value.cast<std::string>()
-                                                     : std::string(py::bytes(py::reinterpret_borrow<py::object>(value)));
+    std::string b = py::isinstance<py::bytes>(value)
+                        ? value.cast<std::string>()
+                        : std::string(py::bytes(py::reinterpret_borrow<py::object>(value)));
     return Variant(SafeArray::fromBytes(std::vector<BYTE>(b.begin(), b.end()), 0));
   }
   if (t.subtype && py::isinstance(value, t.subtype)) {
@@ -92,8 +91,7 @@ py::object fromVariant(const Variant& v) {
       if (auto proxy = std::dynamic_pointer_cast<PyProxy>(o)) return proxy->target();
       return wrapObject(o);
     }
-    default:
-      break;
+    default: break;
   }
   if (v.isArray()) {
     auto a = v.array();

@@ -17,8 +17,8 @@ namespace quendel::python {
 
 namespace py = pybind11;
 using automation::ObjectPtr;
-using automation::Variant;
 using automation::String;
+using automation::Variant;
 
 // The names that Python's dir() lists for an object.
 py::list dirOf(const py::handle& o);
@@ -49,10 +49,10 @@ class PyProxy : public automation::Object {
 
 // The Python types of the module, set up once at import.
 struct ModuleTypes {
-  py::object error;         // toolvane.Error
-  py::object byRef;         // toolvane.ByRef
-  py::object objectType;    // toolvane.Object (wrapper of an automation object)
-  py::object subtype;       // toolvane._Subtype (base of Integer, Byte ...)
+  py::object error;       // toolvane.Error
+  py::object byRef;       // toolvane.ByRef
+  py::object objectType;  // toolvane.Object (wrapper of an automation object)
+  py::object subtype;     // toolvane._Subtype (base of Integer, Byte ...)
   py::object empty, null, missing, unallocated;
 };
 ModuleTypes& types();

@@ -68,9 +68,7 @@ Variant invokeWith(const ObjectPtr& o, std::u16string_view name, InvokeKind kind
                    const py::kwargs& kw) {
   CallFrame frame(a, kw);
   Variant r;
-  {
-    r = o->invoke(name, kind, frame.args, frame.named);
-  }
+  { r = o->invoke(name, kind, frame.args, frame.named); }
   frame.writeBack();
   return r;
 }
@@ -180,10 +178,8 @@ PYBIND11_MODULE(_toolvane, m) {
            [](const ObjectRef& self, py::args a, py::kwargs kw) {
              return fromVariant(invokeWith(self.object, u"", InvokeKind::Method, a, kw));
            })
-      .def("__getitem__",
-           [](const ObjectRef& self, py::object index) {
-             return fromVariant(self.object->get(u"", {toVariant(index)}));
-           })
+      .def("__getitem__", [](const ObjectRef& self,
+                             py::object index) { return fromVariant(self.object->get(u"", {toVariant(index)})); })
       .def("__len__", [](const ObjectRef& self) { return self.object->get(u"Count").toLong(); })
       .def("__iter__",
            [](const ObjectRef& self) {
@@ -232,9 +228,7 @@ PYBIND11_MODULE(_toolvane, m) {
     addServerSearchPath(moduleFolder + "/../..");  // installed: lib/pythonX.Y/dist-packages
   });
 
-  m.def("CreateObject", [](const std::string& name) {
-    return wrapObject(createObject(quendel::cp::fromUtf8(name)));
-  });
+  m.def("CreateObject", [](const std::string& name) { return wrapObject(createObject(quendel::cp::fromUtf8(name))); });
 
   m.def("_constants", [](const std::string& libid) {
     py::dict constants;
@@ -249,7 +243,8 @@ PYBIND11_MODULE(_toolvane, m) {
   m.def("ErrObject", [](LONG number, const std::string& description, const std::string& source,
                         const std::string& helpfile, LONG helpcontext) {
     using quendel::cp::fromUtf8;
-    return wrapObject(ErrObject::create({number, fromUtf8(description), fromUtf8(source), fromUtf8(helpfile), helpcontext}));
+    return wrapObject(
+        ErrObject::create({number, fromUtf8(description), fromUtf8(source), fromUtf8(helpfile), helpcontext}));
   });
 
   m.def("_new_font", [] { return wrapObject(StdFont::create()); });
@@ -258,14 +253,17 @@ PYBIND11_MODULE(_toolvane, m) {
   // A Python object that Python code subscribes to is kept, with its proxy, until
   // Unadvise: nothing else holds the proxy that carries the subscription.
   static auto* advised = new std::map<std::pair<PyObject*, Object::Cookie>, ObjectPtr>();
-  m.def("Advise", [](py::object source, py::object handler, bool byref) {
-    ObjectPtr o = unwrapObject(source);
-    bool proxy = !o;
-    if (proxy) o = PyProxy::forObject(source);
-    Object::Cookie c = o->advise(std::make_shared<PySink>(handler, byref));
-    if (proxy) (*advised)[{source.ptr(), c}] = o;
-    return c;
-  }, py::arg("source"), py::arg("handler"), py::arg("byref") = false);
+  m.def(
+      "Advise",
+      [](py::object source, py::object handler, bool byref) {
+        ObjectPtr o = unwrapObject(source);
+        bool proxy = !o;
+        if (proxy) o = PyProxy::forObject(source);
+        Object::Cookie c = o->advise(std::make_shared<PySink>(handler, byref));
+        if (proxy) (*advised)[{source.ptr(), c}] = o;
+        return c;
+      },
+      py::arg("source"), py::arg("handler"), py::arg("byref") = false);
 
   m.def("Unadvise", [](py::object source, Object::Cookie cookie) {
     ObjectPtr o = unwrapObject(source);
@@ -288,7 +286,5 @@ PYBIND11_MODULE(_toolvane, m) {
     frame.writeBack();
   });
 
-  m.def("TypeName", [](py::object value) {
-    return quendel::cp::toUtf8(typeName(toVariant(value)));
-  });
+  m.def("TypeName", [](py::object value) { return quendel::cp::toUtf8(typeName(toVariant(value))); });
 }

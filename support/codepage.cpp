@@ -47,8 +47,7 @@ CodeSet codeSetFromName(std::string name) {
     return cs;
   }
   cs.iconvName = upper;
-  if (upper.rfind("CP", 0) == 0 && upper.size() > 2 &&
-      upper.find_first_not_of("0123456789", 2) == std::string::npos) {
+  if (upper.rfind("CP", 0) == 0 && upper.size() > 2 && upper.find_first_not_of("0123456789", 2) == std::string::npos) {
     cs.windowsNumber = static_cast<unsigned>(std::strtoul(upper.c_str() + 2, nullptr, 10));
   } else if (upper == "ANSI_X3.4-1968" || upper == "ASCII" || upper == "US-ASCII") {
     // The "C" locale: treat as UTF-8 so that no text is lost, as modern systems do.
@@ -167,8 +166,8 @@ std::u16string iconvToUnicode(const CodeSet& cs, std::string_view bytes) {
     size_t r = iconv(cd, &inp, &inLeft, &outp, &outLeft);
     size_t produced = buf.size() - outLeft;
     for (size_t k = 0; k + 1 < produced; k += 2)
-      out.push_back(static_cast<char16_t>(static_cast<unsigned char>(buf[k]) |
-                                          (static_cast<unsigned char>(buf[k + 1]) << 8)));
+      out.push_back(
+          static_cast<char16_t>(static_cast<unsigned char>(buf[k]) | (static_cast<unsigned char>(buf[k + 1]) << 8)));
     if (r == static_cast<size_t>(-1)) {
       if (errno == E2BIG) continue;
       // Invalid or incomplete byte: one replacement character for it.
@@ -226,21 +225,16 @@ unsigned ansiCodePage() { return ansi().windowsNumber; }
 unsigned oemCodePage() { return oem().windowsNumber; }
 
 std::u16string ansiToUnicode(std::string_view bytes) { return iconvToUnicode(ansi(), bytes); }
-std::string unicodeToAnsi(std::u16string_view text, bool* lossy) {
-  return iconvFromUnicode(ansi(), text, lossy);
-}
+std::string unicodeToAnsi(std::u16string_view text, bool* lossy) { return iconvFromUnicode(ansi(), text, lossy); }
 std::u16string oemToUnicode(std::string_view bytes) { return iconvToUnicode(oem(), bytes); }
-std::string unicodeToOem(std::u16string_view text, bool* lossy) {
-  return iconvFromUnicode(oem(), text, lossy);
-}
+std::string unicodeToOem(std::u16string_view text, bool* lossy) { return iconvFromUnicode(oem(), text, lossy); }
 
 std::string toUtf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t cp = text[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {

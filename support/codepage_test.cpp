@@ -28,9 +28,11 @@ TEST_F(CodePage, Utf8RoundTripsEveryPlane) {
 }
 
 TEST_F(CodePage, InvalidUtf8BecomesReplacementCharacters) {
-  EXPECT_EQ(cp::fromUtf8("a\xFF" "b"), u"a\uFFFDb");
-  EXPECT_EQ(cp::fromUtf8("\xE2\x82"), u"\uFFFD\uFFFD");  // truncated sequence
-  EXPECT_EQ(cp::fromUtf8("\xC0\x80"), u"\uFFFD\uFFFD");  // overlong NUL
+  EXPECT_EQ(cp::fromUtf8("a\xFF"
+                         "b"),
+            u"a\uFFFDb");
+  EXPECT_EQ(cp::fromUtf8("\xE2\x82"), u"\uFFFD\uFFFD");                        // truncated sequence
+  EXPECT_EQ(cp::fromUtf8("\xC0\x80"), u"\uFFFD\uFFFD");                        // overlong NUL
   EXPECT_EQ(cp::toUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");  // lone surrogate
 }
 
@@ -43,8 +45,11 @@ TEST_F(CodePage, Utf8LocaleIsCodePage65001) {
 TEST_F(CodePage, SingleByteCodePageByNumber) {
   useAcp("1251");
   EXPECT_EQ(cp::ansiCodePage(), 1251u);
-  EXPECT_EQ(cp::unicodeToAnsi(u"Жa"), std::string("\xC6" "a"));
-  EXPECT_EQ(cp::ansiToUnicode("\xC6" "a"), u"Жa");
+  EXPECT_EQ(cp::unicodeToAnsi(u"Жa"), std::string("\xC6"
+                                                  "a"));
+  EXPECT_EQ(cp::ansiToUnicode("\xC6"
+                              "a"),
+            u"Жa");
   bool lossy = false;
   EXPECT_EQ(cp::unicodeToAnsi(u"a\u4E2Db", &lossy), "a?b");
   EXPECT_TRUE(lossy);

@@ -95,10 +95,12 @@ constexpr NumberedText kWinMMTexts[] = {
     {4, u"The specified device is already in use. Wait until it is free, and then try again."},
     {5, u"The specified device handle is invalid."},
     {6, u"There is no driver installed on your system."},
-    {7, u"There is not enough memory available for this task. Quit one or more applications to increase "
-        u"available memory, and then try again."},
-    {8, u"This function is not supported. Use the Capabilities function to determine which functions and "
-        u"messages the driver supports."},
+    {7,
+     u"There is not enough memory available for this task. Quit one or more applications to increase "
+     u"available memory, and then try again."},
+    {8,
+     u"This function is not supported. Use the Capabilities function to determine which functions and "
+     u"messages the driver supports."},
     {9, u"An error number was specified that is not defined in the system."},
     {10, u"An invalid flag was passed to a system function."},
     {11, u"An invalid parameter was passed to a system function."},
@@ -111,21 +113,28 @@ constexpr NumberedText kWinMMTexts[] = {
     {18, u"The specified registry key could not be deleted."},
     {19, u"The specified registry key value could not be found."},
     {20, u"The driver did not generate a valid OPEN callback."},
-    {32, u"The specified format is not supported or cannot be translated. Use the Capabilities function to "
-         u"determine the supported formats."},
-    {33, u"Cannot perform this operation while media data is still playing. Reset the device, or wait until "
-         u"the data is finished playing."},
-    {34, u"The wave header was not prepared. Use the Prepare function to prepare the header, and then try "
-         u"again."},
+    {32,
+     u"The specified format is not supported or cannot be translated. Use the Capabilities function to "
+     u"determine the supported formats."},
+    {33,
+     u"Cannot perform this operation while media data is still playing. Reset the device, or wait until "
+     u"the data is finished playing."},
+    {34,
+     u"The wave header was not prepared. Use the Prepare function to prepare the header, and then try "
+     u"again."},
     {35, u"Cannot open the device without using the WAVE_ALLOWSYNC flag. Use the flag, and then try again."},
-    {64, u"The MIDI header was not prepared. Use the Prepare function to prepare the header, and then try "
-         u"again."},
-    {65, u"Cannot perform this operation while media data is still playing. Reset the device, or wait until "
-         u"the data is finished playing."},
-    {66, u"A MIDI map was not found. There may be a problem with the driver, or the MIDI map file may be "
-         u"corrupt or missing."},
-    {67, u"The port is transmitting data to the device. Wait until the data has been transmitted, and then "
-         u"try again."},
+    {64,
+     u"The MIDI header was not prepared. Use the Prepare function to prepare the header, and then try "
+     u"again."},
+    {65,
+     u"Cannot perform this operation while media data is still playing. Reset the device, or wait until "
+     u"the data is finished playing."},
+    {66,
+     u"A MIDI map was not found. There may be a problem with the driver, or the MIDI map file may be "
+     u"corrupt or missing."},
+    {67,
+     u"The port is transmitting data to the device. Wait until the data has been transmitted, and then "
+     u"try again."},
     {68, u"The current MIDI map setup refers to a MIDI device that is not installed on the system."},
     {69, u"The current MIDI setup is damaged."},
     {70, u"A MIDI call was made that is not valid in the current open mode."},
@@ -252,8 +261,7 @@ HRESULT asGetAPIErrorDescription(LONG number, BStr* out) {
   const char16_t* text = find(kApiTexts, number);
   if (!text) text = find(kHResultTexts, number);
   // HRESULT_FROM_WIN32 wraps a Win32 code; its text is the code's own.
-  if (!text && (static_cast<ULONG>(number) & 0xFFFF0000u) == 0x80070000u)
-    text = find(kApiTexts, number & 0xFFFF);
+  if (!text && (static_cast<ULONG>(number) & 0xFFFF0000u) == 0x80070000u) text = find(kApiTexts, number & 0xFFFF);
   *out = text ? BStr(text) : BStr();
   return S_OK;
 }

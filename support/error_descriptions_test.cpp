@@ -10,9 +10,9 @@ using quendel::BStr;
 namespace {
 
 // This test program carries a message table of its own: number 7 and number 0x20000001.
-__attribute__((section(".quendel.msgtable"), used)) const unsigned char kTable[] = {
-    7, 0, 0, 0, 9, 0, 0, 0, 'S', 'e', 'v', 'e', 'n', '\r', '\n', 'o', 'k',  //
-    1, 0, 0, 0x20, 4, 0, 0, 0, 0xD0, 0x94, 0xD0, 0xB0};
+__attribute__((section(".quendel.msgtable"), used))
+const unsigned char kTable[] = {7, 0, 0, 0,    9, 0, 0, 0, 'S',  'e',  'v',  'e', 'n', '\r', '\n', 'o', 'k',  //
+                                1, 0, 0, 0x20, 4, 0, 0, 0, 0xD0, 0x94, 0xD0, 0xB0};
 
 const void* programHandle() {
   const void* handle = nullptr;
@@ -20,7 +20,8 @@ const void* programHandle() {
       [](dl_phdr_info* info, size_t, void* data) {
         for (int i = 0; i < info->dlpi_phnum; ++i)
           if (info->dlpi_phdr[i].p_type == PT_LOAD) {
-            *static_cast<const void**>(data) = reinterpret_cast<const void*>(info->dlpi_addr + info->dlpi_phdr[i].p_vaddr);
+            *static_cast<const void**>(data) =
+                reinterpret_cast<const void*>(info->dlpi_addr + info->dlpi_phdr[i].p_vaddr);
             return 1;
           }
         return 0;
@@ -49,12 +50,32 @@ TEST(ErrorDescriptions, ApiTexts) {
   };
   for (auto& r : rows) EXPECT_EQ(asGetAPIErrorDescription(r.number), r.text) << r.number;
   // Every code the platform layer returns has a text.
-  for (LONG code : {ERROR_SUCCESS, ERROR_INVALID_FUNCTION, ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND,
-                    ERROR_TOO_MANY_OPEN_FILES, ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE, ERROR_NOT_ENOUGH_MEMORY,
-                    ERROR_INVALID_DATA, ERROR_OUTOFMEMORY, ERROR_SHARING_VIOLATION, ERROR_FILE_EXISTS,
-                    ERROR_INVALID_PARAMETER, ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_NAME, ERROR_ALREADY_EXISTS,
-                    ERROR_FILENAME_EXCED_RANGE, ERROR_MORE_DATA, ERROR_NO_MORE_ITEMS, ERROR_BADDB, ERROR_BADKEY,
-                    ERROR_CANTOPEN, ERROR_CANTREAD, ERROR_CANTWRITE, ERROR_KEY_DELETED, ERROR_KEY_HAS_CHILDREN,
+  for (LONG code : {ERROR_SUCCESS,
+                    ERROR_INVALID_FUNCTION,
+                    ERROR_FILE_NOT_FOUND,
+                    ERROR_PATH_NOT_FOUND,
+                    ERROR_TOO_MANY_OPEN_FILES,
+                    ERROR_ACCESS_DENIED,
+                    ERROR_INVALID_HANDLE,
+                    ERROR_NOT_ENOUGH_MEMORY,
+                    ERROR_INVALID_DATA,
+                    ERROR_OUTOFMEMORY,
+                    ERROR_SHARING_VIOLATION,
+                    ERROR_FILE_EXISTS,
+                    ERROR_INVALID_PARAMETER,
+                    ERROR_INSUFFICIENT_BUFFER,
+                    ERROR_INVALID_NAME,
+                    ERROR_ALREADY_EXISTS,
+                    ERROR_FILENAME_EXCED_RANGE,
+                    ERROR_MORE_DATA,
+                    ERROR_NO_MORE_ITEMS,
+                    ERROR_BADDB,
+                    ERROR_BADKEY,
+                    ERROR_CANTOPEN,
+                    ERROR_CANTREAD,
+                    ERROR_CANTWRITE,
+                    ERROR_KEY_DELETED,
+                    ERROR_KEY_HAS_CHILDREN,
                     ERROR_NOT_FOUND}) {
     BStr text = asGetAPIErrorDescription(code);
     EXPECT_FALSE(text.empty()) << code;
@@ -93,9 +114,7 @@ TEST(ErrorDescriptions, ModuleTableFromLoadedModule) {
   EXPECT_EQ(out, u"untouched");
 }
 
-TEST(ErrorDescriptions, ThunderMainTitleIsTheProgramName) {
-  EXPECT_EQ(asGetThunderMainTitle(), u"support_tests");
-}
+TEST(ErrorDescriptions, ThunderMainTitleIsTheProgramName) { EXPECT_EQ(asGetThunderMainTitle(), u"support_tests"); }
 
 TEST(ScreenFunctions, AskTheInstalledSource) {
   QuendelScreenSource before = esSetScreenSource([](QuendelScreenInfo* i) {

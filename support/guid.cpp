@@ -15,8 +15,8 @@ int hexValue(char16_t c) {
 
 std::optional<GUID> parseGuid(std::u16string_view t) {
   // {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}
-  if (t.size() != 38 || t[0] != u'{' || t[37] != u'}' || t[9] != u'-' || t[14] != u'-' ||
-      t[19] != u'-' || t[24] != u'-')
+  if (t.size() != 38 || t[0] != u'{' || t[37] != u'}' || t[9] != u'-' || t[14] != u'-' || t[19] != u'-' ||
+      t[24] != u'-')
     return std::nullopt;
   auto hex = [&](size_t pos, size_t n, std::uint64_t& v) {
     v = 0;

@@ -27,8 +27,8 @@ namespace {
 BStr ascii(const std::string& s) { return BStr(s.begin(), s.end()); }
 
 bool isWhite(char16_t c) {
-  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f' ||
-         c == u'\0' || c == u'\u00A0';
+  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\0' ||
+         c == u'\u00A0';
 }
 
 // Rounds half to even, as the automation runtime does.
@@ -123,8 +123,7 @@ HRESULT asHiByte(LONG value, LONG* out) {
 
 HRESULT asMakeLong(LONG low, LONG high, LONG* out) {
   if (!out) return E_POINTER;
-  *out = static_cast<LONG>((static_cast<DWORD>(low) & 0xFFFFu) |
-                           ((static_cast<DWORD>(high) & 0xFFFFu) << 16));
+  *out = static_cast<LONG>((static_cast<DWORD>(low) & 0xFFFFu) | ((static_cast<DWORD>(high) & 0xFFFFu) << 16));
   return S_OK;
 }
 
@@ -143,8 +142,7 @@ HRESULT asLargeIntegerToDouble(LONGLONG value, double* out) {
 HRESULT asDoubleToLargeInteger(double value, LONGLONG* out) {
   if (!out) return E_POINTER;
   double r = roundHalfEven(value);
-  if (!std::isfinite(r) || r < -9223372036854775808.0 || r >= 9223372036854775808.0)
-    return DISP_E_OVERFLOW;
+  if (!std::isfinite(r) || r < -9223372036854775808.0 || r >= 9223372036854775808.0) return DISP_E_OVERFLOW;
   *out = static_cast<LONGLONG>(r);
   return S_OK;
 }
@@ -240,10 +238,8 @@ HRESULT asGetNewGUID(BStr* out) {
   b[6] = static_cast<unsigned char>((b[6] & 0x0F) | 0x40);  // version 4
   b[8] = static_cast<unsigned char>((b[8] & 0x3F) | 0x80);  // variant 1
   char buf[40];
-  std::snprintf(buf, sizeof buf,
-                "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b[0], b[1],
-                b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13], b[14],
-                b[15]);
+  std::snprintf(buf, sizeof buf, "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b[0], b[1],
+                b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]);
   *out = ascii(buf);
   return S_OK;
 }
@@ -269,9 +265,7 @@ std::string osReleaseValue(const char* key) {
     std::ifstream in(path);
     std::string line;
     while (std::getline(in, line)) {
-      if (line.rfind(key, 0) != 0 || line.size() <= std::strlen(key) ||
-          line[std::strlen(key)] != '=')
-        continue;
+      if (line.rfind(key, 0) != 0 || line.size() <= std::strlen(key) || line[std::strlen(key)] != '=') continue;
       std::string v = line.substr(std::strlen(key) + 1);
       if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.substr(1, v.size() - 2);
@@ -343,8 +337,7 @@ HRESULT asGlobalMemoryStatus(QuendelMemoryStatus* out) {
   m.availPageFile = m.availPhys + static_cast<double>(si.freeswap) * unit;
   struct rlimit rl {};
   double addressSpace = 140737488355328.0;  // 128 TiB of user address space
-  if (getrlimit(RLIMIT_AS, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY)
-    addressSpace = static_cast<double>(rl.rlim_cur);
+  if (getrlimit(RLIMIT_AS, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY) addressSpace = static_cast<double>(rl.rlim_cur);
   m.totalVirtual = addressSpace;
   double used = 0;
   std::ifstream status("/proc/self/status");
@@ -356,9 +349,8 @@ HRESULT asGlobalMemoryStatus(QuendelMemoryStatus* out) {
     }
   }
   m.availVirtual = addressSpace > used ? addressSpace - used : 0;
-  m.memoryLoad = m.totalPhys > 0
-                     ? static_cast<LONG>(std::lround(100.0 * (m.totalPhys - m.availPhys) / m.totalPhys))
-                     : 0;
+  m.memoryLoad =
+      m.totalPhys > 0 ? static_cast<LONG>(std::lround(100.0 * (m.totalPhys - m.availPhys) / m.totalPhys)) : 0;
   *out = m;
   return S_OK;
 }
@@ -366,8 +358,8 @@ HRESULT asGlobalMemoryStatus(QuendelMemoryStatus* out) {
 namespace {
 
 bool validSystemTime(const SYSTEMTIME& t) {
-  return t.wYear >= 1601 && t.wYear <= 30827 && t.wMonth >= 1 && t.wMonth <= 12 && t.wDay >= 1 &&
-         t.wDay <= 31 && t.wHour < 24 && t.wMinute < 60 && t.wSecond < 60 && t.wMilliseconds < 1000;
+  return t.wYear >= 1601 && t.wYear <= 30827 && t.wMonth >= 1 && t.wMonth <= 12 && t.wDay >= 1 && t.wDay <= 31 &&
+         t.wHour < 24 && t.wMinute < 60 && t.wSecond < 60 && t.wMilliseconds < 1000;
 }
 
 }  // namespace
@@ -462,8 +454,7 @@ HRESULT asGetModulePreferredBaseAddr(LONG pid, std::uintptr_t loadAddress, std::
     unsigned long long lo = 0, hi = 0, off = 0;
     char perms[8] = {};
     int consumed = 0;
-    if (std::sscanf(line.c_str(), "%llx-%llx %7s %llx %*s %*s%n", &lo, &hi, perms, &off, &consumed) < 4)
-      continue;
+    if (std::sscanf(line.c_str(), "%llx-%llx %7s %llx %*s %*s%n", &lo, &hi, perms, &off, &consumed) < 4) continue;
     if (loadAddress < lo || loadAddress >= hi) continue;
     auto slash = line.find('/', static_cast<size_t>(consumed));
     if (slash == std::string::npos) return E_INVALIDARG;

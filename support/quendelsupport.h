@@ -62,10 +62,8 @@ QUENDEL_SUPPORT_API HRESULT asGetNewGUID(quendel::BStr* out);
 
 // --- Versions, host and user ---
 QUENDEL_SUPPORT_API HRESULT asFormatVersionShort(LONG major, LONG minor, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asFormatVersion(LONG major, LONG minor, LONG revision,
-                                            quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asGetHostOSFullName(bool withServicePack, bool twoLines,
-                                                quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asFormatVersion(LONG major, LONG minor, LONG revision, quendel::BStr* out);
+QUENDEL_SUPPORT_API HRESULT asGetHostOSFullName(bool withServicePack, bool twoLines, quendel::BStr* out);
 QUENDEL_SUPPORT_API HRESULT asGetFullUserName(bool fullName, quendel::BStr* out);
 QUENDEL_SUPPORT_API HRESULT asGlobalMemoryStatus(QuendelMemoryStatus* out);
 QUENDEL_SUPPORT_API HRESULT asSystemTimeToLocalSystemTime(const SYSTEMTIME& utc, SYSTEMTIME* out);
@@ -82,8 +80,7 @@ QUENDEL_SUPPORT_API HRESULT asGetLongFileName(const quendel::BStr& path, quendel
 QUENDEL_SUPPORT_API HRESULT asEnableDebugPrivilege(bool enable, bool* out);
 // The lowest address that the ELF file mapped at loadAddress in process pid asks for
 // (0 for position-independent files).
-QUENDEL_SUPPORT_API HRESULT asGetModulePreferredBaseAddr(LONG pid, std::uintptr_t loadAddress,
-                                                         std::uintptr_t* out);
+QUENDEL_SUPPORT_API HRESULT asGetModulePreferredBaseAddr(LONG pid, std::uintptr_t loadAddress, std::uintptr_t* out);
 // Written to standard error only when QUENDEL_DEBUG is set; never to standard output.
 QUENDEL_SUPPORT_API HRESULT asDebugPrint(const quendel::BStr& text);
 QUENDEL_SUPPORT_API HRESULT asOutputDebugString(const quendel::BStr& text);
@@ -117,16 +114,20 @@ T call(F&& f) {
 }
 }  // namespace quendel::support_detail
 
-#define QUENDEL_WRAP0(T, name) \
-  inline T name() { return quendel::support_detail::call<T>([&](T* o) { return name(o); }); }
-#define QUENDEL_WRAP1(T, name, A1) \
-  inline T name(A1 a1) { return quendel::support_detail::call<T>([&](T* o) { return name(a1, o); }); }
-#define QUENDEL_WRAP2(T, name, A1, A2)                                                 \
-  inline T name(A1 a1, A2 a2) {                                                        \
+#define QUENDEL_WRAP0(T, name)                                              \
+  inline T name() {                                                         \
+    return quendel::support_detail::call<T>([&](T* o) { return name(o); }); \
+  }
+#define QUENDEL_WRAP1(T, name, A1)                                              \
+  inline T name(A1 a1) {                                                        \
+    return quendel::support_detail::call<T>([&](T* o) { return name(a1, o); }); \
+  }
+#define QUENDEL_WRAP2(T, name, A1, A2)                                              \
+  inline T name(A1 a1, A2 a2) {                                                     \
     return quendel::support_detail::call<T>([&](T* o) { return name(a1, a2, o); }); \
   }
-#define QUENDEL_WRAP3(T, name, A1, A2, A3)                                                 \
-  inline T name(A1 a1, A2 a2, A3 a3) {                                                     \
+#define QUENDEL_WRAP3(T, name, A1, A2, A3)                                              \
+  inline T name(A1 a1, A2 a2, A3 a3) {                                                  \
     return quendel::support_detail::call<T>([&](T* o) { return name(a1, a2, a3, o); }); \
   }
 

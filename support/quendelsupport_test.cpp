@@ -19,10 +19,8 @@ TEST(SupportText, Trimming) {
   struct Row {
     BStr in, trimEx, trimCRLF;
   } rows[] = {
-      {u"  a b \t", u"a b", u"  a b \t"},
-      {u"\r\nline\r\n", u"line", u"line"},
-      {u"\n \r x \r\n", u"x", u" \r x "},
-      {u"", u"", u""},
+      {u"  a b \t", u"a b", u"  a b \t"}, {u"\r\nline\r\n", u"line", u"line"},
+      {u"\n \r x \r\n", u"x", u" \r x "}, {u"", u"", u""},
       {u" \t\r\n", u"", u" \t"},
   };
   for (const auto& r : rows) {
@@ -73,9 +71,13 @@ TEST(SupportNumbers, FormsOfNumbers) {
     double v;
     BStr dbl, int64;
   } rows[] = {
-      {0, u"0", u"0"},          {1.5, u"1.5", u"2"},       {2.5, u"2.5", u"2"},
-      {-0.25, u"-0.25", u"0"}, {1234567.125, u"1234567.125", u"1234567"},
-      {0.0000001, u"0", u"0"},  {0.1234567, u"0.123457", u"0"},
+      {0, u"0", u"0"},
+      {1.5, u"1.5", u"2"},
+      {2.5, u"2.5", u"2"},
+      {-0.25, u"-0.25", u"0"},
+      {1234567.125, u"1234567.125", u"1234567"},
+      {0.0000001, u"0", u"0"},
+      {0.1234567, u"0.123457", u"0"},
   };
   for (const auto& r : rows) {
     EXPECT_EQ(asFormatDouble(r.v), r.dbl) << r.v;

@@ -26,7 +26,6 @@ QUENDEL_SUPPORT_API HRESULT esRegisterAppPath(bool* out);
 // True when a file (not a folder) of that path exists.
 QUENDEL_SUPPORT_API HRESULT esIsFileExist(const quendel::BStr& path, bool* out);
 
-
 // --- Screen ---
 // The screen functions answer from a source that a display-aware layer installs: the
 // platform layer's X11 code when the process has a display, the UI toolkit once the

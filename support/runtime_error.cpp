@@ -89,7 +89,9 @@ const std::map<LONG, const char16_t*>& standardTexts() {
       {432, u"File name or class name not found during Automation operation"},
       {438, u"Object doesn't support this property or method"},
       {440, u"Automation error"},
-      {442, u"Connection to type library or object library for remote process has been lost. Press OK for dialog to remove reference."},
+      {442,
+       u"Connection to type library or object library for remote process has been lost. Press OK for dialog to remove "
+       u"reference."},
       {443, u"Automation object does not have a default value"},
       {445, u"Object doesn't support this action"},
       {446, u"Object doesn't support named arguments"},
@@ -163,10 +165,8 @@ LONG errorNumberFromHResult(HRESULT hr) {
   }
 }
 
-RuntimeError::RuntimeError(LONG number, BStr description, BStr source, BStr helpFile,
-                           LONG helpContext)
-    : RuntimeError(ErrorInfo{number, std::move(description), std::move(source),
-                             std::move(helpFile), helpContext}) {}
+RuntimeError::RuntimeError(LONG number, BStr description, BStr source, BStr helpFile, LONG helpContext)
+    : RuntimeError(ErrorInfo{number, std::move(description), std::move(source), std::move(helpFile), helpContext}) {}
 
 RuntimeError::RuntimeError(ErrorInfo info) : info_(std::move(info)) {
   if (info_.description.empty()) info_.description = standardErrorText(info_.number);

@@ -28,8 +28,7 @@ struct ErrorInfo {
 class RuntimeError : public std::exception {
  public:
   // Uses the standard text for the number when description is empty.
-  explicit RuntimeError(LONG number, BStr description = {}, BStr source = {},
-                        BStr helpFile = {}, LONG helpContext = 0);
+  explicit RuntimeError(LONG number, BStr description = {}, BStr source = {}, BStr helpFile = {}, LONG helpContext = 0);
   explicit RuntimeError(ErrorInfo info);
 
   LONG number() const { return info_.number; }

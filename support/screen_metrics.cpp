@@ -13,8 +13,8 @@ std::atomic<QuendelScreenSource> source{nullptr};
 
 QuendelScreenInfo current() {
   QuendelScreenInfo info{};
-  if (QuendelScreenSource s = source.load(); s && s(&info) && info.logicalDpiX > 0 && info.logicalDpiY > 0 &&
-                                             info.widthPx > 0 && info.heightPx > 0)
+  if (QuendelScreenSource s = source.load();
+      s && s(&info) && info.logicalDpiX > 0 && info.logicalDpiY > 0 && info.widthPx > 0 && info.heightPx > 0)
     return info;
   // No display: the nominal 96-DPI screen, so that twips still convert as on most desktops.
   return QuendelScreenInfo{96, 96, 1024, 768};

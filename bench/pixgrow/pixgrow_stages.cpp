@@ -87,7 +87,8 @@ int generate(const std::string& folder) {
     HBITMAP hbm = quendel::gdi::createBitmapFromStore(store, 32);
     GpBitmap* image;
     GdipCreateBitmapFromHBITMAP(hbm, nullptr, &image);
-    const Status s = GdipSaveImageToFile(image, wide(folder + "/" + name).c_str(), &quendel::gdiplus::EncoderPNG, nullptr);
+    const Status s =
+        GdipSaveImageToFile(image, wide(folder + "/" + name).c_str(), &quendel::gdiplus::EncoderPNG, nullptr);
     GdipDisposeImage(image);
     DeleteObject(hbm);
     std::printf("%s %dx%d: %s\n", name.c_str(), w, h, s == Ok ? "written" : "FAILED");
@@ -157,8 +158,9 @@ int stages(const std::string& input, const std::string& folder) {
     if (method == 4) {
       t = Clock::now();
       c = cpuMs();
-    c = cpuMs();
-      const Status b = GdipSaveImageToFile(out, wide(folder + "/out-m4.bmp").c_str(), &quendel::gdiplus::EncoderBMP, nullptr);
+      c = cpuMs();
+      const Status b =
+          GdipSaveImageToFile(out, wide(folder + "/out-m4.bmp").c_str(), &quendel::gdiplus::EncoderBMP, nullptr);
       std::printf("encode BMP m4      %9.1f ms  cpu %8.1f ms  peak %ld MB  %s\n", ms(t), cpuMs() - c, peakMb(),
                   b == Ok ? "" : "FAILED");
     }

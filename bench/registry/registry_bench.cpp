@@ -59,8 +59,7 @@ int main(int argc, char** argv) {
 
   qndQuendelSettings s;
   // Earlier versions beside the one the fall-back finds, as a program accumulates them.
-  for (int minor = 0; minor < 8; ++minor)
-    s.SaveSetting(u"", u"installed", rtLong, Variant(LONG{1}), kTitle, 0, minor);
+  for (int minor = 0; minor < 8; ++minor) s.SaveSetting(u"", u"installed", rtLong, Variant(LONG{1}), kTitle, 0, minor);
 
   const double ourWrites = perSecond(n, [&](int r) {
     for (int i = 0; i < n; ++i)

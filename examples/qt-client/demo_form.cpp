@@ -73,8 +73,12 @@ DemoForm::DemoForm() {
   tabs_->call(u"FillTabs", {Variant(ObjectPtr(frames)), Variant(true)});
   tabs_->call(u"PopTab", {Variant(LONG{1}), Variant(false), Variant(true)});
 
-  connect(cmdPrev, &QPushButton::clicked, this, [this] { tabs_->call(u"PopPrevTab", {Variant(false), Variant(true)}); });
-  connect(cmdNext, &QPushButton::clicked, this, [this] { tabs_->call(u"PopNextTab", {Variant(false), Variant(true)}); });
+  connect(cmdPrev, &QPushButton::clicked, this, [this] {
+    tabs_->call(u"PopPrevTab", {Variant(false), Variant(true)});
+  });
+  connect(cmdNext, &QPushButton::clicked, this, [this] {
+    tabs_->call(u"PopNextTab", {Variant(false), Variant(true)});
+  });
   connect(cmdList, &QPushButton::clicked, this, [this] { showList(); });
   connect(cmdChild, &QPushButton::clicked, this, [this] { showChild(); });
 }
@@ -89,8 +93,9 @@ void DemoForm::showList() {
   for (auto* option : optSize_) {
     QString line = option->objectName() + QLatin1Char('\t') + option->text() +
                    (option->isChecked() ? QStringLiteral(" (selected)") : QString());
-    elements->call(u"Add", {Variant(String(reinterpret_cast<const char16_t*>(line.utf16()),
-                                           static_cast<std::size_t>(line.size())))});
+    elements->call(
+        u"Add",
+        {Variant(String(reinterpret_cast<const char16_t*>(line.utf16()), static_cast<std::size_t>(line.size())))});
   }
   list->let(u"Caption", Variant(text(u"Option buttons")));
   list->call(u"Show");

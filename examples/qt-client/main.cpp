@@ -57,9 +57,10 @@ void runDemo(DemoForm& form) {
   // A listener subscribed after the library's guard sees what the guard left of the key.
   LONG keyAfterGuard = -1;
   ObjectPtr serial = quendel::toolvane::qt::adapt(form.txtSerial());
-  auto cookie = serial->advise(std::make_shared<FunctionSink>([&](Object&, std::u16string_view name, std::vector<Variant>& a) {
-    if (equalsText(name, u"KeyDown")) keyAfterGuard = a.at(0).toLong();
-  }));
+  auto cookie =
+      serial->advise(std::make_shared<FunctionSink>([&](Object&, std::u16string_view name, std::vector<Variant>& a) {
+        if (equalsText(name, u"KeyDown")) keyAfterGuard = a.at(0).toLong();
+      }));
   QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
   QString before = form.txtSerial()->text();
   QKeyEvent shiftInsert(QEvent::KeyPress, Qt::Key_Insert, Qt::ShiftModifier);

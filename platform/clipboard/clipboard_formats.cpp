@@ -15,9 +15,7 @@ void putU32(std::vector<BYTE>& out, std::size_t at, DWORD v) {
   for (int i = 0; i < 4; ++i) out[at + i] = static_cast<BYTE>(v >> (8 * i));
 }
 
-DWORD getU32(const BYTE* p) {
-  return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24;
-}
+DWORD getU32(const BYTE* p) { return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24; }
 
 // The value of a "Key:" line: at most ten digits after the key's first occurrence.
 std::optional<std::size_t> headerValue(std::string_view data, std::string_view key) {

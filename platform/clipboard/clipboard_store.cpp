@@ -1,8 +1,8 @@
 #include "platform/clipboard/clipboard_store.h"
 
 #include <dirent.h>
-#include <signal.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -61,7 +61,7 @@ bool preparePrivateFolder(const std::string& path, DWORD* error) {
     if (error) *error = win32From(errno);
     return false;
   }
-  struct stat st{};
+  struct stat st {};
   if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
     if (error) *error = ERROR_ACCESS_DENIED;
     return false;
@@ -145,7 +145,7 @@ bool replaceFile(const SessionFolder& folder, const char* base, const std::vecto
 Bytes mapFile(const std::string& path) {
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd) return {};
-  struct stat st{};
+  struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return {};
   const auto size = static_cast<std::size_t>(st.st_size);
   void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd.get(), 0);

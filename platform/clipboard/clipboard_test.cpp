@@ -233,7 +233,7 @@ TEST_F(Clipboard, RegisteredFormatsAreSharedAndIgnoreLetterCase) {
 TEST_F(Clipboard, TheStoreFolderIsPrivate) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   CloseClipboard();
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::stat(storeFolder().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
   ::chmod(storeFolder().c_str(), 0755);
@@ -260,8 +260,8 @@ TEST_F(Clipboard, DamagedDataReadsAsAnEmptyClipboard) {
   auto write = [&](const std::string& s) { std::ofstream(data, std::ios::binary | std::ios::trunc) << s; };
   std::string entryBeyond = image;
   entryBeyond[47] = '\x7F';  // the entry's offset, far beyond the file
-  for (const std::string& bad : {image.substr(0, 20), image.substr(0, 60), std::string("junk"), entryBeyond,
-                                 std::string(4096, '\xFF')}) {
+  for (const std::string& bad :
+       {image.substr(0, 20), image.substr(0, 60), std::string("junk"), entryBeyond, std::string(4096, '\xFF')}) {
     write(bad);
     EXPECT_EQ(CountClipboardFormats(), 0);
     ASSERT_TRUE(OpenClipboard(nullptr));

@@ -24,8 +24,10 @@ class SavedEnv {
     if (const char* v = std::getenv(name)) value_ = v;
   }
   ~SavedEnv() {
-    if (value_) ::setenv(name_, value_->c_str(), 1);
-    else ::unsetenv(name_);
+    if (value_)
+      ::setenv(name_, value_->c_str(), 1);
+    else
+      ::unsetenv(name_);
   }
 
  private:

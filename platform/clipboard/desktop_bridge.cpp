@@ -98,8 +98,8 @@ bool notifyOwner(XSession& x, xcb_window_t owner, std::uint64_t generation) {
   const xcb_atom_t clipboard = x.atom("CLIPBOARD");
   const xcb_atom_t genProp = x.atom(kGenerationProperty);
   const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-  if (auto* err = xcb_request_check(x.conn(), xcb_change_window_attributes_checked(x.conn(), owner,
-                                                                                  XCB_CW_EVENT_MASK, &mask))) {
+  if (auto* err = xcb_request_check(x.conn(),
+                                    xcb_change_window_attributes_checked(x.conn(), owner, XCB_CW_EVENT_MASK, &mask))) {
     std::free(err);  // the window is gone
     return false;
   }
@@ -115,9 +115,8 @@ bool notifyOwner(XSession& x, xcb_window_t owner, std::uint64_t generation) {
   xcb_flush(x.conn());
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAckTimeoutMs);
   for (;;) {
-    int left = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                    deadline - std::chrono::steady_clock::now())
-                                    .count());
+    int left = static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
     if (left <= 0) return false;
     bool gone = false;
     auto e = x.waitFor(

@@ -21,11 +21,24 @@ std::string_view view(const Bytes& b) { return std::string_view(reinterpret_cast
 
 // Targets the bridge itself answers or converts; never imported or exported as raw data.
 bool isReservedTarget(const std::string& t) {
-  static const char* const kReserved[] = {"TARGETS", "MULTIPLE", "TIMESTAMP", "SAVE_TARGETS", "DELETE",
-                                          "INSERT_SELECTION", "INSERT_PROPERTY", "UTF8_STRING", "STRING",
-                                          "TEXT", "COMPOUND_TEXT", "text/plain", "text/plain;charset=utf-8",
-                                          "text/html", "HTML Format", "text/uri-list",
-                                          "x-special/gnome-copied-files", "application/x-kde-cutselection"};
+  static const char* const kReserved[] = {"TARGETS",
+                                          "MULTIPLE",
+                                          "TIMESTAMP",
+                                          "SAVE_TARGETS",
+                                          "DELETE",
+                                          "INSERT_SELECTION",
+                                          "INSERT_PROPERTY",
+                                          "UTF8_STRING",
+                                          "STRING",
+                                          "TEXT",
+                                          "COMPOUND_TEXT",
+                                          "text/plain",
+                                          "text/plain;charset=utf-8",
+                                          "text/html",
+                                          "HTML Format",
+                                          "text/uri-list",
+                                          "x-special/gnome-copied-files",
+                                          "application/x-kde-cutselection"};
   for (const char* r : kReserved) {
     if (t == r) return true;
   }
@@ -258,8 +271,8 @@ std::vector<std::string> importPlan(const std::vector<std::string>& targets, con
   return plan;
 }
 
-std::vector<Entry> importEntries(const std::map<std::string, std::string>& fetched, const IdOf& idOf,
-                                 UINT htmlFormat, DWORD locale) {
+std::vector<Entry> importEntries(const std::map<std::string, std::string>& fetched, const IdOf& idOf, UINT htmlFormat,
+                                 DWORD locale) {
   std::vector<Entry> out;
   auto get = [&](const char* t) -> const std::string* {
     auto it = fetched.find(t);

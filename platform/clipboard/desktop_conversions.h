@@ -37,7 +37,16 @@
 
 namespace quendel::clipboard {
 
-enum class TargetKind { Utf8Text, Latin1Text, HtmlFragment, HtmlBlock, UriList, GnomeCopiedFiles, KdeCutSelection, Raw };
+enum class TargetKind {
+  Utf8Text,
+  Latin1Text,
+  HtmlFragment,
+  HtmlBlock,
+  UriList,
+  GnomeCopiedFiles,
+  KdeCutSelection,
+  Raw
+};
 
 struct Offer {
   std::string target;
@@ -62,7 +71,7 @@ QUENDEL_CLIPBOARD_API std::vector<Entry> importEntries(const std::map<std::strin
                                                        const IdOf& idOf, UINT htmlFormat, DWORD locale);
 
 // Pieces, exposed for their tests.
-QUENDEL_CLIPBOARD_API std::string fileUriOf(const std::u16string& path);             // "" if not absolute
+QUENDEL_CLIPBOARD_API std::string fileUriOf(const std::u16string& path);  // "" if not absolute
 QUENDEL_CLIPBOARD_API std::optional<std::u16string> pathOfFileUri(std::string_view uri);
 QUENDEL_CLIPBOARD_API std::string uriListOf(const std::vector<std::u16string>& paths);
 QUENDEL_CLIPBOARD_API std::vector<std::u16string> pathsOfUriList(std::string_view list);

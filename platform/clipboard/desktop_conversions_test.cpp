@@ -84,7 +84,8 @@ TEST(Export, TextHtmlFilesAndRegisteredFormatsGetTheirDesktopTypes) {
 TEST(Export, AnsiTextAloneIsOfferedAsUtf8AndDamagedFilesAreRefused) {
   std::vector<BYTE> bad = {200, 0, 0, 0};
   bad.resize(24);
-  std::vector<Entry> entries = {entry(CF_TEXT, "caf\xC3\xA9\0junk"), Entry{CF_HDROP, Bytes::copyOf(bad.data(), bad.size())}};
+  std::vector<Entry> entries = {entry(CF_TEXT, "caf\xC3\xA9\0junk"),
+                                Entry{CF_HDROP, Bytes::copyOf(bad.data(), bad.size())}};
   auto out = exportAll(entries);
   EXPECT_EQ(out["UTF8_STRING"], "caf\xC3\xA9");
   EXPECT_EQ(out["STRING"], "caf\xE9");
@@ -92,11 +93,12 @@ TEST(Export, AnsiTextAloneIsOfferedAsUtf8AndDamagedFilesAreRefused) {
 }
 
 TEST(Import, ThePlanTakesTheBestTargetOfEachKind) {
-  std::vector<std::string> targets = {"TARGETS", "STRING", "text/html", "UTF8_STRING", "HTML Format",
-                                      "x-special/gnome-copied-files", "text/uri-list", "image/png",
-                                      "application/x-quendel", "TIMESTAMP"};
-  EXPECT_EQ(importPlan(targets, idOf), (std::vector<std::string>{"UTF8_STRING", "HTML Format", "text/uri-list",
-                                                                 "application/x-quendel"}));
+  std::vector<std::string> targets = {"TARGETS",       "STRING",      "text/html",
+                                      "UTF8_STRING",   "HTML Format", "x-special/gnome-copied-files",
+                                      "text/uri-list", "image/png",   "application/x-quendel",
+                                      "TIMESTAMP"};
+  EXPECT_EQ(importPlan(targets, idOf),
+            (std::vector<std::string>{"UTF8_STRING", "HTML Format", "text/uri-list", "application/x-quendel"}));
   EXPECT_EQ(importPlan({"STRING", "text/html", "x-special/gnome-copied-files"}, idOf),
             (std::vector<std::string>{"STRING", "text/html", "x-special/gnome-copied-files"}));
   EXPECT_TRUE(importPlan({"image/png", "TARGETS"}, idOf).empty());
@@ -104,7 +106,8 @@ TEST(Import, ThePlanTakesTheBestTargetOfEachKind) {
 
 TEST(Import, DesktopDataBecomesClipboardFormats) {
   std::string utf16html = "\xFF\xFE";
-  for (char16_t c : std::u16string(u"<b>Ж</b>")) utf16html += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  for (char16_t c : std::u16string(u"<b>Ж</b>"))
+    utf16html += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
   std::map<std::string, std::string> fetched = {
       {"UTF8_STRING", cp::toUtf8(u"Привет")},
       {"text/html", utf16html},

@@ -59,7 +59,8 @@ class Owner {
   bool takeOver(const SessionFolder& folder) {
     snapshot_ = readSnapshot(folder);
     UINT html = formatIdOf(folder, kHtmlFormatName);
-    offers_ = offersFor(snapshot_.entries, [&](UINT id) { return formatNameOf(folder, id); }, html);
+    offers_ = offersFor(
+        snapshot_.entries, [&](UINT id) { return formatNameOf(folder, id); }, html);
     offerAtoms_.clear();
     for (const auto& o : offers_) offerAtoms_.push_back(x_.atom(o.target));
     time_ = x_.serverTime();
@@ -76,17 +77,12 @@ class Owner {
   // False when the owner should end.
   bool handle(xcb_generic_event_t* e, const SessionFolder& folder) {
     switch (e->response_type & 0x7F) {
-      case XCB_SELECTION_REQUEST:
-        serve(*reinterpret_cast<xcb_selection_request_event_t*>(e));
-        return true;
-      case XCB_SELECTION_CLEAR:
-        return reinterpret_cast<xcb_selection_clear_event_t*>(e)->selection != clipboard_;
+      case XCB_SELECTION_REQUEST: serve(*reinterpret_cast<xcb_selection_request_event_t*>(e)); return true;
+      case XCB_SELECTION_CLEAR: return reinterpret_cast<xcb_selection_clear_event_t*>(e)->selection != clipboard_;
       case XCB_CLIENT_MESSAGE:
         if (reinterpret_cast<xcb_client_message_event_t*>(e)->type == changed_) return takeOver(folder);
         return true;
-      case XCB_PROPERTY_NOTIFY:
-        progress(*reinterpret_cast<xcb_property_notify_event_t*>(e));
-        return true;
+      case XCB_PROPERTY_NOTIFY: progress(*reinterpret_cast<xcb_property_notify_event_t*>(e)); return true;
       default: return true;
     }
   }
@@ -202,7 +198,7 @@ class Owner {
 };
 
 bool stillOurs(const std::string& folder, ino_t lockInode) {
-  struct stat st{};
+  struct stat st {};
   return ::stat((folder + "/owner.lock").c_str(), &st) == 0 && st.st_ino == lockInode;
 }
 
@@ -218,7 +214,7 @@ int main(int argc, char** argv) {
   if (!folder) return 1;
   int lockFd = ::open(folder->file("owner.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (lockFd < 0 || ::flock(lockFd, LOCK_EX | LOCK_NB) != 0) return 0;  // another owner serves
-  struct stat lockStat{};
+  struct stat lockStat {};
   ::fstat(lockFd, &lockStat);
   auto x = XSession::connect();
   if (!x) return 1;

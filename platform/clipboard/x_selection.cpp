@@ -48,9 +48,8 @@ std::unique_ptr<XSession> XSession::connect() {
   s->c_ = c;
   s->window_ = xcb_generate_id(c);
   const uint32_t values[] = {1, XCB_EVENT_MASK_PROPERTY_CHANGE};
-  xcb_create_window(c, XCB_COPY_FROM_PARENT, s->window_, it.data->root, -10, -10, 1, 1, 0,
-                    XCB_WINDOW_CLASS_INPUT_ONLY, it.data->root_visual,
-                    XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+  xcb_create_window(c, XCB_COPY_FROM_PARENT, s->window_, it.data->root, -10, -10, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                    it.data->root_visual, XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
   xcb_flush(c);
   return s;
 }
@@ -60,7 +59,8 @@ XSession::~XSession() {
 }
 
 xcb_atom_t XSession::atom(const std::string& name) {
-  auto r = owned(xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, static_cast<uint16_t>(name.size()), name.data()), nullptr));
+  auto r = owned(
+      xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, static_cast<uint16_t>(name.size()), name.data()), nullptr));
   return r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
@@ -131,8 +131,7 @@ std::optional<std::string> XSession::readProperty(xcb_window_t w, xcb_atom_t pro
   return out;
 }
 
-std::optional<std::string> XSession::convert(xcb_atom_t selection, xcb_atom_t target, int timeoutMs,
-                                             xcb_atom_t* type) {
+std::optional<std::string> XSession::convert(xcb_atom_t selection, xcb_atom_t target, int timeoutMs, xcb_atom_t* type) {
   const xcb_atom_t prop = atom("_QUENDEL_SELECTION");
   const xcb_atom_t incr = atom("INCR");
   xcb_delete_property(c_, window_, prop);

@@ -9,26 +9,9 @@ constexpr int kSize = 32;
 
 // The arrow: 'X' black, '.' white outline, blank transparent.
 constexpr const char* kArrow[] = {
-    ".",
-    "..",
-    ".X.",
-    ".XX.",
-    ".XXX.",
-    ".XXXX.",
-    ".XXXXX.",
-    ".XXXXXX.",
-    ".XXXXXXX.",
-    ".XXXXXXXX.",
-    ".XXXXXXXXX.",
-    ".XXXXXX.....",
-    ".XXX.XX.",
-    ".XX. .XX.",
-    ".X.  .XX.",
-    "..    .XX.",
-    ".     .XX.",
-    "       .XX.",
-    "       .XX.",
-    "        ..",
+    ".",         "..",         ".X.",        ".XX.",        ".XXX.",        ".XXXX.",     ".XXXXX.",
+    ".XXXXXX.",  ".XXXXXXX.",  ".XXXXXXXX.", ".XXXXXXXXX.", ".XXXXXX.....", ".XXX.XX.",   ".XX. .XX.",
+    ".X.  .XX.", "..    .XX.", ".     .XX.", "       .XX.", "       .XX.",  "        ..",
 };
 
 HCURSOR makeArrowCursor() {

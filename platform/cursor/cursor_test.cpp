@@ -13,8 +13,8 @@ TEST(CursorNames, ReadTheIdOfAResourceName) {
     const char* name;
     long id;
   } cases[] = {
-      {"#114", 114}, {"#0", 0}, {"#65535", 65535}, {"#65536", -1}, {"#", -1},
-      {"#11a", -1},  {"114", -1}, {"", -1},        {nullptr, -1},
+      {"#114", 114}, {"#0", 0},   {"#65535", 65535}, {"#65536", -1}, {"#", -1},
+      {"#11a", -1},  {"114", -1}, {"", -1},          {nullptr, -1},
   };
   for (const auto& c : cases) EXPECT_EQ(resourceIdFromName(c.name), c.id) << (c.name ? c.name : "null");
   EXPECT_EQ(resourceIdFromName(MAKEINTRESOURCEA(114)), 114);

@@ -329,8 +329,16 @@ BOOL BitBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWO
   std::int64_t sx = x1, sy = y1, dx = x, dy = y, w = cx, h = cy;
   if (w <= 0 || h <= 0) return 1;
   auto clip = [](std::int64_t& a, std::int64_t& b, std::int64_t& len) {
-    if (a < 0) { b -= a; len += a; a = 0; }
-    if (b < 0) { a -= b; len += b; b = 0; }
+    if (a < 0) {
+      b -= a;
+      len += a;
+      a = 0;
+    }
+    if (b < 0) {
+      a -= b;
+      len += b;
+      b = 0;
+    }
   };
   clip(sx, dx, w);
   clip(sy, dy, h);
@@ -339,16 +347,16 @@ BOOL BitBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWO
   if (w <= 0 || h <= 0) return 1;
   if (d.get() == s.get() && !d->makeWritable()) return 0;
   // A whole-bitmap copy between bitmaps of one kind shares the pixels instead.
-  if (d != s && sx == 0 && sy == 0 && dx == 0 && dy == 0 && w == s->width && h == s->height &&
-      w == d->width && h == d->height && d->bitsPixel != 1) {
+  if (d != s && sx == 0 && sy == 0 && dx == 0 && dy == 0 && w == s->width && h == s->height && w == d->width &&
+      h == d->height && d->bitsPixel != 1) {
     d->store = s->store;
     d->virtualRows = s->virtualRows;
     return 1;
   }
   // Rows of the source are read before the destination is made writable, so a
   // self-copy of an unshared store reads from a snapshot.
-  auto snapshot = s->virtualRows ? std::shared_ptr<const RowSource>(s->virtualRows)
-                                 : std::make_shared<StoreRowSource>(s->store);
+  auto snapshot =
+      s->virtualRows ? std::shared_ptr<const RowSource>(s->virtualRows) : std::make_shared<StoreRowSource>(s->store);
   if (d.get() == s.get()) snapshot = std::make_shared<StoreRowSource>(s->store->clone());
   if (!d->makeWritable()) return 0;
   std::unique_ptr<std::uint32_t[]> scratch(new (std::nothrow) std::uint32_t[s->width]);

@@ -59,9 +59,7 @@ namespace quendel::gdi {
 constexpr std::uint32_t pixelFromColor(COLORREF c) {
   return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
 }
-constexpr COLORREF colorFromPixel(std::uint32_t p) {
-  return ((p >> 16) & 0xFFu) | (p & 0xFF00u) | ((p & 0xFFu) << 16);
-}
+constexpr COLORREF colorFromPixel(std::uint32_t p) { return ((p >> 16) & 0xFFu) | (p & 0xFF00u) | ((p & 0xFFu) << 16); }
 
 // A bitmap over `store`, shared, not copied. `bitsPixel` is what GetObjectA reports.
 QUENDEL_GDI_API HBITMAP createBitmapFromStore(std::shared_ptr<PixelStore> store, int bitsPixel);

@@ -20,7 +20,7 @@ struct BitmapObject {
   int width = 0;
   int height = 0;
   int bitsPixel = 32;
-  std::shared_ptr<PixelStore> store;            // set unless virtual
+  std::shared_ptr<PixelStore> store;             // set unless virtual
   std::shared_ptr<const RowSource> virtualRows;  // set for a virtual bitmap
   std::uintptr_t selectedInto = 0;               // DC handle value, 0 when free
   bool stock = false;                            // the DC's default bitmap
@@ -41,7 +41,7 @@ struct IconObject {
   int width = 0;
   int height = 0;
   int colorBits = 32;
-  bool hasAlpha = false;                 // colour pixels carry their own alpha
+  bool hasAlpha = false;                    // colour pixels carry their own alpha
   std::shared_ptr<const PixelStore> color;  // 0xAARRGGBB
   std::shared_ptr<const PixelStore> mask;   // 0 (opaque) or 0x00FFFFFF (transparent)
 };

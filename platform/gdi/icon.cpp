@@ -78,8 +78,7 @@ BOOL GetIconInfo(HICON icon, ICONINFO* info) {
   auto mask = PixelStore::create(i->width, i->height, false);
   if (!color || !mask) return 0;
   for (int y = 0; y < i->height; ++y)
-    for (int x = 0; x < i->width; ++x)
-      mask->row(y)[x] = (i->mask->row(y)[x] & 0x00FFFFFFu) ? 0xFFFFFFFFu : 0xFF000000u;
+    for (int x = 0; x < i->width; ++x) mask->row(y)[x] = (i->mask->row(y)[x] & 0x00FFFFFFu) ? 0xFFFFFFFFu : 0xFF000000u;
   HBITMAP colorBitmap = createBitmapFromStore(std::move(color), 32);
   HBITMAP maskBitmap = createBitmapFromStore(std::move(mask), 1);
   if (!colorBitmap || !maskBitmap) {

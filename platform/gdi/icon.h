@@ -29,8 +29,8 @@ struct IconImage {
   bool isIcon = true;  // false for a cursor
   DWORD xHotspot = 0;
   DWORD yHotspot = 0;
-  int colorBits = 32;    // what GetObjectA reports for the colour bitmap of GetIconInfo
-  bool hasAlpha = false;  // the colour pixels' alpha bytes are meaningful
+  int colorBits = 32;                       // what GetObjectA reports for the colour bitmap of GetIconInfo
+  bool hasAlpha = false;                    // the colour pixels' alpha bytes are meaningful
   std::shared_ptr<const PixelStore> color;  // 0xAARRGGBB
   std::shared_ptr<const PixelStore> mask;   // same size; 0x00FFFFFF where transparent
 };

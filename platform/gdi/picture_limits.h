@@ -13,8 +13,7 @@ constexpr std::int64_t kMaxDimension = 99999;
 constexpr std::int64_t kMaxPixels = std::int64_t{1} << 28;
 
 constexpr bool pictureSizeAllowed(std::int64_t width, std::int64_t height) {
-  return width > 0 && height > 0 && width <= kMaxDimension && height <= kMaxDimension &&
-         width * height <= kMaxPixels;
+  return width > 0 && height > 0 && width <= kMaxDimension && height <= kMaxDimension && width * height <= kMaxPixels;
 }
 
 }  // namespace quendel::gdi

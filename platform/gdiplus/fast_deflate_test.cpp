@@ -45,7 +45,9 @@ TEST(FastDeflate, RoundTripsThroughZlib) {
   }
   cases.push_back({"runs and noise", mixed});
   std::vector<std::uint8_t> skewed(300000);
-  for (auto& b : skewed) b = static_cast<std::uint8_t>(std::min<unsigned>(255, static_cast<unsigned>(std::exponential_distribution<>(0.02)(rng))));
+  for (auto& b : skewed)
+    b = static_cast<std::uint8_t>(
+        std::min<unsigned>(255, static_cast<unsigned>(std::exponential_distribution<>(0.02)(rng))));
   cases.push_back({"skewed literals", skewed});
   // Byte counts growing like Fibonacci numbers make a Huffman tree deeper than the 15
   // bits deflate allows, so the length limit has to step in.

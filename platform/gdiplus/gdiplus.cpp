@@ -82,7 +82,8 @@ PixelFormat pixelFormatOf(const GUID& raw, const DecodedPicture& p, bool cmyk) {
   };
   if (raw == ImageFormatGIF) return PixelFormat8bppIndexed;
   if (raw == ImageFormatIcon) return PixelFormat32bppARGB;
-  if (raw == ImageFormatJPEG) return cmyk ? PixelFormat32bppCMYK : p.grey ? PixelFormat8bppIndexed : PixelFormat24bppRGB;
+  if (raw == ImageFormatJPEG)
+    return cmyk ? PixelFormat32bppCMYK : p.grey ? PixelFormat8bppIndexed : PixelFormat24bppRGB;
   if (raw == ImageFormatBMP) {
     if (p.bitsPerPixel <= 8) return indexed(p.bitsPerPixel);
     if (p.bitsPerPixel == 16) return PixelFormat16bppRGB555;

@@ -93,13 +93,16 @@ TEST(Gdiplus, LoadStatuses) {
   makeTiff(dir.file("t.tif"), pic, COMPRESSION_NONE, 2, 8, false);
   cut("cut.tif", readFile(dir.file("t.tif")));
   auto huge = makePng(pattern(2, 2, false), PNG_COLOR_TYPE_RGB, 8, false);
-  huge[16] = 0; huge[17] = 1; huge[18] = 0x86; huge[19] = 0xA0;  // width 100000 (CRC now wrong too)
+  huge[16] = 0;
+  huge[17] = 1;
+  huge[18] = 0x86;
+  huge[19] = 0xA0;  // width 100000 (CRC now wrong too)
   writeFile(dir.file("huge.png"), huge);
   ::mkdir(dir.file("folder").c_str(), 0755);
   struct {
     std::string name;
     Status status;
-  } rows[] = {{"missing.png", Win32Error},     {"folder", Win32Error},        {"empty", UnknownImageFormat},
+  } rows[] = {{"missing.png", Win32Error},      {"folder", Win32Error},        {"empty", UnknownImageFormat},
               {"text.txt", UnknownImageFormat}, {"a.cur", UnknownImageFormat}, {"cut.png", InvalidParameter},
               {"cut.jpg", InvalidParameter},    {"cut.bmp", InvalidParameter}, {"cut.gif", InvalidParameter},
               {"cut.tif", InvalidParameter}};
@@ -219,7 +222,8 @@ TEST(Gdiplus, TiffCompressionsAndKinds) {
       if (a == 0) continue;  // colour of a fully transparent pixel is not kept
       for (int sh = 0; sh < 32; sh += 8) {
         const int tol = (sh < 24 && a < 255) ? 255 / static_cast<int>(a) + 1 : 0;
-        const int d = std::abs(static_cast<int>((got[i] >> sh) & 0xFF) - static_cast<int>((c.px->argb[i] >> sh) & 0xFF));
+        const int d =
+            std::abs(static_cast<int>((got[i] >> sh) & 0xFF) - static_cast<int>((c.px->argb[i] >> sh) & 0xFF));
         worst = std::max(worst, d - tol);
       }
     }
@@ -271,10 +275,14 @@ TEST(Gdiplus, RawFormatsPixelFormatsAndResolutions) {
     PixelFormat format;
     REAL dpi;
   } rows[] = {
-      {"a.bmp", gp::ImageFormatBMP, PixelFormat24bppRGB, 96.012f}, {"8.bmp", gp::ImageFormatBMP, PixelFormat8bppIndexed, 96.012f},
-      {"a.jpg", gp::ImageFormatJPEG, PixelFormat24bppRGB, 72},     {"g.jpg", gp::ImageFormatJPEG, PixelFormat8bppIndexed, 96},
-      {"c.jpg", gp::ImageFormatJPEG, PixelFormat32bppCMYK, 96},    {"a.gif", gp::ImageFormatGIF, PixelFormat8bppIndexed, 96},
-      {"a.ico", gp::ImageFormatIcon, PixelFormat32bppARGB, 96},    {"a.png", gp::ImageFormatPNG, PixelFormat24bppRGB, 299.9994f},
+      {"a.bmp", gp::ImageFormatBMP, PixelFormat24bppRGB, 96.012f},
+      {"8.bmp", gp::ImageFormatBMP, PixelFormat8bppIndexed, 96.012f},
+      {"a.jpg", gp::ImageFormatJPEG, PixelFormat24bppRGB, 72},
+      {"g.jpg", gp::ImageFormatJPEG, PixelFormat8bppIndexed, 96},
+      {"c.jpg", gp::ImageFormatJPEG, PixelFormat32bppCMYK, 96},
+      {"a.gif", gp::ImageFormatGIF, PixelFormat8bppIndexed, 96},
+      {"a.ico", gp::ImageFormatIcon, PixelFormat32bppARGB, 96},
+      {"a.png", gp::ImageFormatPNG, PixelFormat24bppRGB, 299.9994f},
   };
   for (auto& r : rows) {
     SCOPED_TRACE(r.name);

@@ -21,7 +21,8 @@ struct MonitorData {
 };
 
 RECT intersect(const RECT& a, const RECT& b) {
-  return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+  return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+              std::min(a.bottom, b.bottom)};
 }
 bool isEmpty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
 long long area(const RECT& r) { return isEmpty(r) ? 0 : static_cast<long long>(r.right - r.left) * (r.bottom - r.top); }
@@ -66,7 +67,8 @@ bool readMonitors(std::vector<MonitorData>* out) {
 
   std::vector<MonitorData> monitors;
   std::size_t index = 0;
-  for (auto it = xcb_randr_get_monitors_monitors_iterator(list.get()); it.rem; xcb_randr_monitor_info_next(&it), ++index) {
+  for (auto it = xcb_randr_get_monitors_monitors_iterator(list.get()); it.rem;
+       xcb_randr_monitor_info_next(&it), ++index) {
     const xcb_randr_monitor_info_t* m = it.data;
     MonitorData d;
     d.handle = m->name ? m->name : 0x7FFF0000u + index;
@@ -211,9 +213,8 @@ BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info) {
   }
   std::vector<MonitorData> monitors;
   if (!readOrFail(&monitors)) return FALSE;
-  auto it = std::find_if(monitors.begin(), monitors.end(), [&](const MonitorData& m) {
-    return m.handle == reinterpret_cast<std::uintptr_t>(monitor);
-  });
+  auto it = std::find_if(monitors.begin(), monitors.end(),
+                         [&](const MonitorData& m) { return m.handle == reinterpret_cast<std::uintptr_t>(monitor); });
   if (!monitor || it == monitors.end()) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;

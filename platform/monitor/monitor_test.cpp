@@ -27,9 +27,9 @@ TEST(MonitorChoice, PointsAndRectangles) {
     DWORD flags;
     int expected;
   } points[] = {
-      {{0, 0}, 0, 1},        {{639, 500}, 0, 1},    {{640, 500}, 0, 0},  // right edge excluded
-      {{700, 1024}, 0, 2},   {{-5, 10}, 0, -1},     {{-5, 10}, 1, 1},    {{-5, 10}, 2, 1},
-      {{5000, 10}, 2, 0},    {{5000, 10}, 1, 1},    {{5000, 5000}, 2, 2}, {{5000, 10}, 7, -1},
+      {{0, 0}, 0, 1},      {{639, 500}, 0, 1}, {{640, 500}, 0, 0},  // right edge excluded
+      {{700, 1024}, 0, 2}, {{-5, 10}, 0, -1},  {{-5, 10}, 1, 1},     {{-5, 10}, 2, 1},
+      {{5000, 10}, 2, 0},  {{5000, 10}, 1, 1}, {{5000, 5000}, 2, 2}, {{5000, 10}, 7, -1},
   };
   for (const auto& c : points)
     EXPECT_EQ(monitorForPoint(m, primary, c.p, c.flags), c.expected) << c.p.x << "," << c.p.y << " " << c.flags;
@@ -39,13 +39,11 @@ TEST(MonitorChoice, PointsAndRectangles) {
     DWORD flags;
     int expected;
   } rectangles[] = {
-      {{600, 10, 700, 20}, 0, 0},     // 40 px left, 60 px right: the right one
-      {{580, 10, 690, 20}, 0, 1},     // 60 left, 50 right
-      {{650, 1000, 700, 1100}, 0, 2}, // more below than above
-      {{10, 10, 10, 10}, 0, 1},       // empty: its top-left point
-      {{-100, -100, -50, -50}, 0, -1},
-      {{-100, -100, -50, -50}, 1, 1},
-      {{2000, 1500, 2100, 1600}, 2, 2},
+      {{600, 10, 700, 20}, 0, 0},      // 40 px left, 60 px right: the right one
+      {{580, 10, 690, 20}, 0, 1},      // 60 left, 50 right
+      {{650, 1000, 700, 1100}, 0, 2},  // more below than above
+      {{10, 10, 10, 10}, 0, 1},        // empty: its top-left point
+      {{-100, -100, -50, -50}, 0, -1}, {{-100, -100, -50, -50}, 1, 1}, {{2000, 1500, 2100, 1600}, 2, 2},
   };
   for (const auto& c : rectangles) EXPECT_EQ(monitorForRect(m, primary, c.r, c.flags), c.expected) << c.r.left;
   EXPECT_EQ(monitorForPoint({}, 0, POINT{0, 0}, 2), -1);
@@ -69,7 +67,8 @@ void expectNoMonitorFunctions() {
   RECT r{0, 0, 10, 10};
   EXPECT_EQ(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), nullptr);
   EXPECT_EQ(MonitorFromWindow(GetDesktopWindow(), MONITOR_DEFAULTTONEAREST), nullptr);
-  EXPECT_FALSE(EnumDisplayMonitors(nullptr, nullptr, [](HMONITOR, HDC, RECT*, LPARAM) { return TRUE; }, 0));
+  EXPECT_FALSE(EnumDisplayMonitors(
+      nullptr, nullptr, [](HMONITOR, HDC, RECT*, LPARAM) { return TRUE; }, 0));
   MONITORINFOEXA info{};
   info.cbSize = sizeof info;
   EXPECT_FALSE(GetMonitorInfoA(reinterpret_cast<HMONITOR>(1), &info));
@@ -169,7 +168,8 @@ TEST_F(TwoMonitors, EnumerationAndInformation) {
   EXPECT_TRUE(EnumDisplayMonitors(nullptr, &farAway, listMonitor, reinterpret_cast<LPARAM>(&none)));
   EXPECT_TRUE(none.monitors.empty());
   Listed stop;
-  EXPECT_FALSE(EnumDisplayMonitors(nullptr, nullptr, [](HMONITOR, HDC, RECT*, LPARAM) { return FALSE; }, 0));
+  EXPECT_FALSE(EnumDisplayMonitors(
+      nullptr, nullptr, [](HMONITOR, HDC, RECT*, LPARAM) { return FALSE; }, 0));
 }
 
 TEST_F(TwoMonitors, PointsRectanglesAndWindows) {

@@ -63,8 +63,7 @@ DecodeStatus readHeader(const ByteReader& in, std::size_t at, bool icon, Header*
     std::int32_t w, hh;
     std::uint32_t bits, comp, used;
     if (!in.has(at, size) || !in.i32(at + 4, &w) || !in.i32(at + 8, &hh) || !in.u16(at + 14, &bits) ||
-        !in.u32(at + 16, &comp) || !in.i32(at + 24, &h->xppm) || !in.i32(at + 28, &h->yppm) ||
-        !in.u32(at + 32, &used))
+        !in.u32(at + 16, &comp) || !in.i32(at + 24, &h->xppm) || !in.i32(at + 28, &h->yppm) || !in.u32(at + 32, &used))
       return DecodeStatus::Damaged;
     h->width = w;
     h->topDown = hh < 0;
@@ -81,7 +80,12 @@ DecodeStatus readHeader(const ByteReader& in, std::size_t at, bool icon, Header*
   if (!gdi::pictureSizeAllowed(h->width, h->height)) return DecodeStatus::TooLarge;
   if (h->topDown && (h->compression == BI_RLE8 || h->compression == BI_RLE4)) return DecodeStatus::Damaged;
   switch (h->bits) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32: break;
     default: return DecodeStatus::Damaged;
   }
   if (h->compression == BI_RLE8 && h->bits != 8) return DecodeStatus::Damaged;
@@ -269,9 +273,7 @@ DecodeStatus decodePixels(const ByteReader& in, const Header& h, std::size_t bit
 
 }  // namespace
 
-bool looksLikeBmp(const std::uint8_t* data, std::size_t size) {
-  return size >= 2 && data[0] == 'B' && data[1] == 'M';
-}
+bool looksLikeBmp(const std::uint8_t* data, std::size_t size) { return size >= 2 && data[0] == 'B' && data[1] == 'M'; }
 
 DecodeStatus decodeBmp(const std::uint8_t* data, std::size_t size, DecodedPicture* out) {
   if (!looksLikeBmp(data, size)) return DecodeStatus::UnknownFormat;
@@ -331,13 +333,17 @@ DecodeStatus decodeIconDib(const std::uint8_t* data, std::size_t size, DecodedPi
     for (std::int64_t r = 0; r < h.height && !any; ++r) {
       const std::uint8_t* src = data + paletteEnd + r * h.width * 4;
       for (std::int64_t x = 0; x < h.width; ++x)
-        if (src[x * 4 + 3] != 0) { any = true; break; }
+        if (src[x * 4 + 3] != 0) {
+          any = true;
+          break;
+        }
     }
     if (any) {
       for (std::int64_t r = 0; r < h.height; ++r) {
         const std::uint8_t* src = data + paletteEnd + r * h.width * 4;
         std::uint32_t* row = px.row(static_cast<int>(h.height - 1 - r));
-        for (std::int64_t x = 0; x < h.width; ++x) row[x] = (row[x] & 0x00FFFFFFu) | (static_cast<std::uint32_t>(src[x * 4 + 3]) << 24);
+        for (std::int64_t x = 0; x < h.width; ++x)
+          row[x] = (row[x] & 0x00FFFFFFu) | (static_cast<std::uint32_t>(src[x * 4 + 3]) << 24);
       }
       result.hasAlpha = true;
       result.alphaFromData = true;

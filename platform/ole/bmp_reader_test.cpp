@@ -40,29 +40,67 @@ TEST(BmpReader, EveryDepthAndOrientationIsPixelExact) {
       {"4-bit", 40, 4, false, 0, {}, [](int x, int y) { return std::uint32_t((x * 3 + y) % 16); }, palExpect},
       {"8-bit top-down", 40, 8, true, 0, {}, [](int x, int y) { return std::uint32_t((x + 5 * y) % 16); }, palExpect},
       {"8-bit core", 12, 8, false, 0, {}, [](int x, int y) { return std::uint32_t((x * y) % 16); }, palExpect},
-      {"16-bit 555", 40, 16, false, 0, {}, [](int x, int y) { return std::uint32_t((x * 1057 + y * 31) & 0x7FFF); },
+      {"16-bit 555",
+       40,
+       16,
+       false,
+       0,
+       {},
+       [](int x, int y) { return std::uint32_t((x * 1057 + y * 31) & 0x7FFF); },
        [](std::uint32_t v) {
          auto s = [](std::uint32_t c) { return (c * 255 + 15) / 31; };
          return 0xFF000000u | (s((v >> 10) & 31) << 16) | (s((v >> 5) & 31) << 8) | s(v & 31);
        }},
-      {"16-bit 565 bit fields", 40, 16, false, 3, {0xF800, 0x07E0, 0x001F},
+      {"16-bit 565 bit fields",
+       40,
+       16,
+       false,
+       3,
+       {0xF800, 0x07E0, 0x001F},
        [](int x, int y) { return std::uint32_t((x * 2111 + y * 97) & 0xFFFF); },
        [](std::uint32_t v) {
          auto s5 = [](std::uint32_t c) { return (c * 255 + 15) / 31; };
          auto s6 = [](std::uint32_t c) { return (c * 255 + 31) / 63; };
          return 0xFF000000u | (s5(v >> 11) << 16) | (s6((v >> 5) & 63) << 8) | s5(v & 31);
        }},
-      {"24-bit", 40, 24, false, 0, {}, [](int x, int y) { return std::uint32_t(x * 0x10203 + y * 0x30201); },
+      {"24-bit",
+       40,
+       24,
+       false,
+       0,
+       {},
+       [](int x, int y) { return std::uint32_t(x * 0x10203 + y * 0x30201); },
        [](std::uint32_t v) { return 0xFF000000u | (v & 0xFFFFFF); }},
-      {"24-bit top-down V5", 124, 24, true, 0, {}, [](int x, int y) { return std::uint32_t(x * 0x70001 + y * 0x102); },
+      {"24-bit top-down V5",
+       124,
+       24,
+       true,
+       0,
+       {},
+       [](int x, int y) { return std::uint32_t(x * 0x70001 + y * 0x102); },
        [](std::uint32_t v) { return 0xFF000000u | (v & 0xFFFFFF); }},
-      {"32-bit ignores the fourth byte", 40, 32, false, 0, {},
+      {"32-bit ignores the fourth byte",
+       40,
+       32,
+       false,
+       0,
+       {},
        [](int x, int y) { return std::uint32_t(0x12000000 + x * 0x10101 + y * 0x20000); },
        [](std::uint32_t v) { return 0xFF000000u | (v & 0xFFFFFF); }},
-      {"32-bit V4 with alpha mask", 108, 32, false, 3, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000},
+      {"32-bit V4 with alpha mask",
+       108,
+       32,
+       false,
+       3,
+       {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000},
        [](int x, int y) { return std::uint32_t(((x * 40 + y) & 0xFF) << 24 | (x * 0x10101)); },
        [](std::uint32_t v) { return v; }},
-      {"32-bit odd bit fields", 56, 32, false, 3, {0x000003FF, 0x000FFC00, 0x3FF00000, 0},
+      {"32-bit odd bit fields",
+       56,
+       32,
+       false,
+       3,
+       {0x000003FF, 0x000FFC00, 0x3FF00000, 0},
        [](int x, int y) { return std::uint32_t(x * 1023 / 4 | (y * 300) << 10 | 1023u << 20); },
        [](std::uint32_t v) {
          auto s = [](std::uint32_t c) { return (c * 255 + 511) / 1023; };
@@ -174,10 +212,10 @@ TEST(IconReader, ChoosesThePlatformsEntry) {
     std::size_t expect;
   } cases[] = {
       {{e(16, 32), e(32, 32), e(48, 32)}, 1},
-      {{e(16, 8), e(48, 32)}, 1},                 // nearer size wins over depth
-      {{e(24, 32), e(40, 32)}, 1},                // equal distance: the larger image
+      {{e(16, 8), e(48, 32)}, 1},   // nearer size wins over depth
+      {{e(24, 32), e(40, 32)}, 1},  // equal distance: the larger image
       {{e(32, 4), e(32, 8), e(32, 32), e(32, 24)}, 2},
-      {{e(32, 64), e(32, 8)}, 1},                 // deeper than the display loses
+      {{e(32, 64), e(32, 8)}, 1},  // deeper than the display loses
       {{e(256, 32), e(16, 32)}, 1},
       {{e(32, 32), e(32, 32)}, 0},
   };

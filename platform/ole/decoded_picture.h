@@ -24,8 +24,8 @@ struct DecodedPicture {
   int bitsPerPixel = 0;  // depth of the data in the file (per pixel, all channels)
   bool hasAlpha = false;
   bool alphaFromData = false;  // alpha came from the pixel data, not from a mask
-  bool indexed = false;  // the file stores palette indices
-  bool grey = false;     // the file stores grey levels only
+  bool indexed = false;        // the file stores palette indices
+  bool grey = false;           // the file stores grey levels only
   int bitsPerChannel = 8;
   double dpiX = 0;  // 0 when the file does not say
   double dpiY = 0;

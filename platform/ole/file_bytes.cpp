@@ -1,17 +1,15 @@
 #include "platform/ole/file_bytes.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include "support/codepage.h"
 
 namespace quendel::ole {
 
-std::string utf8Path(const char16_t* name) {
-  return name ? cp::toUtf8(std::u16string_view(name)) : std::string();
-}
+std::string utf8Path(const char16_t* name) { return name ? cp::toUtf8(std::u16string_view(name)) : std::string(); }
 
 std::FILE* openPictureFile(const char16_t* name, int* error) {
   const std::string path = utf8Path(name);

@@ -64,8 +64,8 @@ DecodeStatus readIconDirectory(const std::uint8_t* data, std::size_t size, std::
     } else {
       std::int32_t dw = 0, dh = 0;
       std::uint32_t hs = 0, db = 0;
-      if (ir.u32(0, &hs) && hs >= 40 && ir.i32(4, &dw) && ir.i32(8, &dh) && ir.u16(14, &db) && dw > 0 &&
-          dw <= 4096 && dh > 0 && dh <= 8192) {
+      if (ir.u32(0, &hs) && hs >= 40 && ir.i32(4, &dw) && ir.i32(8, &dh) && ir.u16(14, &db) && dw > 0 && dw <= 4096 &&
+          dh > 0 && dh <= 8192) {
         e.width = dw;
         e.height = dh / 2;
         e.bits = static_cast<int>(db);
@@ -93,8 +93,7 @@ std::size_t chooseIconEntry(const std::vector<IconEntry>& entries, int cx, int c
   return best;
 }
 
-DecodeStatus decodeIcon(const std::uint8_t* data, std::size_t size, int cx, int cy, int displayBits,
-                        DecodedIcon* out) {
+DecodeStatus decodeIcon(const std::uint8_t* data, std::size_t size, int cx, int cy, int displayBits, DecodedIcon* out) {
   std::vector<IconEntry> entries;
   DecodeStatus s = readIconDirectory(data, size, &entries);
   if (s != DecodeStatus::Ok) return s;

@@ -32,8 +32,8 @@ struct IconEntry {
 
 struct DecodedIcon {
   bool isIcon = true;
-  std::size_t entry = 0;  // index of the chosen image
-  DecodedPicture color;   // hasAlpha tells whether the mask or alpha decides transparency
+  std::size_t entry = 0;                  // index of the chosen image
+  DecodedPicture color;                   // hasAlpha tells whether the mask or alpha decides transparency
   std::shared_ptr<gdi::PixelStore> mask;  // 0 opaque, 0x00FFFFFF transparent
   std::uint32_t hotspotX = 0;
   std::uint32_t hotspotY = 0;
@@ -43,7 +43,6 @@ struct DecodedIcon {
 int iconFileType(const std::uint8_t* data, std::size_t size);
 DecodeStatus readIconDirectory(const std::uint8_t* data, std::size_t size, std::vector<IconEntry>* entries);
 std::size_t chooseIconEntry(const std::vector<IconEntry>& entries, int cx, int cy, int displayBits);
-DecodeStatus decodeIcon(const std::uint8_t* data, std::size_t size, int cx, int cy, int displayBits,
-                        DecodedIcon* out);
+DecodeStatus decodeIcon(const std::uint8_t* data, std::size_t size, int cx, int cy, int displayBits, DecodedIcon* out);
 
 }  // namespace quendel::ole

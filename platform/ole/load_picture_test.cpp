@@ -23,7 +23,8 @@ COLORREF pixel(HBITMAP b, int x, int y) {
 
 int near(COLORREF a, COLORREF b) {
   int d = 0;
-  for (int s = 0; s < 24; s += 8) d = std::max(d, std::abs(static_cast<int>((a >> s) & 0xFF) - static_cast<int>((b >> s) & 0xFF)));
+  for (int s = 0; s < 24; s += 8)
+    d = std::max(d, std::abs(static_cast<int>((a >> s) & 0xFF) - static_cast<int>((b >> s) & 0xFF)));
   return d;
 }
 
@@ -74,8 +75,10 @@ TEST(LoadPicture, BitmapJpegAndGifGiveBitmapPictures) {
     const char* name;
     int bits;
     COLORREF color;
-  } jpegs[] = {{"a.jpg", 24, RGB(0x33, 0x66, 0xCC)}, {"p.jpg", 24, RGB(0x33, 0x66, 0xCC)},
-               {"g.jpg", 8, RGB(0x33, 0x33, 0x33)}, {"c.jpg", 24, RGB(0x33, 0x66, 0xCC)}};
+  } jpegs[] = {{"a.jpg", 24, RGB(0x33, 0x66, 0xCC)},
+               {"p.jpg", 24, RGB(0x33, 0x66, 0xCC)},
+               {"g.jpg", 8, RGB(0x33, 0x33, 0x33)},
+               {"c.jpg", 24, RGB(0x33, 0x66, 0xCC)}};
   for (auto& j : jpegs) {
     SCOPED_TRACE(j.name);
     ASSERT_EQ(LoadPicture(u16(dir.file(j.name)).c_str(), &pic), S_OK);
@@ -173,11 +176,11 @@ TEST(LoadPicture, FailuresLeaveTheDescriptionAlone) {
   struct {
     std::string name;
     HRESULT hr;
-  } rows[] = {{"missing.bmp", CTL_E_FILENOTFOUND},     {"nofolder/a.bmp", CTL_E_FILENOTFOUND},
+  } rows[] = {{"missing.bmp", CTL_E_FILENOTFOUND},       {"nofolder/a.bmp", CTL_E_FILENOTFOUND},
               {"folder.bmp", CTL_E_PATHFILEACCESSERROR}, {"empty.bmp", CTL_E_INVALIDPICTURE},
-              {"a.png", CTL_E_INVALIDPICTURE},         {"cut.jpg", CTL_E_INVALIDPICTURE},
-              {"cut.bmp", CTL_E_INVALIDPICTURE},       {"huge.bmp", E_OUTOFMEMORY},
-              {"bigscreen.gif", CTL_E_INVALIDPICTURE}, {"bigframe.jpg", CTL_E_INVALIDPICTURE}};
+              {"a.png", CTL_E_INVALIDPICTURE},           {"cut.jpg", CTL_E_INVALIDPICTURE},
+              {"cut.bmp", CTL_E_INVALIDPICTURE},         {"huge.bmp", E_OUTOFMEMORY},
+              {"bigscreen.gif", CTL_E_INVALIDPICTURE},   {"bigframe.jpg", CTL_E_INVALIDPICTURE}};
   for (auto& r : rows) {
     SCOPED_TRACE(r.name);
     PictureDescription pic;

@@ -28,8 +28,8 @@ TempDir::~TempDir() {
   std::error_code ec;
   // Tests make folders read-only; give the rights back so that everything goes.
   for (auto& e : std::filesystem::recursive_directory_iterator(path_, ec))
-    if (e.is_directory(ec)) std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
-                                                         std::filesystem::perm_options::add, ec);
+    if (e.is_directory(ec))
+      std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
   std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
   std::filesystem::remove_all(path_, ec);
 }
@@ -121,7 +121,10 @@ std::vector<std::uint8_t> dib(const BmpShape& s, bool icon, const std::vector<st
         case 1: row[x / 8] |= static_cast<std::uint8_t>((val & 1) << (7 - x % 8)); break;
         case 4: row[x / 2] |= static_cast<std::uint8_t>((val & 0xF) << ((x % 2) ? 0 : 4)); break;
         case 8: row[x] = static_cast<std::uint8_t>(val); break;
-        case 16: row[x * 2] = static_cast<std::uint8_t>(val); row[x * 2 + 1] = static_cast<std::uint8_t>(val >> 8); break;
+        case 16:
+          row[x * 2] = static_cast<std::uint8_t>(val);
+          row[x * 2 + 1] = static_cast<std::uint8_t>(val >> 8);
+          break;
         case 24:
           row[x * 3] = static_cast<std::uint8_t>(val);
           row[x * 3 + 1] = static_cast<std::uint8_t>(val >> 8);
@@ -170,9 +173,8 @@ std::vector<std::uint8_t> makePng(const Pixels& p, int colorType, int bitDepth, 
   png_infop info = png_create_info_struct(png);
   if (setjmp(png_jmpbuf(png))) throw std::runtime_error("png");
   png_set_write_fn(png, &out, pngWrite, pngFlush);
-  png_set_IHDR(png, info, p.width, p.height, bitDepth, colorType,
-               interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, p.width, p.height, bitDepth, colorType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (colorType == PNG_COLOR_TYPE_PALETTE) {
     std::vector<png_color> pal;
     std::vector<png_byte> alpha;
@@ -193,8 +195,10 @@ std::vector<std::uint8_t> makePng(const Pixels& p, int colorType, int bitDepth, 
     png_set_pHYs(png, info, ppm, ppm, PNG_RESOLUTION_METER);
   }
   png_write_info(png, info);
-  const int channels = colorType == PNG_COLOR_TYPE_RGB ? 3 : colorType == PNG_COLOR_TYPE_RGBA ? 4
-                       : colorType == PNG_COLOR_TYPE_GA ? 2 : 1;
+  const int channels = colorType == PNG_COLOR_TYPE_RGB    ? 3
+                       : colorType == PNG_COLOR_TYPE_RGBA ? 4
+                       : colorType == PNG_COLOR_TYPE_GA   ? 2
+                                                          : 1;
   const int bytesPerSample = bitDepth == 16 ? 2 : 1;
   const int passes = interlaced ? png_set_interlace_handling(png) : 1;
   std::vector<std::vector<png_byte>> rows(p.height);
@@ -296,7 +300,8 @@ void makeGif(const std::string& path, const Pixels& indices, const std::vector<s
   if (!gif) throw std::runtime_error("gif");
   std::vector<GifColorType> colors;
   for (auto c : palette)
-    colors.push_back({static_cast<GifByteType>(c >> 16), static_cast<GifByteType>(c >> 8), static_cast<GifByteType>(c)});
+    colors.push_back(
+        {static_cast<GifByteType>(c >> 16), static_cast<GifByteType>(c >> 8), static_cast<GifByteType>(c)});
   int n = 2;
   while (n < static_cast<int>(colors.size())) n *= 2;
   colors.resize(static_cast<std::size_t>(n));
@@ -325,8 +330,8 @@ void makeGif(const std::string& path, const Pixels& indices, const std::vector<s
   EGifCloseFile(gif, &err);
 }
 
-void makeTiff(const std::string& path, const Pixels& p, int compression, int photometric, int bitsPerSample,
-              bool alpha, float dpi) {
+void makeTiff(const std::string& path, const Pixels& p, int compression, int photometric, int bitsPerSample, bool alpha,
+              float dpi) {
   TIFF* t = TIFFOpen(path.c_str(), "w");
   if (!t) throw std::runtime_error("tiff");
   const int spp = photometric == 2 ? (alpha ? 4 : 3) : photometric == 1 ? (alpha ? 2 : 1) : 1;
@@ -334,8 +339,10 @@ void makeTiff(const std::string& path, const Pixels& p, int compression, int pho
   TIFFSetField(t, TIFFTAG_IMAGELENGTH, p.height);
   TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, bitsPerSample);
   TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, spp);
-  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, photometric == 3 ? PHOTOMETRIC_PALETTE : photometric == 2 ? PHOTOMETRIC_RGB
-                                                                                                 : PHOTOMETRIC_MINISBLACK);
+  TIFFSetField(t, TIFFTAG_PHOTOMETRIC,
+               photometric == 3   ? PHOTOMETRIC_PALETTE
+               : photometric == 2 ? PHOTOMETRIC_RGB
+                                  : PHOTOMETRIC_MINISBLACK);
   TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(t, TIFFTAG_COMPRESSION, compression);
   TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 8);
@@ -424,7 +431,7 @@ std::vector<std::uint8_t> makeIcon(const std::vector<IconImageSpec>& images, boo
     v.push_back(static_cast<std::uint8_t>(im.size >= 256 ? 0 : im.size));
     v.push_back(0);
     v.push_back(0);
-    put16(v, cursor ? 3 : 1);                                  // planes, or hotspot x
+    put16(v, cursor ? 3 : 1);                                                   // planes, or hotspot x
     put16(v, cursor ? 5 : static_cast<std::uint32_t>(im.bits ? im.bits : 32));  // depth, or hotspot y
     put32(v, static_cast<std::uint32_t>(blobs[i].size()));
     put32(v, static_cast<std::uint32_t>(offset));

@@ -40,10 +40,10 @@ struct BmpShape {
   int height = 0;  // as written; negative for top-down
   int bits = 24;
   std::uint32_t compression = 0;
-  std::vector<std::uint32_t> palette;   // 0x00RRGGBB
-  std::vector<std::uint32_t> masks;     // r, g, b[, a]: after the header, or inside a V3+ header
-  std::vector<std::uint32_t> values;    // per pixel, top-down: palette index or packed value
-  std::vector<std::uint8_t> rleData;    // replaces the packed rows when set
+  std::vector<std::uint32_t> palette;  // 0x00RRGGBB
+  std::vector<std::uint32_t> masks;    // r, g, b[, a]: after the header, or inside a V3+ header
+  std::vector<std::uint32_t> values;   // per pixel, top-down: palette index or packed value
+  std::vector<std::uint8_t> rleData;   // replaces the packed rows when set
   std::uint32_t colorsUsed = 0;
 };
 std::vector<std::uint8_t> makeBmp(const BmpShape& shape);
@@ -57,13 +57,12 @@ struct IconImageSpec {
 std::vector<std::uint8_t> makeIcon(const std::vector<IconImageSpec>& images, bool cursor);
 
 std::vector<std::uint8_t> makePng(const Pixels& p, int colorType, int bitDepth, bool interlaced,
-                                  const std::vector<std::uint32_t>& palette = {}, double dpi = 0,
-                                  bool trnsKey = false);
+                                  const std::vector<std::uint32_t>& palette = {}, double dpi = 0, bool trnsKey = false);
 std::vector<std::uint8_t> makeJpeg(const Pixels& p, int kind /*0 rgb, 1 grey, 2 cmyk*/, bool progressive, int dpi = 0);
 void makeGif(const std::string& path, const Pixels& indices, const std::vector<std::uint32_t>& palette,
              int transparentIndex, bool interlaced, int screenW = 0, int screenH = 0, int left = 0, int top = 0);
 // compression: COMPRESSION_* of libtiff; photometric: 1 grey, 2 rgb, 3 palette.
-void makeTiff(const std::string& path, const Pixels& p, int compression, int photometric, int bitsPerSample,
-              bool alpha, float dpi = 0);
+void makeTiff(const std::string& path, const Pixels& p, int compression, int photometric, int bitsPerSample, bool alpha,
+              float dpi = 0);
 
 }  // namespace quendel::testpics

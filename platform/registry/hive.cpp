@@ -111,7 +111,7 @@ std::vector<std::uint8_t> columnBlob(sqlite3_stmt* st, int col) {
 }  // namespace
 
 HiveFileState classifyHiveFile(int fd, bool hotJournal) {
-  struct stat st{};
+  struct stat st {};
   if (::fstat(fd, &st) != 0) return HiveFileState::Damaged;
   if (st.st_size == 0) return HiveFileState::Empty;
   if (st.st_size < 512) return HiveFileState::Damaged;
@@ -219,9 +219,7 @@ LONG Hive::fail(int rc) {
     case SQLITE_NOTADB:
     case SQLITE_FORMAT:
     case SQLITE_SCHEMA:
-    case SQLITE_MISMATCH:
-      broken_ = true;
-      return ERROR_BADDB;
+    case SQLITE_MISMATCH: broken_ = true; return ERROR_BADDB;
     case SQLITE_NOMEM: return ERROR_OUTOFMEMORY;
     case SQLITE_TOOBIG: return ERROR_INVALID_PARAMETER;
     default: return writing_ ? ERROR_CANTWRITE : ERROR_CANTREAD;
@@ -292,10 +290,9 @@ LONG Hive::createSchema() {
     status = fail(rc);
   } else if (objects == 0) {
     // Another process may have created the hive meanwhile; then there is nothing to do.
-    std::string sql = "PRAGMA application_id=" + std::to_string(kApplicationId) +
-                      ";PRAGMA user_version=1;" + kSchema +
-                      "INSERT INTO keys(id,parent,name,fold,mtime) VALUES(1,0,'',x''," +
-                      std::to_string(nowFileTime()) + ");";
+    std::string sql = "PRAGMA application_id=" + std::to_string(kApplicationId) + ";PRAGMA user_version=1;" + kSchema +
+                      "INSERT INTO keys(id,parent,name,fold,mtime) VALUES(1,0,'',x''," + std::to_string(nowFileTime()) +
+                      ");";
     rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) status = fail(rc);
   }
@@ -325,7 +322,7 @@ LONG Hive::openOnce(bool write) {
     db_ = nullptr;
   }
   const std::string& file = location_.file;
-  struct stat st{};
+  struct stat st {};
   if (::stat(file.c_str(), &st) != 0) {
     int e = errno;
     closeConnection();
@@ -353,7 +350,7 @@ LONG Hive::openOnce(bool write) {
   // is not an intact hive (a damaged hive is left as it is for the user to inspect).
   int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return statusFromErrno(errno, write);
-  struct stat journal{};
+  struct stat journal {};
   bool hotJournal = ::stat((file + "-journal").c_str(), &journal) == 0 && journal.st_size > 0;
   // While a log exists, a checkpoint may be moving its pages into the file: the header
   // can count pages that are not written yet. SQLite's own check judges such a file.
@@ -362,7 +359,7 @@ LONG Hive::openOnce(bool write) {
   // pages (open() below); judging the file meanwhile would take it for damaged.
   ::flock(fd, LOCK_SH);
   HiveFileState state = classifyHiveFile(fd, hotJournal);
-  struct stat fst{};
+  struct stat fst {};
   ::fstat(fd, &fst);
   ::close(fd);
   if (state == HiveFileState::Damaged) return ERROR_BADDB;
@@ -409,8 +406,7 @@ LONG Hive::openOnce(bool write) {
   int rc = single("PRAGMA application_id", &appId, nullptr);
   if (rc == SQLITE_OK) rc = single("SELECT count(*) FROM sqlite_master", &objects, nullptr);
   if (rc == SQLITE_OK)
-    rc = single("SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN ('keys','vals')",
-                &ours, nullptr);
+    rc = single("SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN ('keys','vals')", &ours, nullptr);
   if (rc != SQLITE_OK) {
     status = fail(rc);
     closeConnection();
@@ -585,8 +581,7 @@ LONG Hive::subKeys(std::int64_t parent, std::vector<KeyEntry>* out) {
 LONG Hive::subKeyAt(std::int64_t parent, std::uint32_t index, KeyEntry* out) {
   if (empty_) return ERROR_NO_MORE_ITEMS;
   LONG status = ERROR_SUCCESS;
-  Statement s(*this, "SELECT id,name FROM keys WHERE parent=?1 ORDER BY fold LIMIT 1 OFFSET ?2",
-              &status);
+  Statement s(*this, "SELECT id,name FROM keys WHERE parent=?1 ORDER BY fold LIMIT 1 OFFSET ?2", &status);
   if (!s) return status;
   s.bind(1, parent);
   s.bind(2, index);
@@ -616,8 +611,7 @@ LONG Hive::values(std::int64_t key, std::vector<ValueEntry>* out) {
 LONG Hive::valueAt(std::int64_t key, std::uint32_t index, ValueEntry* out) {
   if (empty_) return ERROR_NO_MORE_ITEMS;
   LONG status = ERROR_SUCCESS;
-  Statement s(*this, "SELECT name,type,data FROM vals WHERE key=?1 ORDER BY id LIMIT 1 OFFSET ?2",
-              &status);
+  Statement s(*this, "SELECT name,type,data FROM vals WHERE key=?1 ORDER BY id LIMIT 1 OFFSET ?2", &status);
   if (!s) return status;
   s.bind(1, key);
   s.bind(2, index);
@@ -698,8 +692,7 @@ LONG Hive::countChildren(std::int64_t key, std::int64_t* subKeys, std::int64_t* 
   *values = 0;
   if (empty_) return ERROR_SUCCESS;
   LONG status = ERROR_SUCCESS;
-  Statement s(*this,
-              "SELECT (SELECT count(*) FROM keys WHERE parent=?1), (SELECT count(*) FROM vals WHERE key=?1)",
+  Statement s(*this, "SELECT (SELECT count(*) FROM keys WHERE parent=?1), (SELECT count(*) FROM vals WHERE key=?1)",
               &status);
   if (!s) return status;
   s.bind(1, key);

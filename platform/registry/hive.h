@@ -82,8 +82,8 @@ class Hive {
   [[nodiscard]] LONG values(std::int64_t key, std::vector<ValueEntry>* out);
   [[nodiscard]] LONG valueAt(std::int64_t key, std::uint32_t index, ValueEntry* out);
   [[nodiscard]] LONG getValue(std::int64_t key, std::u16string_view name, ValueEntry* out);
-  [[nodiscard]] LONG setValue(std::int64_t key, std::u16string_view name, DWORD type,
-                              const std::uint8_t* data, std::size_t size);
+  [[nodiscard]] LONG setValue(std::int64_t key, std::u16string_view name, DWORD type, const std::uint8_t* data,
+                              std::size_t size);
   [[nodiscard]] LONG deleteValue(std::int64_t key, std::u16string_view name);
   [[nodiscard]] LONG countChildren(std::int64_t key, std::int64_t* subKeys, std::int64_t* values);
   // Removes the key with all its subkeys and values; the root cannot be removed.
@@ -133,7 +133,7 @@ class Hive {
   bool empty_ = false;      // the file does not exist or holds no hive yet (reads only)
   bool inTransaction_ = false;
   bool writing_ = false;
-  bool broken_ = false;     // SQLite reported damage: reopen and re-check before the next use
+  bool broken_ = false;  // SQLite reported damage: reopen and re-check before the next use
   std::vector<std::pair<const char*, sqlite3_stmt*>> statements_;
 };
 

@@ -30,8 +30,7 @@ HiveLocation hiveLocation(HiveId id) {
   bool user = id == HiveId::CurrentUser;
   // The user's hive holds private settings (scrambled passwords among them): owner only.
   // Machine hives are readable by every account, as on Windows.
-  HiveLocation loc{std::string(), static_cast<mode_t>(user ? 0600 : 0644),
-                   static_cast<mode_t>(user ? 0700 : 0755)};
+  HiveLocation loc{std::string(), static_cast<mode_t>(user ? 0600 : 0644), static_cast<mode_t>(user ? 0700 : 0755)};
   std::string folder;
   if (const char* d = std::getenv("QUENDEL_REGISTRY_DIR"); d && *d) {
     folder = d;

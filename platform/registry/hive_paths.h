@@ -8,17 +8,17 @@
 // for keys opened afterwards.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 
 namespace quendel::registry {
 
 enum class HiveId { CurrentUser, LocalMachine, Users, CurrentConfig };
 
 struct HiveLocation {
-  std::string file;      // full path of the database file
-  mode_t fileMode;       // mode a new file is created with (before the umask)
-  mode_t folderMode;     // mode for folders created on the way
+  std::string file;   // full path of the database file
+  mode_t fileMode;    // mode a new file is created with (before the umask)
+  mode_t folderMode;  // mode for folders created on the way
 };
 
 HiveLocation hiveLocation(HiveId id);

@@ -134,9 +134,7 @@ LONG splitPath(const char* text, bool creating, Path* out) {
   return ERROR_SUCCESS;
 }
 
-std::u16string valueName(const char* name) {
-  return name ? quendel::cp::ansiToUnicode(name) : std::u16string();
-}
+std::u16string valueName(const char* name) { return name ? quendel::cp::ansiToUnicode(name) : std::u16string(); }
 
 bool isStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
@@ -154,8 +152,7 @@ std::vector<std::uint8_t> externalData(const ValueEntry& v) {
 std::vector<std::uint8_t> internalData(DWORD type, const BYTE* data, DWORD size) {
   if (size == 0) return {};
   if (!isStringType(type)) return std::vector<std::uint8_t>(data, data + size);
-  std::u16string text =
-      quendel::cp::ansiToUnicode(std::string_view(reinterpret_cast<const char*>(data), size));
+  std::u16string text = quendel::cp::ansiToUnicode(std::string_view(reinterpret_cast<const char*>(data), size));
   std::vector<std::uint8_t> out(text.size() * 2);
   for (std::size_t i = 0; i < text.size(); ++i) {
     out[2 * i] = static_cast<std::uint8_t>(text[i] & 0xFF);
@@ -479,8 +476,7 @@ LONG RegOpenKeyExA(HKEY hKey, const char* lpSubKey, DWORD, REGSAM samDesired, PH
     }
   }
   if (samDesired & kWriteRights) {
-    bool canWrite = h.classes ? (hiveFor(HiveId::CurrentUser)->writable() ||
-                                 hiveFor(HiveId::LocalMachine)->writable())
+    bool canWrite = h.classes ? (hiveFor(HiveId::CurrentUser)->writable() || hiveFor(HiveId::LocalMachine)->writable())
                               : h.hive->writable();
     if (!canWrite) return ERROR_ACCESS_DENIED;
   }
@@ -488,8 +484,8 @@ LONG RegOpenKeyExA(HKEY hKey, const char* lpSubKey, DWORD, REGSAM samDesired, PH
   return ERROR_SUCCESS;
 }
 
-LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD, char*, DWORD dwOptions, REGSAM samDesired,
-                     const void*, PHKEY phkResult, DWORD* lpdwDisposition) {
+LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD, char*, DWORD dwOptions, REGSAM samDesired, const void*,
+                     PHKEY phkResult, DWORD* lpdwDisposition) {
   if (!phkResult || !lpSubKey) return ERROR_INVALID_PARAMETER;
   if (dwOptions != REG_OPTION_NON_VOLATILE) return ERROR_INVALID_PARAMETER;
   std::lock_guard<std::mutex> lock(g_mutex);
@@ -502,8 +498,7 @@ LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD, char*, DWORD dwOpti
   result.classes = h.classes;
   result.path = join(h.path, path);
   result.hive = h.hive;
-  bool canWrite = h.classes ? (hiveFor(HiveId::CurrentUser)->writable() ||
-                               hiveFor(HiveId::LocalMachine)->writable())
+  bool canWrite = h.classes ? (hiveFor(HiveId::CurrentUser)->writable() || hiveFor(HiveId::LocalMachine)->writable())
                             : h.hive->writable();
   {
     ReadView view;
@@ -542,8 +537,7 @@ LONG RegCloseKey(HKEY hKey) {
   return g_handles.erase(value) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
-LONG RegQueryValueExA(HKEY hKey, const char* lpValueName, DWORD*, DWORD* lpType, BYTE* lpData,
-                      DWORD* lpcbData) {
+LONG RegQueryValueExA(HKEY hKey, const char* lpValueName, DWORD*, DWORD* lpType, BYTE* lpData, DWORD* lpcbData) {
   if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
   std::lock_guard<std::mutex> lock(g_mutex);
   KeyHandle h;
@@ -598,15 +592,15 @@ LONG RegDeleteValueA(HKEY hKey, const char* lpValueName) {
     for (const auto& l : view.layers) {
       ValueEntry v;
       LONG st = l.hive->getValue(l.id, name, &v);
-      if (st == ERROR_SUCCESS) found = true;
-      else if (st != ERROR_FILE_NOT_FOUND) return st;
+      if (st == ERROR_SUCCESS)
+        found = true;
+      else if (st != ERROR_FILE_NOT_FOUND)
+        return st;
     }
     if (!found) return ERROR_FILE_NOT_FOUND;
   }
   if (!h.classes) {
-    return writeKey(h, Path(), false, [&](Hive& hive, std::int64_t key, bool) {
-      return hive.deleteValue(key, name);
-    });
+    return writeKey(h, Path(), false, [&](Hive& hive, std::int64_t key, bool) { return hive.deleteValue(key, name); });
   }
   // The classes view: remove the value from every side that holds it.
   bool deleted = false;
@@ -651,10 +645,9 @@ LONG SHDeleteKeyA(HKEY hKey, const char* pszSubKey) {
   return deleteKey(hKey, pszSubKey, true, false);
 }
 
-LONG RegQueryInfoKeyA(HKEY hKey, char* lpClass, DWORD* lpcchClass, DWORD*, DWORD* lpcSubKeys,
-                      DWORD* lpcbMaxSubKeyLen, DWORD* lpcbMaxClassLen, DWORD* lpcValues,
-                      DWORD* lpcbMaxValueNameLen, DWORD* lpcbMaxValueLen, DWORD* lpcbSecurityDescriptor,
-                      FILETIME* lpftLastWriteTime) {
+LONG RegQueryInfoKeyA(HKEY hKey, char* lpClass, DWORD* lpcchClass, DWORD*, DWORD* lpcSubKeys, DWORD* lpcbMaxSubKeyLen,
+                      DWORD* lpcbMaxClassLen, DWORD* lpcValues, DWORD* lpcbMaxValueNameLen, DWORD* lpcbMaxValueLen,
+                      DWORD* lpcbSecurityDescriptor, FILETIME* lpftLastWriteTime) {
   if (lpClass && !lpcchClass) return ERROR_INVALID_PARAMETER;
   std::lock_guard<std::mutex> lock(g_mutex);
   KeyHandle h;
@@ -689,8 +682,8 @@ LONG RegQueryInfoKeyA(HKEY hKey, char* lpClass, DWORD* lpcchClass, DWORD*, DWORD
   return ERROR_SUCCESS;
 }
 
-LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, char* lpName, DWORD* lpcchName, DWORD*, char* lpClass,
-                   DWORD* lpcchClass, FILETIME* lpftLastWriteTime) {
+LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, char* lpName, DWORD* lpcchName, DWORD*, char* lpClass, DWORD* lpcchClass,
+                   FILETIME* lpftLastWriteTime) {
   if (!lpName || !lpcchName) return ERROR_INVALID_PARAMETER;
   if (lpClass && !lpcchClass) return ERROR_INVALID_PARAMETER;
   std::lock_guard<std::mutex> lock(g_mutex);

@@ -98,8 +98,8 @@ constexpr REGSAM KEY_CREATE_SUB_KEY = 0x0004;
 constexpr REGSAM KEY_ENUMERATE_SUB_KEYS = 0x0008;
 constexpr REGSAM KEY_NOTIFY = 0x0010;
 constexpr REGSAM KEY_CREATE_LINK = 0x0020;
-constexpr REGSAM KEY_READ = 0x20019;      // READ_CONTROL | QUERY | ENUMERATE | NOTIFY
-constexpr REGSAM KEY_WRITE = 0x20006;     // READ_CONTROL | SET_VALUE | CREATE_SUB_KEY
+constexpr REGSAM KEY_READ = 0x20019;   // READ_CONTROL | QUERY | ENUMERATE | NOTIFY
+constexpr REGSAM KEY_WRITE = 0x20006;  // READ_CONTROL | SET_VALUE | CREATE_SUB_KEY
 constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
 
 constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
@@ -115,9 +115,8 @@ LONG RegOpenKeyExA(HKEY hKey, const char* lpSubKey, DWORD ulOptions, REGSAM samD
 // REG_OPTION_NON_VOLATILE is supported (else ERROR_INVALID_PARAMETER); classes and
 // security attributes are ignored. *lpdwDisposition (optional) receives
 // REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY.
-LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD Reserved, char* lpClass, DWORD dwOptions,
-                     REGSAM samDesired, const void* lpSecurityAttributes, PHKEY phkResult,
-                     DWORD* lpdwDisposition);
+LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD Reserved, char* lpClass, DWORD dwOptions, REGSAM samDesired,
+                     const void* lpSecurityAttributes, PHKEY phkResult, DWORD* lpdwDisposition);
 
 // Closes a handle. ERROR_INVALID_HANDLE for a handle that is not open.
 LONG RegCloseKey(HKEY hKey);
@@ -132,8 +131,7 @@ LONG RegQueryValueExA(HKEY hKey, const char* lpValueName, DWORD* lpReserved, DWO
 // Writes a value of dwType with cbData bytes from lpData (lpData null with cbData > 0:
 // ERROR_NOACCESS). String data is converted from the ANSI code page as given, the
 // terminating zero included when the count includes it.
-LONG RegSetValueExA(HKEY hKey, const char* lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
-                    DWORD cbData);
+LONG RegSetValueExA(HKEY hKey, const char* lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData, DWORD cbData);
 
 // Deletes a value. Missing value: ERROR_FILE_NOT_FOUND.
 LONG RegDeleteValueA(HKEY hKey, const char* lpValueName);
@@ -147,9 +145,8 @@ LONG RegDeleteKeyA(HKEY hKey, const char* lpSubKey);
 // longest names count ANSI bytes without the terminating zero and the longest data
 // counts bytes as RegQueryValueExA reports them. Needs KEY_QUERY_VALUE.
 LONG RegQueryInfoKeyA(HKEY hKey, char* lpClass, DWORD* lpcchClass, DWORD* lpReserved, DWORD* lpcSubKeys,
-                      DWORD* lpcbMaxSubKeyLen, DWORD* lpcbMaxClassLen, DWORD* lpcValues,
-                      DWORD* lpcbMaxValueNameLen, DWORD* lpcbMaxValueLen, DWORD* lpcbSecurityDescriptor,
-                      FILETIME* lpftLastWriteTime);
+                      DWORD* lpcbMaxSubKeyLen, DWORD* lpcbMaxClassLen, DWORD* lpcValues, DWORD* lpcbMaxValueNameLen,
+                      DWORD* lpcbMaxValueLen, DWORD* lpcbSecurityDescriptor, FILETIME* lpftLastWriteTime);
 
 // The name of subkey number dwIndex, subkeys sorted by name without regard to case.
 // cchName counts the buffer's bytes, terminating zero included; too small:
@@ -164,8 +161,8 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, char* lpName, DWORD* lpcchName, DWO
 // Value number dwIndex, values in the order they were first created. The name works as
 // in RegEnumKeyExA; lpType, lpData and lpcbData work as in RegQueryValueExA (a data
 // buffer that is too small gives ERROR_MORE_DATA with the needed size in *lpcbData).
-LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, char* lpValueName, DWORD* lpcchValueName, DWORD* lpReserved,
-                   DWORD* lpType, BYTE* lpData, DWORD* lpcbData);
+LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, char* lpValueName, DWORD* lpcchValueName, DWORD* lpReserved, DWORD* lpType,
+                   BYTE* lpData, DWORD* lpcbData);
 
 // Nothing to do: every successful write is already in the hive's log (see above).
 LONG RegFlushKey(HKEY hKey);

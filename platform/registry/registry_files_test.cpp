@@ -56,18 +56,19 @@ std::string inChild(const std::function<void(std::string&)>& body, const std::fu
   return report;
 }
 
-#define CHILD_CHECK(failures, expected, call)                                                   \
-  do {                                                                                          \
-    LONG got_ = (call);                                                                         \
-    if (got_ != static_cast<LONG>(expected))                                                    \
-      failures += std::string(#call) + ": expected " + std::to_string(expected) + ", got " +     \
-                  std::to_string(got_) + "; ";                                                  \
+#define CHILD_CHECK(failures, expected, call)                                                                     \
+  do {                                                                                                            \
+    LONG got_ = (call);                                                                                           \
+    if (got_ != static_cast<LONG>(expected))                                                                      \
+      failures +=                                                                                                 \
+          std::string(#call) + ": expected " + std::to_string(expected) + ", got " + std::to_string(got_) + "; "; \
   } while (0)
 
 // Moves the write-ahead log into the main file, so the file alone holds the hive.
 void checkpoint(const std::string& file) {
   sqlite3* db = nullptr;
-  if (sqlite3_open(file.c_str(), &db) == SQLITE_OK) sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+  if (sqlite3_open(file.c_str(), &db) == SQLITE_OK)
+    sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
   sqlite3_close(db);
   ::unlink((file + "-wal").c_str());
   ::unlink((file + "-shm").c_str());
@@ -98,7 +99,8 @@ TEST_F(HiveFiles, DamagedHiveGivesBadDbAndIsLeftUnchanged) {
     std::function<std::string(const std::string& intact)> damage;
   } cases[] = {
       {"text", [](const std::string&) { return std::string("this is not a database\n"); }},
-      {"garbage", [](const std::string&) {
+      {"garbage",
+       [](const std::string&) {
          std::string g(8192, '\0');
          for (size_t i = 0; i < g.size(); ++i) g[i] = static_cast<char>((i * 7919) >> 3);
          return g;
@@ -106,7 +108,8 @@ TEST_F(HiveFiles, DamagedHiveGivesBadDbAndIsLeftUnchanged) {
       {"header only", [](const std::string& intact) { return intact.substr(0, 100); }},
       {"cut mid-page", [](const std::string& intact) { return intact.substr(0, intact.size() / 2 + 100); }},
       {"cut to first page", [](const std::string& intact) { return intact.substr(0, 4096); }},
-      {"inner page overwritten", [](const std::string& intact) {
+      {"inner page overwritten",
+       [](const std::string& intact) {
          std::string d = intact;
          for (size_t i = 4096; i < 8192 && i < d.size(); ++i) d[i] = '\xFF';
          return d;
@@ -144,8 +147,8 @@ TEST_F(HiveFiles, DamagedHiveGivesBadDbAndIsLeftUnchanged) {
     EXPECT_STATUS(ERROR_BADDB, setDword(HKEY_CURRENT_USER, "v", 1));
     EXPECT_STATUS(ERROR_BADDB, RegEnumKeyA(HKEY_CURRENT_USER, 0, name, sizeof name));
     EXPECT_STATUS(ERROR_BADDB, SHDeleteKeyA(HKEY_CURRENT_USER, "Software"));
-    EXPECT_STATUS(ERROR_BADDB, RegQueryInfoKeyA(HKEY_CURRENT_USER, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                                nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_STATUS(ERROR_BADDB, RegQueryInfoKeyA(HKEY_CURRENT_USER, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                nullptr, nullptr, nullptr, nullptr, nullptr));
     EXPECT_TRUE(readFile(file) == damaged) << "the damaged file was changed";
     // The other hives of the folder are not affected.
     std::vector<BYTE> data;
@@ -220,7 +223,7 @@ TEST_F(HiveFiles, UnwritableHiveStillReads) {
     CHILD_CHECK(f, ERROR_ACCESS_DENIED, setString(HKEY_USERS, ".DEFAULT", "v", "x"));
   });
   EXPECT_EQ("", report);
-  struct stat st{};
+  struct stat st {};
   EXPECT_NE(0, ::stat((folder + "/users.db").c_str(), &st)) << "users.db was created";
 
   // A writable file in a folder that is not writable: the log cannot be made, so no write.
@@ -261,7 +264,7 @@ TEST_F(HiveFiles, ReaderWithoutWriteAccessSeesAnOpenWritersLog) {
   char c = 0;
   ASSERT_EQ(1, read(ready[0], &c, 1));
   ASSERT_EQ('1', c);
-  struct stat st{};
+  struct stat st {};
   EXPECT_EQ(0, ::stat((folder + "/machine.db-wal").c_str(), &st)) << "the writer has no log open";
   std::string report = asUnprivileged([](std::string& f) {
     std::vector<BYTE> data;

@@ -17,12 +17,12 @@ using Registry = RegistryTest;
 TEST_F(Registry, CreateReportsDispositionAndOpenFindsTheKey) {
   HKEY key = nullptr;
   DWORD disposition = 0;
-  ASSERT_STATUS(ERROR_SUCCESS, create(HKEY_CURRENT_USER, "Software\\Kestrane\\App", &key, KEY_ALL_ACCESS,
-                                      &disposition));
+  ASSERT_STATUS(ERROR_SUCCESS,
+                create(HKEY_CURRENT_USER, "Software\\Kestrane\\App", &key, KEY_ALL_ACCESS, &disposition));
   EXPECT_EQ(REG_CREATED_NEW_KEY, disposition);
   EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
-  ASSERT_STATUS(ERROR_SUCCESS, create(HKEY_CURRENT_USER, "Software\\Kestrane\\App", &key, KEY_ALL_ACCESS,
-                                      &disposition));
+  ASSERT_STATUS(ERROR_SUCCESS,
+                create(HKEY_CURRENT_USER, "Software\\Kestrane\\App", &key, KEY_ALL_ACCESS, &disposition));
   EXPECT_EQ(REG_OPENED_EXISTING_KEY, disposition);
   EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
 
@@ -102,7 +102,8 @@ TEST_F(Registry, ValueSizesAndMoreData) {
   ASSERT_STATUS(ERROR_SUCCESS, RegSetValueExA(key, "Bytes", 0, REG_BINARY, binary, sizeof binary));
   ASSERT_STATUS(ERROR_SUCCESS,
                 RegSetValueExA(key, "Big", 0, REG_QWORD, reinterpret_cast<const BYTE*>(&qword), sizeof qword));
-  ASSERT_STATUS(ERROR_SUCCESS, RegSetValueExA(key, "Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>("a\0bc\0"), 6));
+  ASSERT_STATUS(ERROR_SUCCESS,
+                RegSetValueExA(key, "Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>("a\0bc\0"), 6));
   ASSERT_STATUS(ERROR_SUCCESS, RegSetValueExA(key, "Nothing", 0, REG_BINARY, nullptr, 0));
   EXPECT_STATUS(ERROR_NOACCESS, RegSetValueExA(key, "Bad", 0, REG_BINARY, nullptr, 3));
 
@@ -219,8 +220,8 @@ TEST_F(Registry, EnumerationOrder) {
   const DWORD expectedData[] = {1, 2, 1, 1, 3};
   for (DWORD i = 0; i < 5; ++i) {
     DWORD nameSize = sizeof name, type = 0, data = 0, dataSize = sizeof data;
-    EXPECT_STATUS(ERROR_SUCCESS, RegEnumValueA(key, i, name, &nameSize, nullptr, &type,
-                                               reinterpret_cast<BYTE*>(&data), &dataSize));
+    EXPECT_STATUS(ERROR_SUCCESS,
+                  RegEnumValueA(key, i, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(&data), &dataSize));
     EXPECT_STREQ(expectedValues[i], name) << "value " << i;
     EXPECT_EQ(std::strlen(expectedValues[i]), nameSize) << "value " << i;
     EXPECT_EQ(REG_DWORD, type);
@@ -276,7 +277,7 @@ TEST_F(Registry, StringsPassThroughTheAnsiCodePage) {
   cp::resetForTests();
   HKEY key = nullptr;
   ASSERT_STATUS(ERROR_SUCCESS, create(HKEY_CURRENT_USER, "Text\\\xCA\xEB\xFE\xF7", &key));  // "Ключ"
-  ASSERT_STATUS(ERROR_SUCCESS, RegSetValueExA(key, "\xC8\xEC\xFF", 0, REG_SZ,  // "Имя"
+  ASSERT_STATUS(ERROR_SUCCESS, RegSetValueExA(key, "\xC8\xEC\xFF", 0, REG_SZ,               // "Имя"
                                               reinterpret_cast<const BYTE*>(cp1251.c_str()), 7));
   RegCloseKey(key);
   std::vector<BYTE> data;
@@ -358,8 +359,8 @@ TEST_F(Registry, HandleOfDeletedKey) {
   EXPECT_STATUS(ERROR_KEY_DELETED, RegEnumKeyA(parent, 0, name, sizeof name));
   EXPECT_STATUS(ERROR_KEY_DELETED, RegOpenKeyExA(parent, "Key", 0, KEY_READ, &sub));
   EXPECT_STATUS(ERROR_KEY_DELETED, create(parent, "New", &sub));
-  EXPECT_STATUS(ERROR_KEY_DELETED, RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                                    nullptr, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_STATUS(ERROR_KEY_DELETED, RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                    nullptr, nullptr, nullptr, nullptr));
   EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
   EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(parent));
   std::vector<BYTE> bytes;
@@ -456,7 +457,7 @@ TEST_F(Registry, MissingHiveReadsAsEmptyAndIsNotCreatedByReads) {
   EXPECT_STATUS(ERROR_FILE_NOT_FOUND, RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software"));
   EXPECT_STATUS(ERROR_FILE_NOT_FOUND, RegDeleteValueA(HKEY_LOCAL_MACHINE, "v"));
   EXPECT_STATUS(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_READ, &key));
-  struct stat st{};
+  struct stat st {};
   EXPECT_NE(0, ::stat(hiveFile("machine.db").c_str(), &st)) << "a read created machine.db";
   EXPECT_NE(0, ::stat(hiveFile("user.db").c_str(), &st)) << "a read created user.db";
 

@@ -13,17 +13,15 @@
 #include "support/codepage.h"
 
 // Checks a Win32 status and says which call gave what.
-#define EXPECT_STATUS(expected, call)                                                        \
-  do {                                                                                       \
-    LONG got_ = (call);                                                                      \
-    EXPECT_EQ(static_cast<LONG>(expected), got_) << #call << ": expected " << (expected)     \
-                                                 << ", got " << got_;                        \
+#define EXPECT_STATUS(expected, call)                                                                         \
+  do {                                                                                                        \
+    LONG got_ = (call);                                                                                       \
+    EXPECT_EQ(static_cast<LONG>(expected), got_) << #call << ": expected " << (expected) << ", got " << got_; \
   } while (0)
-#define ASSERT_STATUS(expected, call)                                                        \
-  do {                                                                                       \
-    LONG got_ = (call);                                                                      \
-    ASSERT_EQ(static_cast<LONG>(expected), got_) << #call << ": expected " << (expected)     \
-                                                 << ", got " << got_;                        \
+#define ASSERT_STATUS(expected, call)                                                                         \
+  do {                                                                                                        \
+    LONG got_ = (call);                                                                                       \
+    ASSERT_EQ(static_cast<LONG>(expected), got_) << #call << ": expected " << (expected) << ", got " << got_; \
   } while (0)
 
 namespace quendel::registry::testing {
@@ -70,8 +68,7 @@ class RegistryTest : public ::testing::Test {
   }
 
   // Reads a value the way the library does: size first, then the data.
-  static LONG getBytes(HKEY root, const char* path, const char* name, std::vector<BYTE>* out,
-                       DWORD* type = nullptr) {
+  static LONG getBytes(HKEY root, const char* path, const char* name, std::vector<BYTE>* out, DWORD* type = nullptr) {
     HKEY key = nullptr;
     LONG st = RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key);
     if (st != ERROR_SUCCESS) return st;

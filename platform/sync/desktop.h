@@ -37,7 +37,6 @@ QUENDEL_SYNC_API BOOL GetUserObjectInformationA(HANDLE object, int index, void* 
 namespace quendel::platform {
 
 // The desktop name for these environment values (any may be null); empty for none.
-QUENDEL_SYNC_API std::string desktopNameFor(const char* display, const char* waylandDisplay,
-                                            const char* sessionId);
+QUENDEL_SYNC_API std::string desktopNameFor(const char* display, const char* waylandDisplay, const char* sessionId);
 
 }  // namespace quendel::platform

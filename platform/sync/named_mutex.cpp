@@ -38,20 +38,14 @@ DWORD win32FromErrno(int e) {
     case EPERM:
     case ELOOP:
     case EISDIR:
-    case EROFS:
-      return ERROR_ACCESS_DENIED;
+    case EROFS: return ERROR_ACCESS_DENIED;
     case ENOENT:
-    case ENOTDIR:
-      return ERROR_PATH_NOT_FOUND;
-    case ENAMETOOLONG:
-      return ERROR_FILENAME_EXCED_RANGE;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
     case EMFILE:
-    case ENFILE:
-      return ERROR_TOO_MANY_OPEN_FILES;
-    case ENOMEM:
-      return ERROR_NOT_ENOUGH_MEMORY;
-    default:
-      return ERROR_INVALID_FUNCTION;
+    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
+    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    default: return ERROR_INVALID_FUNCTION;
   }
 }
 
@@ -195,7 +189,8 @@ BOOL CloseHandle(HANDLE handle) {
     if (dirFd >= 0) {
       FolderGate gate(dirFd);
       // The last holder removes the file, if it is still the one we hold.
-      struct stat held {}, named {};
+      struct stat held {
+      }, named{};
       if (::flock(entry.fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(entry.fd, &held) == 0 &&
           ::fstatat(dirFd, entry.file.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && held.st_dev == named.st_dev &&
           held.st_ino == named.st_ino) {

@@ -22,8 +22,8 @@ constexpr std::uint32_t rotr(std::uint32_t x, int n) { return (x >> n) | (x << (
 void block(std::array<std::uint32_t, 8>& h, const unsigned char* p) {
   std::uint32_t w[64];
   for (int i = 0; i < 16; ++i)
-    w[i] = (std::uint32_t(p[4 * i]) << 24) | (std::uint32_t(p[4 * i + 1]) << 16) |
-           (std::uint32_t(p[4 * i + 2]) << 8) | std::uint32_t(p[4 * i + 3]);
+    w[i] = (std::uint32_t(p[4 * i]) << 24) | (std::uint32_t(p[4 * i + 1]) << 16) | (std::uint32_t(p[4 * i + 2]) << 8) |
+           std::uint32_t(p[4 * i + 3]);
   for (int i = 16; i < 64; ++i) {
     std::uint32_t s0 = rotr(w[i - 15], 7) ^ rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
     std::uint32_t s1 = rotr(w[i - 2], 17) ^ rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
@@ -33,9 +33,23 @@ void block(std::array<std::uint32_t, 8>& h, const unsigned char* p) {
   for (int i = 0; i < 64; ++i) {
     std::uint32_t t1 = k + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) + ((e & f) ^ (~e & g)) + kRound[i] + w[i];
     std::uint32_t t2 = (rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-    k = g; g = f; f = e; e = d + t1; d = c; c = b; b = a; a = t1 + t2;
+    k = g;
+    g = f;
+    f = e;
+    e = d + t1;
+    d = c;
+    c = b;
+    b = a;
+    a = t1 + t2;
   }
-  h[0] += a; h[1] += b; h[2] += c; h[3] += d; h[4] += e; h[5] += f; h[6] += g; h[7] += k;
+  h[0] += a;
+  h[1] += b;
+  h[2] += c;
+  h[3] += d;
+  h[4] += e;
+  h[5] += f;
+  h[6] += g;
+  h[7] += k;
 }
 
 }  // namespace

@@ -58,8 +58,14 @@ TEST(MutexNames, SafeAndDistinct) {
 
   // Names near the cut-over, and names that differ only in case or escapes.
   std::set<std::string> files;
-  std::string names[] = {std::string(200, 'q'), std::string(201, 'q'), std::string(66, '/'),
-                         std::string(67, '/'), "Name", "name", "%41", "A"};
+  std::string names[] = {std::string(200, 'q'),
+                         std::string(201, 'q'),
+                         std::string(66, '/'),
+                         std::string(67, '/'),
+                         "Name",
+                         "name",
+                         "%41",
+                         "A"};
   for (const auto& n : names) {
     std::string f = mutexFileName(n);
     EXPECT_EQ(f.find('/'), std::string::npos);
@@ -85,12 +91,16 @@ class EnvGuard {
     const char* old = std::getenv(name);
     had_ = old != nullptr;
     if (had_) old_ = old;
-    if (value) ::setenv(name, value, 1);
-    else ::unsetenv(name);
+    if (value)
+      ::setenv(name, value, 1);
+    else
+      ::unsetenv(name);
   }
   ~EnvGuard() {
-    if (had_) ::setenv(name_, old_.c_str(), 1);
-    else ::unsetenv(name_);
+    if (had_)
+      ::setenv(name_, old_.c_str(), 1);
+    else
+      ::unsetenv(name_);
   }
 
  private:
@@ -234,7 +244,11 @@ TEST_F(NamedMutex, HostileEntriesAreRefused) {
   HANDLE h = CreateMutexA(nullptr, FALSE, "x");  // makes the folder
   ASSERT_TRUE(CloseHandle(h));
   std::string target = base_ + "/target";
-  { std::FILE* f = std::fopen(target.c_str(), "w"); ASSERT_NE(f, nullptr); std::fclose(f); }
+  {
+    std::FILE* f = std::fopen(target.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+  }
   ASSERT_EQ(::symlink(target.c_str(), (dir_ + "/" + mutexFileName("link")).c_str()), 0);
   ASSERT_EQ(::mkfifo((dir_ + "/" + mutexFileName("fifo")).c_str(), 0666), 0);
   ASSERT_EQ(::mkdir((dir_ + "/" + mutexFileName("folder")).c_str(), 0755), 0);
@@ -248,7 +262,11 @@ TEST_F(NamedMutex, HostileEntriesAreRefused) {
 
 TEST_F(NamedMutex, MissingFolderThatCannotBeMade) {
   ::setenv("QUENDEL_MUTEX_DIR", (base_ + "/file/ns").c_str(), 1);
-  { std::FILE* f = std::fopen((base_ + "/file").c_str(), "w"); ASSERT_NE(f, nullptr); std::fclose(f); }
+  {
+    std::FILE* f = std::fopen((base_ + "/file").c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+  }
   EXPECT_EQ(CreateMutexA(nullptr, FALSE, "x"), nullptr);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_PATH_NOT_FOUND));
 }

@@ -43,8 +43,7 @@ const char16_t* GetCommandLineW() {
   std::call_once(once, [] {
     std::vector<std::u16string> args;
     // File names and arguments are UTF-8 on Linux.
-    for (const std::string& a : quendel::platform::processArguments())
-      args.push_back(quendel::cp::fromUtf8(a));
+    for (const std::string& a : quendel::platform::processArguments()) args.push_back(quendel::cp::fromUtf8(a));
     line = quendel::platform::joinCommandLine(args);
   });
   return line.c_str();

@@ -15,7 +15,7 @@ TEST(TickCount, KeepsTheLow32BitsOfTheMilliseconds) {
       {0, 0},
       {1234, 1234},
       {0xFFFFFFFFull, 0xFFFFFFFFu},
-      {0x100000000ull, 0},            // 49.7 days: wraps to zero
+      {0x100000000ull, 0},  // 49.7 days: wraps to zero
       {0x100000000ull + 17, 17},
       {3 * 0x100000000ull + 5, 5},
   };

@@ -29,8 +29,8 @@ std::string_view bareModuleName(std::string_view name) {
   if (auto slash = name.rfind('/'); slash != std::string_view::npos) name.remove_prefix(slash + 1);
   if (endsWithNoCase(name, ".dll")) {
     name.remove_suffix(4);
-  } else if (auto so = name.find(".so"); so != std::string_view::npos &&
-                                         (so + 3 == name.size() || name[so + 3] == '.')) {
+  } else if (auto so = name.find(".so");
+             so != std::string_view::npos && (so + 3 == name.size() || name[so + 3] == '.')) {
     name = name.substr(0, so);
   }
   if (name.size() > 3 && equalsNoCase(name.substr(0, 3), "lib")) name.remove_prefix(3);
@@ -73,17 +73,16 @@ struct LangRow {
 
 // Country rows first, so that "en_GB" matches before "en".
 constexpr LangRow kLanguages[] = {
-    {"en_GB", 0x0809}, {"en_AU", 0x0C09}, {"en_CA", 0x1009}, {"en_NZ", 0x1409}, {"en_IE", 0x1809},
-    {"pt_PT", 0x0816}, {"zh_TW", 0x0404}, {"zh_HK", 0x0C04}, {"de_AT", 0x0C07}, {"de_CH", 0x0807},
-    {"fr_CA", 0x0C0C}, {"fr_BE", 0x080C}, {"fr_CH", 0x100C}, {"es_MX", 0x080A}, {"ru_MD", 0x0819},
-    {"en", 0x0409},    {"ru", 0x0419},    {"uk", 0x0422},    {"be", 0x0423},    {"bg", 0x0402},
-    {"kk", 0x043F},    {"sr", 0x081A},    {"mk", 0x042F},    {"de", 0x0407},    {"fr", 0x040C},
-    {"es", 0x0C0A},    {"it", 0x0410},    {"pt", 0x0416},    {"nl", 0x0413},    {"pl", 0x0415},
-    {"cs", 0x0405},    {"sk", 0x041B},    {"hu", 0x040E},    {"ro", 0x0418},    {"el", 0x0408},
-    {"tr", 0x041F},    {"sv", 0x041D},    {"fi", 0x040B},    {"da", 0x0406},    {"nb", 0x0414},
-    {"no", 0x0414},    {"et", 0x0425},    {"lv", 0x0426},    {"lt", 0x0427},    {"he", 0x040D},
-    {"ar", 0x0401},    {"ja", 0x0411},    {"ko", 0x0412},    {"zh", 0x0804},    {"hy", 0x042B},
-    {"ka", 0x0437},    {"az", 0x042C},    {"uz", 0x0443},    {"tt", 0x0444},    {"ky", 0x0440},
+    {"en_GB", 0x0809}, {"en_AU", 0x0C09}, {"en_CA", 0x1009}, {"en_NZ", 0x1409}, {"en_IE", 0x1809}, {"pt_PT", 0x0816},
+    {"zh_TW", 0x0404}, {"zh_HK", 0x0C04}, {"de_AT", 0x0C07}, {"de_CH", 0x0807}, {"fr_CA", 0x0C0C}, {"fr_BE", 0x080C},
+    {"fr_CH", 0x100C}, {"es_MX", 0x080A}, {"ru_MD", 0x0819}, {"en", 0x0409},    {"ru", 0x0419},    {"uk", 0x0422},
+    {"be", 0x0423},    {"bg", 0x0402},    {"kk", 0x043F},    {"sr", 0x081A},    {"mk", 0x042F},    {"de", 0x0407},
+    {"fr", 0x040C},    {"es", 0x0C0A},    {"it", 0x0410},    {"pt", 0x0416},    {"nl", 0x0413},    {"pl", 0x0415},
+    {"cs", 0x0405},    {"sk", 0x041B},    {"hu", 0x040E},    {"ro", 0x0418},    {"el", 0x0408},    {"tr", 0x041F},
+    {"sv", 0x041D},    {"fi", 0x040B},    {"da", 0x0406},    {"nb", 0x0414},    {"no", 0x0414},    {"et", 0x0425},
+    {"lv", 0x0426},    {"lt", 0x0427},    {"he", 0x040D},    {"ar", 0x0401},    {"ja", 0x0411},    {"ko", 0x0412},
+    {"zh", 0x0804},    {"hy", 0x042B},    {"ka", 0x0437},    {"az", 0x042C},    {"uz", 0x0443},    {"tt", 0x0444},
+    {"ky", 0x0440},
 };
 
 struct User32Row {
@@ -142,7 +141,8 @@ HMODULE GetModuleHandleA(const char* moduleName) {
 
 int LoadStringA(HINSTANCE instance, UINT id, char* buffer, int bufferMax) {
   if (!buffer || bufferMax < 1) return 0;
-  const char16_t* text = instance == user32Handle() ? quendel::platform::user32String(id, GetUserDefaultLangID()) : nullptr;
+  const char16_t* text =
+      instance == user32Handle() ? quendel::platform::user32String(id, GetUserDefaultLangID()) : nullptr;
   if (!text) {
     buffer[0] = '\0';
     return 0;

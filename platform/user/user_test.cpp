@@ -17,11 +17,17 @@ class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    if (value) setenv(name, value, 1); else unsetenv(name);
+    if (value)
+      setenv(name, value, 1);
+    else
+      unsetenv(name);
     quendel::cp::resetForTests();
   }
   ~ScopedEnv() {
-    if (old_) setenv(name_, old_->c_str(), 1); else unsetenv(name_);
+    if (old_)
+      setenv(name_, old_->c_str(), 1);
+    else
+      unsetenv(name_);
     quendel::cp::resetForTests();
   }
   ScopedEnv(const ScopedEnv&) = delete;
@@ -37,9 +43,9 @@ TEST(GetUserDefaultLangID, FromTheLocaleName) {
     const char* locale;
     LANGID id;
   } rows[] = {
-      {"ru_RU.UTF-8", 0x0419}, {"ru", 0x0419},      {"RU_ru", 0x0419},      {"ru_UA.KOI8-U@x", 0x0419},
+      {"ru_RU.UTF-8", 0x0419}, {"ru", 0x0419},          {"RU_ru", 0x0419},       {"ru_UA.KOI8-U@x", 0x0419},
       {"en_US.UTF-8", 0x0409}, {"en_GB.UTF-8", 0x0809}, {"uk_UA.UTF-8", 0x0422}, {"be_BY", 0x0423},
-      {"de_DE@euro", 0x0407},  {"C", 0x0409},       {"POSIX", 0x0409},      {"", 0x0409},
+      {"de_DE@euro", 0x0407},  {"C", 0x0409},           {"POSIX", 0x0409},       {"", 0x0409},
       {"xx_YY", 0x0409},       {"C.UTF-8", 0x0409},
   };
   for (auto& r : rows) EXPECT_EQ(quendel::platform::langIdFromLocaleName(r.locale), r.id) << r.locale;
@@ -82,8 +88,12 @@ TEST(LoadStringA, User32ButtonTextsByLanguage) {
     UINT id;
     const char* english;
     const char* russian;
-  } rows[] = {{800, "OK", "ОК"},           {801, "Cancel", "Отмена"}, {802, "&Abort", "&Прервать"},
-              {803, "&Retry", "&Повторить"}, {804, "&Ignore", "&Пропустить"}, {805, "&Yes", "&Да"},
+  } rows[] = {{800, "OK", "ОК"},
+              {801, "Cancel", "Отмена"},
+              {802, "&Abort", "&Прервать"},
+              {803, "&Retry", "&Повторить"},
+              {804, "&Ignore", "&Пропустить"},
+              {805, "&Yes", "&Да"},
               {806, "&No", "&Нет"}};
   for (auto& r : rows) {
     EXPECT_EQ(LoadStringA(user32, r.id, buffer, 1024), static_cast<int>(std::strlen(r.english)));

@@ -9,8 +9,8 @@
 
 namespace x11 = quendel::platform::x11;
 using quendel::platform::hwndFromId;
-using quendel::platform::windowId;
 using quendel::platform::WindowFacts;
+using quendel::platform::windowId;
 
 namespace {
 
@@ -31,9 +31,7 @@ bool validName(const char* name) {
   return std::strlen(name) <= kMaxNameBytes;
 }
 
-xcb_atom_t propertyAtom(x11::Connection& s, const char* name) {
-  return s.atom(foldedName("_QUENDEL_PROP_", name));
-}
+xcb_atom_t propertyAtom(x11::Connection& s, const char* name) { return s.atom(foldedName("_QUENDEL_PROP_", name)); }
 
 // The connection and the window id, when the window exists.
 struct Target {
@@ -86,7 +84,8 @@ bool ewmhManagerRuns(x11::Connection& s) {
 std::vector<bool> haveWmState(x11::Connection& s, const std::vector<xcb_window_t>& windows) {
   xcb_atom_t wmState = s.atom("WM_STATE");
   std::vector<xcb_get_property_cookie_t> cookies;
-  for (xcb_window_t w : windows) cookies.push_back(xcb_get_property(s.c, 0, w, wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 0));
+  for (xcb_window_t w : windows)
+    cookies.push_back(xcb_get_property(s.c, 0, w, wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 0));
   std::vector<bool> out;
   for (auto cookie : cookies) {
     auto r = x11::reply(s.c, xcb_get_property_reply, cookie);
@@ -164,8 +163,8 @@ BOOL SetPropA(HWND window, const char* name, HANDLE data) {
   auto value = reinterpret_cast<std::uint64_t>(data);
   std::uint32_t halves[2] = {static_cast<std::uint32_t>(value), static_cast<std::uint32_t>(value >> 32)};
   xcb_atom_t atom = propertyAtom(*t.s, name);
-  if (atom == XCB_ATOM_NONE ||
-      !t.s->check(xcb_change_property_checked(t.s->c, XCB_PROP_MODE_REPLACE, t.id, atom, XCB_ATOM_CARDINAL, 32, 2, halves))) {
+  if (atom == XCB_ATOM_NONE || !t.s->check(xcb_change_property_checked(t.s->c, XCB_PROP_MODE_REPLACE, t.id, atom,
+                                                                       XCB_ATOM_CARDINAL, 32, 2, halves))) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
@@ -300,15 +299,14 @@ BOOL GetWindowRect(HWND window, RECT* rect) {
     return TRUE;
   }
   auto geo = x11::reply(s.c, xcb_get_geometry_reply, xcb_get_geometry(s.c, t.id));
-  auto pos = x11::reply(s.c, xcb_translate_coordinates_reply,
-                        xcb_translate_coordinates(s.c, t.id, s.screen->root, 0, 0));
+  auto pos =
+      x11::reply(s.c, xcb_translate_coordinates_reply, xcb_translate_coordinates(s.c, t.id, s.screen->root, 0, 0));
   if (!geo || !pos) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   LONG border = geo->border_width;
-  RECT r{pos->dst_x - border, pos->dst_y - border, pos->dst_x + geo->width + border,
-         pos->dst_y + geo->height + border};
+  RECT r{pos->dst_x - border, pos->dst_y - border, pos->dst_x + geo->width + border, pos->dst_y + geo->height + border};
   if (auto frame = x11::cardinals(s, t.id, s.atom("_NET_FRAME_EXTENTS")); frame && frame->size() >= 4) {
     r.left -= static_cast<LONG>((*frame)[0]);
     r.right += static_cast<LONG>((*frame)[1]);

@@ -80,9 +80,9 @@ inline std::uint32_t windowId(HWND window) {
 
 // What the window's state properties say, and the Windows view of it.
 struct WindowFacts {
-  bool mapped = false;      // map state Viewable
-  int wmState = -1;         // ICCCM WM_STATE: -1 none, 0 Withdrawn, 1 Normal, 3 Iconic
-  bool netHidden = false;   // _NET_WM_STATE_HIDDEN
+  bool mapped = false;        // map state Viewable
+  int wmState = -1;           // ICCCM WM_STATE: -1 none, 0 Withdrawn, 1 Normal, 3 Iconic
+  bool netHidden = false;     // _NET_WM_STATE_HIDDEN
   bool startsIconic = false;  // WM_HINTS initial state IconicState
 };
 QUENDEL_WINDOW_API bool factsVisible(const WindowFacts& f);

@@ -12,11 +12,11 @@
 //       defines RandR monitors and prints "ok"; the first one takes over the screen's
 //       output (and so its automatic monitor) unless --no-output is given.
 #include <poll.h>
-#include <unistd.h>
 #include <sys/uio.h>
+#include <unistd.h>
 #include <xcb/randr.h>
-#include <xcb/xcbext.h>
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,10 +35,8 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
   return a;
 }
 
-void setCardinals(xcb_connection_t* c, xcb_window_t w, xcb_atom_t prop, xcb_atom_t type,
-                  std::vector<uint32_t> values) {
-  xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, prop, type, 32, static_cast<uint32_t>(values.size()),
-                      values.data());
+void setCardinals(xcb_connection_t* c, xcb_window_t w, xcb_atom_t prop, xcb_atom_t type, std::vector<uint32_t> values) {
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, prop, type, 32, static_cast<uint32_t>(values.size()), values.data());
 }
 
 bool stdinClosed(int timeoutMs, int otherFd, bool* otherReady) {
@@ -109,7 +107,8 @@ int fakeWm(int argc, char** argv) {
   xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
   xcb_window_t root = screen->root;
   uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-  if (xcb_generic_error_t* e = xcb_request_check(c, xcb_change_window_attributes_checked(c, root, XCB_CW_EVENT_MASK, &mask))) {
+  if (xcb_generic_error_t* e =
+          xcb_request_check(c, xcb_change_window_attributes_checked(c, root, XCB_CW_EVENT_MASK, &mask))) {
     std::free(e);
     return 3;
   }
@@ -140,9 +139,7 @@ int fakeWm(int argc, char** argv) {
     if (stdinClosed(200, xcb_get_file_descriptor(c), nullptr)) break;
     while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
       switch (e->response_type & 0x7F) {
-        case XCB_MAP_REQUEST:
-          normal(reinterpret_cast<xcb_map_request_event_t*>(e)->window);
-          break;
+        case XCB_MAP_REQUEST: normal(reinterpret_cast<xcb_map_request_event_t*>(e)->window); break;
         case XCB_CONFIGURE_REQUEST: {
           auto* r = reinterpret_cast<xcb_configure_request_event_t*>(e);
           std::vector<uint32_t> values;
@@ -175,8 +172,7 @@ int fakeWm(int argc, char** argv) {
           }
           break;
         }
-        default:
-          break;
+        default: break;
       }
       std::free(e);
     }
@@ -185,7 +181,6 @@ int fakeWm(int argc, char** argv) {
   xcb_disconnect(c);
   return 0;
 }
-
 
 // RRSetMonitor written out here: the library's own request builder leaves one of its
 // padding entries unset in this version, which makes the request length depend on
@@ -269,6 +264,8 @@ int main(int argc, char** argv) {
   if (mode == "window" && argc == 4) return windowMode(argv[2], argv[3]);
   if (mode == "fake-wm") return fakeWm(argc - 2, argv + 2);
   if (mode == "set-monitors") return setMonitors(argc - 2, argv + 2);
-  std::fprintf(stderr, "usage: platform_window_helper window STATE HANDLER | fake-wm [X Y W H] | set-monitors NAME:X,Y,W,H[:primary]...\n");
+  std::fprintf(stderr,
+               "usage: platform_window_helper window STATE HANDLER | fake-wm [X Y W H] | set-monitors "
+               "NAME:X,Y,W,H[:primary]...\n");
   return 1;
 }

@@ -18,8 +18,8 @@ using quendel::platform::WindowMessageHandler;
 namespace {
 
 // Properties and message types of the protocol between processes.
-constexpr const char* kMessengerOf = "_QUENDEL_MESSENGER";      // on a window: its messenger
-constexpr const char* kMessengerFor = "_QUENDEL_MESSENGER_FOR"; // on a messenger: its window
+constexpr const char* kMessengerOf = "_QUENDEL_MESSENGER";       // on a window: its messenger
+constexpr const char* kMessengerFor = "_QUENDEL_MESSENGER_FOR";  // on a messenger: its window
 constexpr const char* kSend = "_QUENDEL_SEND_MESSAGE";
 constexpr const char* kReply = "_QUENDEL_MESSAGE_REPLY";
 
@@ -32,7 +32,7 @@ struct Receiver {
     std::shared_ptr<WindowMessageHandler> handler;
     xcb_window_t messenger = 0;
   };
-  std::map<xcb_window_t, Entry> windows;     // by window
+  std::map<xcb_window_t, Entry> windows;  // by window
   std::map<xcb_window_t, xcb_window_t> byMessenger;
 };
 
@@ -186,7 +186,8 @@ int dispatchWindowMessages() {
       replyTo = cm->data.data32[3];
       serial = cm->data.data32[4];
     }
-    LRESULT result = (*handler)(hwndFromId(window), message, wParam, static_cast<LPARAM>(static_cast<std::int32_t>(lParam)));
+    LRESULT result =
+        (*handler)(hwndFromId(window), message, wParam, static_cast<LPARAM>(static_cast<std::int32_t>(lParam)));
     ++handled;
     std::lock_guard<std::recursive_mutex> guard(receiverLock);
     if (receiver.conn) answer(receiver, replyTo, serial, result);
@@ -235,7 +236,8 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!s->check(xcb_send_event_checked(s->c, 0, to, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&ev))))
     return 0;
 
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(quendel::platform::sendMessageTimeoutMs());
+  auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(quendel::platform::sendMessageTimeoutMs());
   for (;;) {
     // Answers may already sit in the queue, read there by an earlier round trip.
     while (xcb_generic_event_t* event = xcb_poll_for_queued_event(s->c)) {

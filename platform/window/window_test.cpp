@@ -30,16 +30,16 @@ TEST(WindowFacts, VisibleAndIconicAsWindowsSeesThem) {
     WindowFacts facts;
     bool visible, iconic;
   } cases[] = {
-      {{true, 1, false, false}, true, false},    // shown, managed
-      {{true, -1, false, false}, true, false},   // shown, no window manager
-      {{false, 3, false, false}, true, true},    // minimized by the manager: still visible
+      {{true, 1, false, false}, true, false},   // shown, managed
+      {{true, -1, false, false}, true, false},  // shown, no window manager
+      {{false, 3, false, false}, true, true},   // minimized by the manager: still visible
       {{false, 3, true, false}, true, true},
-      {{false, -1, false, false}, false, false}, // hidden
-      {{false, 0, false, false}, false, false},  // withdrawn
-      {{false, -1, false, true}, false, true},   // hidden and minimized (to the tray)
+      {{false, -1, false, false}, false, false},  // hidden
+      {{false, 0, false, false}, false, false},   // withdrawn
+      {{false, -1, false, true}, false, true},    // hidden and minimized (to the tray)
       {{false, 0, true, false}, false, true},
-      {{false, 1, false, true}, false, false},   // managed normal state wins over old hints
-      {{true, -1, false, true}, true, false},    // shown: the start hint no longer counts
+      {{false, 1, false, true}, false, false},  // managed normal state wins over old hints
+      {{true, -1, false, true}, true, false},   // shown: the start hint no longer counts
   };
   for (const auto& c : cases) {
     EXPECT_EQ(quendel::platform::factsVisible(c.facts), c.visible);
@@ -76,7 +76,8 @@ TEST(WindowsWithoutDisplay, FailAsForAMissingWindow) {
     EXPECT_FALSE(GetWindowRect(someWindow, &r));
     EXPECT_FALSE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0));
     EXPECT_EQ(r.left, 1);  // untouched
-    EXPECT_FALSE(quendel::platform::setWindowMessageHandler(someWindow, [](HWND, UINT, WPARAM, LPARAM) { return LRESULT(1); }));
+    EXPECT_FALSE(
+        quendel::platform::setWindowMessageHandler(someWindow, [](HWND, UINT, WPARAM, LPARAM) { return LRESULT(1); }));
     EXPECT_EQ(quendel::platform::windowMessageDescriptor(), -1);
     EXPECT_EQ(quendel::platform::dispatchWindowMessages(), 0);
   }
@@ -107,7 +108,8 @@ struct Raw {
     return a;
   }
   std::vector<uint32_t> cardinals(xcb_window_t w, const char* name) {
-    auto* r = xcb_get_property_reply(c, xcb_get_property(c, 0, w, atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 64), nullptr);
+    auto* r =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, w, atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 64), nullptr);
     std::vector<uint32_t> out;
     if (r && r->format == 32) {
       auto* v = static_cast<uint32_t*>(xcb_get_property_value(r));
@@ -300,7 +302,8 @@ TEST_F(WindowLayer, SendMessageToOwnWindowRunsHandlerAtOnce) {
   EXPECT_TRUE(quendel::platform::setWindowMessageHandler(mine, nullptr));
   EXPECT_EQ(SendMessageA(mine, 0xC111, 2, -2), 0);
   EXPECT_EQ(calls, 1);
-  EXPECT_FALSE(quendel::platform::setWindowMessageHandler(hwndFromId(0x3FFFFF), [](HWND, UINT, WPARAM, LPARAM) { return LRESULT(0); }));
+  EXPECT_FALSE(quendel::platform::setWindowMessageHandler(hwndFromId(0x3FFFFF),
+                                                          [](HWND, UINT, WPARAM, LPARAM) { return LRESULT(0); }));
 }
 
 // With a (tiny) EWMH window manager running.
@@ -325,7 +328,8 @@ TEST_F(ManagedWindows, MinimizedIsVisibleAndActivationGoesThroughTheManager) {
   HWND w = helperWindow(p);
   Raw raw;
   // The manager iconifies in its own time.
-  for (int i = 0; i < 200 && raw.cardinals(windowId(w), "WM_STATE") != std::vector<uint32_t>{3, 0}; ++i) ::usleep(10000);
+  for (int i = 0; i < 200 && raw.cardinals(windowId(w), "WM_STATE") != std::vector<uint32_t>{3, 0}; ++i)
+    ::usleep(10000);
   EXPECT_TRUE(IsIconic(w));
   EXPECT_TRUE(IsWindowVisible(w));
 
@@ -344,10 +348,12 @@ TEST_F(ManagedWindows, OpenIconAsksTheManagerToRestore) {
   ChildProcess p(helper("minimized", "none"));
   HWND w = helperWindow(p);
   Raw raw;
-  for (int i = 0; i < 200 && raw.cardinals(windowId(w), "WM_STATE") != std::vector<uint32_t>{3, 0}; ++i) ::usleep(10000);
+  for (int i = 0; i < 200 && raw.cardinals(windowId(w), "WM_STATE") != std::vector<uint32_t>{3, 0}; ++i)
+    ::usleep(10000);
   ASSERT_TRUE(IsIconic(w));
   EXPECT_TRUE(OpenIcon(w));
-  for (int i = 0; i < 200 && raw.cardinals(windowId(w), "WM_STATE") != std::vector<uint32_t>{1, 0}; ++i) ::usleep(10000);
+  for (int i = 0; i < 200 && raw.cardinals(windowId(w), "WM_STATE") != std::vector<uint32_t>{1, 0}; ++i)
+    ::usleep(10000);
   EXPECT_FALSE(IsIconic(w));
   EXPECT_TRUE(IsWindowVisible(w));
 }

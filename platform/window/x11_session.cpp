@@ -27,8 +27,7 @@ xcb_atom_t Connection::atom(const std::string& name) {
     auto it = atoms_.find(name);
     if (it != atoms_.end()) return it->second;
   }
-  auto r = reply(c, xcb_intern_atom_reply,
-                 xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()));
+  auto r = reply(c, xcb_intern_atom_reply, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()));
   if (!r) return XCB_ATOM_NONE;
   std::lock_guard<std::mutex> guard(lock_);
   atoms_[name] = r->atom;

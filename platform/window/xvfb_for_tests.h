@@ -28,12 +28,16 @@ class ScopedEnv {
     const char* old = std::getenv(name);
     had_ = old != nullptr;
     if (had_) old_ = old;
-    if (value) ::setenv(name, value, 1);
-    else ::unsetenv(name);
+    if (value)
+      ::setenv(name, value, 1);
+    else
+      ::unsetenv(name);
   }
   ~ScopedEnv() {
-    if (had_) ::setenv(name_.c_str(), old_.c_str(), 1);
-    else ::unsetenv(name_.c_str());
+    if (had_)
+      ::setenv(name_.c_str(), old_.c_str(), 1);
+    else
+      ::unsetenv(name_.c_str());
   }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
@@ -132,8 +136,8 @@ class XvfbServer {
       ::dup2(null, 0);
       ::dup2(null, 1);
       ::dup2(null, 2);
-      std::vector<std::string> argv = {"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten",
-                                       "tcp", "-noreset"};
+      std::vector<std::string> argv = {"Xvfb",         "-displayfd", "3",   "-screen", "0",
+                                       "1280x1024x24", "-nolisten",  "tcp", "-noreset"};
       argv.insert(argv.end(), extra.begin(), extra.end());
       std::vector<char*> args;
       for (auto& a : argv) args.push_back(a.data());

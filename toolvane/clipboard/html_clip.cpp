@@ -23,7 +23,10 @@ LONG toLong(std::string_view t) {
     std::size_t digits = 0;
     for (std::size_t i = 2; i < t.size(); ++i) {
       char c = t[i];
-      int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : 99;
+      int d = (c >= '0' && c <= '9')   ? c - '0'
+              : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+              : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                       : 99;
       if (d >= base) {
         if (i == t.size() - 1 && (c == '&' || c == '%')) break;  // a type suffix
         throw RuntimeError(13);
@@ -53,7 +56,7 @@ LONG toLong(std::string_view t) {
   if (i != t.size()) throw RuntimeError(13);
   double d = 0;
   std::from_chars(t.data() + (t[0] == '+' ? 1 : 0), t.data() + t.size(), d);  // never the locale's point
-  d = std::nearbyint(d);  // half to even
+  d = std::nearbyint(d);                                                      // half to even
   if (!(d >= -2147483648.0 && d <= 2147483647.0)) throw RuntimeError(6);
   return static_cast<LONG>(d);
 }

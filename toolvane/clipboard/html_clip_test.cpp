@@ -53,7 +53,7 @@ TEST(CutHtmlPart, MissingOrSmallValuesGiveEmptyOrAll) {
       {"StartFragment:0000000040EndFragment:2147483647", ghrvFragment, "483647"},
       {"EndFragment:0000000001StartFragment:0000000001", ghrvFragment, ""},
       {"StartFragment:&H00000002EndFragment: 8.5e0   ", ghrvFragment, "artFra"},  // 8.5 rounds to 8
-      {"StartFragment:+2.5      EndFragment:0000000005", ghrvFragment, "art"},     // 2.5 rounds to 2
+      {"StartFragment:+2.5      EndFragment:0000000005", ghrvFragment, "art"},    // 2.5 rounds to 2
       {"StartHTML:0000000001\r\n", ghrvContextStart, ""},
   };
   for (const auto& c : cases) EXPECT_EQ(cutHtmlPart(c.s, c.part), c.result) << c.s;

@@ -49,8 +49,9 @@ const ClassDesc& qndClipboard::describe() {
           .function(u"SetRAWData", vbBoolean,
                     {param(u"FormatID", vbLong), param(u"Data", VarType(vbArray | vbByte), kIn | kOut)},
                     [](C& c, CallArgs& a) { return Variant(c.SetRAWData(a.lng(0), a[1])); })
-          .memberHelp(u"\"Копирует\" в буфер обмена любые данные в заданном формате. Данные не проверяются и "
-                      u"передаются как есть.")
+          .memberHelp(
+              u"\"Копирует\" в буфер обмена любые данные в заданном формате. Данные не проверяются и "
+              u"передаются как есть.")
           .function(u"GetRAWData", vbBoolean,
                     {param(u"FormatID", vbLong), param(u"Data", VarType(vbArray | vbByte), kIn | kOut),
                      optionalByRef(u"lpDataSize", vbLong)},
@@ -64,12 +65,14 @@ const ClassDesc& qndClipboard::describe() {
                       }
                       return Variant(ok);
                     })
-          .memberHelp(u"Получает из буфера обмена данные в любом заданном формате. Данные не проверяются и "
-                      u"возвращаются как есть.")
+          .memberHelp(
+              u"Получает из буфера обмена данные в любом заданном формате. Данные не проверяются и "
+              u"возвращаются как есть.")
           .function(u"GetFormatName", vbString, {param(u"FormatID", vbLong)},
                     [](C& c, CallArgs& a) { return Variant(c.GetFormatName(a.lng(0))); })
-          .memberHelp(u"Возвращает имя формата или пустую строку, если формат не зарегистрирован или является "
-                      u"встроенным (вроде CF_TEXT).")
+          .memberHelp(
+              u"Возвращает имя формата или пустую строку, если формат не зарегистрирован или является "
+              u"встроенным (вроде CF_TEXT).")
           .function(u"GetFormatsCount", vbLong, {}, [](C& c, CallArgs&) { return Variant(c.GetFormatsCount()); })
           .memberHelp(u"Возвращает количество форматов, находящихся в буфере обмена.")
           .function(u"GetFormats", vbObject, {}, [](C& c, CallArgs&) { return collectionOrNothing(c.GetFormats()); })

@@ -11,8 +11,8 @@
 namespace quendel::toolvane {
 
 struct ListDialogRequest {
-  std::vector<BStr> items;   // the list items, in order
-  BStr caption;              // the window caption, count included
+  std::vector<BStr> items;                   // the list items, in order
+  BStr caption;                              // the window caption, count included
   std::optional<automation::FontDesc> font;  // none: the design font (Tahoma 9, charset 204)
 };
 

@@ -114,9 +114,9 @@ TEST(ListDialog, Layout) {
   } cases[] = {
       // The design size: 6735 x 4050 inner, a 405-twip frame, the label 900 high.
       {4455, 6735, 4050, 900, 4455, 6615, 3030, 3090, false},
-      {2000, 3000, 1595, 900, 2325, 2880, 900, 960, true},  // below 2 x 900 + 405 + 120
+      {2000, 3000, 1595, 900, 2325, 2880, 900, 960, true},   // below 2 x 900 + 405 + 120
       {2325, 3000, 1920, 900, 2325, 2880, 900, 960, false},  // exactly the minimum
-      {500, 100, 95, 0, 525, 0, 0, 60, true},               // no negative sizes
+      {500, 100, 95, 0, 525, 0, 0, 60, true},                // no negative sizes
   };
   for (const auto& c : cases) {
     ListDialogLayout l = layoutListDialog(c.windowHeight, c.innerWidth, c.innerHeight, c.tagHeight);

@@ -23,8 +23,9 @@ const ClassDesc& qndTabControl::describe() {
                {param(u"Index", vbLong)})
           .sub(u"FillTabs", {param(u"vData", vbObject), optionalParam(u"HideOtherTabs", vbBoolean, Variant(false))},
                [](C& t, CallArgs& a) { t.FillTabs(a.obj(0), a.boolean(1)); })
-          .memberHelp(u"Сюда передаётся обект, для которого Index не пустое, тоесть коллекция всех элементов "
-                      u"массива контролов.")
+          .memberHelp(
+              u"Сюда передаётся обект, для которого Index не пустое, тоесть коллекция всех элементов "
+              u"массива контролов.")
           .sub(u"AddTab", {param(u"vData", vbObject), optionalParam(u"HideOtherTabs", vbBoolean, Variant(false))},
                [](C& t, CallArgs& a) { t.AddTab(a.obj(0), a.boolean(1)); })
           .sub(u"ClearTabs", {}, [](C& t, CallArgs&) { t.ClearTabs(); })

@@ -22,8 +22,7 @@ class qndTextBoxDefButtonWatcher : public LibraryObject {
  public:
   ~qndTextBoxDefButtonWatcher() override;
 
-  void Init(const ObjectPtr& Global_CommandButton, const ObjectPtr& Local_CommandButton,
-            const ObjectPtr& This_TextBox);
+  void Init(const ObjectPtr& Global_CommandButton, const ObjectPtr& Local_CommandButton, const ObjectPtr& This_TextBox);
 
   // The watcher's reactions to the text box's focus events.
   void onGotFocus();

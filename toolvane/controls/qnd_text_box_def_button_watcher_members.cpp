@@ -7,16 +7,15 @@ namespace quendel::toolvane {
 
 const ClassDesc& qndTextBoxDefButtonWatcher::describe() {
   using C = qndTextBoxDefButtonWatcher;
-  static const ClassDesc d =
-      ClassBuilder<C>(u"qndTextBoxDefButtonWatcher")
-          .ids(ids::qndTextBoxDefButtonWatcher.clsid, ids::qndTextBoxDefButtonWatcher.iid)
-          .instancing(Instancing::Creatable)
-          .creator([] { return std::make_shared<qndTextBoxDefButtonWatcher>(); })
-          .sub(u"Init",
-               {param(u"Global_CommandButton", vbObject), param(u"Local_CommandButton", vbObject),
-                param(u"This_TextBox", vbObject)},
-               [](C& w, CallArgs& a) { w.Init(a.obj(0), a.obj(1), a.obj(2)); })
-          .build();
+  static const ClassDesc d = ClassBuilder<C>(u"qndTextBoxDefButtonWatcher")
+                                 .ids(ids::qndTextBoxDefButtonWatcher.clsid, ids::qndTextBoxDefButtonWatcher.iid)
+                                 .instancing(Instancing::Creatable)
+                                 .creator([] { return std::make_shared<qndTextBoxDefButtonWatcher>(); })
+                                 .sub(u"Init",
+                                      {param(u"Global_CommandButton", vbObject),
+                                       param(u"Local_CommandButton", vbObject), param(u"This_TextBox", vbObject)},
+                                      [](C& w, CallArgs& a) { w.Init(a.obj(0), a.obj(1), a.obj(2)); })
+                                 .build();
   return d;
 }
 

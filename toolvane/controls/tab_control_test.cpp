@@ -24,10 +24,9 @@ struct Pages {
       f->method(u"ZOrder", [](FakeControl&, std::vector<Variant>&) { return Variant(); });
       frames.push_back(f);
     }
-    tabs->advise(std::make_shared<FunctionSink>(
-        [this](Object&, std::u16string_view name, std::vector<Variant>& args) {
-          if (equalsText(name, u"TabShown")) shown.push_back(args.at(0).toLong());
-        }));
+    tabs->advise(std::make_shared<FunctionSink>([this](Object&, std::u16string_view name, std::vector<Variant>& args) {
+      if (equalsText(name, u"TabShown")) shown.push_back(args.at(0).toLong());
+    }));
   }
   void addAll(bool hide = false) {
     for (auto& f : frames) tabs->AddTab(f, hide);

@@ -38,14 +38,10 @@ TEST(InsertHook, SwallowsShiftInsertOnlyInALockedTextBox) {
     LONG code, shift;
     bool swallowed;
   } cases[] = {
-      {"Shift+Insert, locked", true, 45, 1, true},
-      {"Shift+Insert, unlocked", false, 45, 1, false},
-      {"Ctrl+Shift+Insert, locked", true, 45, 3, false},
-      {"Alt+Shift+Insert, locked", true, 45, 5, false},
-      {"Insert alone, locked", true, 45, 0, false},
-      {"Ctrl+Insert, locked", true, 45, 2, false},
-      {"Shift+A, locked", true, 65, 1, false},
-      {"Shift+Delete, locked", true, 46, 1, false},
+      {"Shift+Insert, locked", true, 45, 1, true},       {"Shift+Insert, unlocked", false, 45, 1, false},
+      {"Ctrl+Shift+Insert, locked", true, 45, 3, false}, {"Alt+Shift+Insert, locked", true, 45, 5, false},
+      {"Insert alone, locked", true, 45, 0, false},      {"Ctrl+Insert, locked", true, 45, 2, false},
+      {"Shift+A, locked", true, 65, 1, false},           {"Shift+Delete, locked", true, 46, 1, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -203,7 +199,10 @@ TEST(DefButtonWatcher, LateBoundInit) {
   w->call(u"Init", {Variant(ObjectPtr(f.global)), Variant::nothing(), Variant(ObjectPtr(f.box))});
   f.focus(false);
   EXPECT_EQ(*f.log, (CallLog{"cmdOK.Default=True"}));
-  EXPECT_EQ(errorOf([&] { w->call(u"Init", {Variant(LONG{1}), Variant::nothing(), Variant::nothing()}); }), 424);  // not an object
+  EXPECT_EQ(errorOf([&] {
+              w->call(u"Init", {Variant(LONG{1}), Variant::nothing(), Variant::nothing()});
+            }),
+            424);  // not an object
 }
 
 }  // namespace

@@ -123,8 +123,8 @@ Error500Request makeError500Request(const String& text, LONG style, const automa
   return r;
 }
 
-LONG ShowTimedMessageBox(const String& text, LONG style, const automation::Variant& title,
-                         LONG defaultButtonIndex, LONG cancelButtonIndex, LONG timeoutValue) {
+LONG ShowTimedMessageBox(const String& text, LONG style, const automation::Variant& title, LONG defaultButtonIndex,
+                         LONG cancelButtonIndex, LONG timeoutValue) {
   Error500Request r = makeError500Request(text, style, title, defaultButtonIndex, cancelButtonIndex, timeoutValue);
   if (ui::windowsAvailable()) {
     ui::TimedBoxRequest request{r.text, r.style, r.caption, r.defaultIndex, r.cancelIndex, r.timeoutValue};

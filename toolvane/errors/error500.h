@@ -26,12 +26,12 @@
 namespace quendel::toolvane {
 
 struct Error500ButtonSet {
-  int count = 3;                       // buttons used, left to right
-  std::array<UINT, 3> stringIds{};     // User32 string ids (0: none, design caption)
+  int count = 3;                    // buttons used, left to right
+  std::array<UINT, 3> stringIds{};  // User32 string ids (0: none, design caption)
   std::array<const char16_t*, 3> fallbacks{u"&Abort", u"&Retry", u"&Ignore"};
-  int standardDefault = -1;            // -1: none (styles 6 to 15)
+  int standardDefault = -1;  // -1: none (styles 6 to 15)
   int standardCancel = -1;
-  std::array<LONG, 3> results{};       // message-box result of each button
+  std::array<LONG, 3> results{};  // message-box result of each button
 };
 
 // The button set of Style & 0x0F.
@@ -73,7 +73,7 @@ struct TwipsRect {
 };
 
 struct Error500LayoutInput {
-  long textWidthPx = 0;   // measured text, already cut to the screen
+  long textWidthPx = 0;  // measured text, already cut to the screen
   long textHeightPx = 0;
   double tppX = 15, tppY = 15;  // twips per pixel
   bool icon = true;             // Style & 0xF0 is 16, 32, 48 or 64
@@ -111,8 +111,8 @@ inline constexpr long kWidthThreshold = 6315, kFrameWidth = 90;
 struct Error500Request {
   String text;
   LONG style = 16;
-  String caption;  // already resolved (error500Caption)
-  int defaultIndex = -1;   // chosen button, -1: none
+  String caption;         // already resolved (error500Caption)
+  int defaultIndex = -1;  // chosen button, -1: none
   int cancelIndex = -1;
   LONG timeoutValue = 15;
 };
@@ -123,7 +123,7 @@ Error500Request makeError500Request(const String& text, LONG style, const automa
 
 // Runs one box from start to end: in a window when the process can show one, else on
 // standard error. Returns the message-box result.
-LONG ShowTimedMessageBox(const String& text, LONG style, const automation::Variant& title,
-                         LONG defaultButtonIndex, LONG cancelButtonIndex, LONG timeoutValue);
+LONG ShowTimedMessageBox(const String& text, LONG style, const automation::Variant& title, LONG defaultButtonIndex,
+                         LONG cancelButtonIndex, LONG timeoutValue);
 
 }  // namespace quendel::toolvane

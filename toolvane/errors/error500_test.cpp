@@ -70,7 +70,7 @@ TEST(Error500ButtonSets, DefaultAndCancelOverrides) {
       {0, -1, 2, 0},  // -1 keeps the standard
       {1, 2, 3, 2},   // style 2 with DefaultButtonIndex 2: Ignore
       {1, 5, 2, 1},   // style 1 with CancelButtonIndex 5: too large, Cancel stays
-      {0, 1, 2, 1},   {0, 0, 1, 0}, {0, 1, 1, 0}, {2, 0, 3, 0},
+      {0, 1, 2, 1},  {0, 0, 1, 0}, {0, 1, 1, 0}, {2, 0, 3, 0},
   };
   for (const auto& r : rows) EXPECT_EQ(qt::chooseButtonIndex(r.standard, r.requested, r.count), r.chosen);
   try {
@@ -157,7 +157,7 @@ TEST(Error500Layout, Arithmetic) {
   EXPECT_FALSE(two.visible[2]);
 
   // The threshold: the dialog (client + 90 twips of frame) grows only past 6315 twips.
-  EXPECT_FALSE(qt::layoutError500({331, 20, 15, 15, true, 3}).widened);  // delta 30
+  EXPECT_FALSE(qt::layoutError500({331, 20, 15, 15, true, 3}).widened);      // delta 30
   qt::Error500Layout wide = qt::layoutError500({332, 20, 15, 15, true, 3});  // delta 45
   EXPECT_TRUE(wide.widened);
   EXPECT_EQ(wide.clientWidth, 6195 + 45);
@@ -188,9 +188,12 @@ TEST(Error500Box, WithoutDisplayAnswersWithTheDefaultButton) {
     LONG result;
     const char* buttons;
   } rows[] = {
-      {4, -1, 6, "Buttons: [Yes] No\n"},       {2, 2, 5, "Buttons: Abort Retry [Ignore]\n"},
-      {2, -1, 4, "Buttons: Abort [Retry] Ignore\n"}, {1, 7, 1, "Buttons: [OK] Cancel\n"},
-      {0x30, -1, 1, "Buttons: [OK]\n"},        {9, 1, 0, "Buttons: Abort Retry Ignore\n"},
+      {4, -1, 6, "Buttons: [Yes] No\n"},
+      {2, 2, 5, "Buttons: Abort Retry [Ignore]\n"},
+      {2, -1, 4, "Buttons: Abort [Retry] Ignore\n"},
+      {1, 7, 1, "Buttons: [OK] Cancel\n"},
+      {0x30, -1, 1, "Buttons: [OK]\n"},
+      {9, 1, 0, "Buttons: Abort Retry Ignore\n"},
   };
   for (const auto& r : rows) {
     testing::internal::CaptureStderr();

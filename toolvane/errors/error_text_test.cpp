@@ -26,8 +26,7 @@ TEST(BuildErrorText, Blocks) {
       {{0, u"a\r\n\r\nb", u"", u"", 0}, u"Description:  a  b"},
       {{-2147221504, u"Can't save bitmap. Win32 error", u"", u"", 0},
        u"Error number: -2147221504 (0x80040000)\r\nDescription:  Can't save bitmap. Win32 error"},
-      {{1, u"", u"", u"h.hlp", 70000},
-       u"Error number: 1\r\nHelp file:    h.hlp\r\nHelp context: 70000 (0x00011170)"},
+      {{1, u"", u"", u"h.hlp", 70000}, u"Error number: 1\r\nHelp file:    h.hlp\r\nHelp context: 70000 (0x00011170)"},
       {{0, u"\r\n", u"", u"", 0}, u"Description:   "},
   };
   for (const auto& r : rows) EXPECT_EQ(qt::BuildErrorText(r.info), r.text) << quendel::cp::toUtf8(r.text);

@@ -34,8 +34,8 @@ class qndErr : public LibraryObject {
   LONG ErrorDisplay(const Variant& ErrObject, LONG Style = 16, const String& Title = {},
                     const String& DescriptionText = {}, bool Silent = false);
   String GetErrorMessage(const Variant& ErrObject);
-  LONG ErrorDisplayAPI(LONG ErrorNumber, LONG Style = 16, const String& Title = {},
-                       const String& DescriptionText = {}, bool Silent = false);
+  LONG ErrorDisplayAPI(LONG ErrorNumber, LONG Style = 16, const String& Title = {}, const String& DescriptionText = {},
+                       bool Silent = false);
   String GetErrorMessageAPI(LONG ErrorNumber);
   LONG ErrorDisplayWinMM(LONG ErrorNumber, LONG Style = 16, const String& Title = {},
                          const String& DescriptionText = {}, bool Silent = false);

@@ -43,12 +43,12 @@ const ClassDesc& qndErr::describe() {
                     })
           .function(u"GetErrorMessageWinMM", vbString, {param(u"ErrorNumber", vbLong)},
                     [](C& e, CallArgs& a) { return Variant(e.GetErrorMessageWinMM(a.lng(0))); })
-          .function(u"ErrorDisplayModule", vbLong,
-                    displayParams({param(u"ErrorNumber", vbLong), param(u"ModuleName", vbString)}),
-                    [](C& e, CallArgs& a) {
-                      return Variant(
-                          e.ErrorDisplayModule(a.lng(0), a.str(1), a.lng(2), a.str(3), a.str(4), a.boolean(5)));
-                    })
+          .function(
+              u"ErrorDisplayModule", vbLong,
+              displayParams({param(u"ErrorNumber", vbLong), param(u"ModuleName", vbString)}),
+              [](C& e, CallArgs& a) {
+                return Variant(e.ErrorDisplayModule(a.lng(0), a.str(1), a.lng(2), a.str(3), a.str(4), a.boolean(5)));
+              })
           .function(u"GetErrorMessageModule", vbString, {param(u"ErrorNumber", vbLong), param(u"ModuleName", vbString)},
                     [](C& e, CallArgs& a) { return Variant(e.GetErrorMessageModule(a.lng(0), a.str(1))); })
           .function(u"ErrorDisplayHTTPRequest", vbLong, displayParams({param(u"HTTPRequestObject", vbObject)}),

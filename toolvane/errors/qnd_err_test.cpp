@@ -37,9 +37,12 @@ class FakeNetworkObject : public Object {
 };
 
 Variant http(Variant lastRC, Variant code, String text, Variant errorCode, String errorText) {
-  return Variant(std::make_shared<FakeNetworkObject>(std::map<std::u16string, Variant>{
-      {u"LastRC", lastRC}, {u"ResponseCode", code}, {u"ResponseText", Variant(text)},
-      {u"ErrorCode", errorCode}, {u"ErrorText", Variant(errorText)}}));
+  return Variant(
+      std::make_shared<FakeNetworkObject>(std::map<std::u16string, Variant>{{u"LastRC", lastRC},
+                                                                            {u"ResponseCode", code},
+                                                                            {u"ResponseText", Variant(text)},
+                                                                            {u"ErrorCode", errorCode},
+                                                                            {u"ErrorText", Variant(errorText)}}));
 }
 
 Variant ftp(Variant lastRC, Variant errorCode, String errorText) {
@@ -55,7 +58,10 @@ class ScopedLocale {
     setenv("LC_ALL", locale, 1);
   }
   ~ScopedLocale() {
-    if (old_) setenv("LC_ALL", old_->c_str(), 1); else unsetenv("LC_ALL");
+    if (old_)
+      setenv("LC_ALL", old_->c_str(), 1);
+    else
+      unsetenv("LC_ALL");
   }
 
  private:
@@ -70,7 +76,8 @@ TEST(qndErrTexts, ApiWinMMModule) {
       {err.GetErrorMessageAPI(0), u"Unknown Win32 API error."},
       {err.GetErrorMessageAPI(5), u"Win32 API error: 5\r\nDescription: Access is denied."},
       {err.GetErrorMessageAPI(9999), u"Win32 API error: 9999"},
-      {err.GetErrorMessageAPI(-2147024891), u"Win32 API error: -2147024891 (0x80070005)\r\nDescription: Access is denied."},
+      {err.GetErrorMessageAPI(-2147024891),
+       u"Win32 API error: -2147024891 (0x80070005)\r\nDescription: Access is denied."},
       {err.GetErrorMessageWinMM(0), u"Unknown WinMM.DLL error."},
       {err.GetErrorMessageWinMM(6), u"WinMM.DLL error: 6\r\nDescription: There is no driver installed on your system."},
       {err.GetErrorMessageWinMM(500), u"WinMM.DLL error: 500"},
@@ -98,7 +105,8 @@ TEST(qndErrTexts, HttpAndFtpInBothLanguages) {
       {"ru_RU.UTF-8", http(LONG{8}, LONG{404}, u"Not Found", LONG{0}, u""), true,
        std::u16string(ru8) + u"\r\n\r\nHTTP response: 404, Not Found."},
       // Another Cyrillic language is English.
-      {"uk_UA.UTF-8", http(LONG{8}, LONG{404}, u"", LONG{0}, u""), true, std::u16string(en8) + u"\r\n\r\nHTTP response: 404"},
+      {"uk_UA.UTF-8", http(LONG{8}, LONG{404}, u"", LONG{0}, u""), true,
+       std::u16string(en8) + u"\r\n\r\nHTTP response: 404"},
       {"en_US.UTF-8", http(LONG{99}, LONG{0}, u"x", LONG{0}, u"y"), true, u""},
       {"en_US.UTF-8", http(LONG{0}, LONG{0}, u"", LONG{12002}, u"The operation timed out"), true,
        u"Operation completed successfully.\r\n\r\nWinInet error: 12002\r\nDescription:   The operation timed out"},
@@ -143,7 +151,8 @@ TEST(qndErrTexts, EveryResultCodeHasBothLanguages) {
 
 TEST(qndErrTexts, MissingMembersFailTheCall) {
   qt::qndErr err;
-  Variant partial(std::make_shared<FakeNetworkObject>(std::map<std::u16string, Variant>{{u"LastRC", Variant(LONG{1})}}));
+  Variant partial(
+      std::make_shared<FakeNetworkObject>(std::map<std::u16string, Variant>{{u"LastRC", Variant(LONG{1})}}));
   try {
     err.GetErrorMessageFTPClient(partial);
     ADD_FAILURE();
@@ -193,7 +202,8 @@ TEST(qndErrLateBound, OptionalArgumentsAndNames) {
   std::vector<Variant> args{Variant(LONG{5})};
   std::vector<NamedArg> named{{u"Silent", Variant(true)}, {u"Title", Variant(u"T")}};
   EXPECT_EQ(err->invoke(u"ErrorDisplayAPI", InvokeKind::Method, args, named).toLong(), 1);
-  EXPECT_EQ(err->call(u"GetErrorMessageModule", {Variant(LONG{0}), Variant(u"x.dll")}).toString(), u"Unknown x.dll error.");
+  EXPECT_EQ(err->call(u"GetErrorMessageModule", {Variant(LONG{0}), Variant(u"x.dll")}).toString(),
+            u"Unknown x.dll error.");
   const auto* show = qt::qndErr::describe().find(u"ShowErrorBox", InvokeKind::Method);
   ASSERT_NE(show, nullptr);
   ASSERT_EQ(show->params.size(), 6u);

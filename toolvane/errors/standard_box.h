@@ -36,7 +36,6 @@ StandardBoxButtons standardBoxButtons(LONG style);
 LONG showStandardBoxOnConsole(const BStr& text, const BStr& caption, LONG style);
 
 // Shows the standard box: in a window when the process can show one, else on the console.
-LONG showStandardMessageBox(const BStr& text, const BStr& caption, LONG style, const BStr& helpFile,
-                            LONG helpContext);
+LONG showStandardMessageBox(const BStr& text, const BStr& caption, LONG style, const BStr& helpFile, LONG helpContext);
 
 }  // namespace quendel::toolvane

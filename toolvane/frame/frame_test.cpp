@@ -80,7 +80,8 @@ TEST_F(Frame, RegistrationEntriesAndRoundTrip) {
       if (e.key == key && e.valueName == name && e.value == value) return true;
     return false;
   };
-  EXPECT_TRUE(has("CLSID\\{11A03114-F930-4396-BAEE-F68402BA5BE7}\\InprocServer32", "", "/opt/q/lib/libtoolvane0305.so"));
+  EXPECT_TRUE(
+      has("CLSID\\{11A03114-F930-4396-BAEE-F68402BA5BE7}\\InprocServer32", "", "/opt/q/lib/libtoolvane0305.so"));
   EXPECT_TRUE(has("TvFuncs0305.qndErr\\CLSID", "", "{E9D884CC-57A6-476F-A102-0EFF90170A43}"));
   EXPECT_TRUE(has("Interface\\{267A7EB3-D6F1-47DE-A035-1A1E50EFB822}", "", "_CommandLineParser"));
   EXPECT_FALSE(has("TvFuncs0305.CommandLineParser\\CLSID", "", "{817190D0-F8A9-47BE-A709-1041B969D6A1}"));

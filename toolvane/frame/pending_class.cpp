@@ -4,8 +4,8 @@
 
 namespace quendel::toolvane {
 
-const ClassDesc& PendingClass::describe(std::u16string_view name, const ids::ClassIds& classIds,
-                                        Instancing instancing, std::u16string_view help) {
+const ClassDesc& PendingClass::describe(std::u16string_view name, const ids::ClassIds& classIds, Instancing instancing,
+                                        std::u16string_view help) {
   static std::deque<ClassDesc> descs;  // stable addresses
   ClassDesc& d = descs.emplace_back();
   d.name = String(name);

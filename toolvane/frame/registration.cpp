@@ -16,7 +16,9 @@ std::string folderOf(const std::string& path) {
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
-bool creatable(const ClassDesc& c) { return c.instancing == Instancing::Global || c.instancing == Instancing::Creatable; }
+bool creatable(const ClassDesc& c) {
+  return c.instancing == Instancing::Global || c.instancing == Instancing::Creatable;
+}
 
 }  // namespace
 
@@ -80,9 +82,9 @@ HRESULT registerServer(const TypeLibDesc& tl, const std::string& libraryPath) {
     if (RegCreateKeyExA(HKEY_CLASSES_ROOT, entry.key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                         nullptr, &key, &disposition) != ERROR_SUCCESS)
       return SELFREG_E_CLASS;
-    LONG status = RegSetValueExA(key, entry.valueName.empty() ? nullptr : entry.valueName.c_str(), 0, REG_SZ,
-                                 reinterpret_cast<const BYTE*>(entry.value.c_str()),
-                                 static_cast<DWORD>(entry.value.size() + 1));
+    LONG status =
+        RegSetValueExA(key, entry.valueName.empty() ? nullptr : entry.valueName.c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(entry.value.c_str()), static_cast<DWORD>(entry.value.size() + 1));
     RegCloseKey(key);
     if (status != ERROR_SUCCESS) return SELFREG_E_CLASS;
   }

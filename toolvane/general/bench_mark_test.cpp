@@ -28,8 +28,7 @@ std::shared_ptr<qndBenchMark> tickTimer(ManualClock& c) {
 }
 
 std::shared_ptr<qndBenchMarkHP> counterTimer(ManualClock& c) {
-  return std::make_shared<qndBenchMarkHP>([&c] { return c.now; }, [&c] { return c.frequency; },
-                                          [&c] { ++c.beeps; });
+  return std::make_shared<qndBenchMarkHP>([&c] { return c.now; }, [&c] { return c.frequency; }, [&c] { ++c.beeps; });
 }
 
 TEST(BenchMark, TheBeepComesBeforeTheFirstMarkAndOnlyWhenAsked) {

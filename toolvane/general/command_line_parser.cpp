@@ -18,9 +18,7 @@ std::u16string_view trimmed(std::u16string_view s) {
 
 }  // namespace
 
-CommandLineParser::CommandLineParser() {
-  SetNewCommandLine(asGetStringFromPointerW(GetCommandLineW()), false);
-}
+CommandLineParser::CommandLineParser() { SetNewCommandLine(asGetStringFromPointerW(GetCommandLineW()), false); }
 
 void CommandLineParser::SetNewCommandLine(const String& NewCommandLine, bool AddDummyEXEModuleName) {
   std::vector<String> list;

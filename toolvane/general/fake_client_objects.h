@@ -104,8 +104,7 @@ class FakeControlArray : public Object {
     a->items_ = std::move(items);
     return a;
   }
-  Variant invoke(std::u16string_view member, InvokeKind, std::vector<Variant>& args,
-                 std::vector<NamedArg>&) override {
+  Variant invoke(std::u16string_view member, InvokeKind, std::vector<Variant>& args, std::vector<NamedArg>&) override {
     if (automation::equalsText(member, u"LBound")) return Variant(items_.empty() ? LONG{0} : items_.begin()->first);
     if (automation::equalsText(member, u"UBound")) return Variant(items_.empty() ? LONG{-1} : items_.rbegin()->first);
     if (automation::equalsText(member, u"Count")) return Variant(static_cast<LONG>(items_.size()));

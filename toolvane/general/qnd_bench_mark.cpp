@@ -7,8 +7,7 @@
 
 namespace quendel::toolvane {
 
-String benchMarkText(const std::function<double()>& readElapsed, LONG iterations, bool integerValues,
-                     bool useSeconds) {
+String benchMarkText(const std::function<double()>& readElapsed, LONG iterations, bool integerValues, bool useSeconds) {
   auto format = [&](double x) { return integerValues ? asFormatInt64(x) : asFormatDouble(x); };
   String unit = useSeconds ? u" sec." : u" ms.";
   if (iterations <= 0) return format(readElapsed()) + unit;
@@ -16,8 +15,7 @@ String benchMarkText(const std::function<double()>& readElapsed, LONG iterations
   return text + format(readElapsed()) + unit + u")";
 }
 
-qndBenchMark::qndBenchMark()
-    : qndBenchMark([] { return GetTickCount(); }, [] { MessageBeep(MB_SIMPLE_BEEP); }) {}
+qndBenchMark::qndBenchMark() : qndBenchMark([] { return GetTickCount(); }, [] { MessageBeep(MB_SIMPLE_BEEP); }) {}
 
 qndBenchMark::qndBenchMark(TickSource ticks, Beeper beep) : ticks_(std::move(ticks)), beep_(std::move(beep)) {}
 

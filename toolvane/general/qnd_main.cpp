@@ -19,8 +19,7 @@ namespace {
 // The array members build 0 To count − 1 arrays, converting element by element.
 Variant buildArray(VarType elementType, const std::vector<Variant>& args) {
   auto array = SafeArray::create(elementType, 0, args.size());
-  for (std::size_t i = 0; i < args.size(); ++i)
-    ignoringErrors([&] { array->set(static_cast<LONG>(i), args[i]); });
+  for (std::size_t i = 0; i < args.size(); ++i) ignoringErrors([&] { array->set(static_cast<LONG>(i), args[i]); });
   return Variant(array);
 }
 
@@ -63,8 +62,7 @@ Variant qndMain::ArrayLong(const std::vector<Variant>& Args) { return buildArray
 
 std::shared_ptr<automation::Collection> qndMain::Collection(const std::vector<Variant>& Args) {
   auto result = automation::Collection::create();
-  for (const Variant& arg : Args)
-    ignoringErrors([&] { result->add(arg, Variant(decimalText(result->count() + 1))); });
+  for (const Variant& arg : Args) ignoringErrors([&] { result->add(arg, Variant(decimalText(result->count() + 1))); });
   return result;
 }
 
@@ -127,8 +125,8 @@ LONG qndMain::InArrayLong(const Variant& ArrayX, LONG FindWhat, const Variant& S
                           bool* IsFound) {
   return searchArray(ArrayX, Variant(FindWhat), Match::Long, StartAt, EndAt, IsFound);
 }
-LONG qndMain::InArrayString(const Variant& ArrayX, const String& FindWhat, const Variant& StartAt,
-                            const Variant& EndAt, bool* IsFound) {
+LONG qndMain::InArrayString(const Variant& ArrayX, const String& FindWhat, const Variant& StartAt, const Variant& EndAt,
+                            bool* IsFound) {
   return searchArray(ArrayX, Variant(FindWhat), Match::Binary, StartAt, EndAt, IsFound);
 }
 LONG qndMain::InArrayStringText(const Variant& ArrayX, const String& FindWhat, const Variant& StartAt,
@@ -177,8 +175,8 @@ bool qndMain::IsInCollectionString(const ObjectPtr& Collection, const Variant& F
   InCollectionString(Collection, FindWhat, StartAt, EndAt, &found);
   return found;
 }
-bool qndMain::IsInCollectionStringText(const ObjectPtr& Collection, const Variant& FindWhat,
-                                       const Variant& StartAt, const Variant& EndAt) {
+bool qndMain::IsInCollectionStringText(const ObjectPtr& Collection, const Variant& FindWhat, const Variant& StartAt,
+                                       const Variant& EndAt) {
   bool found = false;
   InCollectionStringText(Collection, FindWhat, StartAt, EndAt, &found);
   return found;

@@ -94,14 +94,14 @@ const ClassDesc& qndMain::describe() {
                     {param(u"SourceCollection", vbObject), param(u"Delimiter", vbString),
                      optionalParam(u"RaiseErrors", vbBoolean, Variant(false))},
                     [](C& m, CallArgs& a) { return Variant(m.JoinCollection(a.obj(0), a.str(1), a.boolean(2))); })
-          .function(u"SplitCollection", vbObject,
-                    {param(u"Expression", vbString), optionalVariant(u"Delimiter"),
-                     optionalParam(u"Limit", vbLong, Variant(LONG{-1})),
-                     optionalParam(u"Compare", vbLong, Variant(LONG{0})),
-                     optionalParam(u"RaiseErrors", vbBoolean, Variant(false))},
-                    [](C& m, CallArgs& a) {
-                      return Variant(m.SplitCollection(a.str(0), a[1], a.lng(2), a.lng(3), a.boolean(4)));
-                    })
+          .function(
+              u"SplitCollection", vbObject,
+              {param(u"Expression", vbString), optionalVariant(u"Delimiter"),
+               optionalParam(u"Limit", vbLong, Variant(LONG{-1})), optionalParam(u"Compare", vbLong, Variant(LONG{0})),
+               optionalParam(u"RaiseErrors", vbBoolean, Variant(false))},
+              [](C& m, CallArgs& a) {
+                return Variant(m.SplitCollection(a.str(0), a[1], a.lng(2), a.lng(3), a.boolean(4)));
+              })
           // Controls and forms
           .function(u"GetSelectedOptionButtonIndex", vbLong, {param(u"OptionButtonArray", vbObject)},
                     [](C& m, CallArgs& a) { return Variant(m.GetSelectedOptionButtonIndex(a.obj(0))); })
@@ -121,8 +121,9 @@ const ClassDesc& qndMain::describe() {
           // Text-box insert hooks
           .function(u"AddTextBoxInsertHook", vbBoolean, {param(u"TextBoxControl", vbObject)},
                     [](C& m, CallArgs& a) { return Variant(m.AddTextBoxInsertHook(a.obj(0))); })
-          .memberHelp(u"Добавляет обработчик, который запрещает в текстбокс вставку текста из буфера обмена. "
-                      u"Своего рода борьба с глюком.")
+          .memberHelp(
+              u"Добавляет обработчик, который запрещает в текстбокс вставку текста из буфера обмена. "
+              u"Своего рода борьба с глюком.")
           .function(u"RemoveTextBoxInsertHook", vbBoolean, {param(u"TextBoxControl", vbObject)},
                     [](C& m, CallArgs& a) { return Variant(m.RemoveTextBoxInsertHook(a.obj(0))); })
           .sub(u"ClearTextBoxInsertHooks", {}, [](C& m, CallArgs&) { m.ClearTextBoxInsertHooks(); })

@@ -107,8 +107,7 @@ TEST(QndMainSearch, Arrays) {
       {"StartAt not a number", 0, numbers, Variant(LONG{7}), Variant(u"x"), m, 0, false, 13},
       {"variant array as strings", 1, mixed, Variant(u"3"), m, m, 1, true, 0},
       {"text compare folds letter by letter", 2, mixed, Variant(u"STRASSE"), m, m, -1, false, 0},
-      {"text compare of accented capitals", 2, arrayOf(vbString, {Variant(u"ÉTÉ")}), Variant(u"été"), m, m, 0,
-       true, 0},
+      {"text compare of accented capitals", 2, arrayOf(vbString, {Variant(u"ÉTÉ")}), Variant(u"été"), m, m, 0, true, 0},
       {"long search in a variant array of text", 0, mixed, Variant(LONG{3}), m, m, 0, false, 13},
       {"not an array", 0, Variant(LONG{5}), Variant(LONG{5}), m, m, 0, false, 13},
       {"unallocated array", 0, Variant::unallocatedArray(vbLong), Variant(LONG{5}), m, m, 0, false, 9},
@@ -220,8 +219,12 @@ TEST(QndMainJoin, JoinsItemsWithDelimiters) {
       {"one item", {Variant(u"a")}, u",", false, u"a", 0},
       {"empty", {}, u",", false, u"", 0},
       {"numbers and booleans", {Variant(LONG{1}), Variant(true), Variant(2.5)}, u"; ", false, u"1; True; 2.5", 0},
-      {"item without text keeps its delimiter", {Variant(u"a"), Variant(plain), Variant(u"c")}, u",", false,
-       u"a,,c", 0},
+      {"item without text keeps its delimiter",
+       {Variant(u"a"), Variant(plain), Variant(u"c")},
+       u",",
+       false,
+       u"a,,c",
+       0},
       {"Null item keeps its delimiter", {Variant::null(), Variant(u"b")}, u"-", false, u"-b", 0},
       {"raised when asked", {Variant(u"a"), Variant(plain)}, u",", true, u"", 438},
   };
@@ -251,8 +254,14 @@ TEST(QndMainSplit, SplitsLikeTheRuntime) {
     std::vector<std::u16string> parts;
     LONG error;
   } cases[] = {
-      {"default blank, double blank gives an empty part", u"one two  three", m, -1, 0, false,
-       {u"one", u"two", u"", u"three"}, 0},
+      {"default blank, double blank gives an empty part",
+       u"one two  three",
+       m,
+       -1,
+       0,
+       false,
+       {u"one", u"two", u"", u"three"},
+       0},
       {"limit 2 keeps the rest", u"one two  three", m, 2, 0, false, {u"one", u"two  three"}, 0},
       {"limit 1 is the whole text", u"a b", m, 1, 0, false, {u"a b"}, 0},
       {"limit 0 gives nothing", u"a b", m, 0, 0, false, {}, 0},
@@ -356,8 +365,8 @@ TEST(QndMainButtons, PressButtonClicksOnlyAnEnabledCommandButton) {
 
 TEST(QndMainForms, ShowModalFormMovesTheParentOutOfSightWhileTheChildIsShown) {
   auto log = std::make_shared<CallLog>();
-  auto parent = FakeControl::create(u"Form", log, {{u"Left", Variant(1500.0f)}, {u"Width", Variant(4800.0f)}},
-                                    u"frmMain");
+  auto parent =
+      FakeControl::create(u"Form", log, {{u"Left", Variant(1500.0f)}, {u"Width", Variant(4800.0f)}}, u"frmMain");
   auto child = FakeControl::create(u"Form", log, {}, u"frmChild");
   Variant leftDuringShow, styleOfShow;
   child->method(u"Show", [&](FakeControl&, std::vector<Variant>& a) {

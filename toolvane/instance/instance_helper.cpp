@@ -81,7 +81,9 @@ int hold(const std::string& kind, const std::string& guid, const char* uid) {
   }
   qndAlone alone;
   auto g = quendel::cp::fromUtf8(guid);
-  bool result = kind == "desktop" ? alone.IsAloneOnDesktop(g) : kind == "user" ? alone.IsAloneAtUser(g) : alone.IsAlone(g);
+  bool result = kind == "desktop" ? alone.IsAloneOnDesktop(g)
+                : kind == "user"  ? alone.IsAloneAtUser(g)
+                                  : alone.IsAlone(g);
   std::printf("%d\n", result ? 1 : 0);
   std::fflush(stdout);
   serveUntilStdinCloses(-1);

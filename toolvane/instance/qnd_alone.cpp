@@ -94,7 +94,8 @@ bool qndAlone::UnMarkPrevInstanceWindow(LONG hWnd) { return UnMarkPrevInstanceWi
 
 bool qndAlone::MarkPrevInstanceWindowEx(LONG hWnd, LONG method, const String& appGuid) {
   if (appGuid.empty() || !validMethod(method) || !IsWindow(toWindow(hWnd))) return false;
-  return SetPropA(toWindow(hWnd), markerName(appGuid).c_str(), reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(method)));
+  return SetPropA(toWindow(hWnd), markerName(appGuid).c_str(),
+                  reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(method)));
 }
 
 bool qndAlone::UnMarkPrevInstanceWindowEx(LONG hWnd, const String& appGuid) {

@@ -29,9 +29,7 @@ const ClassDesc& qndAlone::describe() {
           .function(u"UnMarkPrevInstanceWindow", vbBoolean, {hwnd()},
                     [](C& o, CallArgs& a) { return Variant(o.UnMarkPrevInstanceWindow(a.lng(0))); })
           .function(u"MarkPrevInstanceWindowEx", vbBoolean, {hwnd(), method(), guid()},
-                    [](C& o, CallArgs& a) {
-                      return Variant(o.MarkPrevInstanceWindowEx(a.lng(0), a.lng(1), a.str(2)));
-                    })
+                    [](C& o, CallArgs& a) { return Variant(o.MarkPrevInstanceWindowEx(a.lng(0), a.lng(1), a.str(2))); })
           .function(u"UnMarkPrevInstanceWindowEx", vbBoolean, {hwnd(), guid()},
                     [](C& o, CallArgs& a) { return Variant(o.UnMarkPrevInstanceWindowEx(a.lng(0), a.str(1))); })
           .function(u"ActivatePrevInstanceWindow", vbBoolean, {},

@@ -162,7 +162,8 @@ TEST_F(qndAloneWindows, MarkingRules) {
   EXPECT_FALSE(o.MarkPrevInstanceWindow(w, 72));
   EXPECT_FALSE(o.MarkPrevInstanceWindow(0x3FFFFF, amNormal));
   EXPECT_FALSE(o.UnMarkPrevInstanceWindow(w));  // nothing to remove
-  EXPECT_EQ(GetPropA(quendel::platform::hwndFromId(static_cast<uint32_t>(w)), "PrevInstance_{marking}_Marker"), nullptr);
+  EXPECT_EQ(GetPropA(quendel::platform::hwndFromId(static_cast<uint32_t>(w)), "PrevInstance_{marking}_Marker"),
+            nullptr);
   EXPECT_TRUE(o.MarkPrevInstanceWindow(w, amViaMessage));
   EXPECT_EQ(GetPropA(quendel::platform::hwndFromId(static_cast<uint32_t>(w)), "PrevInstance_{marking}_Marker"),
             reinterpret_cast<HANDLE>(70));

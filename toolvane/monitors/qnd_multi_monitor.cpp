@@ -83,7 +83,8 @@ std::shared_ptr<Collection> qndMultiMonitor::GetAllMonitors() {
 
 std::shared_ptr<Monitor> qndMultiMonitor::MonitorFromWindow(LONG hWnd, LONG Flags) {
   if (auto fallback = GetFallbackMonitor()) return fallback;
-  return monitorOf(::MonitorFromWindow(platform::hwndFromId(static_cast<std::uint32_t>(hWnd)), static_cast<DWORD>(Flags)));
+  return monitorOf(
+      ::MonitorFromWindow(platform::hwndFromId(static_cast<std::uint32_t>(hWnd)), static_cast<DWORD>(Flags)));
 }
 
 std::shared_ptr<Monitor> qndMultiMonitor::MonitorFromPoint(LONG X, LONG Y, LONG Flags) {

@@ -7,7 +7,9 @@ namespace quendel::toolvane {
 
 namespace {
 
-Variant monitorOrNothing(std::shared_ptr<Monitor> m) { return m ? Variant(ObjectPtr(std::move(m))) : Variant::nothing(); }
+Variant monitorOrNothing(std::shared_ptr<Monitor> m) {
+  return m ? Variant(ObjectPtr(std::move(m))) : Variant::nothing();
+}
 
 }  // namespace
 
@@ -21,13 +23,15 @@ const ClassDesc& qndMultiMonitor::describe() {
           .instancing(Instancing::Creatable)
           .help(u"Класс информации о мониторах.")
           .creator([] { return std::make_shared<qndMultiMonitor>(); })
-          .function(u"GetAllMonitors", vbObject, {}, [](C& o, CallArgs&) { return Variant(ObjectPtr(o.GetAllMonitors())); })
+          .function(u"GetAllMonitors", vbObject, {},
+                    [](C& o, CallArgs&) { return Variant(ObjectPtr(o.GetAllMonitors())); })
           .memberHelp(u"Перечисляет все мониторы в системе и возвращает коллекцию объектов.")
           .function(u"MonitorFromWindow", vbObject, {n(u"hWnd"), flags()},
                     [](C& o, CallArgs& a) { return monitorOrNothing(o.MonitorFromWindow(a.lng(0), a.lng(1))); })
           .memberHelp(u"Возвращает объект монитора по окну.")
-          .function(u"MonitorFromPoint", vbObject, {n(u"X"), n(u"Y"), flags()},
-                    [](C& o, CallArgs& a) { return monitorOrNothing(o.MonitorFromPoint(a.lng(0), a.lng(1), a.lng(2))); })
+          .function(
+              u"MonitorFromPoint", vbObject, {n(u"X"), n(u"Y"), flags()},
+              [](C& o, CallArgs& a) { return monitorOrNothing(o.MonitorFromPoint(a.lng(0), a.lng(1), a.lng(2))); })
           .memberHelp(u"Возвращает объект монитора по точке.")
           .function(u"MonitorFromRect", vbObject, {n(u"Left"), n(u"Top"), n(u"Right"), n(u"Bottom"), flags()},
                     [](C& o, CallArgs& a) {

@@ -18,10 +18,10 @@ using quendel::testing::builtProgram;
 using quendel::testing::ChildProcess;
 using quendel::testing::ScopedEnv;
 using quendel::testing::XvfbServer;
-using quendel::toolvane::Monitor;
 using quendel::toolvane::mffDefaultToNearest;
 using quendel::toolvane::mffDefaultToNull;
 using quendel::toolvane::mffDefaultToPrimary;
+using quendel::toolvane::Monitor;
 using quendel::toolvane::qndMultiMonitor;
 
 int errorNumber(const std::function<void()>& f) {
@@ -98,8 +98,8 @@ class TwoRandRMonitors : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(server_.ok());
     display_ = std::make_unique<ScopedEnv>("DISPLAY", server_.display().c_str());
-    ChildProcess set({builtProgram("platform_window_helper"), "set-monitors", "LEFT:0,0,640,1024:primary",
-                      "RIGHT:640,0,640,1024"});
+    ChildProcess set(
+        {builtProgram("platform_window_helper"), "set-monitors", "LEFT:0,0,640,1024:primary", "RIGHT:640,0,640,1024"});
     ASSERT_EQ(set.readLine(), "ok");
   }
   void TearDown() override { display_.reset(); }

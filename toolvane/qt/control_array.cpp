@@ -31,22 +31,22 @@ ObjectPtr ControlArray::Item(LONG index) const {
 
 const ClassDesc* ControlArray::classDesc() const {
   using C = ControlArray;
-  static const ClassDesc d =
-      ClassBuilder<C>(u"Object")
-          .get(u"Item", vbObject, [](C& a, CallArgs& c) { return Variant(a.Item(c.lng(0))); }, {param(u"Index", vbLong)})
-          .defaultMember()
-          .get(u"LBound", vbLong, [](C& a, CallArgs&) { return Variant(a.LBound()); })
-          .get(u"UBound", vbLong, [](C& a, CallArgs&) { return Variant(a.UBound()); })
-          .get(u"Count", vbLong, [](C& a, CallArgs&) { return Variant(a.Count()); })
-          .function(u"_NewEnum", VarType(vbArray | vbVariant), {},
-                    [](C& a, CallArgs&) {
-                      std::vector<Variant> items;
-                      for (auto& [index, widget] : a.elements_)
-                        if (widget) items.emplace_back(ObjectPtr(adapt(widget.data())));
-                      return Variant(SafeArray::fromVariants(vbVariant, items, 0));
-                    })
-          .hidden()
-          .build();
+  static const ClassDesc d = ClassBuilder<C>(u"Object")
+                                 .get(u"Item", vbObject, [](C& a, CallArgs& c) { return Variant(a.Item(c.lng(0))); },
+                                      {param(u"Index", vbLong)})
+                                 .defaultMember()
+                                 .get(u"LBound", vbLong, [](C& a, CallArgs&) { return Variant(a.LBound()); })
+                                 .get(u"UBound", vbLong, [](C& a, CallArgs&) { return Variant(a.UBound()); })
+                                 .get(u"Count", vbLong, [](C& a, CallArgs&) { return Variant(a.Count()); })
+                                 .function(u"_NewEnum", VarType(vbArray | vbVariant), {},
+                                           [](C& a, CallArgs&) {
+                                             std::vector<Variant> items;
+                                             for (auto& [index, widget] : a.elements_)
+                                               if (widget) items.emplace_back(ObjectPtr(adapt(widget.data())));
+                                             return Variant(SafeArray::fromVariants(vbVariant, items, 0));
+                                           })
+                                 .hidden()
+                                 .build();
   return &d;
 }
 

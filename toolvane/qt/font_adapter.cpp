@@ -14,7 +14,6 @@ namespace {
 
 constexpr const char* kCharsetProperty = "quendelFontCharset";
 
-
 }  // namespace
 
 QWidget& FontAdapter::widget() const {

@@ -32,8 +32,7 @@ QCursor cursorFromPicture(Object& picture) {
   if (!icon || !GetIconInfo(icon, &bitmaps.info)) throw RuntimeError(380);
   auto color = gdi::bitmapRowSource(bitmaps.info.hbmColor);
   auto mask = gdi::bitmapRowSource(bitmaps.info.hbmMask);
-  if (!color || !mask || color->width() != mask->width() || color->height() != mask->height())
-    throw RuntimeError(380);
+  if (!color || !mask || color->width() != mask->width() || color->height() != mask->height()) throw RuntimeError(380);
   int w = color->width(), h = color->height();
   QImage image(w, h, QImage::Format_ARGB32);
   std::vector<std::uint32_t> colorRow(static_cast<std::size_t>(w)), maskRow(static_cast<std::size_t>(w));

@@ -1,4 +1,5 @@
 // The adapter with real widgets under a private X server (ui_test_support starts it).
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -6,14 +7,13 @@
 #include <QDialog>
 #include <QFrame>
 #include <QGroupBox>
-#include <QTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <gtest/gtest.h>
+#include <QTimer>
 
 #include <cmath>
 
@@ -40,8 +40,8 @@ class ProbeLineEdit : public QLineEdit {
  protected:
   void keyPressEvent(QKeyEvent* e) override {
     // The modifier keys themselves come as presses of their own; only the others count.
-    bool modifier = e->key() == Qt::Key_Shift || e->key() == Qt::Key_Control || e->key() == Qt::Key_Alt ||
-                    e->key() == Qt::Key_Meta;
+    bool modifier =
+        e->key() == Qt::Key_Shift || e->key() == Qt::Key_Control || e->key() == Qt::Key_Alt || e->key() == Qt::Key_Meta;
     if (!modifier) keys.emplace_back(e->key(), static_cast<int>(e->modifiers()));
     QLineEdit::keyPressEvent(e);
   }

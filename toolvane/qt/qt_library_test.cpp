@@ -1,11 +1,11 @@
 // The list dialog shown by the library in a Qt client (the client's own application
 // object), under the private X server of ui_test_support.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "automation/std_font.h"
 #include "toolvane/controls/qnd_simple_list_dialog.h"

@@ -109,8 +109,7 @@ bool AdapterHolder::eventFilter(QObject* watched, QEvent* event) {
       if (swallowed) return true;
       break;
     }
-    default:
-      break;
+    default: break;
   }
   return false;
 }

@@ -46,7 +46,18 @@
 
 namespace quendel::toolvane::qt {
 
-enum class WidgetKind { Form, CommandButton, OptionButton, CheckBox, TextBox, ComboBox, Label, ListBox, Frame, Control };
+enum class WidgetKind {
+  Form,
+  CommandButton,
+  OptionButton,
+  CheckBox,
+  TextBox,
+  ComboBox,
+  Label,
+  ListBox,
+  Frame,
+  Control
+};
 
 WidgetKind kindOf(const QWidget* widget);
 

@@ -337,12 +337,14 @@ B& common(B& b) {
              else
                a.widget().lower();
            })
-      .sub(u"SetFocus", {}, [](W& a, CallArgs&) {
-        QWidget& w = a.widget();
-        if (!w.isVisible() || !w.isEnabled()) throw RuntimeError(5);
-        w.setFocus(Qt::OtherFocusReason);
-      })
-      .get(u"Tag", vbString, [](W& a, CallArgs&) { return Variant(fromQString(a.widget().property(kTagProperty).toString())); })
+      .sub(u"SetFocus", {},
+           [](W& a, CallArgs&) {
+             QWidget& w = a.widget();
+             if (!w.isVisible() || !w.isEnabled()) throw RuntimeError(5);
+             w.setFocus(Qt::OtherFocusReason);
+           })
+      .get(u"Tag", vbString,
+           [](W& a, CallArgs&) { return Variant(fromQString(a.widget().property(kTagProperty).toString())); })
       .let(u"Tag", vbString, [](W& a, CallArgs& c) { a.widget().setProperty(kTagProperty, toQString(c.str(0))); })
       .get(u"MousePointer", vbInteger,
            [](W& a, CallArgs&) {
@@ -375,8 +377,7 @@ ClassDesc formDesc() {
              return Variant(std::make_shared<ControlsCollection>(std::move(items)));
            })
       .get(u"ScaleWidth", vbSingle, [](W& a, CallArgs&) { return single(a.widget().width() * a.twipsPerPixelX()); })
-      .get(u"ScaleHeight", vbSingle,
-           [](W& a, CallArgs&) { return single(a.widget().height() * a.twipsPerPixelY()); })
+      .get(u"ScaleHeight", vbSingle, [](W& a, CallArgs&) { return single(a.widget().height() * a.twipsPerPixelY()); })
       .sub(u"Show", {optionalParam(u"Modal", vbInteger, Variant(Integer{0})), optionalVariant(u"OwnerForm")},
            [](W& a, CallArgs& c) { showForm(a, c.lng(0)); })
       .sub(u"Hide", {}, [](W& a, CallArgs&) { a.widget().hide(); });
@@ -402,7 +403,8 @@ ClassDesc commandButtonDesc() {
                  if (other != p) other->setDefault(false);
              p->setDefault(on);
            })
-      .get(u"Value", vbBoolean, [](W& a, CallArgs&) {
+      .get(u"Value", vbBoolean,
+           [](W& a, CallArgs&) {
              (void)a.widget();  // a button reads False except while it is being clicked
              return Variant(false);
            })
@@ -417,16 +419,14 @@ ClassDesc checkableDesc(std::u16string_view name, bool tristate) {
   B b(name);
   caption(common(b));
   if (tristate) {
-    b.get(u"Value", vbInteger,
-          [](W& a, CallArgs&) {
-            auto* c = qobject_cast<QCheckBox*>(&a.widget());
-            return Variant(Integer{static_cast<std::int16_t>(c ? static_cast<int>(c->checkState()) : 0)});
-          })
-        .let(u"Value", vbInteger, [](W& a, CallArgs& c) {
-          LONG v = c.lng(0);
-          if (v < 0 || v > 2) throw RuntimeError(380);
-          if (auto* box = qobject_cast<QCheckBox*>(&a.widget())) box->setCheckState(static_cast<Qt::CheckState>(v));
-        });
+    b.get(u"Value", vbInteger, [](W& a, CallArgs&) {
+       auto* c = qobject_cast<QCheckBox*>(&a.widget());
+       return Variant(Integer{static_cast<std::int16_t>(c ? static_cast<int>(c->checkState()) : 0)});
+     }).let(u"Value", vbInteger, [](W& a, CallArgs& c) {
+      LONG v = c.lng(0);
+      if (v < 0 || v > 2) throw RuntimeError(380);
+      if (auto* box = qobject_cast<QCheckBox*>(&a.widget())) box->setCheckState(static_cast<Qt::CheckState>(v));
+    });
   } else {
     b.get(u"Value", vbBoolean,
           [](W& a, CallArgs&) {

@@ -55,9 +55,9 @@ TEST_F(PasswordCryptorTest, EveryPasswordTheCodePageHoldsRoundTrips) {
     std::size_t groups;
   } rows[] = {
       {"65001", u"abc", 3},
-      {"65001", u"p@ss w\u00f6rd \"%\"", 14},               // o-umlaut takes two UTF-8 bytes
-      {"65001", u"\u041f\u0430\u0440\u043e\u043b\u044c", 12}, // Cyrillic: two bytes each
-      {"65001", u"\U0001F511 key", 8},                       // four bytes for the emoji
+      {"65001", u"p@ss w\u00f6rd \"%\"", 14},                  // o-umlaut takes two UTF-8 bytes
+      {"65001", u"\u041f\u0430\u0440\u043e\u043b\u044c", 12},  // Cyrillic: two bytes each
+      {"65001", u"\U0001F511 key", 8},                         // four bytes for the emoji
       {"65001", String(u"a\0b", 3), 3},
       {"65001", String(u"\xff\x01 ~"), 5},
       {"1251", u"\u041f\u0430\u0440\u043e\u043b\u044c", 6},  // one group per character

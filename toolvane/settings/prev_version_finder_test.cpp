@@ -17,10 +17,13 @@ TEST(PrevVersionFinder, ComponentValues) {
   struct Row {
     const char16_t* text;
     LONG value;
-  } rows[] = {{u"0", 0},           {u"7", 7},          {u"010", 10},      {u"2147483647", 2147483647},
-              {u"2147483648", 0},  {u"99999999999999999999", 0},        {u"", 0},
-              {u" 1", 0},          {u"1 ", 0},         {u"-1", 0},        {u"+1", 0},
-              {u"1a", 0},          {u"\u0661", 0}};  // an Arabic-Indic digit is not one of "1234567890"
+  } rows[] = {{u"0", 0},          {u"7", 7},
+              {u"010", 10},       {u"2147483647", 2147483647},
+              {u"2147483648", 0}, {u"99999999999999999999", 0},
+              {u"", 0},           {u" 1", 0},
+              {u"1 ", 0},         {u"-1", 0},
+              {u"+1", 0},         {u"1a", 0},
+              {u"\u0661", 0}};  // an Arabic-Indic digit is not one of "1234567890"
   for (const auto& r : rows) EXPECT_EQ(VersionComponentValue(r.text), r.value) << cp::toUtf8(r.text);
 }
 
@@ -29,10 +32,10 @@ TEST(PrevVersionFinder, Comparisons) {
     const char16_t *a, *b;
     int result;
   } rows[] = {
-      {u"1.0", u"1.0", 0},       {u"1.10", u"1.9", 1},   {u"1.9", u"1.10", 2},  {u"1.2", u"1.2.0", 0},
-      {u"1.2.1", u"1.2", 1},     {u"1.2", u"1.2.1", 2},  {u"1.0 beta", u"1.0", 0}, {u"2", u"1.99", 1},
-      {u"", u"0.0", 0},          {u"1..2", u"1.0.2", 0}, {u"1.00", u"1.0", 0},  {u"x.y", u"0.0", 0},
-      {u"0.1", u"0.0.9", 1},     {u"3.5.0.301", u"3.5", 1},
+      {u"1.0", u"1.0", 0},   {u"1.10", u"1.9", 1},      {u"1.9", u"1.10", 2},     {u"1.2", u"1.2.0", 0},
+      {u"1.2.1", u"1.2", 1}, {u"1.2", u"1.2.1", 2},     {u"1.0 beta", u"1.0", 0}, {u"2", u"1.99", 1},
+      {u"", u"0.0", 0},      {u"1..2", u"1.0.2", 0},    {u"1.00", u"1.0", 0},     {u"x.y", u"0.0", 0},
+      {u"0.1", u"0.0.9", 1}, {u"3.5.0.301", u"3.5", 1},
   };
   for (const auto& r : rows)
     EXPECT_EQ(CompareVersionTexts(r.a, r.b), r.result) << cp::toUtf8(r.a) << " vs " << cp::toUtf8(r.b);
@@ -43,8 +46,7 @@ TEST(PrevVersionFinder, SortIsAscendingAndStable) {
   EXPECT_EQ(SortVersionTexts({}), V{});
   EXPECT_EQ(SortVersionTexts({u"2.0", u"1.10", u"1.9", u"1.5"}), (V{u"1.5", u"1.9", u"1.10", u"2.0"}));
   // Equal versions keep their order.
-  EXPECT_EQ(SortVersionTexts({u"1.00", u"0.5", u"1.0", u"1", u"1.0.0"}),
-            (V{u"0.5", u"1.00", u"1.0", u"1", u"1.0.0"}));
+  EXPECT_EQ(SortVersionTexts({u"1.00", u"0.5", u"1.0", u"1", u"1.0.0"}), (V{u"0.5", u"1.00", u"1.0", u"1", u"1.0.0"}));
 }
 
 class FinderTest : public SettingsTest {
@@ -71,8 +73,8 @@ TEST_F(FinderTest, NewestEarlierVersion) {
 }
 
 TEST_F(FinderTest, WhichKeysCountAsVersionKeys) {
-  for (const char16_t* n : {u"version 1.3", u"VERSION  1.2 ", u"Version1.6", u"Versions 1.7", u"Other", u"1.8",
-                            u"Version", u"Version x"})
+  for (const char16_t* n :
+       {u"version 1.3", u"VERSION  1.2 ", u"Version1.6", u"Versions 1.7", u"Other", u"1.8", u"Version", u"Version x"})
     addVersionKey(n);
   // "Version1.6" and "Versions 1.7" are not version keys; "Version x" counts as 0.0.
   EXPECT_EQ(find(1, 9), u"1.3");

@@ -54,9 +54,9 @@ bool qndAutorunSupport::AddToAutorun(const String& AppGUID, const String& Comman
 
   const auto previous = autostart::readEntry(scope, AppGUID);
   std::string error;
-  bool entryDone = arguments.empty() ? autostart::removeEntry(scope, AppGUID, &error)
-                                     : autostart::writeEntryText(scope, AppGUID,
-                                                                 autostart::entryText(AppGUID, arguments), &error);
+  bool entryDone = arguments.empty()
+                       ? autostart::removeEntry(scope, AppGUID, &error)
+                       : autostart::writeEntryText(scope, AppGUID, autostart::entryText(AppGUID, arguments), &error);
   if (!entryDone) {
     asDebugPrint(u"AddToAutorun() ==> " + String(cp::fromUtf8(error)));
     return false;

@@ -18,11 +18,10 @@ const ClassDesc& qndAutorunSupport::describe() {
                     [](C& s, CallArgs& a) { return Variant(s.IsInAutorun(a.str(0))); })
           .function(u"GetAutorunString", vbString, {param(u"AppGUID", vbString)},
                     [](C& s, CallArgs& a) { return Variant(s.GetAutorunString(a.str(0))); })
-          .function(u"AddToAutorun", vbBoolean,
-                    {param(u"AppGUID", vbString), ParamDesc{u"CommandLine", vbString, kIn | kOptional, {}}},
-                    [](C& s, CallArgs& a) {
-                      return Variant(s.AddToAutorun(a.str(0), a.isMissing(1) ? String() : a.str(1)));
-                    })
+          .function(
+              u"AddToAutorun", vbBoolean,
+              {param(u"AppGUID", vbString), ParamDesc{u"CommandLine", vbString, kIn | kOptional, {}}},
+              [](C& s, CallArgs& a) { return Variant(s.AddToAutorun(a.str(0), a.isMissing(1) ? String() : a.str(1))); })
           .function(u"DeleteFromAutorun", vbBoolean, {param(u"AppGUID", vbString)},
                     [](C& s, CallArgs& a) { return Variant(s.DeleteFromAutorun(a.str(0))); })
           .build();

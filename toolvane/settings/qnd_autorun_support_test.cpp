@@ -25,7 +25,7 @@ class AutorunTest : public SettingsTest {
     return dir_ + "/xdg-system/autostart/" + autostart::fileNameFor(id);
   }
   static bool exists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
   }
   static std::string slurp(const std::string& path) {

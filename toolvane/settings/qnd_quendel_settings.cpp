@@ -15,8 +15,7 @@ LONG rootFor(bool userSetting) { return userSetting ? kRootCurrentUser : kRootLo
 
 qndQuendelSettings::qndQuendelSettings() : registry_(std::make_shared<qndRegistry>()) {}
 
-String qndQuendelSettings::GetSettingPath(const String& AppTitle, LONG VerMajor, LONG VerMinor,
-                                          const String& KeyPath) {
+String qndQuendelSettings::GetSettingPath(const String& AppTitle, LONG VerMajor, LONG VerMinor, const String& KeyPath) {
   return settingsPath(AppTitle, asFormatVersionShort(VerMajor, VerMinor), KeyPath);
 }
 

@@ -37,11 +37,11 @@ const ClassDesc& qndQuendelSettings::describe() {
           .ids(ids::qndQuendelSettings.clsid, ids::qndQuendelSettings.iid)
           .instancing(Instancing::Creatable)
           .creator([] { return std::make_shared<qndQuendelSettings>(); })
-          .function(u"GetSettingPath", vbString, {appTitle(), verMajor(), verMinor(), optionalOf(u"KeyPath", vbString)},
-                    [](C& s, CallArgs& a) {
-                      return Variant(s.GetSettingPath(a.str(0), longOrZero(a, 1), longOrZero(a, 2),
-                                                      stringOrEmpty(a, 3)));
-                    })
+          .function(
+              u"GetSettingPath", vbString, {appTitle(), verMajor(), verMinor(), optionalOf(u"KeyPath", vbString)},
+              [](C& s, CallArgs& a) {
+                return Variant(s.GetSettingPath(a.str(0), longOrZero(a, 1), longOrZero(a, 2), stringOrEmpty(a, 3)));
+              })
           .function(u"GetSettingPath2", vbString, {param(u"AppObject", vbObject), optionalOf(u"KeyPath", vbString)},
                     [](C& s, CallArgs& a) { return Variant(s.GetSettingPath2(a.obj(0), stringOrEmpty(a, 1))); })
           .function(u"LoadSetting", vbVariant,
@@ -60,48 +60,45 @@ const ClassDesc& qndQuendelSettings::describe() {
                       return Variant(s.SaveSetting(a.str(0), a.str(1), a.lng(2), a[3], a.str(4), longOrZero(a, 5),
                                                    longOrZero(a, 6), a.boolean(7)));
                     })
-          .function(u"LoadSetting2", vbVariant,
-                    {subKey(), valueName(), valueType(), appObject(), optionalVariant(u"Default"), userSetting(),
-                     success()},
-                    [](C& s, CallArgs& a) {
-                      bool found = false;
-                      Variant v = s.LoadSetting2(a.str(0), a.str(1), a.lng(2), objectOrNothing(a, 3), a[4],
-                                                 a.boolean(5), &found);
-                      a.ref(6) = Variant(found);
-                      return v;
-                    })
-          .function(u"SaveSetting2", vbBoolean, {subKey(), valueName(), valueType(), value(), appObject(), userSetting()},
-                    [](C& s, CallArgs& a) {
-                      return Variant(
-                          s.SaveSetting2(a.str(0), a.str(1), a.lng(2), a[3], objectOrNothing(a, 4), a.boolean(5)));
-                    })
+          .function(
+              u"LoadSetting2", vbVariant,
+              {subKey(), valueName(), valueType(), appObject(), optionalVariant(u"Default"), userSetting(), success()},
+              [](C& s, CallArgs& a) {
+                bool found = false;
+                Variant v =
+                    s.LoadSetting2(a.str(0), a.str(1), a.lng(2), objectOrNothing(a, 3), a[4], a.boolean(5), &found);
+                a.ref(6) = Variant(found);
+                return v;
+              })
+          .function(
+              u"SaveSetting2", vbBoolean, {subKey(), valueName(), valueType(), value(), appObject(), userSetting()},
+              [](C& s, CallArgs& a) {
+                return Variant(s.SaveSetting2(a.str(0), a.str(1), a.lng(2), a[3], objectOrNothing(a, 4), a.boolean(5)));
+              })
           .function(u"SaveFont2", vbBoolean,
                     {optionalParam(u"SubKey", vbString, Variant(u"Unnamed Font")), optionalOf(u"Value", vbObject),
                      appObject(), userSetting()},
                     [](C& s, CallArgs& a) {
-                      return Variant(
-                          s.SaveFont2(a.str(0), objectOrNothing(a, 1), objectOrNothing(a, 2), a.boolean(3)));
+                      return Variant(s.SaveFont2(a.str(0), objectOrNothing(a, 1), objectOrNothing(a, 2), a.boolean(3)));
                     })
-          .function(u"LoadFont2", vbObject,
-                    {optionalParam(u"SubKey", vbString, Variant(u"Unnamed Font")), appObject(),
-                     optionalOf(u"Default", vbObject), userSetting()},
-                    [](C& s, CallArgs& a) {
-                      return objectResult(
-                          s.LoadFont2(a.str(0), objectOrNothing(a, 1), objectOrNothing(a, 2), a.boolean(3)));
-                    })
+          .function(
+              u"LoadFont2", vbObject,
+              {optionalParam(u"SubKey", vbString, Variant(u"Unnamed Font")), appObject(),
+               optionalOf(u"Default", vbObject), userSetting()},
+              [](C& s, CallArgs& a) {
+                return objectResult(s.LoadFont2(a.str(0), objectOrNothing(a, 1), objectOrNothing(a, 2), a.boolean(3)));
+              })
           .function(u"SaveProxySettings2", vbBoolean,
-                    {param(u"ProxySettingsObject", vbObject), optionalParam(u"SubKey", vbString, Variant(u"HTTP Proxy")),
-                     appObject(), userSetting()},
+                    {param(u"ProxySettingsObject", vbObject),
+                     optionalParam(u"SubKey", vbString, Variant(u"HTTP Proxy")), appObject(), userSetting()},
                     [](C& s, CallArgs& a) {
-                      return Variant(
-                          s.SaveProxySettings2(a.obj(0), a.str(1), objectOrNothing(a, 2), a.boolean(3)));
+                      return Variant(s.SaveProxySettings2(a.obj(0), a.str(1), objectOrNothing(a, 2), a.boolean(3)));
                     })
           .function(u"LoadProxySettings2", vbBoolean,
-                    {param(u"ProxySettingsObject", vbObject), optionalParam(u"SubKey", vbString, Variant(u"HTTP Proxy")),
-                     appObject(), userSetting()},
+                    {param(u"ProxySettingsObject", vbObject),
+                     optionalParam(u"SubKey", vbString, Variant(u"HTTP Proxy")), appObject(), userSetting()},
                     [](C& s, CallArgs& a) {
-                      return Variant(
-                          s.LoadProxySettings2(a.obj(0), a.str(1), objectOrNothing(a, 2), a.boolean(3)));
+                      return Variant(s.LoadProxySettings2(a.obj(0), a.str(1), objectOrNothing(a, 2), a.boolean(3)));
                     })
           .build();
   return d;

@@ -43,14 +43,14 @@ TEST_F(SettingsStoreTest, KeyPaths) {
 
 TEST_F(SettingsStoreTest, SaveAndLoadUnderTheVersionKey) {
   ASSERT_TRUE(s.SaveSetting(u"Main", u"LastFile", rtString, Variant(u"a.png"), u"Quendel - Grumm", 1, 0));
-  EXPECT_EQ(raw(kRootCurrentUser, u"Software\\Kestrane\\Quendel\\Quendel - Grumm\\Version 1.0\\Main", u"LastFile",
-                rtString)
-                .toString(),
-            u"a.png");
+  EXPECT_EQ(
+      raw(kRootCurrentUser, u"Software\\Kestrane\\Quendel\\Quendel - Grumm\\Version 1.0\\Main", u"LastFile", rtString)
+          .toString(),
+      u"a.png");
   bool ok = false;
-  EXPECT_EQ(s.LoadSetting(u"Main", u"LastFile", rtString, u"Quendel - Grumm", 1, 0, Variant::missing(), true, &ok)
-                .toString(),
-            u"a.png");
+  EXPECT_EQ(
+      s.LoadSetting(u"Main", u"LastFile", rtString, u"Quendel - Grumm", 1, 0, Variant::missing(), true, &ok).toString(),
+      u"a.png");
   EXPECT_TRUE(ok);
   // An empty SubKey is the version key itself; the empty value name its default value.
   ASSERT_TRUE(s.SaveSetting(u"", u"", rtLong, Variant(LONG{9}), u"T", 3, 1));
@@ -77,7 +77,7 @@ TEST_F(SettingsStoreTest, FallBackToTheNewestEarlierVersion) {
   struct Row {
     LONG major, minor;
     const char16_t* expected;  // null: not found
-  } rows[] = {{1, 2, u"from 1.0"}, {1, 0, u"from 1.0"}, {0, 9, u"from 0.5"}, {0, 4, nullptr},
+  } rows[] = {{1, 2, u"from 1.0"},  {1, 0, u"from 1.0"}, {0, 9, u"from 0.5"}, {0, 4, nullptr},
               {1, 10, u"from 1.0"}, {3, 0, u"from 2.0"}, {0, 0, nullptr}};
   for (const auto& r : rows) {
     bool ok = !r.expected;
@@ -135,9 +135,9 @@ TEST_F(SettingsStoreTest, ApplicationObjectForms) {
   EXPECT_TRUE(s.LoadSetting2(u"Main", u"v", rtBoolean, a, Variant::missing(), true, &ok).toBool());
   EXPECT_TRUE(ok);
   EXPECT_TRUE(s.LoadSetting2(u"Main", u"v", rtBoolean, app(u"Quendel - Pixgrow", 1, 3)).toBool());  // fall-back
-  EXPECT_TRUE(raw(kRootCurrentUser, u"Software\\Kestrane\\Quendel\\Quendel - Pixgrow\\Version 1.2\\Main", u"v",
-                  rtBoolean)
-                  .toBool());
+  EXPECT_TRUE(
+      raw(kRootCurrentUser, u"Software\\Kestrane\\Quendel\\Quendel - Pixgrow\\Version 1.2\\Main", u"v", rtBoolean)
+          .toBool());
   for (auto call : {+[](qndQuendelSettings& q) { q.LoadSetting2(u"Main", u"v", rtString, nullptr); },
                     +[](qndQuendelSettings& q) { q.SaveSetting2(u"Main", u"v", rtString, Variant(u"x"), nullptr); },
                     +[](qndQuendelSettings& q) { q.GetSettingPath2(nullptr); }}) {
@@ -156,15 +156,17 @@ TEST_F(SettingsStoreTest, LateBoundMembers) {
   std::vector<NamedArg> none;
   std::vector<Variant> args{Variant(u"K"), Variant(u"v"), Variant(LONG{rtLong}), Variant(LONG{77}), Variant(a)};
   EXPECT_TRUE(o->callRef(u"SaveSetting2", args).toBool());
-  args = {Variant(u"K"), Variant(u"v"), Variant(LONG{rtLong}), Variant(a), Variant::missing(), Variant(true),
-          Variant(false)};
+  args = {Variant(u"K"),      Variant(u"v"), Variant(LONG{rtLong}), Variant(a),
+          Variant::missing(), Variant(true), Variant(false)};
   EXPECT_EQ(o->callRef(u"LoadSetting2", args).toLong(), 77);
   EXPECT_TRUE(args[6].toBool());
   // VerMajor and VerMinor omitted: version 0.0.
   EXPECT_EQ(o->call(u"GetSettingPath", {Variant(u"X")}).toString(), u"Software\\Kestrane\\Quendel\\X\\Version 0.0");
   std::vector<Variant> positional{Variant(u"K"), Variant(u"v")};
-  std::vector<NamedArg> named{{u"ValueType", Variant(LONG{rtLong})}, {u"AppTitle", Variant(u"LB")},
-                              {u"VerMajor", Variant(LONG{4})},       {u"VerMinor", Variant(LONG{2})}};
+  std::vector<NamedArg> named{{u"ValueType", Variant(LONG{rtLong})},
+                              {u"AppTitle", Variant(u"LB")},
+                              {u"VerMajor", Variant(LONG{4})},
+                              {u"VerMinor", Variant(LONG{2})}};
   EXPECT_EQ(o->invoke(u"LoadSetting", InvokeKind::Method, positional, named).toLong(), 77);
   try {
     o->call(u"LoadSetting2", {Variant(u"K")});
@@ -216,8 +218,8 @@ TEST_F(SettingsStoreTest, FontSizesRoundHalfToEven) {
   struct Row {
     std::int64_t scaled;
     LONG size, size2;
-  } rows[] = {{85000, 8, 8500}, {95000, 10, 9500}, {82500, 8, 8250}, {12345, 1, 1234}, {12355, 1, 1236},
-              {21600000, 2160, 2160000}};
+  } rows[] = {{85000, 8, 8500}, {95000, 10, 9500}, {82500, 8, 8250},
+              {12345, 1, 1234}, {12355, 1, 1236},  {21600000, 2160, 2160000}};
   for (const auto& r : rows) {
     FontDesc fd;
     fd.size = Currency{r.scaled};
@@ -288,7 +290,7 @@ TEST_F(SettingsStoreTest, UnusableStoredFontGivesTheDefault) {
 class ProxyObject : public Object {
  public:
   Variant props[6];
-  static constexpr const char16_t* kNames[6] = {u"HTTP_AccessType", u"HTTP_Address",  u"HTTP_BypassList",
+  static constexpr const char16_t* kNames[6] = {u"HTTP_AccessType",  u"HTTP_Address",  u"HTTP_BypassList",
                                                 u"HTTP_BypassLocal", u"HTTP_UserName", u"HTTP_Password"};
   Variant invoke(std::u16string_view member, InvokeKind kind, std::vector<Variant>& args,
                  std::vector<NamedArg>&) override {

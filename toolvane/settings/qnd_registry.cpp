@@ -105,8 +105,8 @@ bool qndRegistry::SetValue(LONG RegistryRoot, const String& SubKey, const String
                                   KEY_SET_VALUE, nullptr, k.out(), &disposition);
   if (lastRegError_ != ERROR_SUCCESS) return false;
   if (KeyAlreadyExist) *KeyAlreadyExist = disposition == REG_OPENED_EXISTING_KEY;
-  lastRegError_ = RegSetValueExA(k.get(), name.c_str(), 0, registryType, bytes.data(),
-                                 static_cast<DWORD>(bytes.size()));
+  lastRegError_ =
+      RegSetValueExA(k.get(), name.c_str(), 0, registryType, bytes.data(), static_cast<DWORD>(bytes.size()));
   return lastRegError_ == ERROR_SUCCESS;
 }
 
@@ -123,8 +123,8 @@ bool qndRegistry::DeleteValue(LONG RegistryRoot, const String& SubKey, const Str
 bool qndRegistry::deleteKey(LONG root, const String& subKey, bool recurse) {
   std::string key;
   if ((lastRegError_ = ansiName(subKey, &key)) != ERROR_SUCCESS) return false;
-  lastRegError_ = recurse ? SHDeleteKeyA(rootFromLong(root), key.c_str())
-                          : SHDeleteEmptyKeyA(rootFromLong(root), key.c_str());
+  lastRegError_ =
+      recurse ? SHDeleteKeyA(rootFromLong(root), key.c_str()) : SHDeleteEmptyKeyA(rootFromLong(root), key.c_str());
   return lastRegError_ == ERROR_SUCCESS;
 }
 
@@ -144,8 +144,8 @@ std::shared_ptr<Collection> qndRegistry::listNames(LONG root, const String& subK
   if (lastRegError_ != ERROR_SUCCESS) return nullptr;
 
   DWORD count = 0, longest = 0;
-  lastRegError_ = subKeys ? RegQueryInfoKeyA(k.get(), nullptr, nullptr, nullptr, &count, &longest, nullptr,
-                                             nullptr, nullptr, nullptr, nullptr, nullptr)
+  lastRegError_ = subKeys ? RegQueryInfoKeyA(k.get(), nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr,
+                                             nullptr, nullptr, nullptr, nullptr)
                           : RegQueryInfoKeyA(k.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
                                              &longest, nullptr, nullptr, nullptr);
   if (lastRegError_ != ERROR_SUCCESS) return nullptr;
@@ -159,8 +159,7 @@ std::shared_ptr<Collection> qndRegistry::listNames(LONG root, const String& subK
       lastRegError_ = RegEnumKeyA(k.get(), index, buffer.data(), offered);
     } else {
       DWORD nameLength = offered;
-      lastRegError_ =
-          RegEnumValueA(k.get(), index, buffer.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
+      lastRegError_ = RegEnumValueA(k.get(), index, buffer.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
     }
     if (lastRegError_ != ERROR_SUCCESS) {
       if (lastRegError_ != ERROR_NO_MORE_ITEMS) result = nullptr;

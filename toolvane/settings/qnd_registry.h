@@ -47,8 +47,8 @@ class qndRegistry : public LibraryObject {
   LONG LastRegError() const { return lastRegError_; }
 
   // Success (optional) receives True when the value was read.
-  Variant GetValue(LONG RegistryRoot, const String& SubKey, const String& ValueName = {},
-                   LONG ValueType = rtString, bool* Success = nullptr);
+  Variant GetValue(LONG RegistryRoot, const String& SubKey, const String& ValueName = {}, LONG ValueType = rtString,
+                   bool* Success = nullptr);
   // KeyAlreadyExist (optional) receives whether SubKey existed before the call; it is
   // left alone when the key could not be opened or created.
   bool SetValue(LONG RegistryRoot, const String& SubKey, const String& ValueName = {}, LONG ValueType = rtString,

@@ -31,8 +31,7 @@ Stored readStored(const char* path, const char* name) {
   DWORD size = 0;
   s.status = RegQueryValueExA(key, name, nullptr, &s.type, nullptr, &size);
   s.data.resize(size);
-  if (s.status == ERROR_SUCCESS && size)
-    s.status = RegQueryValueExA(key, name, nullptr, &s.type, s.data.data(), &size);
+  if (s.status == ERROR_SUCCESS && size) s.status = RegQueryValueExA(key, name, nullptr, &s.type, s.data.data(), &size);
   RegCloseKey(key);
   return s;
 }
@@ -114,10 +113,10 @@ TEST_F(RegistryTest, RefusedSubtypesMakeNoRegistryCall) {
     LONG type;
     Variant value;
   } rows[] = {
-      {rtLong, Variant(5.5)},       {rtLong, Variant(u"5")},         {rtLong, Variant(true)},
-      {rtLong, Variant(5.0)},       {rtString, Variant(LONG{5})},    {rtString, Variant()},
-      {rtBinary, Variant(LONG{1})}, {rtBinary, Variant(u"\x01")},    {rtBoolean, Variant(LONG{1})},
-      {rtBoolean, Variant(u"True")}, {7, Variant(u"x")},             {-1, Variant(LONG{1})},
+      {rtLong, Variant(5.5)},        {rtLong, Variant(u"5")},      {rtLong, Variant(true)},
+      {rtLong, Variant(5.0)},        {rtString, Variant(LONG{5})}, {rtString, Variant()},
+      {rtBinary, Variant(LONG{1})},  {rtBinary, Variant(u"\x01")}, {rtBoolean, Variant(LONG{1})},
+      {rtBoolean, Variant(u"True")}, {7, Variant(u"x")},           {-1, Variant(LONG{1})},
   };
   for (const auto& r : rows) {
     bool existed = true;
@@ -134,9 +133,9 @@ TEST_F(RegistryTest, StoredTextsReadAsBooleans) {
   struct Row {
     const char* stored;
     bool expected;
-  } rows[] = {{"1", true},      {"TRUE", true},   {"True", true},  {"true", true}, {"  tRuE  ", true},
-              {"\t1\t", true},  {"False", false}, {"0", false},    {"", false},    {"yes", false},
-              {"-1", false},    {"TRUE1", false}, {"2", false}};
+  } rows[] = {{"1", true},     {"TRUE", true},   {"True", true}, {"true", true}, {"  tRuE  ", true},
+              {"\t1\t", true}, {"False", false}, {"0", false},   {"", false},    {"yes", false},
+              {"-1", false},   {"TRUE1", false}, {"2", false}};
   for (const auto& r : rows) {
     ASSERT_EQ(writeRaw("Software\\B", "b", REG_SZ, text(r.stored)), 0);
     bool ok = false;
@@ -154,10 +153,22 @@ TEST_F(RegistryTest, FailedReadsGiveTheEmptyValueOfTheirType) {
       EXPECT_FALSE(ok);
       EXPECT_EQ(reg.LastRegError(), ERROR_FILE_NOT_FOUND);
       switch (type) {
-        case rtString: EXPECT_EQ(v.type(), vbString); EXPECT_EQ(v.toString(), u""); break;
-        case rtLong: EXPECT_EQ(v.type(), vbLong); EXPECT_EQ(v.toLong(), 0); break;
-        case rtBinary: EXPECT_EQ(v.type(), vbArray | vbByte); EXPECT_EQ(v.array(), nullptr); break;
-        case rtBoolean: EXPECT_EQ(v.type(), vbBoolean); EXPECT_FALSE(v.toBool()); break;
+        case rtString:
+          EXPECT_EQ(v.type(), vbString);
+          EXPECT_EQ(v.toString(), u"");
+          break;
+        case rtLong:
+          EXPECT_EQ(v.type(), vbLong);
+          EXPECT_EQ(v.toLong(), 0);
+          break;
+        case rtBinary:
+          EXPECT_EQ(v.type(), vbArray | vbByte);
+          EXPECT_EQ(v.array(), nullptr);
+          break;
+        case rtBoolean:
+          EXPECT_EQ(v.type(), vbBoolean);
+          EXPECT_FALSE(v.toBool());
+          break;
       }
     }
   }
@@ -319,8 +330,8 @@ TEST_F(RegistryTest, TextTheCodePageCannotHoldIsRefused) {
 
 TEST_F(RegistryTest, LateBoundCallsWriteByReferenceArguments) {
   ObjectPtr r = createObject(u"TvFuncs0305.qndRegistry");
-  std::vector<Variant> args{Variant(HKCU), Variant(u"Software\\LB"), Variant(u"n"), Variant(LONG{rtLong}),
-                            Variant(LONG{7}), Variant(true)};
+  std::vector<Variant> args{Variant(HKCU),         Variant(u"Software\\LB"), Variant(u"n"),
+                            Variant(LONG{rtLong}), Variant(LONG{7}),         Variant(true)};
   EXPECT_TRUE(r->callRef(u"SetValue", args).toBool());
   EXPECT_FALSE(args[5].toBool());  // KeyAlreadyExist: the key is new
   args = {Variant(HKCU), Variant(u"Software\\LB"), Variant(u"n"), Variant(LONG{rtLong}), Variant(false)};

@@ -24,12 +24,9 @@ bool isPassword(const ProxyValue& row) { return row.valueName == kProxyValues[5]
 // The property's value in the kind its registry value holds.
 Variant asStoredKind(const Variant& v, LONG type) {
   switch (type) {
-    case rtLong:
-      return Variant(v.toLong());
-    case rtBoolean:
-      return Variant(v.toBool());
-    default:
-      return Variant(v.toString());
+    case rtLong: return Variant(v.toLong());
+    case rtBoolean: return Variant(v.toBool());
+    default: return Variant(v.toString());
   }
 }
 

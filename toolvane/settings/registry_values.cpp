@@ -14,34 +14,23 @@ using automation::SafeArray;
 bool RegistryTypeFor(LONG valueType, DWORD* registryType) {
   switch (valueType) {
     case rtString:
-    case rtBoolean:
-      *registryType = REG_SZ;
-      return true;
-    case rtLong:
-      *registryType = REG_DWORD;
-      return true;
-    case rtBinary:
-      *registryType = REG_BINARY;
-      return true;
-    default:
-      return false;
+    case rtBoolean: *registryType = REG_SZ; return true;
+    case rtLong: *registryType = REG_DWORD; return true;
+    case rtBinary: *registryType = REG_BINARY; return true;
+    default: return false;
   }
 }
 
 bool IsValueOfType(const Variant& value, LONG valueType) {
   switch (valueType) {
-    case rtString:
-      return value.type() == automation::vbString;
+    case rtString: return value.type() == automation::vbString;
     case rtLong: {
       auto t = value.type();
       return t == automation::vbByte || t == automation::vbInteger || t == automation::vbLong;
     }
-    case rtBinary:
-      return value.isArray() && value.arrayElementType() == automation::vbByte;
-    case rtBoolean:
-      return value.type() == automation::vbBoolean;
-    default:
-      return false;
+    case rtBinary: return value.isArray() && value.arrayElementType() == automation::vbByte;
+    case rtBoolean: return value.type() == automation::vbBoolean;
+    default: return false;
   }
 }
 
@@ -65,14 +54,11 @@ String ansiTextFrom(const BYTE* data, std::size_t size) {
 
 LONG ValueToBytes(const Variant& value, LONG valueType, std::vector<BYTE>* out) {
   switch (valueType) {
-    case rtString:
-      return ansiTextBytes(value.toString(), out);
-    case rtBoolean:
-      return ansiTextBytes(BooleanToText(value.toBool()), out);
+    case rtString: return ansiTextBytes(value.toString(), out);
+    case rtBoolean: return ansiTextBytes(BooleanToText(value.toBool()), out);
     case rtLong: {
       auto n = static_cast<std::uint32_t>(value.toLong());
-      *out = {static_cast<BYTE>(n), static_cast<BYTE>(n >> 8), static_cast<BYTE>(n >> 16),
-              static_cast<BYTE>(n >> 24)};
+      *out = {static_cast<BYTE>(n), static_cast<BYTE>(n >> 8), static_cast<BYTE>(n >> 16), static_cast<BYTE>(n >> 24)};
       return ERROR_SUCCESS;
     }
     case rtBinary: {
@@ -83,42 +69,32 @@ LONG ValueToBytes(const Variant& value, LONG valueType, std::vector<BYTE>* out) 
         out->clear();  // an unallocated array stores zero bytes
       return ERROR_SUCCESS;
     }
-    default:
-      return ERROR_INVALID_PARAMETER;
+    default: return ERROR_INVALID_PARAMETER;
   }
 }
 
 Variant BytesToValue(const BYTE* data, std::size_t size, LONG valueType) {
   if (size == 0) return EmptyValueFor(valueType);
   switch (valueType) {
-    case rtString:
-      return Variant(ansiTextFrom(data, size));
-    case rtBoolean:
-      return Variant(TextToBoolean(ansiTextFrom(data, size)));
+    case rtString: return Variant(ansiTextFrom(data, size));
+    case rtBoolean: return Variant(TextToBoolean(ansiTextFrom(data, size)));
     case rtLong: {
       std::uint32_t n = 0;
       for (std::size_t i = 0; i < std::min<std::size_t>(size, 4); ++i) n |= std::uint32_t{data[i]} << (8 * i);
       return Variant(static_cast<LONG>(n));
     }
-    case rtBinary:
-      return Variant(SafeArray::fromBytes(std::vector<BYTE>(data, data + size), 0));
-    default:
-      return Variant();
+    case rtBinary: return Variant(SafeArray::fromBytes(std::vector<BYTE>(data, data + size), 0));
+    default: return Variant();
   }
 }
 
 Variant EmptyValueFor(LONG valueType) {
   switch (valueType) {
-    case rtString:
-      return Variant(String());
-    case rtLong:
-      return Variant(LONG{0});
-    case rtBinary:
-      return Variant::unallocatedArray(automation::vbByte);
-    case rtBoolean:
-      return Variant(false);
-    default:
-      return Variant();
+    case rtString: return Variant(String());
+    case rtLong: return Variant(LONG{0});
+    case rtBinary: return Variant::unallocatedArray(automation::vbByte);
+    case rtBoolean: return Variant(false);
+    default: return Variant();
   }
 }
 

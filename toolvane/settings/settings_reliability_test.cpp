@@ -85,9 +85,9 @@ TEST_F(ReliabilityTest, EightProcessesWritingAtOnceLoseNothing) {
   for (int p = 0; p < kProcesses; ++p)
     for (int i = 0; i < kValues; ++i) {
       bool ok = false;
-      LONG v = s.LoadSetting(u"Writer " + number(p), u"v" + number(i), rtLong, kTitle, 1, 0, Variant::missing(), true,
-                             &ok)
-                   .toLong();
+      LONG v =
+          s.LoadSetting(u"Writer " + number(p), u"v" + number(i), rtLong, kTitle, 1, 0, Variant::missing(), true, &ok)
+              .toLong();
       if (!ok || v != p * 100000 + i) ++missing;
     }
   EXPECT_EQ(missing, 0);
@@ -305,7 +305,7 @@ TEST_F(ReliabilityTest, UserHiveIsReadableByItsOwnerOnly) {
   int files = 0;
   for (const auto& e : std::filesystem::directory_iterator(registryDir())) {
     if (e.path().filename().string().rfind("user.db", 0) != 0) continue;
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat(e.path().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 077, 0u) << e.path() << " mode " << std::oct << (st.st_mode & 0777);
     ++files;

@@ -31,7 +31,8 @@ class SettingsTest : public ::testing::Test {
     for (auto& e : std::filesystem::recursive_directory_iterator(dir_, ec))
       std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(dir_, ec);
-    for (const char* name : {"QUENDEL_REGISTRY_DIR", "XDG_CONFIG_HOME", "QUENDEL_XDG_AUTOSTART_SYSTEM_DIR", "QUENDEL_ACP"})
+    for (const char* name :
+         {"QUENDEL_REGISTRY_DIR", "XDG_CONFIG_HOME", "QUENDEL_XDG_AUTOSTART_SYSTEM_DIR", "QUENDEL_ACP"})
       unsetenv(name);
     cp::resetForTests();
   }

@@ -47,7 +47,8 @@ QApplication& application() {
   }
   auto* app = qobject_cast<QApplication*>(core);
   if (!app) cannotShow(u"The program runs a toolkit application without windows.");
-  if (QThread::currentThread() != app->thread()) cannotShow(u"Windows can only be shown on the program's user-interface thread.");
+  if (QThread::currentThread() != app->thread())
+    cannotShow(u"Windows can only be shown on the program's user-interface thread.");
   // From now on the screen functions answer as the toolkit sees the screen.
   static bool sourceInstalled = (esSetScreenSource(screenFromToolkit), true);
   (void)sourceInstalled;

@@ -11,7 +11,8 @@ TEST(ConsoleBox, WrittenForm) {
     ui::ConsoleBox box;
     const char* text;
   } rows[] = {
-      {{u"Backup", u"Disk full", {u"&Yes", u"&No"}, 0}, "Backup\nDisk full\nButtons: [Yes] No\nNo display: answered Yes.\n"},
+      {{u"Backup", u"Disk full", {u"&Yes", u"&No"}, 0},
+       "Backup\nDisk full\nButtons: [Yes] No\nNo display: answered Yes.\n"},
       {{u" ", u"a\r\nb\rc\nd", {u"&Abort", u"&Retry", u"&Ignore"}, 1},
        " \na\nb\nc\nd\nButtons: Abort [Retry] Ignore\nNo display: answered Retry.\n"},
       {{u"Т", u"Ошибка", {u"&Да", u"R&&D"}, -1}, "Т\nОшибка\nButtons: Да R&D\nNo display: closed.\n"},

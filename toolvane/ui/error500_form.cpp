@@ -142,14 +142,11 @@ void Error500Form::press(int index) {
 
 void Error500Form::countdownStep() {
   switch (countdown_.step()) {
-    case Error500Countdown::Action::Close:
-      press(timeoutButtonIndex_);
-      return;
-    case Error500Countdown::Action::ShowLastCount:
-      tmrTimeout_->setInterval(250);
-      [[fallthrough]];
+    case Error500Countdown::Action::Close: press(timeoutButtonIndex_); return;
+    case Error500Countdown::Action::ShowLastCount: tmrTimeout_->setInterval(250); [[fallthrough]];
     case Error500Countdown::Action::ShowCount:
-      buttons_[timeoutButtonIndex_]->setText(timeoutButtonCaption_ + QStringLiteral(" (%1)").arg(countdown_.remaining()));
+      buttons_[timeoutButtonIndex_]->setText(timeoutButtonCaption_ +
+                                             QStringLiteral(" (%1)").arg(countdown_.remaining()));
       return;
   }
 }

@@ -1,8 +1,8 @@
 // The timed message box in real windows, under the test program's own X server.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QLabel>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <string>
 
@@ -43,7 +43,7 @@ TEST(TimedBox, EveryButtonSetWithEsc) {
     LONG style;
     std::vector<QString> captions;  // as shown, the default one with its count
     int defaultIndex;
-    LONG escResult;                 // 0: Esc does nothing here
+    LONG escResult;  // 0: Esc does nothing here
   } rows[] = {
       {0, {"OK (15)"}, 0, 1},
       {1, {"OK (15)", "Cancel"}, 0, 2},
@@ -78,9 +78,7 @@ TEST(TimedBox, DefaultAndCancelOverrides) {
       {2, 2, -1, Qt::Key_Escape, 2, 3},  // Abort stays the Esc button
       {1, -1, 5, Qt::Key_Escape, 0, 2},  // too large: Cancel stays the Esc button
       {3, 1, 0, Qt::Key_Escape, 1, 6},   // Esc presses Yes
-      {3, 1, 0, Qt::Key_Return, 1, 7},
-      {4, 5, 5, Qt::Key_Return, 0, 6},
-      {0, 0, 0, Qt::Key_Escape, 0, 1},
+      {3, 1, 0, Qt::Key_Return, 1, 7},  {4, 5, 5, Qt::Key_Return, 0, 6}, {0, 0, 0, Qt::Key_Escape, 0, 1},
   };
   for (const auto& r : rows) {
     QString countdown;
@@ -220,7 +218,7 @@ TEST(TimedBox, RussianCaptions) {
   EXPECT_EQ(qt::ShowTimedMessageBox(u"Текст", 3, Variant(u"Т"), -1, -1, 15), 2);
   setenv("LC_ALL", "en_US.UTF-8", 1);
   EXPECT_EQ(seen, (std::vector<QString>{QString::fromUtf8("&Да (15)"), QString::fromUtf8("&Нет"),
-                                         QString::fromUtf8("Отмена")}));
+                                        QString::fromUtf8("Отмена")}));
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // The standard message box of the error display members, in real windows.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "automation/err_object.h"
 #include "toolvane/errors/qnd_err.h"
@@ -72,7 +72,8 @@ TEST(StandardBox, DefaultButtonBitsAndEnter) {
 TEST(StandardBox, HelpButtonWhenTheErrorNamesAHelpFile) {
   ut::clientApplication();
   qt::qndErr err;
-  auto withHelp = quendel::automation::ErrObject::create(RuntimeError(5, u"", u"", u"/nonexistent/help.html", 3).info());
+  auto withHelp =
+      quendel::automation::ErrObject::create(RuntimeError(5, u"", u"", u"/nonexistent/help.html", 3).info());
   Seen seen;
   drive(&seen, Qt::Key_Return, "&No");
   EXPECT_EQ(err.ErrorDisplay(Variant(withHelp), 4, u"T"), 7);

@@ -93,7 +93,8 @@ int main(int argc, char** argv) {
     static char name[] = "toolvane_screenshots";
     static char* appArgv[] = {name, nullptr};
     QApplication app(appArgc, appArgv);
-    const std::u16string twoLines = u"The archive could not be written.\r\nCheck the free space on the disk and try again.";
+    const std::u16string twoLines =
+        u"The archive could not be written.\r\nCheck the free space on the disk and try again.";
     const std::u16string longText =
         u"The backup of \"Documents\" stopped because the destination disk is full. Free some space on the "
         u"disk or choose another destination, then start the backup again. Files that were already copied "

@@ -11,10 +11,8 @@ namespace {
 bool applicationRuns() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
 
 const quendel::toolvane::ui::UiApi table{
-    quendel::toolvane::ui::kUiApiVersion,
-    applicationRuns,
-    quendel::toolvane::ui::runTimedMessageBox,
-    quendel::toolvane::ui::runMessageBox,
+    quendel::toolvane::ui::kUiApiVersion,      applicationRuns,
+    quendel::toolvane::ui::runTimedMessageBox, quendel::toolvane::ui::runMessageBox,
     quendel::toolvane::ui::runListDialog,
 };
 

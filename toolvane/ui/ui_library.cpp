@@ -68,7 +68,8 @@ bool isLoaded() {
 
 bool windowsAvailable() {
   if ((isLoaded() || qtWidgetsLoaded()) && api().applicationRuns()) return true;
-  if (const char* platform = std::getenv("QT_QPA_PLATFORM"); platform && *platform && std::strncmp(platform, "xcb", 3) != 0)
+  if (const char* platform = std::getenv("QT_QPA_PLATFORM");
+      platform && *platform && std::strncmp(platform, "xcb", 3) != 0)
     return true;
   return platform::displayCanBeOpened();
 }

@@ -1,9 +1,9 @@
 #include "toolvane/ui/ui_test_support.h"
 
+#include <gtest/gtest.h>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>

@@ -27,7 +27,8 @@ XvfbServer::XvfbServer(int width, int height) {
   // last client goes, as happens between the short connections of a display check.
   std::string fd = std::to_string(fds[1]);
   std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-  std::vector<std::string> args = {"Xvfb", "-displayfd", fd, "-screen", "0", screen, "-nolisten", "tcp", "-dpi", "96", "-noreset"};
+  std::vector<std::string> args = {"Xvfb",      "-displayfd", fd,     "-screen", "0",       screen,
+                                   "-nolisten", "tcp",        "-dpi", "96",      "-noreset"};
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
