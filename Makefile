@@ -1,7 +1,10 @@
 # Quendel: Pixgrow and the Toolvane0305 library.
 #
 #   make run     install what is missing, build, enlarge the bundled sample with Pixgrow
-#   make test    install what is missing, build with ASan and UBSan, run every test
+#   make test    install what is missing, check the format and the layers, build with ASan
+#                and UBSan, run every test
+#   make lint    clang-tidy over the whole tree (make test runs it on changed files)
+#   make format  put every C++ source into the project's format
 #   make bench   build optimised and run the benchmarks against their peers
 #   make fuzz    build the fuzz targets with clang and run each for FUZZ_SECONDS
 #   make install install under PREFIX (default /usr/local) and register the library
@@ -15,7 +18,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 CMAKE_GEN := -G Ninja
 
-.PHONY: all deps build run test bench fuzz install screenshots run-examples clean
+.PHONY: all deps build run test test-build checks lint format bench fuzz install screenshots run-examples clean
 
 all: build
 
@@ -27,12 +30,25 @@ build:
 run: build
 	@scripts/run-sample build
 
-test:
+test: checks test-build
+	@cd build/test && ctest --output-on-failure -j $(JOBS) --timeout 900
+
+checks:
+	@scripts/install-deps test
+	@scripts/check-format
+	@scripts/check-layering
+
+test-build:
 	@scripts/install-deps test
 	@cmake -S . -B build/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQUENDEL_SANITIZE=ON \
 	  -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" >/dev/null
 	@cmake --build build/test -j $(JOBS)
-	@cd build/test && ctest --output-on-failure -j $(JOBS) --timeout 900
+
+lint: test-build
+	@scripts/lint build/test
+
+format:
+	@scripts/check-format --fix
 
 bench:
 	@scripts/install-deps bench
@@ -44,8 +60,7 @@ fuzz:
 	@scripts/install-deps fuzz
 	@CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DQUENDEL_TESTS=OFF -DQUENDEL_FUZZ=ON -DQUENDEL_UI=OFF -DQUENDEL_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
-	@cmake --build build/fuzz -j $(JOBS)
-	@cmake --build build/fuzz --target fuzz
+	@cmake --build build/fuzz -j $(JOBS) --target fuzz
 
 install: build
 	@cmake --install build --prefix $(PREFIX)

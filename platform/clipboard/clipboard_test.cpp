@@ -181,7 +181,9 @@ TEST_F(Clipboard, TwoProcessesHammeringReadOnlyWholeValues) {
   };
   auto worker = [&](int seed) {
     int reads = 0;
-    for (int i = 0; i < 400; ++i) {
+    // 400 rounds at least; more while this side has read nothing yet, since under load
+    // the other side may hold the clipboard at every attempt for a while.
+    for (int i = 0; i < 400 || (reads == 0 && i < 100000); ++i) {
       if (OpenClipboard(nullptr)) {
         if ((i + seed) % 2) {
           EmptyClipboard();

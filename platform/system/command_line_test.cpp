@@ -25,7 +25,7 @@ TEST(CommandLine, ProcessLineStartsWithTheProgram) {
   EXPECT_EQ(line, GetCommandLineW());  // built once, the same text every time
   auto args = quendel::platform::processArguments();
   ASSERT_FALSE(args.empty());
-  EXPECT_NE(line.find(u"platform_tests"), std::u16string::npos);
+  EXPECT_NE(line.find(u"platform_system_tests"), std::u16string::npos);
 }
 
 }  // namespace

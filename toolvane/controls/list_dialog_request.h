@@ -1,20 +1,13 @@
-// What qndSimpleListDialog hands to the window that shows it (frmList in the UI part):
-// plain values, no toolkit types, so that the library decides everything it can without
-// loading the toolkit.
+// What qndSimpleListDialog decides without a window: the item tags, the caption and the
+// resize arithmetic of frmList. The request it hands to the window is ListDialogRequest
+// of the UI entry table (toolvane/ui_api/ui_api.h).
 #pragma once
 
-#include <optional>
-#include <vector>
+#include <cstddef>
 
-#include "automation/std_font.h"
+#include "toolvane/ui_api/ui_api.h"
 
 namespace quendel::toolvane {
-
-struct ListDialogRequest {
-  std::vector<BStr> items;                   // the list items, in order
-  BStr caption;                              // the window caption, count included
-  std::optional<automation::FontDesc> font;  // none: the design font (Tahoma 9, charset 204)
-};
 
 // The label text for a clicked item: the text after its first tab, or the whole text.
 BStr listItemTag(const BStr& item);

@@ -6,7 +6,7 @@
 #include "automation/std_font.h"
 #include "toolvane/controls/list_dialog_request.h"
 #include "toolvane/controls/qnd_simple_list_dialog.h"
-#include "toolvane/general/fake_client_objects.h"
+#include "toolvane/frame/fake_client_objects.h"
 
 namespace quendel::toolvane {
 namespace {

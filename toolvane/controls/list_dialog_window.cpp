@@ -1,6 +1,6 @@
 #include "toolvane/controls/list_dialog_window.h"
 
-#include "toolvane/ui/ui_library.h"
+#include "toolvane/ui_api/ui_library.h"
 
 namespace quendel::toolvane {
 

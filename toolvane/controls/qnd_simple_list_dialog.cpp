@@ -1,7 +1,7 @@
 #include "toolvane/controls/qnd_simple_list_dialog.h"
 
 #include "toolvane/controls/list_dialog_window.h"
-#include "toolvane/general/client_objects.h"
+#include "toolvane/frame/client_objects.h"
 
 namespace quendel::toolvane {
 

@@ -1,6 +1,6 @@
 #include "toolvane/controls/qnd_tab_control.h"
 
-#include "toolvane/general/client_objects.h"
+#include "toolvane/frame/client_objects.h"
 
 namespace quendel::toolvane {
 

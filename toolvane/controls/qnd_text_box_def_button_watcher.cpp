@@ -1,6 +1,6 @@
 #include "toolvane/controls/qnd_text_box_def_button_watcher.h"
 
-#include "toolvane/general/client_objects.h"
+#include "toolvane/frame/client_objects.h"
 
 namespace quendel::toolvane {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "toolvane/general/fake_client_objects.h"
+#include "toolvane/frame/fake_client_objects.h"
 
 namespace quendel::toolvane {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "toolvane/controls/qnd_text_box_def_button_watcher.h"
 #include "toolvane/controls/text_box_insert_hook.h"
-#include "toolvane/general/fake_client_objects.h"
+#include "toolvane/frame/fake_client_objects.h"
 #include "toolvane/general/qnd_main.h"
 
 namespace quendel::toolvane {

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "toolvane/controls/key_codes.h"
-#include "toolvane/general/client_objects.h"
+#include "toolvane/frame/client_objects.h"
 
 namespace quendel::toolvane {
 

@@ -6,8 +6,8 @@
 #include "platform/user/user.h"
 #include "support/codepage.h"
 #include "support/quendelsupport.h"
-#include "toolvane/ui/console_box.h"
-#include "toolvane/ui/ui_library.h"
+#include "toolvane/ui_api/console_box.h"
+#include "toolvane/ui_api/ui_library.h"
 
 namespace quendel::toolvane {
 

@@ -85,7 +85,7 @@ TEST(Error500ButtonSets, DefaultAndCancelOverrides) {
 TEST(Error500Request, CaptionRulesAndValidation) {
   qt::Error500Request r = qt::makeError500Request(u"t", 2, Variant::missing(), 2, -1, 0);
   EXPECT_EQ(r.caption, asGetThunderMainTitle());
-  EXPECT_EQ(r.caption, u"toolvane_tests");
+  EXPECT_EQ(r.caption, u"toolvane_errors_tests");
   EXPECT_EQ(r.defaultIndex, 2);
   EXPECT_EQ(r.cancelIndex, 0);
   EXPECT_EQ(r.timeoutValue, 1);  // a box without time-out does not exist

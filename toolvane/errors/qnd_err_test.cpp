@@ -174,7 +174,7 @@ TEST(qndErrDisplay, SilentAndNothingObjects) {
   EXPECT_THROW(err.ErrorDisplay(Variant::nothing(), 16, u"T", u"", true), RuntimeError);
   EXPECT_EQ(qt::errorBoxText(u"", u"E"), u"E");
   EXPECT_EQ(qt::errorBoxText(u"Mine", u"E"), u"Mine\r\n\r\nE");
-  EXPECT_EQ(qt::errorBoxCaption(u""), u"toolvane_tests");
+  EXPECT_EQ(qt::errorBoxCaption(u""), u"toolvane_errors_tests");
   EXPECT_EQ(qt::errorBoxCaption(u"T"), u"T");
 }
 
@@ -189,9 +189,10 @@ TEST(qndErrDisplay, WithoutDisplayTheBoxGoesToStandardError) {
   // Yes, No, Cancel with the second button as default (0x100).
   EXPECT_EQ(err.ErrorDisplay(Variant(e), 3 | 0x100, u"", u"Could not save."), 7);
   std::string written = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(written,
-            "toolvane_tests\nCould not save.\n\nError number: 5\nDescription:  Invalid procedure call or argument\n\n"
-            "Help file:    help.html\nButtons: Yes [No] Cancel\nNo display: answered No.\n");
+  EXPECT_EQ(
+      written,
+      "toolvane_errors_tests\nCould not save.\n\nError number: 5\nDescription:  Invalid procedure call or argument\n\n"
+      "Help file:    help.html\nButtons: Yes [No] Cancel\nNo display: answered No.\n");
   if (old) setenv("DISPLAY", saved.c_str(), 1);
 }
 

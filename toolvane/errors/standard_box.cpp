@@ -1,8 +1,8 @@
 #include "toolvane/errors/standard_box.h"
 
 #include "toolvane/errors/error500.h"
-#include "toolvane/ui/console_box.h"
-#include "toolvane/ui/ui_library.h"
+#include "toolvane/ui_api/console_box.h"
+#include "toolvane/ui_api/ui_library.h"
 
 namespace quendel::toolvane {
 

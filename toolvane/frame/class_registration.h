@@ -3,9 +3,8 @@
 //
 //   static const ClassRegistration registration(&qndRegistry::describe);
 //
-// The type library lists the fifteen classes in their fixed order; a class that has
-// registered is listed with its own table, any other with its identifiers alone
-// (pending_class.h).
+// The type library lists the fifteen classes in their fixed order, each with the table
+// it registered.
 #pragma once
 
 #include <vector>

@@ -1,8 +1,12 @@
 #include "toolvane/frame/type_library.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
 #include "toolvane/frame/class_ids.h"
 #include "toolvane/frame/class_registration.h"
-#include "toolvane/frame/pending_class.h"
+#include "toolvane/frame/library_object.h"
 
 namespace quendel::toolvane {
 
@@ -39,21 +43,23 @@ std::vector<EnumDesc> enumerations() {
   };
 }
 
-// The class's own table when it has registered one, else its identifiers alone.
-const ClassDesc* listed(std::u16string_view name, const ids::ClassIds& classIds, Instancing instancing,
-                        std::u16string_view help = {}) {
+// The member table the class registered, with its identifiers, instancing and help
+// string. Every public class registers one; a class missing from the build is a
+// packaging fault no client could work around, so the library stops rather than hand
+// out a type library without it.
+const ClassDesc* listed(std::u16string_view name) {
   for (DescribeFn describe : ClassRegistration::registered()) {
     const ClassDesc& d = describe();
     if (d.name == name) return &d;
   }
-  return &PendingClass::describe(name, classIds, instancing, help);
+  std::fprintf(stderr, "Toolvane0305: class %s has no member table\n", std::string(name.begin(), name.end()).c_str());
+  std::abort();
 }
 
 }  // namespace
 
 const TypeLibDesc& typeLibrary() {
   static const TypeLibDesc tl = [] {
-    using I = Instancing;
     TypeLibDesc t;
     t.name = kLibraryName;
     t.help = u"Quendel - Библиотека общих функций 3.05";
@@ -62,21 +68,21 @@ const TypeLibDesc& typeLibrary() {
     t.minor = 0;
     t.lcid = 0x409;
     t.classes = {
-        listed(u"qndMain", ids::qndMain, I::Global, u"Класс разных глобальных функций"),
-        listed(u"qndAlone", ids::qndAlone, I::Creatable, u"Класс проверки уникальности программы в памяти"),
-        listed(u"qndBenchMark", ids::qndBenchMark, I::Creatable),
-        listed(u"qndSimpleListDialog", ids::qndSimpleListDialog, I::Creatable),
-        listed(u"qndRegistry", ids::qndRegistry, I::Creatable),
-        listed(u"qndQuendelSettings", ids::qndQuendelSettings, I::Creatable),
-        listed(u"qndBenchMarkHP", ids::qndBenchMarkHP, I::Creatable),
-        listed(u"qndTextBoxDefButtonWatcher", ids::qndTextBoxDefButtonWatcher, I::Creatable),
-        listed(u"qndTabControl", ids::qndTabControl, I::Creatable),
-        listed(u"CommandLineParser", ids::CommandLineParser, I::NotCreatable),
-        listed(u"qndAutorunSupport", ids::qndAutorunSupport, I::Global),
-        listed(u"qndClipboard", ids::qndClipboard, I::Global),
-        listed(u"qndErr", ids::qndErr, I::Global),
-        listed(u"qndMultiMonitor", ids::qndMultiMonitor, I::Creatable, u"Класс информации о мониторах."),
-        listed(u"Monitor", ids::Monitor, I::NotCreatable, u"Класс информации о конкретном мониторе."),
+        listed(u"qndMain"),
+        listed(u"qndAlone"),
+        listed(u"qndBenchMark"),
+        listed(u"qndSimpleListDialog"),
+        listed(u"qndRegistry"),
+        listed(u"qndQuendelSettings"),
+        listed(u"qndBenchMarkHP"),
+        listed(u"qndTextBoxDefButtonWatcher"),
+        listed(u"qndTabControl"),
+        listed(u"CommandLineParser"),
+        listed(u"qndAutorunSupport"),
+        listed(u"qndClipboard"),
+        listed(u"qndErr"),
+        listed(u"qndMultiMonitor"),
+        listed(u"Monitor"),
     };
     t.enums = enumerations();
     return t;

@@ -89,7 +89,7 @@ TEST(CommandLineParser, ProcessCommandLineAndLateBinding) {
   auto m = std::make_shared<qt::qndMain>();
   auto parser = m->get(u"CommandLine").toObject();
   EXPECT_EQ(parser, m->get(u"commandline").toObject());  // one parser per object
-  EXPECT_NE(parser->get(u"Item", {Variant(-1)}).toString().find(u"toolvane_tests"), std::u16string::npos);
+  EXPECT_NE(parser->get(u"Item", {Variant(-1)}).toString().find(u"toolvane_general_tests"), std::u16string::npos);
   parser->call(u"SetNewCommandLine", {Variant(u"\"ab\"cd")});
   EXPECT_EQ(parser->get(u"Count").toLong(), 2);
   EXPECT_EQ(parser->get(u"", {Variant(0)}).toString(), u"ab");

@@ -8,7 +8,7 @@
 #include "automation/safe_array.h"
 #include "platform/cursor/cursor.h"
 #include "toolvane/controls/text_box_insert_hook.h"
-#include "toolvane/general/client_objects.h"
+#include "toolvane/frame/client_objects.h"
 #include "toolvane/general/icon_picture.h"
 #include "toolvane/general/text_split.h"
 

@@ -5,7 +5,7 @@
 #include "automation/safe_array.h"
 #include "automation/std_font.h"
 #include "automation/std_picture.h"
-#include "toolvane/general/fake_client_objects.h"
+#include "toolvane/frame/fake_client_objects.h"
 
 namespace quendel::toolvane {
 namespace {

@@ -9,8 +9,8 @@
 
 #include "automation/std_font.h"
 #include "toolvane/controls/qnd_simple_list_dialog.h"
-#include "toolvane/ui/ui_library.h"
 #include "toolvane/ui/ui_test_support.h"
+#include "toolvane/ui_api/ui_library.h"
 
 namespace quendel::toolvane {
 namespace {

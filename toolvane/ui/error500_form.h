@@ -20,7 +20,7 @@
 
 #include "toolvane/errors/error500.h"
 #include "toolvane/ui/text_block.h"
-#include "toolvane/ui/ui_api.h"
+#include "toolvane/ui_api/ui_api.h"
 
 namespace quendel::toolvane::ui {
 

@@ -9,8 +9,8 @@
 #include "automation/variant.h"
 #include "toolvane/errors/error500.h"
 #include "toolvane/errors/qnd_err.h"
-#include "toolvane/ui/ui_library.h"
 #include "toolvane/ui/ui_test_support.h"
+#include "toolvane/ui_api/ui_library.h"
 
 namespace qt = quendel::toolvane;
 namespace ut = quendel::toolvane::uitest;

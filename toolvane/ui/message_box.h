@@ -14,7 +14,7 @@
 // "qndMessageBox" for finding it from outside.
 #pragma once
 
-#include "toolvane/ui/ui_api.h"
+#include "toolvane/ui_api/ui_api.h"
 
 namespace quendel::toolvane::ui {
 

@@ -1,10 +1,10 @@
 // The entry table of libtoolvane0305ui.so (ui_api.h).
 #include <QApplication>
 
-#include "toolvane/controls/list_form.h"
 #include "toolvane/ui/error500_form.h"
+#include "toolvane/ui/list_form.h"
 #include "toolvane/ui/message_box.h"
-#include "toolvane/ui/ui_api.h"
+#include "toolvane/ui_api/ui_api.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "toolvane/ui/ui_library.h"
+#include "toolvane/ui_api/ui_library.h"
 
 #include <dlfcn.h>
 

@@ -21,8 +21,24 @@
 // the new entry.
 #pragma once
 
+#include <optional>
+#include <vector>
+
+#include "automation/std_font.h"
 #include "support/win_types.h"
-#include "toolvane/controls/list_dialog_request.h"
+
+namespace quendel::toolvane {
+
+// What qndSimpleListDialog hands to the window that shows it (frmList in the UI part):
+// plain values, no toolkit types, so that the library decides everything it can without
+// loading the toolkit.
+struct ListDialogRequest {
+  std::vector<BStr> items;                   // the list items, in order
+  BStr caption;                              // the window caption, count included
+  std::optional<automation::FontDesc> font;  // none: the design font (Tahoma 9, charset 204)
+};
+
+}  // namespace quendel::toolvane
 
 namespace quendel::toolvane::ui {
 

@@ -1,4 +1,4 @@
-#include "toolvane/controls/list_form.h"
+#include "toolvane/ui/list_form.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "toolvane/ui/console_box.h"
+#include "toolvane/ui_api/console_box.h"
 
 #include <gtest/gtest.h>
 

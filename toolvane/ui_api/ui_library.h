@@ -16,7 +16,7 @@
 // isLoaded() tells whether api() has loaded it (tests check that console paths do not).
 #pragma once
 
-#include "toolvane/ui/ui_api.h"
+#include "toolvane/ui_api/ui_api.h"
 
 namespace quendel::toolvane::ui {
 

@@ -1,4 +1,4 @@
-#include "toolvane/general/client_objects.h"
+#include "toolvane/frame/client_objects.h"
 
 #include "automation/safe_array.h"
 
