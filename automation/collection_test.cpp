@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "automation/testing.h"
+#include "support/testing.h"
 
 namespace qa = quendel::automation;
 using qa::Variant;
 using quendel::RuntimeError;
-using quendel::automation::testing::errorOf;
+using quendel::testing::errorOf;
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "automation/testing.h"
+#include "support/testing.h"
 
 #include "automation/dispatch.h"
 #include "automation/err_object.h"
@@ -14,7 +14,7 @@ namespace qa = quendel::automation;
 using qa::CallArgs;
 using qa::Variant;
 using quendel::RuntimeError;
-using quendel::automation::testing::errorOf;
+using quendel::testing::errorOf;
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "automation/testing.h"
+#include "support/testing.h"
 
 #include <cmath>
 
@@ -12,7 +12,7 @@
 namespace qa = quendel::automation;
 using qa::Variant;
 using quendel::RuntimeError;
-using quendel::automation::testing::errorOf;
+using quendel::testing::errorOf;
 
 namespace {
 
