@@ -1,5 +1,7 @@
 #include "automation/variant.h"
 
+#include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -74,6 +76,34 @@ String asciiString(const char* s) {
   String r;
   for (; *s; ++s) r.push_back(static_cast<unsigned char>(*s));
   return r;
+}
+
+// Dates run from 1 January 100 to 31 December 9999.
+constexpr double kFirstDate = -657434.0;
+constexpr double kEndOfDates = 2958466.0;   // 1 January 10000
+constexpr double kUnixEpochDate = 25569.0;  // 1 January 1970
+constexpr LONG kSecondsPerDay = 86400;
+
+bool isDate(double d) { return d >= kFirstDate && d < kEndOfDates; }
+
+// Numbers are read and written in the invariant form whatever LC_NUMERIC the client set
+// (a toolkit sets the user's locale at start).
+constexpr int kDoubleDigits = 15;
+constexpr int kSingleDigits = 7;
+
+double readInvariant(const std::string& text) {
+  static const locale_t c = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
+  return strtod_l(text.c_str(), nullptr, c);
+}
+
+// Up to digits significant digits, exponent as "E+20".
+std::string writeInvariant(double v, int digits) {
+  char buf[64];
+  auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, digits).ptr;
+  std::string s(buf, end);
+  for (char& c : s)
+    if (c == 'e') c = 'E';
+  return s;
 }
 
 }  // namespace
@@ -228,9 +258,9 @@ Currency Variant::toCurrency() const {
 
 Date Variant::toDate() const {
   if (auto* d = std::get_if<Date>(&v_)) return *d;
-  if (auto* s = std::get_if<String>(&v_)) return Date{dateFromString(*s)};
-  double d = toDouble();
-  if (!(d >= -657434.0 && d < 2958466.0)) raise(6);  // years 100 to 9999
+  auto* s = std::get_if<String>(&v_);
+  double d = s ? dateFromString(*s) : toDouble();
+  if (!isDate(d)) raise(6);
   return Date{d};
 }
 
@@ -259,10 +289,7 @@ String Variant::toString() const {
                         [](const LONG& l) -> String { return asciiString(std::to_string(l).c_str()); },
                         [](const float& f) -> String {
                           // A Single shows the digits it holds: seven significant ones.
-                          char buf[64];
-                          std::snprintf(buf, sizeof buf, "%.7G", static_cast<double>(f));
-                          double back = std::strtod(buf, nullptr);
-                          return formatDouble(back);
+                          return formatDouble(readInvariant(writeInvariant(static_cast<double>(f), kSingleDigits)));
                         },
                         [](const double& d) -> String { return formatDouble(d); },
                         [](const Currency& c) -> String {
@@ -281,14 +308,20 @@ String Variant::toString() const {
                         },
                         [](const Date& d) -> String {
                           // ISO form: the same in every locale, and read back by any program.
-                          double days = std::floor(d.value);
-                          double frac = d.value - days;
-                          time_t secs = static_cast<time_t>((days - 25569.0) * 86400.0);
+                          // Before 30 December 1899 the fraction is still the time after
+                          // midnight: -1.25 is 29 December 1899, 06:00.
+                          if (!isDate(d.value)) raise(6);
+                          double days = std::trunc(d.value);
+                          LONG daySecs = static_cast<LONG>(std::lround(std::fabs(d.value - days) * kSecondsPerDay));
+                          if (daySecs == kSecondsPerDay) {  // rounds up to the next midnight
+                            days += 1;
+                            daySecs = 0;
+                          }
+                          time_t secs = static_cast<time_t>((days - kUnixEpochDate) * kSecondsPerDay);
                           struct tm t {};
                           gmtime_r(&secs, &t);
-                          LONG daySecs = static_cast<LONG>(std::lround(frac * 86400.0));
                           char buf[64];
-                          if (daySecs == 0 || daySecs == 86400) {
+                          if (daySecs == 0) {
                             std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
                           } else {
                             std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900,
@@ -474,7 +507,7 @@ bool parseNumber(std::u16string_view text, double& out) {
     if (expDigits == 0) return false;
   }
   if (i != ascii.size()) return false;
-  out = std::strtod(ascii.c_str(), nullptr);
+  out = readInvariant(ascii);
   if (!std::isfinite(out)) raise(6);
   return true;
 }
@@ -483,9 +516,7 @@ String formatDouble(double v) {
   if (std::isnan(v)) return u"NaN";
   if (std::isinf(v)) return v > 0 ? u"Infinity" : u"-Infinity";
   if (v == 0) return u"0";
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.15G", v);
-  std::string s = buf;
+  std::string s = writeInvariant(v, kDoubleDigits);
   auto epos = s.find('E');
   std::string mant = epos == std::string::npos ? s : s.substr(0, epos);
   std::string exp = epos == std::string::npos ? "" : s.substr(epos + 1);
