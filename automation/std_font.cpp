@@ -5,12 +5,12 @@ namespace quendel::automation {
 std::shared_ptr<StdFont> StdFont::create(FontDesc desc) { return std::make_shared<StdFont>(std::move(desc)); }
 
 void StdFont::setSize(Currency s) {
-  if (s.scaled <= 0 || s.scaled > 2160LL * 10000) throw RuntimeError(380);
+  if (s.scaled <= 0 || s.scaled > Currency::fromDouble(kMaxFontPoints).scaled) throw RuntimeError(380);
   d_.size = s;
 }
 
 void StdFont::setWeight(Integer w) {
-  if (w.value < 0 || w.value > 1000) throw RuntimeError(380);
+  if (w.value < 0 || w.value > kMaxFontWeight) throw RuntimeError(380);
   d_.weight = w;
 }
 

@@ -10,13 +10,23 @@
 
 namespace quendel::automation {
 
+// The limits of a font object: Size up to kMaxFontPoints, Weight 0 to kMaxFontWeight; a
+// Weight above kBoldAboveWeight reads as Bold.
+inline constexpr double kMaxFontPoints = 2160;
+inline constexpr std::int16_t kMaxFontWeight = 1000;
+inline constexpr std::int16_t kBoldAboveWeight = 550;
+inline constexpr std::int16_t kNormalWeight = 400;
+inline constexpr std::int16_t kBoldWeight = 700;
+// The character set of Cyrillic fonts.
+inline constexpr std::int16_t kRussianCharset = 204;
+
 struct FontDesc {
   String name = u"Sans Serif";
   Currency size = Currency{82500};
   bool italic = false;
   bool underline = false;
   bool strikethrough = false;
-  Integer weight = Integer{400};
+  Integer weight = Integer{kNormalWeight};
   Integer charset = Integer{0};
 };
 
@@ -30,8 +40,8 @@ class StdFont : public Object {
   void setName(String n) { d_.name = std::move(n); }
   Currency Size() const { return d_.size; }
   void setSize(Currency s);  // raises 380 for a size below 0 or above 2160 points
-  bool Bold() const { return d_.weight.value > 550; }
-  void setBold(bool b) { d_.weight = Integer{static_cast<std::int16_t>(b ? 700 : 400)}; }
+  bool Bold() const { return d_.weight.value > kBoldAboveWeight; }
+  void setBold(bool b) { d_.weight = Integer{b ? kBoldWeight : kNormalWeight}; }
   bool Italic() const { return d_.italic; }
   void setItalic(bool b) { d_.italic = b; }
   bool Underline() const { return d_.underline; }

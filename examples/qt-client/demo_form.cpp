@@ -15,51 +15,78 @@ namespace {
 
 String text(const char16_t* s) { return String(s); }
 
+// The layout, in pixels.
+constexpr int kFormWidth = 420, kFormHeight = 330;
+constexpr int kMargin = 10;
+constexpr int kGroupWidth = 190, kGroupHeight = 110;  // the option group and each page
+constexpr int kGroupTitleHeight = 25, kOptionPitch = 25, kOptionHeight = 22;
+constexpr int kRightColumn = 210;
+constexpr int kTextHeight = 26, kLabelHeight = 24;
+constexpr int kPagesTop = 130, kPageRowTop = 250, kBottomRowTop = 290;
+constexpr int kSmallButtonWidth = 80, kButtonWidth = 120, kButtonHeight = 28;
+
 }  // namespace
 
 DemoForm::DemoForm() {
   setObjectName(QStringLiteral("frmDemo"));
   setWindowTitle(QStringLiteral("Toolvane Qt client"));
-  resize(420, 330);
+  resize(kFormWidth, kFormHeight);
+  buildSizeGroup();
+  buildSerialBox();
+  buildPages();
+  buildButtons();
+  attachLibrary();
+}
 
-  // An option group: three option buttons that the library sees as one control array.
+// An option group: three option buttons that the library sees as one control array.
+void DemoForm::buildSizeGroup() {
   auto* fraSize = new QGroupBox(QStringLiteral("Size"), this);
-  fraSize->setGeometry(10, 10, 190, 110);
+  fraSize->setGeometry(kMargin, kMargin, kGroupWidth, kGroupHeight);
   const char* captions[] = {"Small", "Medium", "Large"};
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < static_cast<int>(optSize_.size()); ++i) {
     optSize_[i] = new QRadioButton(QString::fromUtf8(captions[i]), fraSize);
     optSize_[i]->setObjectName(QStringLiteral("optSize%1").arg(i));
-    optSize_[i]->setGeometry(10, 25 + 25 * i, 170, 22);
+    optSize_[i]->setGeometry(kMargin, kGroupTitleHeight + kOptionPitch * i, kGroupWidth - 2 * kMargin, kOptionHeight);
   }
   sizeGroup_ = qt::ControlArray::create({{0, optSize_[0]}, {1, optSize_[1]}, {2, optSize_[2]}});
+}
 
-  // A locked text box: selectable and copyable, and Shift+Insert cannot paste into it.
+// A locked text box: selectable and copyable, and Shift+Insert cannot paste into it.
+void DemoForm::buildSerialBox() {
   txtSerial_ = new QLineEdit(QStringLiteral("QV-0305-0301"), this);
   txtSerial_->setObjectName(QStringLiteral("txtSerial"));
-  txtSerial_->setGeometry(210, 20, 200, 26);
+  txtSerial_->setGeometry(kRightColumn, 2 * kMargin, kFormWidth - kRightColumn - kMargin, kTextHeight);
+}
 
-  // Three frames on top of each other, shown one at a time.
+// Three frames on top of each other, shown one at a time.
+void DemoForm::buildPages() {
   const char* pages[] = {"General settings", "Paths and files", "About this example"};
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < static_cast<int>(fraTab_.size()); ++i) {
     fraTab_[i] = new QFrame(this);
     fraTab_[i]->setObjectName(QStringLiteral("fraTab%1").arg(i));
     fraTab_[i]->setFrameShape(QFrame::StyledPanel);
-    fraTab_[i]->setGeometry(10, 130, 400, 110);
+    fraTab_[i]->setGeometry(kMargin, kPagesTop, kFormWidth - 2 * kMargin, kGroupHeight);
     auto* label = new QLabel(QString::fromUtf8(pages[i]), fraTab_[i]);
-    label->setGeometry(10, 10, 380, 24);
+    label->setGeometry(kMargin, kMargin, kFormWidth - 4 * kMargin, kLabelHeight);
   }
-  auto* cmdPrev = new QPushButton(QStringLiteral("< Prev"), this);
-  cmdPrev->setGeometry(10, 250, 80, 28);
-  auto* cmdNext = new QPushButton(QStringLiteral("Next >"), this);
-  cmdNext->setGeometry(100, 250, 80, 28);
-  lblPage_ = new QLabel(this);
-  lblPage_->setGeometry(190, 250, 220, 28);
-  auto* cmdList = new QPushButton(QStringLiteral("List..."), this);
-  cmdList->setGeometry(10, 290, 120, 28);
-  auto* cmdChild = new QPushButton(QStringLiteral("Child form..."), this);
-  cmdChild->setGeometry(140, 290, 120, 28);
+}
 
-  // The library, created by ProgID as any client creates it.
+void DemoForm::buildButtons() {
+  cmdPrev_ = new QPushButton(QStringLiteral("< Prev"), this);
+  cmdPrev_->setGeometry(kMargin, kPageRowTop, kSmallButtonWidth, kButtonHeight);
+  cmdNext_ = new QPushButton(QStringLiteral("Next >"), this);
+  cmdNext_->setGeometry(2 * kMargin + kSmallButtonWidth, kPageRowTop, kSmallButtonWidth, kButtonHeight);
+  lblPage_ = new QLabel(this);
+  const int pageLabelLeft = 3 * kMargin + 2 * kSmallButtonWidth;
+  lblPage_->setGeometry(pageLabelLeft, kPageRowTop, kFormWidth - pageLabelLeft - kMargin, kButtonHeight);
+  cmdList_ = new QPushButton(QStringLiteral("List..."), this);
+  cmdList_->setGeometry(kMargin, kBottomRowTop, kButtonWidth, kButtonHeight);
+  cmdChild_ = new QPushButton(QStringLiteral("Child form..."), this);
+  cmdChild_->setGeometry(2 * kMargin + kButtonWidth, kBottomRowTop, kButtonWidth, kButtonHeight);
+}
+
+// The library, created by ProgID as any client creates it, attached to the widgets.
+void DemoForm::attachLibrary() {
   main_ = createObject(u"TvFuncs0305.qndMain");
   main_->call(u"SetSelectedOptionButtonIndex", {Variant(sizeGroup_), Variant(LONG{1})});
   qt::adapt(txtSerial_)->let(u"Locked", Variant(true));
@@ -73,14 +100,14 @@ DemoForm::DemoForm() {
   tabs_->call(u"FillTabs", {Variant(ObjectPtr(frames)), Variant(true)});
   tabs_->call(u"PopTab", {Variant(LONG{1}), Variant(false), Variant(true)});
 
-  connect(cmdPrev, &QPushButton::clicked, this, [this] {
+  connect(cmdPrev_, &QPushButton::clicked, this, [this] {
     tabs_->call(u"PopPrevTab", {Variant(false), Variant(true)});
   });
-  connect(cmdNext, &QPushButton::clicked, this, [this] {
+  connect(cmdNext_, &QPushButton::clicked, this, [this] {
     tabs_->call(u"PopNextTab", {Variant(false), Variant(true)});
   });
-  connect(cmdList, &QPushButton::clicked, this, [this] { showList(); });
-  connect(cmdChild, &QPushButton::clicked, this, [this] { showChild(); });
+  connect(cmdList_, &QPushButton::clicked, this, [this] { showList(); });
+  connect(cmdChild_, &QPushButton::clicked, this, [this] { showChild(); });
 }
 
 DemoForm::~DemoForm() {

@@ -39,6 +39,13 @@ class DemoForm : public QWidget {
   void showChild();
 
  private:
+  // The construction steps, in order.
+  void buildSizeGroup();
+  void buildSerialBox();
+  void buildPages();
+  void buildButtons();
+  void attachLibrary();
+
   quendel::automation::ObjectPtr main_;
   quendel::automation::ObjectPtr tabs_;
   quendel::automation::ObjectPtr sizeGroup_;
@@ -46,4 +53,8 @@ class DemoForm : public QWidget {
   std::array<QFrame*, 3> fraTab_{};
   QLineEdit* txtSerial_ = nullptr;
   QLabel* lblPage_ = nullptr;
+  QPushButton* cmdPrev_ = nullptr;
+  QPushButton* cmdNext_ = nullptr;
+  QPushButton* cmdList_ = nullptr;
+  QPushButton* cmdChild_ = nullptr;
 };

@@ -22,6 +22,10 @@ namespace {
 
 int failures = 0;
 
+constexpr LONG kKeyInsert = 45;   // the runtime's key code of Insert
+constexpr int kLookEveryMs = 10;  // how often closeWhenShown looks for its dialog
+constexpr int kFormLeft = 100, kFormTop = 100;
+
 void check(bool ok, const char* what) {
   std::printf("%s %s\n", ok ? "ok  " : "FAIL", what);
   if (!ok) ++failures;
@@ -30,7 +34,7 @@ void check(bool ok, const char* what) {
 // Closes the top-level dialog named name as soon as it shows, after calling look(dialog).
 void closeWhenShown(const char* name, std::function<void(QDialog*)> look) {
   auto* timer = new QTimer;
-  timer->setInterval(10);
+  timer->setInterval(kLookEveryMs);
   QObject::connect(timer, &QTimer::timeout, [timer, name = QString::fromUtf8(name), look] {
     for (QWidget* w : QApplication::topLevelWidgets()) {
       auto* dialog = qobject_cast<QDialog*>(w);
@@ -68,7 +72,7 @@ void runDemo(DemoForm& form) {
   check(keyAfterGuard == 0 && form.txtSerial()->text() == before, "Shift+Insert is swallowed by the locked box");
   QKeyEvent ctrlShiftInsert(QEvent::KeyPress, Qt::Key_Insert, Qt::ControlModifier | Qt::ShiftModifier);
   QApplication::sendEvent(form.txtSerial(), &ctrlShiftInsert);
-  check(keyAfterGuard == 45, "Ctrl+Shift+Insert passes");
+  check(keyAfterGuard == kKeyInsert, "Ctrl+Shift+Insert passes");
   serial->unadvise(cookie);
 
   form.tabs()->call(u"PopNextTab", {Variant(false), Variant(true)});
@@ -98,7 +102,7 @@ int main(int argc, char** argv) {
   bool demo = argc > 1 && std::strcmp(argv[1], "--demo") == 0;
   try {
     DemoForm form;
-    form.move(100, 100);
+    form.move(kFormLeft, kFormTop);
     form.show();
     if (!demo) return app.exec();
     QTimer::singleShot(0, [&] {

@@ -37,7 +37,7 @@ Pixels pattern(int width, int height, bool alpha);
 struct BmpShape {
   int headerSize = 40;
   int width = 0;
-  int height = 0;  // as written; negative for top-down
+  int height = 0;  // as stored in the file; negative for top-down
   int bits = 24;
   std::uint32_t compression = 0;
   std::vector<std::uint32_t> palette;  // 0x00RRGGBB

@@ -36,12 +36,30 @@ using HMODULE = HINSTANCE;
 using LANGID = WORD;
 
 constexpr UINT MB_OK = 0x00000000;
+constexpr UINT MB_OKCANCEL = 0x00000001;
+constexpr UINT MB_ABORTRETRYIGNORE = 0x00000002;
+constexpr UINT MB_YESNOCANCEL = 0x00000003;
+constexpr UINT MB_YESNO = 0x00000004;
+constexpr UINT MB_RETRYCANCEL = 0x00000005;
+constexpr UINT MB_TYPEMASK = 0x0000000F;
+constexpr UINT MB_ICONMASK = 0x000000F0;
+constexpr UINT MB_DEFBUTTON2 = 0x00000100;
+constexpr UINT MB_DEFBUTTON3 = 0x00000200;
 constexpr UINT MB_ICONHAND = 0x00000010;
 constexpr UINT MB_ICONQUESTION = 0x00000020;
 constexpr UINT MB_ICONEXCLAMATION = 0x00000030;
 constexpr UINT MB_ICONASTERISK = 0x00000040;
 constexpr UINT MB_HELP = 0x00004000;
 constexpr UINT MB_SIMPLE_BEEP = 0xFFFFFFFF;
+
+// The answers of the standard boxes.
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDABORT = 3;
+constexpr int IDRETRY = 4;
+constexpr int IDIGNORE = 5;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
 
 QUENDEL_USER_API HMODULE GetModuleHandleA(const char* moduleName);
 QUENDEL_USER_API int LoadStringA(HINSTANCE instance, UINT id, char* buffer, int bufferMax);

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "support/runtime_error.h"
 
@@ -10,34 +11,47 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// Text to a 32-bit number as the runtime converts it (blanks around, a sign, digits with a
-// point and an exponent, or an &H / &O literal; rounded half to even): 13 for text that is
-// no number, 6 for a number outside the 32-bit range. Kept free of the runtime's types so
-// that the parser can be fuzzed on its own.
-LONG toLong(std::string_view t) {
-  while (!t.empty() && isBlank(t.front())) t.remove_prefix(1);
-  while (!t.empty() && isBlank(t.back())) t.remove_suffix(1);
-  if (t.size() > 2 && t[0] == '&' && (t[1] == 'H' || t[1] == 'h' || t[1] == 'O' || t[1] == 'o')) {
-    const int base = (t[1] == 'H' || t[1] == 'h') ? 16 : 8;
-    std::uint64_t v = 0;
-    std::size_t digits = 0;
-    for (std::size_t i = 2; i < t.size(); ++i) {
-      char c = t[i];
-      int d = (c >= '0' && c <= '9')   ? c - '0'
-              : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-              : (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                       : 99;
-      if (d >= base) {
-        if (i == t.size() - 1 && (c == '&' || c == '%')) break;  // a type suffix
-        throw RuntimeError(13);
-      }
-      v = v * static_cast<unsigned>(base) + static_cast<unsigned>(d), ++digits;
+constexpr int kHexBase = 16;
+constexpr int kOctalBase = 8;
+constexpr int kNotADigit = kHexBase;  // above every base
+// A literal of at most four digits that fits 16 bits is an Integer, so &HFFFF is -1.
+constexpr std::size_t kIntegerLiteralDigits = 4;
+constexpr std::uint64_t kIntegerLiteralMax = 0xFFFF;
+constexpr std::uint64_t kLongLiteralMax = 0xFFFFFFFFu;
+
+int digitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return kNotADigit;
+}
+
+bool isRadixLiteral(std::string_view t) {
+  return t.size() > 2 && t[0] == '&' && (t[1] == 'H' || t[1] == 'h' || t[1] == 'O' || t[1] == 'o');
+}
+
+// An &H or &O literal, blanks already trimmed.
+LONG radixLiteral(std::string_view t) {
+  const int base = (t[1] == 'H' || t[1] == 'h') ? kHexBase : kOctalBase;
+  std::uint64_t v = 0;
+  std::size_t digits = 0;
+  for (std::size_t i = 2; i < t.size(); ++i) {
+    char c = t[i];
+    int d = digitValue(c);
+    if (d >= base) {
+      if (i == t.size() - 1 && (c == '&' || c == '%')) break;  // a type suffix
+      throw RuntimeError(13);
     }
-    if (digits == 0) throw RuntimeError(13);
-    if (v <= 0xFFFF && digits <= 4) return static_cast<std::int16_t>(v);  // 16-bit literals are signed
-    if (v <= 0xFFFFFFFFu) return static_cast<LONG>(static_cast<DWORD>(v));
-    throw RuntimeError(6);
+    v = v * static_cast<unsigned>(base) + static_cast<unsigned>(d), ++digits;
   }
+  if (digits == 0) throw RuntimeError(13);
+  if (v <= kIntegerLiteralMax && digits <= kIntegerLiteralDigits) return static_cast<std::int16_t>(v);
+  if (v <= kLongLiteralMax) return static_cast<LONG>(static_cast<DWORD>(v));
+  throw RuntimeError(6);
+}
+
+// A decimal number with an optional sign, point and exponent, blanks already trimmed.
+LONG decimalNumber(std::string_view t) {
   std::size_t i = 0, digits = 0;
   if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
   while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i, ++digits;
@@ -57,15 +71,27 @@ LONG toLong(std::string_view t) {
   double d = 0;
   std::from_chars(t.data() + (t[0] == '+' ? 1 : 0), t.data() + t.size(), d);  // never the locale's point
   d = std::nearbyint(d);                                                      // half to even
-  if (!(d >= -2147483648.0 && d <= 2147483647.0)) throw RuntimeError(6);
+  if (!(d >= std::numeric_limits<LONG>::min() && d <= std::numeric_limits<LONG>::max())) throw RuntimeError(6);
   return static_cast<LONG>(d);
 }
+
+// Text to a 32-bit number as the runtime converts it (blanks around, a sign, digits with a
+// point and an exponent, or an &H / &O literal; rounded half to even): 13 for text that is
+// no number, 6 for a number outside the 32-bit range. Kept free of the runtime's types so
+// that the parser can be fuzzed on its own.
+LONG toLong(std::string_view t) {
+  while (!t.empty() && isBlank(t.front())) t.remove_prefix(1);
+  while (!t.empty() && isBlank(t.back())) t.remove_suffix(1);
+  return isRadixLiteral(t) ? radixLiteral(t) : decimalNumber(t);
+}
+
+constexpr std::size_t kHeaderValueLength = 10;
 
 // A header value: the ten characters after the key, as a 32-bit number; 0 when absent.
 LONG headerValue(std::string_view s, std::string_view key) {
   auto at = s.find(key);
   if (at == std::string_view::npos) return 0;
-  return toLong(s.substr(at + key.size(), 10));
+  return toLong(s.substr(at + key.size(), kHeaderValueLength));
 }
 
 // The characters from 0-based offset `from` to `to`, as the header describes them.

@@ -1,6 +1,7 @@
 #include "toolvane/clipboard/qnd_clipboard.h"
 
 #include <cstring>
+#include <limits>
 #include <optional>
 
 #include "automation/safe_array.h"
@@ -210,7 +211,7 @@ bool qndClipboard::GetRAWData(LONG FormatID, Variant& Data, LONG* lpDataSize) {
   HANDLE h = GetClipboardData(format);
   if (!h) return false;
   const std::size_t size = GlobalSize(static_cast<HGLOBAL>(h));
-  if (lpDataSize) *lpDataSize = static_cast<LONG>(std::min<std::size_t>(size, 0x7FFFFFFF));
+  if (lpDataSize) *lpDataSize = static_cast<LONG>(std::min<std::size_t>(size, std::numeric_limits<LONG>::max()));
   if (size == 0) {
     Data = Variant(automation::SafeArray::fromBytes({}, 0));
     return true;
@@ -251,9 +252,10 @@ bool qndClipboard::SetShellFiles(const ObjectPtr& FileNames, bool Unicode) {
 std::shared_ptr<Collection> qndClipboard::GetShellFiles() {
   Variant data;
   LONG size = 0;
-  if (!GetRAWData(static_cast<LONG>(CF_HDROP), data, &size) || size < 20) return nullptr;
+  constexpr auto kHeader = static_cast<LONG>(clipboard::kDropFilesHeaderSize);
+  if (!GetRAWData(static_cast<LONG>(CF_HDROP), data, &size) || size < kHeader) return nullptr;
   auto list = Collection::create();
-  if (size == 20) return list;
+  if (size == kHeader) return list;  // a header without names
   auto array = data.array();
   auto files = clipboard::readDropFiles(array->bytes().data(), array->bytes().size());
   if (!files) throw RuntimeError(9);  // the file list would start beyond the block

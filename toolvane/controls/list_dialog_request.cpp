@@ -17,20 +17,23 @@ BStr listDialogCaption(const BStr& caption, bool showCount, std::size_t count) {
   return caption + u" [" + BStr(digits.begin(), digits.end()) + u"]";
 }
 
+double listDialogMinimumInnerHeight(double tagHeight) { return 2 * tagHeight + 2 * kListDialogMargin; }
+
 ListDialogLayout layoutListDialog(double windowHeight, double innerWidth, double innerHeight, double tagHeight) {
   ListDialogLayout l{};
   double frame = std::round(windowHeight - innerHeight);
-  double minimum = 2 * tagHeight + frame + 120;
+  double minimum = listDialogMinimumInnerHeight(tagHeight) + frame;
   l.snapped = windowHeight < minimum;
   l.windowHeight = l.snapped ? minimum : windowHeight;
   if (l.snapped) innerHeight = l.windowHeight - frame;
-  l.listLeft = 60;
-  l.listTop = 60;
-  l.listWidth = std::max(0.0, innerWidth - 120);
-  l.listHeight = std::max(0.0, innerHeight - tagHeight - 120);
-  l.tagLeft = 60;
-  l.tagTop = l.listHeight + 60;
-  l.tagWidth = std::max(0.0, innerWidth - 120);
+  constexpr double kMargin = kListDialogMargin;
+  l.listLeft = kMargin;
+  l.listTop = kMargin;
+  l.listWidth = std::max(0.0, innerWidth - 2 * kMargin);
+  l.listHeight = std::max(0.0, innerHeight - tagHeight - 2 * kMargin);
+  l.tagLeft = kMargin;
+  l.tagTop = l.listHeight + kMargin;
+  l.tagWidth = std::max(0.0, innerWidth - 2 * kMargin);
   l.tagHeight = tagHeight;
   return l;
 }

@@ -20,6 +20,13 @@ BStr listDialogCaption(const BStr& caption, bool showCount, std::size_t count);
 // window's height (raised to the minimum 2 × label height + frame + 120 when lower), the
 // list at 60, 60, inner width − 120, inner height − label height − 120 (never below 0),
 // and the label under it at 60, list height + 60, inner width − 120, its height kept.
+inline constexpr double kListDialogMargin = 60;      // around the list and the label
+inline constexpr double kListDialogTagHeight = 900;  // the label's design height
+
+// The inner height below which the window snaps back: two label heights and a margin
+// above and below the list.
+double listDialogMinimumInnerHeight(double tagHeight);
+
 struct ListDialogLayout {
   double windowHeight;  // the height to set; equal to the given one when no snap is needed
   bool snapped;

@@ -7,16 +7,20 @@ namespace quendel::toolvane {
 
 namespace {
 
+// frmList's design font: Tahoma 9, Cyrillic, weight 100.
+constexpr double kDesignFontPoints = 9;
+constexpr std::int16_t kDesignFontWeight = 100;
+
 std::shared_ptr<StdFont> designFont() {
   auto font = StdFont::create();
   font->setBold(false);
-  font->setCharset(Integer{204});
+  font->setCharset(Integer{kRussianCharset});
   font->setItalic(false);
   font->setName(u"Tahoma");
-  font->setSize(Currency{90000});
+  font->setSize(Currency::fromDouble(kDesignFontPoints));
   font->setStrikethrough(false);
   font->setUnderline(false);
-  font->setWeight(Integer{100});
+  font->setWeight(Integer{kDesignFontWeight});
   return font;
 }
 

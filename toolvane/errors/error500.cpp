@@ -14,18 +14,19 @@ namespace quendel::toolvane {
 namespace e5 = error500design;
 
 const Error500ButtonSet& error500ButtonSet(LONG style) {
-  static const Error500ButtonSet sets[6] = {
-      {1, {800, 0, 0}, {u"Ok", u"&Retry", u"&Ignore"}, 0, 0, {1, 0, 0}},
-      {2, {800, 801, 0}, {u"&Ok", u"&Cancel", u"&Ignore"}, 0, 1, {1, 2, 0}},
-      {3, {802, 803, 804}, {u"&Abort", u"&Retry", u"&Ignore"}, 1, 0, {3, 4, 5}},
-      {3, {805, 806, 801}, {u"&Yes", u"&No", u"&Cancel"}, 0, 2, {6, 7, 2}},
-      {2, {805, 806, 0}, {u"&Yes", u"&No", u"&Ignore"}, 0, 1, {6, 7, 0}},
-      {2, {803, 801, 0}, {u"&Retry", u"&Cancel", u"&Ignore"}, 0, 1, {4, 2, 0}},
+  // By style: MB_OK, MB_OKCANCEL, MB_ABORTRETRYIGNORE, MB_YESNOCANCEL, MB_YESNO, MB_RETRYCANCEL.
+  static const Error500ButtonSet sets[] = {
+      {1, {800, 0, 0}, {u"Ok", u"&Retry", u"&Ignore"}, 0, 0, {IDOK, 0, 0}},
+      {2, {800, 801, 0}, {u"&Ok", u"&Cancel", u"&Ignore"}, 0, 1, {IDOK, IDCANCEL, 0}},
+      {3, {802, 803, 804}, {u"&Abort", u"&Retry", u"&Ignore"}, 1, 0, {IDABORT, IDRETRY, IDIGNORE}},
+      {3, {805, 806, 801}, {u"&Yes", u"&No", u"&Cancel"}, 0, 2, {IDYES, IDNO, IDCANCEL}},
+      {2, {805, 806, 0}, {u"&Yes", u"&No", u"&Ignore"}, 0, 1, {IDYES, IDNO, 0}},
+      {2, {803, 801, 0}, {u"&Retry", u"&Cancel", u"&Ignore"}, 0, 1, {IDRETRY, IDCANCEL, 0}},
   };
   // Styles 6 to 15 keep the design buttons, with no default, no cancel and result 0.
   static const Error500ButtonSet undefined{};
-  LONG set = style & 0x0F;
-  return set < 6 ? sets[set] : undefined;
+  auto set = static_cast<std::size_t>(style & MB_TYPEMASK);
+  return set < std::size(sets) ? sets[set] : undefined;
 }
 
 int chooseButtonIndex(int standard, LONG requested, int count) {
@@ -37,7 +38,7 @@ int chooseButtonIndex(int standard, LONG requested, int count) {
 
 LONG buttonIndexToResult(LONG style, int index) {
   const Error500ButtonSet& set = error500ButtonSet(style);
-  return index >= 0 && index < 3 ? set.results[index] : 0;
+  return index >= 0 && index < static_cast<int>(set.results.size()) ? set.results[index] : 0;
 }
 
 String loadUser32String(UINT id, const char16_t* fallback) {

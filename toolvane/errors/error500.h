@@ -22,6 +22,7 @@
 #include <array>
 
 #include "toolvane/frame/library_object.h"
+#include "toolvane/ui_api/ui_api.h"
 
 namespace quendel::toolvane {
 
@@ -110,11 +111,11 @@ inline constexpr long kWidthThreshold = 6315, kFrameWidth = 90;
 
 struct Error500Request {
   String text;
-  LONG style = 16;
+  LONG style = ui::kDefaultBoxStyle;
   String caption;         // already resolved (error500Caption)
   int defaultIndex = -1;  // chosen button, -1: none
   int cancelIndex = -1;
-  LONG timeoutValue = 15;
+  LONG timeoutValue = ui::kDefaultTimeoutSeconds;
 };
 
 // Builds the request of one box: validates the indices and resolves the caption.

@@ -6,12 +6,16 @@ namespace quendel::toolvane {
 
 namespace {
 
+// The result codes with a text: 0 to kLastResultCode.
+constexpr LONG kLastResultCode = 14;
+constexpr WORD kRussianLangId = 0x0419;
+
 struct Message {
   const char16_t* russian;
   const char16_t* english;
 };
 
-constexpr Message kHttp[15] = {
+constexpr Message kHttp[kLastResultCode + 1] = {
     {u"Операция завершена успешно.", u"Operation completed successfully."},
     {u"Ошибка функции InternetOpen().", u"InternetOpen() failed."},
     {u"Ошибка функции InternetConnect().", u"InternetConnect() failed."},
@@ -33,7 +37,7 @@ constexpr Message kHttp[15] = {
     {u"Сервер вернул неверные сжатые данные.", u"Invalid compressed data were received from server."},
 };
 
-constexpr Message kFtp[15] = {
+constexpr Message kFtp[kLastResultCode + 1] = {
     {u"Операция завершена успешно.", u"Operation completed successfully."},
     {u"Ошибка функции InternetOpen().", u"InternetOpen() failed."},
     {u"Ошибка функции InternetConnect().", u"InternetConnect() failed."},
@@ -54,9 +58,9 @@ constexpr Message kFtp[15] = {
 }  // namespace
 
 const char16_t* networkResultMessage(NetworkObjectKind kind, LONG rc, WORD langId) {
-  if (rc < 0 || rc > 14) return nullptr;
+  if (rc < 0 || rc > kLastResultCode) return nullptr;
   const Message& m = (kind == NetworkObjectKind::HTTPRequest ? kHttp : kFtp)[rc];
-  return langId == 0x0419 ? m.russian : m.english;
+  return langId == kRussianLangId ? m.russian : m.english;
 }
 
 String networkErrorText(NetworkObjectKind kind, const Variant& object, WORD langId) {
@@ -65,7 +69,7 @@ String networkErrorText(NetworkObjectKind kind, const Variant& object, WORD lang
   const String crlf = u"\r\n";
   String text;
   Variant lastRC = o->get(u"LastRC");
-  for (LONG rc = 0; rc <= 14; ++rc) {
+  for (LONG rc = 0; rc <= kLastResultCode; ++rc) {
     if (variantEquals(lastRC, Variant(rc))) {
       text += String(networkResultMessage(kind, rc, langId)) + crlf;
       break;

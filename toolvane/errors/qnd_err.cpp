@@ -49,7 +49,8 @@ LONG qndErr::ErrorDisplay(const Variant& ErrObject, LONG Style, const String& Ti
   ErrorInfo info = readErrorInfo(ErrObject);
   String text = BuildErrorText(info);
   if (!info.helpFile.empty())
-    return display(text, Style | 0x4000, Title, DescriptionText, Silent, info.helpFile, info.helpContext);
+    return display(text, Style | static_cast<LONG>(MB_HELP), Title, DescriptionText, Silent, info.helpFile,
+                   info.helpContext);
   return display(text, Style, Title, DescriptionText, Silent);
 }
 

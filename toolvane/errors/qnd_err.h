@@ -26,31 +26,33 @@
 #pragma once
 
 #include "toolvane/frame/library_object.h"
+#include "toolvane/ui_api/ui_api.h"
 
 namespace quendel::toolvane {
 
 class qndErr : public LibraryObject {
  public:
-  LONG ErrorDisplay(const Variant& ErrObject, LONG Style = 16, const String& Title = {},
+  LONG ErrorDisplay(const Variant& ErrObject, LONG Style = ui::kDefaultBoxStyle, const String& Title = {},
                     const String& DescriptionText = {}, bool Silent = false);
   String GetErrorMessage(const Variant& ErrObject);
-  LONG ErrorDisplayAPI(LONG ErrorNumber, LONG Style = 16, const String& Title = {}, const String& DescriptionText = {},
-                       bool Silent = false);
+  LONG ErrorDisplayAPI(LONG ErrorNumber, LONG Style = ui::kDefaultBoxStyle, const String& Title = {},
+                       const String& DescriptionText = {}, bool Silent = false);
   String GetErrorMessageAPI(LONG ErrorNumber);
-  LONG ErrorDisplayWinMM(LONG ErrorNumber, LONG Style = 16, const String& Title = {},
+  LONG ErrorDisplayWinMM(LONG ErrorNumber, LONG Style = ui::kDefaultBoxStyle, const String& Title = {},
                          const String& DescriptionText = {}, bool Silent = false);
   String GetErrorMessageWinMM(LONG ErrorNumber);
-  LONG ErrorDisplayModule(LONG ErrorNumber, const String& ModuleName, LONG Style = 16, const String& Title = {},
-                          const String& DescriptionText = {}, bool Silent = false);
+  LONG ErrorDisplayModule(LONG ErrorNumber, const String& ModuleName, LONG Style = ui::kDefaultBoxStyle,
+                          const String& Title = {}, const String& DescriptionText = {}, bool Silent = false);
   String GetErrorMessageModule(LONG ErrorNumber, const String& ModuleName);
-  LONG ErrorDisplayHTTPRequest(const Variant& HTTPRequestObject, LONG Style = 16, const String& Title = {},
-                               const String& DescriptionText = {}, bool Silent = false);
+  LONG ErrorDisplayHTTPRequest(const Variant& HTTPRequestObject, LONG Style = ui::kDefaultBoxStyle,
+                               const String& Title = {}, const String& DescriptionText = {}, bool Silent = false);
   String GetErrorMessageHTTPRequest(const Variant& HTTPRequestObject);
-  LONG ErrorDisplayFTPClient(const Variant& FTPClientObject, LONG Style = 16, const String& Title = {},
-                             const String& DescriptionText = {}, bool Silent = false);
+  LONG ErrorDisplayFTPClient(const Variant& FTPClientObject, LONG Style = ui::kDefaultBoxStyle,
+                             const String& Title = {}, const String& DescriptionText = {}, bool Silent = false);
   String GetErrorMessageFTPClient(const Variant& FTPClientObject);
-  LONG ShowErrorBox(const String& Text, LONG Style = 16, const Variant& Title = Variant::missing(),
-                    LONG DefaultButtonIndex = -1, LONG CancelButtonIndex = -1, LONG TimeoutValue = 15);
+  LONG ShowErrorBox(const String& Text, LONG Style = ui::kDefaultBoxStyle, const Variant& Title = Variant::missing(),
+                    LONG DefaultButtonIndex = -1, LONG CancelButtonIndex = -1,
+                    LONG TimeoutValue = ui::kDefaultTimeoutSeconds);
 
   static const ClassDesc& describe();
   const ClassDesc* classDesc() const override { return &describe(); }

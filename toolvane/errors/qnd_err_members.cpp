@@ -9,7 +9,7 @@ namespace {
 
 // The optional tail of every display member: Style, Title, DescriptionText, Silent.
 std::vector<ParamDesc> displayParams(std::vector<ParamDesc> head) {
-  head.push_back(optionalParam(u"Style", vbLong, Variant(LONG{16})));
+  head.push_back(optionalParam(u"Style", vbLong, Variant(LONG{ui::kDefaultBoxStyle})));
   head.push_back(optionalParam(u"Title", vbString, Variant(u"")));
   head.push_back(optionalParam(u"DescriptionText", vbString, Variant(u""), kIn | kOut));
   head.push_back(optionalParam(u"Silent", vbBoolean, Variant(false), kIn | kOut));
@@ -64,10 +64,10 @@ const ClassDesc& qndErr::describe() {
           .function(u"GetErrorMessageFTPClient", vbString, {param(u"FTPClientObject", vbObject)},
                     [](C& e, CallArgs& a) { return Variant(e.GetErrorMessageFTPClient(a[0])); })
           .function(u"ShowErrorBox", vbLong,
-                    {param(u"Text", vbString), optionalParam(u"Style", vbLong, Variant(LONG{16})),
+                    {param(u"Text", vbString), optionalParam(u"Style", vbLong, Variant(LONG{ui::kDefaultBoxStyle})),
                      optionalVariant(u"Title"), optionalParam(u"DefaultButtonIndex", vbLong, Variant(LONG{-1})),
                      optionalParam(u"CancelButtonIndex", vbLong, Variant(LONG{-1})),
-                     optionalParam(u"TimeoutValue", vbLong, Variant(LONG{15}))},
+                     optionalParam(u"TimeoutValue", vbLong, Variant(LONG{ui::kDefaultTimeoutSeconds}))},
                     [](C& e, CallArgs& a) {
                       return Variant(e.ShowErrorBox(a.str(0), a.lng(1), a[2], a.lng(3), a.lng(4), a.lng(5)));
                     })

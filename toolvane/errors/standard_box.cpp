@@ -1,27 +1,38 @@
 #include "toolvane/errors/standard_box.h"
 
+#include "platform/user/user.h"
 #include "toolvane/errors/error500.h"
 #include "toolvane/ui_api/console_box.h"
 #include "toolvane/ui_api/ui_library.h"
 
 namespace quendel::toolvane {
 
+namespace {
+
+// Bits 8 and 9 of a style choose the default button: the first, second or third.
+constexpr LONG kDefaultButtonBits = MB_DEFBUTTON2 | MB_DEFBUTTON3;
+constexpr int kDefaultButtonShift = 8;
+constexpr int kMostButtons = 3;
+
+}  // namespace
+
 StandardBoxButtons standardBoxButtons(LONG style) {
-  const StandardBoxButton ok{800, u"OK", 1}, cancel{801, u"Cancel", 2}, abort{802, u"&Abort", 3},
-      retry{803, u"&Retry", 4}, ignore{804, u"&Ignore", 5}, yes{805, u"&Yes", 6}, no{806, u"&No", 7};
+  const StandardBoxButton ok{800, u"OK", IDOK}, cancel{801, u"Cancel", IDCANCEL}, abort{802, u"&Abort", IDABORT},
+      retry{803, u"&Retry", IDRETRY}, ignore{804, u"&Ignore", IDIGNORE}, yes{805, u"&Yes", IDYES},
+      no{806, u"&No", IDNO};
   StandardBoxButtons b;
-  switch (style & 0x0F) {
-    case 1:
+  switch (style & MB_TYPEMASK) {
+    case MB_OKCANCEL:
       b.buttons = {ok, cancel};
       b.escapeIndex = 1;
       break;
-    case 2: b.buttons = {abort, retry, ignore}; break;
-    case 3:
+    case MB_ABORTRETRYIGNORE: b.buttons = {abort, retry, ignore}; break;
+    case MB_YESNOCANCEL:
       b.buttons = {yes, no, cancel};
       b.escapeIndex = 2;
       break;
-    case 4: b.buttons = {yes, no}; break;
-    case 5:
+    case MB_YESNO: b.buttons = {yes, no}; break;
+    case MB_RETRYCANCEL:
       b.buttons = {retry, cancel};
       b.escapeIndex = 1;
       break;
@@ -30,8 +41,8 @@ StandardBoxButtons standardBoxButtons(LONG style) {
       b.escapeIndex = 0;
       break;
   }
-  int wanted = (style & 0x300) >> 8;
-  b.defaultIndex = wanted < static_cast<int>(b.buttons.size()) && wanted < 3 ? wanted : 0;
+  int wanted = (style & kDefaultButtonBits) >> kDefaultButtonShift;
+  b.defaultIndex = wanted < static_cast<int>(b.buttons.size()) && wanted < kMostButtons ? wanted : 0;
   return b;
 }
 

@@ -106,8 +106,8 @@ TEST_F(Frame, RegistrationFreeActivation) {
   EXPECT_EQ(m->className(), u"qndMain");
   auto byId = qa::createObject(u"{e9d884cc-57a6-476f-a102-0eff90170a43}");
   EXPECT_EQ(byId->className(), u"qndErr");
-  auto pending = qa::createObject(u"TvFuncs0305.qndAlone");  // creatable before its members exist
-  EXPECT_EQ(pending->className(), u"qndAlone");
+  auto alone = qa::createObject(u"TvFuncs0305.qndAlone");
+  EXPECT_EQ(alone->className(), u"qndAlone");
 }
 
 TEST_F(Frame, ActivationFailures) {

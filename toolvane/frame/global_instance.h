@@ -2,7 +2,8 @@
 // until the library is unloaded. Members that the library calls "as if global" go
 // through it.
 //
-//   auto& err = globalInstance<qndErr>();
+//   std::shared_ptr<qndErr> err = globalInstance<qndErr>();   // the same object every call
+//   String text = err->GetErrorMessageAPI(5);
 #pragma once
 
 #include <memory>

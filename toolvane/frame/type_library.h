@@ -4,9 +4,9 @@
 //   const TypeLibDesc& tl = typeLibrary();
 //   tl.findClass(u"qndRegistry")->create();
 //
-// Each class supplies its own member table (its describe() function); a class whose
-// members are still to be written is listed with its identifiers and no members, and
-// can be created all the same.
+// Each class supplies its own member table (its describe() function, registered with
+// ClassRegistration). A listed class that registered none is a packaging fault: the
+// library stops at the first call rather than hand out a type library without it.
 #pragma once
 
 #include "automation/dispatch.h"

@@ -16,6 +16,8 @@
 
 namespace quendel::toolvane {
 
+inline constexpr double kMsPerSecond = 1000;
+
 automation::String benchMarkText(const std::function<double()>& readElapsed, LONG iterations, bool integerValues,
                                  bool useSeconds);
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/ole/load_picture.h"
 #include "support/quendelsupportfbe.h"
 
 namespace quendel::toolvane {
@@ -10,8 +11,11 @@ using namespace automation;
 
 namespace {
 
+constexpr double kHimetricPerInch = 2540;  // HIMETRIC units are 0.01 mm
+constexpr LONG kNominalDpi = 96;           // when the screen cannot tell
+
 LONG pixelsToHimetric(int pixels, LONG dpi) {
-  return static_cast<LONG>(std::lround(pixels * 2540.0 / (dpi > 0 ? dpi : 96)));
+  return static_cast<LONG>(std::lround(pixels * kHimetricPerInch / (dpi > 0 ? dpi : kNominalDpi)));
 }
 
 }  // namespace
@@ -27,10 +31,10 @@ std::shared_ptr<StdPicture> pictureFromIconHandle(HICON icon) {
     if (copy) DestroyIcon(copy);
     throw RuntimeError(7);  // out of memory: the copy could not be made
   }
-  QuendelScreenInfo screen{96, 96, 0, 0};
-  (void)esGetScreenInfo(&screen);  // a nominal 96-DPI screen when it cannot tell
+  QuendelScreenInfo screen{kNominalDpi, kNominalDpi, 0, 0};
+  (void)esGetScreenInfo(&screen);  // a nominal screen when it cannot tell
   PictureDesc desc;
-  desc.type = Integer{3};
+  desc.type = Integer{PICTYPE_ICON};
   desc.handle = reinterpret_cast<std::uintptr_t>(copy);
   desc.width = pixelsToHimetric(width, screen.logicalDpiX);
   desc.height = pixelsToHimetric(height, screen.logicalDpiY);

@@ -7,6 +7,13 @@
 
 namespace quendel::toolvane {
 
+namespace {
+
+// The tick count wraps after 2^32 ms (49.7 days).
+constexpr double kTickWrapMs = 4294967296.0;
+
+}  // namespace
+
 String benchMarkText(const std::function<double()>& readElapsed, LONG iterations, bool integerValues, bool useSeconds) {
   auto format = [&](double x) { return integerValues ? asFormatInt64(x) : asFormatDouble(x); };
   String unit = useSeconds ? u" sec." : u" ms.";
@@ -32,11 +39,11 @@ void qndBenchMark::LastMark() {
 
 double qndBenchMark::GetTickDifferenceMS() {
   double difference = asLongToUnsignedLong(last_) - asLongToUnsignedLong(first_);
-  if (difference < 0 && lastFollowsFirst_) difference += 4294967296.0;
+  if (difference < 0 && lastFollowsFirst_) difference += kTickWrapMs;
   return difference;
 }
 
-double qndBenchMark::GetTickDifferenceSec() { return GetTickDifferenceMS() / 1000; }
+double qndBenchMark::GetTickDifferenceSec() { return GetTickDifferenceMS() / kMsPerSecond; }
 
 String qndBenchMark::toString(LONG Iterations, bool IntegerValues, bool UseSeconds) {
   return benchMarkText([&] { return UseSeconds ? GetTickDifferenceSec() : GetTickDifferenceMS(); }, Iterations,

@@ -42,7 +42,7 @@ double qndBenchMarkHP::GetTickDifference() { return asLargeIntegerToDouble(last_
 
 double qndBenchMarkHP::GetTickFrequencyPerSec() { return asLargeIntegerToDouble(frequency_()); }
 
-double qndBenchMarkHP::GetTickFrequencyPerMS() { return GetTickFrequencyPerSec() / 1000; }
+double qndBenchMarkHP::GetTickFrequencyPerMS() { return GetTickFrequencyPerSec() / kMsPerSecond; }
 
 double qndBenchMarkHP::GetTickDifferenceMS() { return divide(GetTickDifference(), GetTickFrequencyPerMS()); }
 

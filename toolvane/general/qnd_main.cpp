@@ -6,6 +6,7 @@
 #include <string>
 
 #include "automation/safe_array.h"
+#include "automation/std_font.h"
 #include "platform/cursor/cursor.h"
 #include "toolvane/controls/text_box_insert_hook.h"
 #include "toolvane/frame/client_objects.h"
@@ -15,6 +16,21 @@
 namespace quendel::toolvane {
 
 namespace {
+
+// How far past its own width ShowModalForm moves the parent to the left, in twips.
+constexpr double kOffScreenMargin = 1000.0;
+// The Show style of a modal form.
+constexpr LONG kShowModal = 1;
+
+// The font FixFonts gives every control.
+constexpr const char16_t* kFixedFontName = u"Times New Roman";
+constexpr double kFixedFontPoints = 10.5;
+
+// FixCBCursors: the User32 arrow cursor, put on the drop-down lists (ComboBox Style 2)
+// as their custom mouse pointer (MousePointer 99).
+constexpr const char* kArrowCursorResource = "#114";
+constexpr LONG kComboDropDownList = 2;
+constexpr std::int16_t kMousePointerCustom = 99;
 
 // The array members build 0 To count − 1 arrays, converting element by element.
 Variant buildArray(VarType elementType, const std::vector<Variant>& args) {
@@ -68,18 +84,14 @@ std::shared_ptr<automation::Collection> qndMain::Collection(const std::vector<Va
 
 // ---- Searching ----
 
-namespace {
-
-bool itemMatches(const Variant& item, const Variant& findWhat, int how) {
+bool qndMain::itemMatches(const Variant& item, const Variant& findWhat, Match how) {
   switch (how) {
-    case 0: return item.toLong() == findWhat.toLong();
-    case 1: return item.toString() == findWhat.toString();
-    case 2: return equalsText(item.toString(), findWhat.toString());
+    case Match::Long: return item.toLong() == findWhat.toLong();
+    case Match::Binary: return item.toString() == findWhat.toString();
+    case Match::Text: return equalsText(item.toString(), findWhat.toString());
     default: return variantEquals(item, findWhat);
   }
 }
-
-}  // namespace
 
 LONG qndMain::searchArray(const Variant& array, const Variant& findWhat, Match how, const Variant& startAt,
                           const Variant& endAt, bool* isFound) {
@@ -95,7 +107,7 @@ LONG qndMain::searchArray(const Variant& array, const Variant& findWhat, Match h
   std::int64_t last = optionalIndex(endAt, upper);
   checkRange(first, last, lower, upper);
   for (std::int64_t i = first; i <= last; ++i) {
-    if (itemMatches(a->get(static_cast<LONG>(i)), findWhat, static_cast<int>(how))) {
+    if (itemMatches(a->get(static_cast<LONG>(i)), findWhat, how)) {
       if (isFound) *isFound = true;
       return static_cast<LONG>(i);
     }
@@ -113,7 +125,7 @@ LONG qndMain::searchCollection(const ObjectPtr& collection, const Variant& findW
   checkRange(first, last, 1, count);
   for (std::int64_t i = first; i <= last; ++i) {
     Variant item = collection->call(u"Item", {Variant(static_cast<LONG>(i))});
-    if (itemMatches(item, findWhat, static_cast<int>(how))) {
+    if (itemMatches(item, findWhat, how)) {
       if (isFound) *isFound = true;
       return static_cast<LONG>(i);
     }
@@ -279,9 +291,9 @@ void qndMain::ShowModalForm(const ObjectPtr& ParentForm, const ObjectPtr& ChildF
   bool moved = ParentForm && ignoringErrors([&] {
                  oldLeft = ParentForm->get(u"Left");
                  double width = ParentForm->get(u"Width").toDouble();
-                 ParentForm->let(u"Left", Variant(-width - 1000.0));
+                 ParentForm->let(u"Left", Variant(-width - kOffScreenMargin));
                });
-  if (ChildForm) ignoringErrors([&] { ChildForm->call(u"Show", {Variant(LONG{1})}); });
+  if (ChildForm) ignoringErrors([&] { ChildForm->call(u"Show", {Variant(LONG{kShowModal})}); });
   if (moved) ignoringErrors([&] { ParentForm->let(u"Left", oldLeft); });
 }
 
@@ -291,18 +303,18 @@ void qndMain::FixFonts(const ObjectPtr& Frm) {
   for (const Variant& control : controls) {
     ObjectPtr font;
     if (!ignoringErrors([&] { font = requireObject(control)->get(u"Font").toObject(); }) || !font) continue;
-    ignoringErrors([&] { font->let(u"Name", Variant(u"Times New Roman")); });
-    ignoringErrors([&] { font->let(u"Size", Variant(10.5)); });
+    ignoringErrors([&] { font->let(u"Name", Variant(kFixedFontName)); });
+    ignoringErrors([&] { font->let(u"Size", Variant(kFixedFontPoints)); });
     ignoringErrors([&] { font->let(u"Italic", Variant(true)); });
     ignoringErrors([&] { font->let(u"Bold", Variant(false)); });
     ignoringErrors([&] { font->let(u"Underline", Variant(false)); });
     ignoringErrors([&] { font->let(u"Strikethrough", Variant(false)); });
-    ignoringErrors([&] { font->let(u"Charset", Variant(Integer{204})); });
+    ignoringErrors([&] { font->let(u"Charset", Variant(Integer{kRussianCharset})); });
   }
 }
 
 void qndMain::FixCBCursors(const ObjectPtr& Frm) {
-  HCURSOR cursor = LoadCursorA(GetModuleHandleA("User32"), "#114");
+  HCURSOR cursor = LoadCursorA(GetModuleHandleA("User32"), kArrowCursorResource);
   if (!cursor) return;
   std::shared_ptr<StdPicture> picture;
   try {
@@ -314,9 +326,9 @@ void qndMain::FixCBCursors(const ObjectPtr& Frm) {
   try {
     for (const Variant& item : forEachItem(Frm->get(u"Controls"))) {
       ObjectPtr control = item.toObject();
-      if (!isOfType(control, u"ComboBox") || control->get(u"Style").toLong() != 2) continue;
+      if (!isOfType(control, u"ComboBox") || control->get(u"Style").toLong() != kComboDropDownList) continue;
       control->set(u"MouseIcon", picture);
-      control->let(u"MousePointer", Variant(Integer{99}));
+      control->let(u"MousePointer", Variant(Integer{kMousePointerCustom}));
     }
   } catch (const RuntimeError&) {
     // Any failure ends the fix; the controls done so far keep their cursor.

@@ -112,6 +112,7 @@ class qndMain : public LibraryObject {
 
  private:
   enum class Match { Long, Binary, Text, Variant };
+  static bool itemMatches(const Variant& item, const Variant& findWhat, Match how);
   LONG searchArray(const Variant& array, const Variant& findWhat, Match how, const Variant& startAt,
                    const Variant& endAt, bool* isFound);
   LONG searchCollection(const ObjectPtr& collection, const Variant& findWhat, Match how, const Variant& startAt,

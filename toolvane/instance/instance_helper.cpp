@@ -25,11 +25,19 @@ namespace {
 
 using quendel::toolvane::qndAlone;
 
+// ICCCM WM_HINTS: nine 32-bit words, flags first; the input and initial-state hints.
+constexpr uint32_t kInputHint = 1, kStateHint = 2;
+constexpr uint32_t kNormalState = 1, kIconicState = 3;
+constexpr uint32_t kWmHintsWords = 9;
+constexpr uint8_t kWordFormat = 32;
+// How long one wait for input or messages lasts before the next.
+constexpr int kPollMs = 1000;
+
 // Waits for the end of standard input, answering messages meanwhile when fd >= 0.
 void serveUntilStdinCloses(int fd) {
   for (;;) {
     pollfd fds[2] = {{0, POLLIN, 0}, {fd, POLLIN, 0}};
-    int n = ::poll(fds, fd >= 0 ? 2 : 1, 1000);
+    int n = ::poll(fds, fd >= 0 ? 2 : 1, kPollMs);
     if (n > 0 && (fds[0].revents & (POLLIN | POLLHUP))) {
       char buf[64];
       if (::read(0, buf, sizeof buf) <= 0) return;
@@ -48,8 +56,9 @@ int first(const std::string& guid, const std::string& state, LONG method, const 
   xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, 30, 40, 300, 200, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                     screen->root_visual, 0, nullptr);
   bool iconic = state == "hidden-minimized";
-  uint32_t hints[9] = {1 | 2, 1, iconic ? 3u : 1u, 0, 0, 0, 0, 0, 0};
-  xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, 9, hints);
+  uint32_t hints[kWmHintsWords] = {kInputHint | kStateHint, 1, iconic ? kIconicState : kNormalState};
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, kWordFormat, kWmHintsWords,
+                      hints);
   if (state == "shown") xcb_map_window(c, w);
   std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
 

@@ -75,10 +75,11 @@ bool qndAlone::IsAloneAtUser(const String& appGuid) {
 String qndAlone::desktopName() {
   HDESK desk = GetThreadDesktop(GetCurrentThreadId());
   if (!desk) return {};
-  std::vector<char> buffer(101, '\0');
+  constexpr DWORD kFirstTry = 100;  // most names fit; a longer one is read again at its size
+  std::vector<char> buffer(kFirstTry + 1, '\0');
   DWORD needed = 0;
-  BOOL ok = GetUserObjectInformationA(desk, UOI_NAME, buffer.data(), 100, &needed);
-  if (!ok && needed > 100) {
+  BOOL ok = GetUserObjectInformationA(desk, UOI_NAME, buffer.data(), kFirstTry, &needed);
+  if (!ok && needed > kFirstTry) {
     buffer.assign(needed + 1, '\0');
     ok = GetUserObjectInformationA(desk, UOI_NAME, buffer.data(), needed, &needed);
   }

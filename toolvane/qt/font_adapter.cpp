@@ -14,7 +14,14 @@ namespace {
 
 constexpr const char* kCharsetProperty = "quendelFontCharset";
 
+// The lowest weight the toolkit takes (a font object's 0 becomes it).
+constexpr LONG kMinQtWeight = 1;
+
 }  // namespace
+
+QFont::Weight qtFontWeight(LONG weight) {
+  return static_cast<QFont::Weight>(std::clamp<LONG>(weight, kMinQtWeight, kMaxFontWeight));
+}
 
 QWidget& FontAdapter::widget() const {
   if (widget_.isNull()) throw RuntimeError(364, u"Object was unloaded");
@@ -49,10 +56,10 @@ const ClassDesc* FontAdapter::classDesc() const {
           .let(u"Size", vbCurrency,
                [change](C& f, CallArgs& a) {
                  double size = a.dbl(0);
-                 if (!(size >= 1 && size <= 2160)) throw RuntimeError(380);
+                 if (!(size >= kMinFontPoints && size <= kMaxFontPoints)) throw RuntimeError(380);
                  change(f, [&](QFont& q) { q.setPointSizeF(size); });
                })
-          .get(u"Bold", vbBoolean, [](C& f, CallArgs&) { return Variant(f.font().weight() > 550); })
+          .get(u"Bold", vbBoolean, [](C& f, CallArgs&) { return Variant(f.font().weight() > kBoldAboveWeight); })
           .let(u"Bold", vbBoolean,
                [change](C& f, CallArgs& a) {
                  change(f, [&](QFont& q) { q.setWeight(a.boolean(0) ? QFont::Bold : QFont::Normal); });
@@ -71,8 +78,8 @@ const ClassDesc* FontAdapter::classDesc() const {
           .let(u"Weight", vbInteger,
                [change](C& f, CallArgs& a) {
                  LONG w = a.lng(0);
-                 if (w < 0 || w > 1000) throw RuntimeError(380);
-                 change(f, [&](QFont& q) { q.setWeight(static_cast<QFont::Weight>(std::clamp<LONG>(w, 1, 1000))); });
+                 if (w < 0 || w > kMaxFontWeight) throw RuntimeError(380);
+                 change(f, [&](QFont& q) { q.setWeight(qtFontWeight(w)); });
                })
           .get(u"Charset", vbInteger, [](C& f, CallArgs&) { return Variant(f.charset()); })
           .let(u"Charset", vbInteger, [](C& f, CallArgs& a) { f.setCharset(a.integer(0)); })

@@ -6,12 +6,22 @@
 // 380 for a size outside 1 to 2160 points or a weight outside 0 to 1000.
 #pragma once
 
+#include <QFont>
 #include <QPointer>
 #include <QWidget>
 
 #include "automation/dispatch.h"
+#include "automation/std_font.h"
 
 namespace quendel::toolvane::qt {
+
+// The smallest size the adapter gives the toolkit, in points; the largest is the font
+// object's (automation/std_font.h).
+inline constexpr double kMinFontPoints = 1;
+
+// The toolkit's weight for a font object's weight, brought into the toolkit's 1 to
+// automation::kMaxFontWeight.
+QFont::Weight qtFontWeight(LONG weight);
 
 class FontAdapter : public automation::Object {
  public:

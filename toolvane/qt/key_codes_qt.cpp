@@ -2,10 +2,24 @@
 
 namespace quendel::toolvane::qt {
 
+namespace {
+
+// The first code of each run of keys that the runtime numbers in a row.
+constexpr LONG kKeyA = 65;
+constexpr LONG kKey0 = 48;
+constexpr LONG kKeyF1 = 112;
+
+// Bits of the shift state.
+constexpr LONG kShiftMask = 1;
+constexpr LONG kCtrlMask = 2;
+constexpr LONG kAltMask = 4;
+
+}  // namespace
+
 LONG keyCodeFromQt(int key) {
-  if (key >= Qt::Key_A && key <= Qt::Key_Z) return 65 + (key - Qt::Key_A);
-  if (key >= Qt::Key_0 && key <= Qt::Key_9) return 48 + (key - Qt::Key_0);
-  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 112 + (key - Qt::Key_F1);
+  if (key >= Qt::Key_A && key <= Qt::Key_Z) return kKeyA + (key - Qt::Key_A);
+  if (key >= Qt::Key_0 && key <= Qt::Key_9) return kKey0 + (key - Qt::Key_0);
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return kKeyF1 + (key - Qt::Key_F1);
   switch (key) {
     case Qt::Key_Backspace: return 8;
     case Qt::Key_Tab:
@@ -40,9 +54,9 @@ LONG keyCodeFromQt(int key) {
 
 LONG shiftStateFromQt(Qt::KeyboardModifiers modifiers) {
   LONG state = 0;
-  if (modifiers & Qt::ShiftModifier) state |= 1;
-  if (modifiers & Qt::ControlModifier) state |= 2;
-  if (modifiers & Qt::AltModifier) state |= 4;
+  if (modifiers & Qt::ShiftModifier) state |= kShiftMask;
+  if (modifiers & Qt::ControlModifier) state |= kCtrlMask;
+  if (modifiers & Qt::AltModifier) state |= kAltMask;
   return state;
 }
 

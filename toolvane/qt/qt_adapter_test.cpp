@@ -18,6 +18,8 @@
 #include <cmath>
 
 #include "automation/std_font.h"
+#include "automation/std_picture.h"
+#include "automation/testing.h"
 #include "toolvane/controls/qnd_tab_control.h"
 #include "toolvane/controls/qnd_text_box_def_button_watcher.h"
 #include "toolvane/general/qnd_main.h"
@@ -29,6 +31,7 @@ namespace quendel::toolvane {
 namespace {
 
 using namespace automation;
+using automation::testing::errorOf;
 using qt::adapt;
 
 // A line edit that records the keys that reach it.
@@ -296,6 +299,75 @@ TEST_F(QtAdapter, FormControlsAndNames) {
   EXPECT_EQ(controls->get(u"Count").toLong(), 2);
   EXPECT_EQ(controls->get(u"", {Variant(LONG{1})}).toObject(), adapt(opt));
   EXPECT_EQ(controls->get(u"Item", {Variant(u"FRAOPTIONS")}).toObject(), adapt(frame));
+}
+
+TEST_F(QtAdapter, CheckBoxValueIsUncheckedCheckedGrayed) {
+  QWidget form;
+  auto* box = new QCheckBox(&form);
+  auto a = adapt(box);
+  struct Row {
+    LONG value;
+    Qt::CheckState state;
+  } rows[] = {{1, Qt::Checked}, {2, Qt::PartiallyChecked}, {0, Qt::Unchecked}};
+  for (const auto& r : rows) {
+    a->let(u"Value", Variant(Integer{static_cast<std::int16_t>(r.value)}));
+    EXPECT_EQ(box->checkState(), r.state) << r.value;
+    EXPECT_EQ(a->get(u"Value").toLong(), r.value);
+  }
+  box->setCheckState(Qt::Checked);
+  for (LONG bad : {-1, 3}) {
+    EXPECT_EQ(errorOf([&] { a->let(u"Value", Variant(bad)); }), 380) << bad;
+    EXPECT_EQ(box->checkState(), Qt::Checked);
+  }
+}
+
+TEST_F(QtAdapter, MousePointerValuesAndTheirCursors) {
+  QWidget form;
+  auto* label = new QLabel(&form);
+  auto a = adapt(label);
+  struct Row {
+    LONG pointer;
+    Qt::CursorShape shape;
+  } rows[] = {{1, Qt::ArrowCursor},   {2, Qt::CrossCursor},      {3, Qt::IBeamCursor},   {5, Qt::SizeAllCursor},
+              {7, Qt::SizeVerCursor}, {9, Qt::SizeHorCursor},    {11, Qt::WaitCursor},   {12, Qt::ForbiddenCursor},
+              {13, Qt::BusyCursor},   {14, Qt::WhatsThisCursor}, {15, Qt::SizeAllCursor}};
+  for (const auto& r : rows) {
+    a->let(u"MousePointer", Variant(r.pointer));
+    EXPECT_EQ(label->cursor().shape(), r.shape) << r.pointer;
+    EXPECT_EQ(a->get(u"MousePointer").toLong(), r.pointer);
+  }
+  a->let(u"MousePointer", Variant(LONG{0}));
+  EXPECT_FALSE(label->testAttribute(Qt::WA_SetCursor));
+  a->let(u"MousePointer", Variant(LONG{99}));  // custom without an icon: the widget's own
+  EXPECT_FALSE(label->testAttribute(Qt::WA_SetCursor));
+  for (LONG bad : {-1, 16, 98, 100}) {
+    EXPECT_EQ(errorOf([&] { a->let(u"MousePointer", Variant(bad)); }), 380) << bad;
+    EXPECT_EQ(a->get(u"MousePointer").toLong(), 99);
+  }
+}
+
+TEST_F(QtAdapter, MouseIconGoesWithItsWidget) {
+  QWidget form;
+  auto* list = new QComboBox(&form);
+  qndMain().FixCBCursors(adapt(&form));
+  auto held = adapt(list);
+  std::weak_ptr<Object> picture = held->get(u"MouseIcon").toObject();
+  ASSERT_FALSE(picture.expired());
+  auto bitmap = StdPicture::create(PictureDesc{Integer{1}});  // a picture, but no icon
+  EXPECT_EQ(errorOf([&] { held->set(u"MouseIcon", bitmap); }), 380);
+  EXPECT_EQ(held->get(u"MouseIcon").toObject(), picture.lock());  // the old one kept
+  delete list;
+  EXPECT_TRUE(picture.expired());  // the held adapter does not keep it
+  EXPECT_EQ(errorOf([&] { held->get(u"MouseIcon"); }), 364);
+}
+
+TEST_F(QtAdapter, ControlsRefuseUnknownNamesAndPositions) {
+  QWidget form;
+  new QLabel(&form);
+  ObjectPtr controls = adapt(&form)->get(u"Controls").toObject();
+  EXPECT_EQ(errorOf([&] { controls->get(u"Item", {Variant(u"lblMissing")}); }), 730);
+  EXPECT_EQ(errorOf([&] { controls->get(u"Item", {Variant(LONG{1})}); }), 9);
+  EXPECT_EQ(errorOf([&] { controls->get(u"Item", {Variant(LONG{-1})}); }), 9);
 }
 
 }  // namespace

@@ -78,6 +78,7 @@ AdapterHolder::AdapterHolder(QWidget* widget, std::shared_ptr<WidgetAdapter> ada
 AdapterHolder::~AdapterHolder() {
   auto& map = holders();
   if (auto it = map.find(widget_); it != map.end() && it->second == this) map.erase(it);
+  adapter_->mouseIcon().clear();  // a held adapter must not keep the gone widget's picture
 }
 
 bool AdapterHolder::eventFilter(QObject* watched, QEvent* event) {
@@ -141,11 +142,14 @@ QWidget& WidgetAdapter::widget() const {
 
 namespace {
 
+constexpr double kTwipsPerInch = 1440;
+constexpr double kNominalTwipsPerPixel = 15;  // 96 DPI, for a screen that gives no DPI
+
 double twipsPerPixel(const QWidget& w, bool horizontal) {
   QScreen* screen = w.screen();
   if (!screen) throw RuntimeError(0x80040000, u"The widget is on no screen. ");
   double dpi = horizontal ? screen->logicalDotsPerInchX() : screen->logicalDotsPerInchY();
-  return dpi > 0 ? 1440.0 / dpi : 15.0;
+  return dpi > 0 ? kTwipsPerInch / dpi : kNominalTwipsPerPixel;
 }
 
 }  // namespace

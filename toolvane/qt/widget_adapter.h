@@ -19,13 +19,14 @@
 // Every kind: Name, Left, Top, Width, Height (twips, at the widget's screen's logical DPI;
 // a window's are its outer frame), Visible, Enabled, hWnd (the X11 window id of a window,
 // 0 for a child without a native window), Font (a live font object: its lets change the
-// widget's font), ZOrder([Position]: 0 front, 1 back), SetFocus, Tag, MousePointer
-// (0 default, 1 arrow, 2 cross, 3 I-beam, 11 hourglass, 99 the MouseIcon), MouseIcon
-// (a picture object holding an icon or cursor handle), Refresh. Form: Caption, Controls
+// widget's font), ZOrder([Position]: 0 front, 1 back), SetFocus, Tag, MousePointer (the
+// standard values of mouse_pointer.h: 0 default, 1 arrow, 3 I-beam, 11 hourglass, 99 the
+// MouseIcon ...), MouseIcon (a picture object holding an icon or cursor), Refresh. Form: Caption, Controls
 // (the controls on it, also inside frames, in creation order), ScaleWidth, ScaleHeight,
 // Show([Style]: 1 modal, returns when the form is hidden or destroyed), Hide.
 // CommandButton: Caption, Default (True clears it on the window's other buttons), Value
-// (reads False; True clicks the button). OptionButton, CheckBox: Caption, Value.
+// (reads False; True clicks the button). OptionButton: Caption, Value (Boolean). CheckBox:
+// Caption, Value (0 unchecked, 1 checked, 2 grayed).
 // TextBox: Text, Locked. ComboBox: Style (2 drop-down list, 0 editable), Text, ListIndex,
 // ListCount. Label, Frame: Caption. ListBox: ListIndex, ListCount.
 //
@@ -35,14 +36,16 @@
 // buttons when clicked.
 //
 // The same widget always gives the same adapter while the widget lives; the widget holds
-// its adapter. After the widget is destroyed, a held adapter raises 364 (Object was
-// unloaded) from every member. Members run on the thread of the widget.
+// its adapter, and the adapter the picture set as MouseIcon until the widget is destroyed. After the widget is
+// destroyed, a held adapter raises 364 (Object was unloaded) from every member. Members run on the thread of the
+// widget.
 #pragma once
 
 #include <QPointer>
 #include <QWidget>
 
 #include "automation/dispatch.h"
+#include "toolvane/qt/mouse_icon.h"
 
 namespace quendel::toolvane::qt {
 
@@ -76,9 +79,13 @@ class WidgetAdapter : public automation::Object {
   double twipsPerPixelX() const;
   double twipsPerPixelY() const;
 
+  // The MouseIcon of the widget; emptied when the widget is destroyed.
+  MouseIcon& mouseIcon() { return mouseIcon_; }
+
  private:
   QPointer<QWidget> widget_;
   WidgetKind kind_;
+  MouseIcon mouseIcon_;
 };
 
 // The adapter of a widget (created with it on first use, kept by the widget); null for null.

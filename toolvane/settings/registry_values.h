@@ -7,7 +7,7 @@
 //   rtBoolean (3)  REG_SZ      "True" / "False"; "1" or "TRUE" (any case, blanks trimmed)
 //                              read back as True, every other text as False
 //
-// Decisions for the cases the written rules leave open:
+// Decisions:
 //   - Stored data of zero bytes reads as the type's empty value (Success stays True,
 //     since the value exists): "" , 0, an unallocated Byte array, False.
 //   - rtLong reads of fewer than four bytes take the missing high bytes as zero, so the

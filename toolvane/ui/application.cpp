@@ -14,6 +14,8 @@ namespace quendel::toolvane::ui {
 
 namespace {
 
+constexpr double kTwipsPerInch = 1440;
+
 [[noreturn]] void cannotShow(const char16_t* why) {
   throw RuntimeError(OBJECT_DEFINED_ERROR_BASE, BStr(u"Can't show a window. ") + why);
 }
@@ -55,8 +57,8 @@ QApplication& application() {
   return *app;
 }
 
-double twipsPerPixelX() { return 1440.0 / primary()->logicalDotsPerInchX(); }
-double twipsPerPixelY() { return 1440.0 / primary()->logicalDotsPerInchY(); }
+double twipsPerPixelX() { return kTwipsPerInch / primary()->logicalDotsPerInchX(); }
+double twipsPerPixelY() { return kTwipsPerInch / primary()->logicalDotsPerInchY(); }
 int twipsToPixelsX(double twips) { return static_cast<int>(std::lround(twips / twipsPerPixelX())); }
 int twipsToPixelsY(double twips) { return static_cast<int>(std::lround(twips / twipsPerPixelY())); }
 double pixelsToTwipsX(int pixels) { return pixels * twipsPerPixelX(); }

@@ -13,20 +13,26 @@ namespace quendel::toolvane::ui {
 
 namespace {
 
+// The count-down ticks once a second.
+constexpr int kCountdownStepMs = 1000;
+// The text is measured within the screen less this many pixels across and down.
+constexpr int kScreenMarginX = 300;
+constexpr int kScreenMarginY = 200;
+
 QString qs(const BStr& s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
 
 QStyle::StandardPixmap iconOf(LONG style) {
-  switch (style & 0xF0) {
-    case 16: return QStyle::SP_MessageBoxCritical;
-    case 32: return QStyle::SP_MessageBoxQuestion;
-    case 48: return QStyle::SP_MessageBoxWarning;
+  switch (style & MB_ICONMASK) {
+    case MB_ICONHAND: return QStyle::SP_MessageBoxCritical;
+    case MB_ICONQUESTION: return QStyle::SP_MessageBoxQuestion;
+    case MB_ICONEXCLAMATION: return QStyle::SP_MessageBoxWarning;
     default: return QStyle::SP_MessageBoxInformation;
   }
 }
 
 bool hasIcon(LONG style) {
-  LONG icon = style & 0xF0;
-  return icon == 16 || icon == 32 || icon == 48 || icon == 64;
+  UINT icon = style & MB_ICONMASK;
+  return icon == MB_ICONHAND || icon == MB_ICONQUESTION || icon == MB_ICONEXCLAMATION || icon == MB_ICONASTERISK;
 }
 
 QRect pixels(const TwipsRect& r) {
@@ -51,7 +57,7 @@ Error500Form::Error500Form(const TimedBoxRequest& request) : QDialog(nullptr), c
   }
   tmrTimeout_ = new QTimer(this);
   tmrTimeout_->setObjectName(QStringLiteral("tmrTimeout"));
-  tmrTimeout_->setInterval(1000);
+  tmrTimeout_->setInterval(kCountdownStepMs);
   connect(tmrTimeout_, &QTimer::timeout, this, &Error500Form::countdownStep);
 
   // 2. The desktop's message font for measuring and drawing.
@@ -60,8 +66,8 @@ Error500Form::Error500Form(const TimedBoxRequest& request) : QDialog(nullptr), c
   // 3. Measure the text within the screen less 300 by 200 pixels; a taller text is cut.
   QSize screen = screenSizePx();
   text_ = std::make_unique<TextBlock>(qs(request.text), font());
-  QSize measured = text_->measure(screen.width() - 300);
-  int maxHeight = screen.height() - 200;
+  QSize measured = text_->measure(screen.width() - kScreenMarginX);
+  int maxHeight = screen.height() - kScreenMarginY;
   if (measured.height() > maxHeight) measured.setHeight(maxHeight);
 
   // 4. Caption, resolved by the module.
@@ -89,7 +95,7 @@ Error500Form::Error500Form(const TimedBoxRequest& request) : QDialog(nullptr), c
   if (icon) {
     int size = twipsToPixelsX(error500design::kIconSize);
     icon_ = style()->standardIcon(iconOf(request.style), nullptr, this).pixmap(QSize(size, size));
-    MessageBeep(static_cast<UINT>(request.style & 0xF0));
+    MessageBeep(static_cast<UINT>(request.style) & MB_ICONMASK);
   } else {
     MessageBeep(MB_SIMPLE_BEEP);
   }

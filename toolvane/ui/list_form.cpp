@@ -14,11 +14,21 @@ namespace {
 
 QString toQString(const BStr& s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
 
+// The smallest size and weight given to the toolkit.
+constexpr double kMinFontPoints = 1;
+constexpr int kMinQtWeight = 1;
+
+// frmList's design geometry, in twips (the margins are kListDialogMargin).
+constexpr double kDesignListWidth = 6375, kDesignListHeight = 1620;
+constexpr double kDesignTagTop = 2700, kDesignTagWidth = 5895;
+constexpr double kDesignWidth = 6735, kDesignHeight = 4050;
+constexpr double kDesignFontPoints = 9;
+
 QFont fontFrom(const automation::FontDesc& d) {
   QFont f(toQString(d.name));
   double size = d.size.toDouble();
-  if (size >= 1 && size <= 2160) f.setPointSizeF(size);
-  f.setWeight(static_cast<QFont::Weight>(std::clamp<int>(d.weight.value, 1, 1000)));
+  if (size >= kMinFontPoints && size <= automation::kMaxFontPoints) f.setPointSizeF(size);
+  f.setWeight(static_cast<QFont::Weight>(std::clamp<int>(d.weight.value, kMinQtWeight, automation::kMaxFontWeight)));
   f.setItalic(d.italic);
   f.setUnderline(d.underline);
   f.setStrikeOut(d.strikethrough);
@@ -27,7 +37,7 @@ QFont fontFrom(const automation::FontDesc& d) {
 
 QFont designFont() {
   QFont f(QStringLiteral("Tahoma"));
-  f.setPointSizeF(9);
+  f.setPointSizeF(kDesignFontPoints);
   return f;
 }
 
@@ -45,9 +55,11 @@ ListForm::ListForm(const ListDialogRequest& request) : QDialog(nullptr, Qt::Tool
   tag_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   tag_->setTextFormat(Qt::PlainText);
 
-  list_->setGeometry(twipsToPixelsX(60), twipsToPixelsY(60), twipsToPixelsX(6375), twipsToPixelsY(1620));
-  tag_->setGeometry(twipsToPixelsX(60), twipsToPixelsY(2700), twipsToPixelsX(5895), twipsToPixelsY(900));
-  resize(twipsToPixelsX(6735), twipsToPixelsY(4050));
+  list_->setGeometry(twipsToPixelsX(kListDialogMargin), twipsToPixelsY(kListDialogMargin),
+                     twipsToPixelsX(kDesignListWidth), twipsToPixelsY(kDesignListHeight));
+  tag_->setGeometry(twipsToPixelsX(kListDialogMargin), twipsToPixelsY(kDesignTagTop), twipsToPixelsX(kDesignTagWidth),
+                    twipsToPixelsY(kListDialogTagHeight));
+  resize(twipsToPixelsX(kDesignWidth), twipsToPixelsY(kDesignHeight));
 
   for (const BStr& item : request.items) list_->addItem(toQString(item));
   setWindowTitle(toQString(request.caption));
@@ -117,8 +129,8 @@ void ListForm::relayout() {
   list_->setGeometry(twipsToPixelsX(l.listLeft), twipsToPixelsY(l.listTop), twipsToPixelsX(l.listWidth),
                      twipsToPixelsY(l.listHeight));
   // The label goes directly under the list as the list now is.
-  tag_->setGeometry(twipsToPixelsX(l.tagLeft), list_->height() + twipsToPixelsY(60), twipsToPixelsX(l.tagWidth),
-                    twipsToPixelsY(l.tagHeight));
+  tag_->setGeometry(twipsToPixelsX(l.tagLeft), list_->height() + twipsToPixelsY(kListDialogMargin),
+                    twipsToPixelsX(l.tagWidth), twipsToPixelsY(l.tagHeight));
   relayingOut_ = false;
 }
 
@@ -126,8 +138,8 @@ void runListDialog(const ListDialogRequest& request) {
   application();
   ListForm form(request);
   // The toolkit's own minimum keeps the window manager from going below the height the
-  // resize rule would snap back to: 2 x label height + 120 inside the frame.
-  form.setMinimumHeight(twipsToPixelsY(2 * 900 + 120));
+  // resize rule would snap back to.
+  form.setMinimumHeight(twipsToPixelsY(listDialogMinimumInnerHeight(kListDialogTagHeight)));
   form.exec();
 }
 

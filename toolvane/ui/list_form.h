@@ -39,7 +39,7 @@ class ListForm : public QDialog {
 
   QListWidget* list_;
   QLabel* tag_;
-  double tagHeightTwips_ = 900;
+  double tagHeightTwips_ = kListDialogTagHeight;
   bool relayingOut_ = false;
 };
 

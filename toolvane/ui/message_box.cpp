@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <vector>
 
+#include "platform/user/user.h"
 #include "toolvane/errors/error500.h"
 #include "toolvane/errors/standard_box.h"
 #include "toolvane/ui/application.h"
@@ -14,14 +15,17 @@ namespace quendel::toolvane::ui {
 
 namespace {
 
+// The User32 text of the Help button.
+constexpr UINT kHelpStringId = 808;
+
 QString qs(const BStr& s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
 
 QMessageBox::Icon iconOf(LONG style) {
-  switch (style & 0xF0) {
-    case 16: return QMessageBox::Critical;
-    case 32: return QMessageBox::Question;
-    case 48: return QMessageBox::Warning;
-    case 64: return QMessageBox::Information;
+  switch (style & MB_ICONMASK) {
+    case MB_ICONHAND: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
+    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
+    case MB_ICONASTERISK: return QMessageBox::Information;
     default: return QMessageBox::NoIcon;
   }
 }
@@ -37,11 +41,12 @@ LONG runMessageBox(const MessageBoxRequest& request) {
   std::vector<QPushButton*> buttons;
   for (const auto& b : set.buttons) {
     QPushButton* button = box.addButton(qs(loadUser32String(b.stringId, b.fallback)),
-                                        b.result == 2 ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+                                        b.result == IDCANCEL ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
     buttons.push_back(button);
   }
   QPushButton* help = nullptr;
-  if (request.style & 0x4000) help = box.addButton(qs(loadUser32String(808, u"Help")), QMessageBox::HelpRole);
+  if (request.style & MB_HELP)
+    help = box.addButton(qs(loadUser32String(kHelpStringId, u"Help")), QMessageBox::HelpRole);
   box.setDefaultButton(buttons[static_cast<size_t>(set.defaultIndex)]);
   if (set.escapeIndex >= 0) box.setEscapeButton(buttons[static_cast<size_t>(set.escapeIndex)]);
   for (;;) {

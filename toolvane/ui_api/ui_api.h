@@ -44,16 +44,21 @@ namespace quendel::toolvane::ui {
 
 inline constexpr int kUiApiVersion = 2;
 
+// What the boxes take when the caller gives nothing: the stop icon with OK
+// (MB_ICONHAND | MB_OK), and the seconds the timed box counts down.
+inline constexpr LONG kDefaultBoxStyle = 16;
+inline constexpr LONG kDefaultTimeoutSeconds = 15;
+
 // One timed message box (modError500/frmError500). The module has already resolved the
 // caption and checked the indices: defaultIndex and cancelIndex are −1 (none) or a used
 // button; timeoutValue is at least 1.
 struct TimedBoxRequest {
   BStr text;
-  LONG style = 16;
+  LONG style = kDefaultBoxStyle;
   BStr caption;
   int defaultIndex = -1;
   int cancelIndex = -1;
-  LONG timeoutValue = 15;
+  LONG timeoutValue = kDefaultTimeoutSeconds;
 };
 
 // The standard message box of the error display members: Windows message-box style
@@ -62,7 +67,7 @@ struct TimedBoxRequest {
 struct MessageBoxRequest {
   BStr text;
   BStr caption;
-  LONG style = 16;
+  LONG style = kDefaultBoxStyle;
   BStr helpFile;
   LONG helpContext = 0;
 };
