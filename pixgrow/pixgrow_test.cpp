@@ -18,12 +18,15 @@
 #include "platform/ole/load_picture.h"
 #include "platform/ole/test_pictures.h"
 #include "support/codepage.h"
+#include "support/testing.h"
 
 namespace {
 
+using quendel::ErrorInfo;
+using quendel::testing::errorInfoOf;
+using quendel::testing::errorOf;
 using namespace quendel::pixgrow;
 using namespace quendel::testpics;
-using quendel::RuntimeError;
 
 TEST(ParseMethod, KeysAndNonKeys) {
   struct {
@@ -120,12 +123,7 @@ TEST(EnlargePicture, EveryMethodGivesThePerPixelResult) {
 
 TEST(EnlargePicture, DoubledSizeMustFitIn32Bits) {
   MemoryCanvas source, target;
-  try {
-    EnlargePicture(bitmapPicture(pattern(1, 1, false)), 0x40000000, 1, 4, source, target);
-    FAIL() << "no error";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), 6);
-  }
+  EXPECT_EQ(errorOf([&] { EnlargePicture(bitmapPicture(pattern(1, 1, false)), 0x40000000, 1, 4, source, target); }), 6);
 }
 
 TEST(LoadPictureFile, InfoOfEveryRoute) {
@@ -201,13 +199,9 @@ TEST(LoadPictureFile, TransparentPixelsBecomeBlack) {
 }
 
 void expectError(const std::function<void()>& f, LONG number, const std::u16string& description) {
-  try {
-    f();
-    ADD_FAILURE() << "no error";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), number);
-    EXPECT_EQ(quendel::cp::toUtf8(e.description()), quendel::cp::toUtf8(description));
-  }
+  ErrorInfo e = errorInfoOf(f);
+  EXPECT_EQ(e.number, number);
+  EXPECT_EQ(quendel::cp::toUtf8(e.description), quendel::cp::toUtf8(description));
 }
 
 TEST(LoadAndSave, RaisedErrors) {

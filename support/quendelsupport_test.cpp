@@ -9,11 +9,15 @@
 
 #include "support/codepage.h"
 #include "support/quendelsupportfbe.h"
+#include "support/testing.h"
 
 using quendel::BStr;
 using quendel::RuntimeError;
 
 namespace {
+
+using quendel::ErrorInfo;
+using quendel::testing::errorInfoOf;
 
 TEST(SupportText, Trimming) {
   struct Row {
@@ -215,13 +219,9 @@ TEST(RuntimeErrors, StandardTextsAndHResults) {
   EXPECT_EQ(quendel::errorNumberFromHResult(E_INVALIDARG), 5);
   EXPECT_EQ(quendel::errorNumberFromHResult(static_cast<HRESULT>(0x800A0009u)), 9);
   EXPECT_EQ(quendel::errorNumberFromHResult(REGDB_E_CLASSNOTREG), REGDB_E_CLASSNOTREG);
-  try {
-    quendel::raiseOnFailure(DISP_E_OVERFLOW);
-    FAIL();
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), 6);
-    EXPECT_EQ(e.description(), u"Overflow");
-  }
+  ErrorInfo e = errorInfoOf([] { quendel::raiseOnFailure(DISP_E_OVERFLOW); });
+  EXPECT_EQ(e.number, 6);
+  EXPECT_EQ(e.description, u"Overflow");
 }
 
 }  // namespace

@@ -7,9 +7,12 @@
 #include "platform/clipboard/clipboard_test_support.h"
 #include "support/codepage.h"
 #include "support/runtime_error.h"
+#include "support/testing.h"
 
 namespace quendel::toolvane {
 namespace {
+
+using quendel::testing::errorOf;
 
 class QndClipboard : public clipboard::testing::PrivateSession {
  protected:
@@ -29,14 +32,6 @@ class QndClipboard : public clipboard::testing::PrivateSession {
     auto c = cb.GetFormats();
     for (const auto& v : c->items()) out.push_back(v.toLong());
     return out;
-  }
-  static LONG raised(const std::function<void()>& f) {
-    try {
-      f();
-    } catch (const RuntimeError& e) {
-      return e.number();
-    }
-    return 0;
   }
   qndClipboard cb;
 };
@@ -97,7 +92,7 @@ TEST_F(QndClipboard, MalformedHtmlHeadersFailAsStated) {
   for (const auto& c : cases) {
     ASSERT_TRUE(cb.SetRAWData(html, bytes(c.data)));
     std::u16string got;
-    EXPECT_EQ(raised([&] { got = cb.GetHTML(); }), c.error) << c.data;
+    EXPECT_EQ(errorOf([&] { got = cb.GetHTML(); }), c.error) << c.data;
     EXPECT_EQ(got, c.fragment) << c.data;
     EXPECT_TRUE(OpenClipboard(nullptr)) << "the clipboard is closed after an error";
     CloseClipboard();
@@ -139,7 +134,7 @@ TEST_F(QndClipboard, AnsiTextOnRequestAndTextWithoutItsNul) {
 TEST_F(QndClipboard, RawDataAndFormatNames) {
   EXPECT_FALSE(cb.SetRAWData(0xC300, Variant(automation::SafeArray::fromBytes({}, 0))));
   EXPECT_FALSE(cb.SetRAWData(0xC300, Variant::unallocatedArray(vbByte)));
-  EXPECT_EQ(raised([&] { cb.SetRAWData(0xC300, Variant(u"text")); }), 13);
+  EXPECT_EQ(errorOf([&] { cb.SetRAWData(0xC300, Variant(u"text")); }), 13);
   EXPECT_FALSE(cb.SetRAWData(0, bytes("x")));
   Variant untouched = bytes("keep");
   EXPECT_FALSE(cb.GetRAWData(0xC300, untouched));
@@ -182,7 +177,7 @@ TEST_F(QndClipboard, DamagedFileLists) {
   std::string beyond = header + "a\0\0";
   beyond[0] = 100;
   ASSERT_TRUE(cb.SetRAWData(CF_HDROP, bytes(beyond)));
-  EXPECT_EQ(raised([&] { cb.GetShellFiles(); }), 9);
+  EXPECT_EQ(errorOf([&] { cb.GetShellFiles(); }), 9);
   ASSERT_TRUE(cb.Clear());
   EXPECT_EQ(cb.GetShellFiles(), nullptr);
 }

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "support/testing.h"
 #include "toolvane/frame/fake_client_objects.h"
 
 namespace quendel::toolvane {
 namespace {
 
+using quendel::testing::errorOf;
 using testing::CallLog;
 using testing::FakeControl;
 using testing::FakeControlArray;
@@ -37,15 +39,6 @@ struct Pages {
     return v;
   }
 };
-
-LONG errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 TEST(TabControl, AddingNPagesShowsEachOnce) {
   Pages p(3);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "support/testing.h"
 #include "toolvane/controls/qnd_text_box_def_button_watcher.h"
 #include "toolvane/controls/text_box_insert_hook.h"
 #include "toolvane/frame/fake_client_objects.h"
@@ -8,17 +9,9 @@
 namespace quendel::toolvane {
 namespace {
 
+using quendel::testing::errorOf;
 using testing::CallLog;
 using testing::FakeControl;
-
-LONG errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 std::shared_ptr<FakeControl> textBox(bool locked, std::shared_ptr<CallLog> log = nullptr, String name = u"txt") {
   return FakeControl::create(u"TextBox", std::move(log), {{u"Locked", Variant(locked)}}, std::move(name));

@@ -4,6 +4,7 @@
 
 #include "automation/err_object.h"
 #include "support/codepage.h"
+#include "support/testing.h"
 #include "toolvane/errors/qnd_err.h"
 
 namespace qt = quendel::toolvane;
@@ -12,6 +13,8 @@ using quendel::RuntimeError;
 using quendel::automation::Variant;
 
 namespace {
+
+using quendel::testing::errorOf;
 
 TEST(BuildErrorText, Blocks) {
   struct Row {
@@ -40,12 +43,7 @@ TEST(GetErrorMessage, ReadsTheErrorObjectByName) {
   EXPECT_EQ(err.call(u"GetErrorMessage", {Variant(quendel::automation::ErrObject::create())}).toString(),
             u"Unknown run-time error.");
   for (auto [arg, number] : {std::pair{Variant::nothing(), 91}, std::pair{Variant(5), 424}}) {
-    try {
-      err.GetErrorMessage(arg);
-      ADD_FAILURE();
-    } catch (const RuntimeError& ex) {
-      EXPECT_EQ(ex.number(), number);
-    }
+    EXPECT_EQ(errorOf([&] { err.GetErrorMessage(arg); }), number);
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include "automation/err_object.h"
 #include "support/codepage.h"
+#include "support/testing.h"
 #include "toolvane/errors/network_error_text.h"
 
 namespace qt = quendel::toolvane;
@@ -20,6 +21,8 @@ using quendel::automation::String;
 using quendel::automation::Variant;
 
 namespace {
+
+using quendel::testing::errorOf;
 
 // An outside network object: properties read by name from a table; anything else is
 // unknown (438), as on an object that lacks the member.
@@ -153,12 +156,7 @@ TEST(qndErrTexts, MissingMembersFailTheCall) {
   qt::qndErr err;
   Variant partial(
       std::make_shared<FakeNetworkObject>(std::map<std::u16string, Variant>{{u"LastRC", Variant(LONG{1})}}));
-  try {
-    err.GetErrorMessageFTPClient(partial);
-    ADD_FAILURE();
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), 438);
-  }
+  EXPECT_EQ(errorOf([&] { err.GetErrorMessageFTPClient(partial); }), 438);
   EXPECT_THROW(err.ErrorDisplayHTTPRequest(partial, 16, u"T", u"", true), RuntimeError);
 }
 

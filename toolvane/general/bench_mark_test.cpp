@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "support/testing.h"
 #include "toolvane/general/bench_mark_text.h"
 #include "toolvane/general/qnd_bench_mark.h"
 #include "toolvane/general/qnd_bench_mark_hp.h"
 
 namespace quendel::toolvane {
 namespace {
+
+using quendel::testing::errorOf;
 
 // A clock the test moves by hand.
 struct ManualClock {
@@ -109,12 +112,7 @@ TEST(BenchMarkHP, AZeroFrequencyRaisesDivisionByZero) {
   b->LastMark();
   EXPECT_DOUBLE_EQ(b->GetTickFrequencyPerSec(), 0);
   for (auto f : {&qndBenchMarkHP::GetTickDifferenceMS, &qndBenchMarkHP::GetTickDifferenceSec}) {
-    try {
-      ((*b).*f)();
-      ADD_FAILURE() << "no error";
-    } catch (const RuntimeError& e) {
-      EXPECT_EQ(e.number(), 11);
-    }
+    EXPECT_EQ(errorOf([&] { ((*b).*f)(); }), 11);
   }
   EXPECT_THROW(b->toString(), RuntimeError);
 }

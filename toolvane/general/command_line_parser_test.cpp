@@ -4,6 +4,7 @@
 
 #include "support/codepage.h"
 #include "support/quendelsupport.h"
+#include "support/testing.h"
 #include "toolvane/general/qnd_main.h"
 
 namespace qt = quendel::toolvane;
@@ -11,6 +12,8 @@ using quendel::RuntimeError;
 using quendel::automation::Variant;
 
 namespace {
+
+using quendel::testing::errorOf;
 
 std::vector<std::u16string> split(const std::u16string& line, bool dummy = false) {
   qt::CommandLineParser p;
@@ -61,12 +64,7 @@ TEST(CommandLineParser, CountAndItemBounds) {
   EXPECT_EQ(p.Item(0), u"a");
   EXPECT_EQ(p.Item(2), u"c");
   for (LONG bad : {-2, 3, 1000, INT32_MIN, INT32_MAX}) {
-    try {
-      p.Item(bad);
-      ADD_FAILURE() << bad;
-    } catch (const RuntimeError& e) {
-      EXPECT_EQ(e.number(), 9) << bad;
-    }
+    EXPECT_EQ(errorOf([&] { p.Item(bad); }), 9) << bad;
   }
 }
 
@@ -94,12 +92,7 @@ TEST(CommandLineParser, ProcessCommandLineAndLateBinding) {
   EXPECT_EQ(parser->get(u"Count").toLong(), 2);
   EXPECT_EQ(parser->get(u"", {Variant(0)}).toString(), u"ab");
   EXPECT_EQ(parser->get(u"Item", {Variant(1)}).toString(), u"cd");
-  try {
-    parser->get(u"Item", {Variant(-2)});
-    FAIL();
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), 9);
-  }
+  EXPECT_EQ(errorOf([&] { parser->get(u"Item", {Variant(-2)}); }), 9);
 }
 
 }  // namespace

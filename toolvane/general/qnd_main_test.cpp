@@ -5,11 +5,13 @@
 #include "automation/safe_array.h"
 #include "automation/std_font.h"
 #include "automation/std_picture.h"
+#include "support/testing.h"
 #include "toolvane/frame/fake_client_objects.h"
 
 namespace quendel::toolvane {
 namespace {
 
+using quendel::testing::errorOf;
 using namespace automation;
 using testing::CallLog;
 using testing::FakeControl;
@@ -23,15 +25,6 @@ std::shared_ptr<automation::Collection> collectionOf(std::vector<Variant> items)
   auto c = automation::Collection::create();
   for (auto& v : items) c->add(v);
   return c;
-}
-
-LONG errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
 }
 
 // ---- Building ----

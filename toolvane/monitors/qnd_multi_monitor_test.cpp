@@ -9,13 +9,14 @@
 
 #include "automation/activation.h"
 #include "platform/window/xvfb_for_tests.h"
+#include "support/testing.h"
 #include "toolvane/monitors/qnd_multi_monitor.h"
 
 namespace {
 
-using quendel::RuntimeError;
 using quendel::testing::builtProgram;
 using quendel::testing::ChildProcess;
+using quendel::testing::errorOf;
 using quendel::testing::ScopedEnv;
 using quendel::testing::XvfbServer;
 using quendel::toolvane::mffDefaultToNearest;
@@ -23,15 +24,6 @@ using quendel::toolvane::mffDefaultToNull;
 using quendel::toolvane::mffDefaultToPrimary;
 using quendel::toolvane::Monitor;
 using quendel::toolvane::qndMultiMonitor;
-
-int errorNumber(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.info().number;
-  }
-  return 0;
-}
 
 TEST(MonitorSnapshot, NormalisedNamedAndChecked) {
   MONITORINFOEXA record{};
@@ -49,7 +41,7 @@ TEST(MonitorSnapshot, NormalisedNamedAndChecked) {
   EXPECT_EQ(m.MonitorHeight(), 40);
   EXPECT_FALSE(m.Primary());
   EXPECT_EQ(m.DeviceName(), std::u16string(31, u'x'));
-  EXPECT_EQ(errorNumber([&] { m.WorkAreaWidth(); }), 6);
+  EXPECT_EQ(errorOf([&] { m.WorkAreaWidth(); }), 6);
   EXPECT_EQ(m.WorkAreaHeight(), 10);
   record.dwFlags = 3;
   m.SetInfo(record);
@@ -131,12 +123,10 @@ TEST_F(TwoRandRMonitors, QueriesLateBound) {
     EXPECT_EQ(name({L(left), L(5), L(200), L(100), L(mffDefaultToNearest)}, u"MonitorFromNewRect"),
               name({L(left), L(5), L(left + 200), L(105), L(mffDefaultToNearest)}, u"MonitorFromRect"));
   }
-  try {
-    mm->call(u"MonitorFromNewRect", {L(INT_MAX - 5), L(0), L(10), L(10), L(mffDefaultToNull)});
-    ADD_FAILURE() << "no overflow";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.info().number, 6);
-  }
+  EXPECT_EQ(errorOf([&] {
+              mm->call(u"MonitorFromNewRect", {L(INT_MAX - 5), L(0), L(10), L(10), L(mffDefaultToNull)});
+            }),
+            6);
   ChildProcess window({builtProgram("platform_window_helper"), "window", "shown", "none"});
   LONG hwnd = std::stol(window.readLine());
   EXPECT_EQ(name({L(hwnd), L(mffDefaultToNull)}, u"MonitorFromWindow"), u"LEFT");

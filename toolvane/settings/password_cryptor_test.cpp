@@ -5,10 +5,12 @@
 #include <set>
 
 #include "support/codepage.h"
+#include "support/testing.h"
 
 namespace quendel::toolvane {
 namespace {
 
+using quendel::testing::errorOf;
 using namespace modPasswordCryptor;
 using automation::String;
 
@@ -80,12 +82,7 @@ TEST_F(PasswordCryptorTest, SingleByteCodePageGivesOneGroupPerCharacter) {
 
 TEST_F(PasswordCryptorTest, CharacterOutsideTheCodePageRaisesOverflow) {
   useCodePage("1251");
-  try {
-    ScramblePassword(u"ok\u65e5");
-    FAIL() << "no error";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), 6);
-  }
+  EXPECT_EQ(errorOf([&] { ScramblePassword(u"ok\u65e5"); }), 6);
 }
 
 TEST_F(PasswordCryptorTest, DamagedTextUnscramblesToEmpty) {

@@ -5,12 +5,14 @@
 #include "automation/activation.h"
 #include "automation/app_object.h"
 #include "automation/std_font.h"
+#include "support/testing.h"
 #include "toolvane/settings/password_cryptor.h"
 #include "toolvane/settings/settings_test_support.h"
 
 namespace quendel::toolvane {
 namespace {
 
+using quendel::testing::errorOf;
 using namespace quendel::automation;
 using testing::SettingsTest;
 
@@ -141,12 +143,7 @@ TEST_F(SettingsStoreTest, ApplicationObjectForms) {
   for (auto call : {+[](qndQuendelSettings& q) { q.LoadSetting2(u"Main", u"v", rtString, nullptr); },
                     +[](qndQuendelSettings& q) { q.SaveSetting2(u"Main", u"v", rtString, Variant(u"x"), nullptr); },
                     +[](qndQuendelSettings& q) { q.GetSettingPath2(nullptr); }}) {
-    try {
-      call(s);
-      ADD_FAILURE() << "no error";
-    } catch (const RuntimeError& e) {
-      EXPECT_EQ(e.number(), 91);
-    }
+    EXPECT_EQ(errorOf([&] { call(s); }), 91);
   }
 }
 
@@ -168,12 +165,7 @@ TEST_F(SettingsStoreTest, LateBoundMembers) {
                               {u"VerMajor", Variant(LONG{4})},
                               {u"VerMinor", Variant(LONG{2})}};
   EXPECT_EQ(o->invoke(u"LoadSetting", InvokeKind::Method, positional, named).toLong(), 77);
-  try {
-    o->call(u"LoadSetting2", {Variant(u"K")});
-    ADD_FAILURE() << "no error";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), 91);
-  }
+  EXPECT_EQ(errorOf([&] { o->call(u"LoadSetting2", {Variant(u"K")}); }), 91);
 }
 
 // --- Fonts ---
@@ -375,12 +367,7 @@ TEST_F(SettingsStoreTest, ProxyPasswordOutsideTheCodePageRaisesAfterTheOtherValu
   for (int i = 1; i < 6; ++i) in->props[i] = Variant(u"v");
   in->props[3] = Variant(true);
   in->props[5] = Variant(u"\u65e5\u672c");
-  try {
-    s.SaveProxySettings2(in, u"HTTP Proxy", a);
-    ADD_FAILURE() << "no error";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), 6);
-  }
+  EXPECT_EQ(errorOf([&] { s.SaveProxySettings2(in, u"HTTP Proxy", a); }), 6);
   const String key = u"Software\\Kestrane\\Quendel\\P\\Version 1.0\\HTTP Proxy";
   bool ok = false;
   raw(kRootCurrentUser, key, u"UserName", rtString, &ok);
@@ -392,18 +379,8 @@ TEST_F(SettingsStoreTest, ProxyPasswordOutsideTheCodePageRaisesAfterTheOtherValu
 TEST_F(SettingsStoreTest, ProxyObjectWithoutAPropertyRaises) {
   auto in = std::make_shared<ProxyObject>();
   auto plain = app(u"no proxy properties", 1, 0);
-  try {
-    s.SaveProxySettings2(plain, u"HTTP Proxy", app(u"P", 1, 0));
-    ADD_FAILURE() << "no error";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), 438);
-  }
-  try {
-    s.LoadProxySettings2(in, u"HTTP Proxy", nullptr);
-    ADD_FAILURE() << "no error";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), 91);
-  }
+  EXPECT_EQ(errorOf([&] { s.SaveProxySettings2(plain, u"HTTP Proxy", app(u"P", 1, 0)); }), 438);
+  EXPECT_EQ(errorOf([&] { s.LoadProxySettings2(in, u"HTTP Proxy", nullptr); }), 91);
 }
 
 }  // namespace
