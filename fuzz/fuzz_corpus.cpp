@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/ole/test_pictures.h"
+#include "platform/codecs/test_pictures.h"
 
 using namespace quendel::testpics;
 

@@ -2,18 +2,18 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/ole/gif_reader.h"
-#include "platform/ole/jpeg_reader.h"
-#include "platform/ole/png_reader.h"
+#include "platform/codecs/gif_reader.h"
+#include "platform/codecs/jpeg_reader.h"
+#include "platform/codecs/png_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  quendel::ole::DecodedPicture p;
-  if (quendel::ole::looksLikePng(data, size)) {
-    quendel::ole::decodePng(data, size, &p);
-  } else if (quendel::ole::looksLikeJpeg(data, size)) {
-    quendel::ole::decodeJpeg(data, size, &p);
-  } else if (quendel::ole::looksLikeGif(data, size)) {
-    quendel::ole::decodeGif(data, size, &p);
+  quendel::codecs::DecodedPicture p;
+  if (quendel::codecs::looksLikePng(data, size)) {
+    quendel::codecs::decodePng(data, size, &p);
+  } else if (quendel::codecs::looksLikeJpeg(data, size)) {
+    quendel::codecs::decodeJpeg(data, size, &p);
+  } else if (quendel::codecs::looksLikeGif(data, size)) {
+    quendel::codecs::decodeGif(data, size, &p);
   }
   return 0;
 }

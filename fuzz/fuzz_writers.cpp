@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/gdiplus/bmp_writer.h"
-#include "platform/gdiplus/png_writer.h"
-#include "platform/ole/bmp_reader.h"
-#include "platform/ole/png_reader.h"
+#include "platform/codecs/bmp_reader.h"
+#include "platform/codecs/bmp_writer.h"
+#include "platform/codecs/png_reader.h"
+#include "platform/codecs/png_writer.h"
 
 namespace {
 
@@ -73,24 +73,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Source src(w, h, px, doubled);
   const std::string path = scratchFile();
   {
-    quendel::gdiplus::FileSink sink;
+    quendel::codecs::FileSink sink;
     if (sink.open(path) != 0) return 0;
     bool ok;
     if (bmp) {
-      ok = quendel::gdiplus::writeBmp(src, bmp24 ? 24 : 32, 96, 96, sink);
+      ok = quendel::codecs::writeBmp(src, bmp24 ? 24 : 32, 96, 96, sink);
     } else {
-      quendel::gdiplus::PngOptions o;
+      quendel::codecs::PngOptions o;
       o.alpha = alpha;
       o.dpiX = o.dpiY = 96;
-      ok = quendel::gdiplus::writePng(src, o, sink);
+      ok = quendel::codecs::writePng(src, o, sink);
     }
     if (!ok || sink.commit() != 0) __builtin_trap();
   }
   const auto file = slurp(path);
-  quendel::ole::DecodedPicture back;
-  const auto status = bmp ? quendel::ole::decodeBmp(file.data(), file.size(), &back)
-                          : quendel::ole::decodePng(file.data(), file.size(), &back);
-  if (status != quendel::ole::DecodeStatus::Ok) __builtin_trap();
+  quendel::codecs::DecodedPicture back;
+  const auto status = bmp ? quendel::codecs::decodeBmp(file.data(), file.size(), &back)
+                          : quendel::codecs::decodePng(file.data(), file.size(), &back);
+  if (status != quendel::codecs::DecodeStatus::Ok) __builtin_trap();
   if (back.pixels->width() != src.width() || back.pixels->height() != src.height()) __builtin_trap();
   std::uint32_t scratch[64];
   const std::uint32_t keep = (alpha && !bmp) ? 0xFFFFFFFFu : 0x00FFFFFFu;

@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "automation/std_picture.h"
+#include "platform/codecs/file_bytes.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/icon.h"
 #include "platform/gdiplus/gdiplus.h"
-#include "platform/ole/file_bytes.h"
 #include "platform/ole/load_picture.h"
 #include "support/quendelsupportfbe.h"
 
@@ -108,7 +108,7 @@ void fillFromOlePicture(const ObjectPtr& picture, const String& fileName, Pictur
         info.ImageType = 1;
       }
       int error = 0;
-      if (std::FILE* f = ole::openPictureFile(fileName.c_str(), &error)) {
+      if (std::FILE* f = codecs::openPictureFile(fileName.c_str(), &error)) {
         std::uint8_t head[3] = {};
         const std::size_t n = std::fread(head, 1, 3, f);
         std::fclose(f);

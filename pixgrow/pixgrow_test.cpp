@@ -13,10 +13,10 @@
 #include "pixgrow/memory_canvas.h"
 #include "pixgrow/mod_gdiplus_load_and_save.h"
 #include "pixgrow/mod_main.h"
+#include "platform/codecs/test_pictures.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/ole/load_picture.h"
-#include "platform/ole/test_pictures.h"
 #include "support/codepage.h"
 #include "support/testing.h"
 

@@ -6,22 +6,22 @@
 #include <set>
 #include <vector>
 
+#include "platform/codecs/bmp_reader.h"
+#include "platform/codecs/bmp_writer.h"
+#include "platform/codecs/file_bytes.h"
+#include "platform/codecs/file_sink.h"
+#include "platform/codecs/gif_reader.h"
+#include "platform/codecs/ico_reader.h"
+#include "platform/codecs/jpeg_reader.h"
+#include "platform/codecs/png_reader.h"
+#include "platform/codecs/png_writer.h"
+#include "platform/codecs/tiff_reader.h"
 #include "platform/gdi/gdi.h"
-#include "platform/gdiplus/bmp_writer.h"
-#include "platform/gdiplus/file_sink.h"
 #include "platform/gdiplus/image_formats.h"
-#include "platform/gdiplus/png_writer.h"
-#include "platform/gdiplus/tiff_reader.h"
-#include "platform/ole/bmp_reader.h"
-#include "platform/ole/file_bytes.h"
-#include "platform/ole/gif_reader.h"
-#include "platform/ole/ico_reader.h"
-#include "platform/ole/jpeg_reader.h"
-#include "platform/ole/png_reader.h"
 
 using namespace quendel;
-using ole::DecodedPicture;
-using ole::DecodeStatus;
+using codecs::DecodedPicture;
+using codecs::DecodeStatus;
 
 namespace {
 
@@ -134,48 +134,48 @@ GpStatus GdipCreateBitmapFromFile(const WCHAR* filename, GpBitmap** bitmap) {
   if (!hasSession()) return GdiplusNotInitialized;
   if (!filename || !bitmap) return InvalidParameter;
   int error = 0;
-  std::FILE* f = ole::openPictureFile(filename, &error);
+  std::FILE* f = codecs::openPictureFile(filename, &error);
   if (!f) return Win32Error;
   std::uint8_t head[64];
-  const std::size_t n = ole::peekBytes(f, head, sizeof head);
+  const std::size_t n = codecs::peekBytes(f, head, sizeof head);
   DecodedPicture pic;
   DecodeStatus s = DecodeStatus::UnknownFormat;
   GUID raw = gdiplus::ImageFormatUndefined;
   bool cmyk = false;
-  if (ole::looksLikePng(head, n)) {
+  if (codecs::looksLikePng(head, n)) {
     raw = gdiplus::ImageFormatPNG;
-    s = ole::decodePngFile(f, &pic);
+    s = codecs::decodePngFile(f, &pic);
     std::fclose(f);
-  } else if (gdiplus::looksLikeTiff(head, n)) {
+  } else if (codecs::looksLikeTiff(head, n)) {
     std::fclose(f);
     raw = gdiplus::ImageFormatTIFF;
-    s = gdiplus::decodeTiffFile(ole::utf8Path(filename), &pic, &cmyk);
+    s = codecs::decodeTiffFile(codecs::utf8Path(filename), &pic, &cmyk);
   } else {
     std::fclose(f);
     const bool placeableWmf = n >= 4 && head[0] == 0xD7 && head[1] == 0xCD && head[2] == 0xC6 && head[3] == 0x9A;
     const bool emf = n >= 44 && head[0] == 1 && head[1] == 0 && head[2] == 0 && head[3] == 0 && head[40] == ' ' &&
                      head[41] == 'E' && head[42] == 'M' && head[43] == 'F';
     if (placeableWmf || emf) return NotImplemented;
-    const bool known = ole::looksLikeBmp(head, n) || ole::looksLikeJpeg(head, n) || ole::looksLikeGif(head, n) ||
-                       ole::iconFileType(head, n) == 1;
+    const bool known = codecs::looksLikeBmp(head, n) || codecs::looksLikeJpeg(head, n) ||
+                       codecs::looksLikeGif(head, n) || codecs::iconFileType(head, n) == 1;
     if (!known) return UnknownImageFormat;
     std::vector<std::uint8_t> data;
-    ole::FileResult r = ole::readPictureFile(filename, &data);
+    codecs::FileResult r = codecs::readPictureFile(filename, &data);
     if (r.error) return r.error == EFBIG ? OutOfMemory : Win32Error;
     const std::uint8_t* d = data.data();
-    if (ole::looksLikeBmp(d, data.size())) {
+    if (codecs::looksLikeBmp(d, data.size())) {
       raw = gdiplus::ImageFormatBMP;
-      s = ole::decodeBmp(d, data.size(), &pic);
-    } else if (ole::looksLikeJpeg(d, data.size())) {
+      s = codecs::decodeBmp(d, data.size(), &pic);
+    } else if (codecs::looksLikeJpeg(d, data.size())) {
       raw = gdiplus::ImageFormatJPEG;
-      s = ole::decodeJpeg(d, data.size(), &pic, &cmyk);
-    } else if (ole::looksLikeGif(d, data.size())) {
+      s = codecs::decodeJpeg(d, data.size(), &pic, &cmyk);
+    } else if (codecs::looksLikeGif(d, data.size())) {
       raw = gdiplus::ImageFormatGIF;
-      s = ole::decodeGif(d, data.size(), &pic);
-    } else if (ole::iconFileType(d, data.size()) == 1) {
+      s = codecs::decodeGif(d, data.size(), &pic);
+    } else if (codecs::iconFileType(d, data.size()) == 1) {
       raw = gdiplus::ImageFormatIcon;
-      ole::DecodedIcon icon;
-      s = ole::decodeIcon(d, data.size(), 32, 32, 32, &icon);
+      codecs::DecodedIcon icon;
+      s = codecs::decodeIcon(d, data.size(), 32, 32, 32, &icon);
       if (s == DecodeStatus::Ok) {
         pic = std::move(icon.color);
         pic.hasAlpha = true;
@@ -306,19 +306,19 @@ GpStatus GdipSaveImageToFile(GpImage* image, const WCHAR* filename, const CLSID*
   if (!i || !filename || !clsidEncoder || !*filename) return InvalidParameter;
   const bool png = *clsidEncoder == gdiplus::EncoderPNG;
   if (!png && *clsidEncoder != gdiplus::EncoderBMP) return FileNotFound;
-  gdiplus::FileSink sink;
-  if (sink.open(ole::utf8Path(filename)) != 0) return Win32Error;
+  codecs::FileSink sink;
+  if (sink.open(codecs::utf8Path(filename)) != 0) return Win32Error;
   const bool alpha = formatHasAlpha(i->format);
   bool ok;
   if (png) {
-    gdiplus::PngOptions options;
+    codecs::PngOptions options;
     options.alpha = alpha;
     options.dpiX = i->dpiX;
     options.dpiY = i->dpiY;
-    ok = gdiplus::writePng(*i->rows, options, sink);
+    ok = codecs::writePng(*i->rows, options, sink);
   } else {
     const int bits = (alpha || i->format == PixelFormat32bppRGB) ? 32 : 24;
-    ok = gdiplus::writeBmp(*i->rows, bits, i->dpiX, i->dpiY, sink);
+    ok = codecs::writeBmp(*i->rows, bits, i->dpiX, i->dpiY, sink);
     if (!ok && !sink.failed()) return ValueOverflow;
   }
   if (!ok && !sink.failed()) return GenericError;

@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/codecs/test_pictures.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdiplus/image_formats.h"
-#include "platform/ole/test_pictures.h"
 
 namespace {
 

@@ -4,15 +4,15 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/codecs/bmp_reader.h"
+#include "platform/codecs/file_bytes.h"
+#include "platform/codecs/gif_reader.h"
+#include "platform/codecs/ico_reader.h"
+#include "platform/codecs/jpeg_reader.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/icon.h"
-#include "platform/ole/bmp_reader.h"
-#include "platform/ole/file_bytes.h"
-#include "platform/ole/gif_reader.h"
-#include "platform/ole/ico_reader.h"
-#include "platform/ole/jpeg_reader.h"
 
-using namespace quendel::ole;
+using namespace quendel::codecs;
 
 namespace {
 

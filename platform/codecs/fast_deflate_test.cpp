@@ -1,4 +1,4 @@
-#include "platform/gdiplus/fast_deflate.h"
+#include "platform/codecs/fast_deflate.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -10,7 +10,7 @@ namespace {
 
 std::vector<std::uint8_t> compress(const std::vector<std::uint8_t>& in, std::size_t piece) {
   std::vector<std::uint8_t> out;
-  quendel::gdiplus::FastDeflate d([&](const std::uint8_t* p, std::size_t n) { out.insert(out.end(), p, p + n); });
+  quendel::codecs::FastDeflate d([&](const std::uint8_t* p, std::size_t n) { out.insert(out.end(), p, p + n); });
   for (std::size_t i = 0; i < in.size(); i += piece) d.write(in.data() + i, std::min(piece, in.size() - i));
   d.finish();
   return out;

@@ -1,4 +1,4 @@
-#include "platform/ole/gif_reader.h"
+#include "platform/codecs/gif_reader.h"
 
 #include <gif_lib.h>
 
@@ -8,7 +8,7 @@
 
 #include "platform/gdi/picture_limits.h"
 
-namespace quendel::ole {
+namespace quendel::codecs {
 
 namespace {
 
@@ -115,4 +115,4 @@ DecodeStatus decodeGif(const std::uint8_t* data, std::size_t size, DecodedPictur
   }
 }
 
-}  // namespace quendel::ole
+}  // namespace quendel::codecs

@@ -1,11 +1,11 @@
-#include "platform/gdiplus/bmp_writer.h"
+#include "platform/codecs/bmp_writer.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
-namespace quendel::gdiplus {
+namespace quendel::codecs {
 
 namespace {
 void put16(std::uint8_t* p, std::uint32_t v) {
@@ -65,4 +65,4 @@ bool writeBmp(const gdi::RowSource& rows, int bitsPerPixel, double dpiX, double 
   return !sink.failed();
 }
 
-}  // namespace quendel::gdiplus
+}  // namespace quendel::codecs

@@ -7,10 +7,10 @@
 // errors of the sink are the sink's.
 #pragma once
 
+#include "platform/codecs/file_sink.h"
 #include "platform/gdi/row_source.h"
-#include "platform/gdiplus/file_sink.h"
 
-namespace quendel::gdiplus {
+namespace quendel::codecs {
 
 struct PngOptions {
   bool alpha = false;
@@ -20,4 +20,4 @@ struct PngOptions {
 
 bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& sink);
 
-}  // namespace quendel::gdiplus
+}  // namespace quendel::codecs

@@ -14,7 +14,7 @@
 #include <functional>
 #include <vector>
 
-namespace quendel::gdiplus {
+namespace quendel::codecs {
 
 class FastDeflate {
  public:
@@ -40,4 +40,4 @@ class FastDeflate {
   bool finished_ = false;
 };
 
-}  // namespace quendel::gdiplus
+}  // namespace quendel::codecs

@@ -1,4 +1,4 @@
-#include "platform/ole/jpeg_reader.h"
+#include "platform/codecs/jpeg_reader.h"
 
 #include <cstdio>
 // jpeglib.h needs size_t and FILE declared first.
@@ -11,7 +11,7 @@
 
 #include "platform/gdi/picture_limits.h"
 
-namespace quendel::ole {
+namespace quendel::codecs {
 
 namespace {
 
@@ -150,4 +150,4 @@ DecodeStatus decodeJpeg(const std::uint8_t* data, std::size_t size, DecodedPictu
   return DecodeStatus::Ok;
 }
 
-}  // namespace quendel::ole
+}  // namespace quendel::codecs

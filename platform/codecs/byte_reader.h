@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace quendel::ole {
+namespace quendel::codecs {
 
 class ByteReader {
  public:
@@ -42,4 +42,4 @@ class ByteReader {
   std::size_t size_;
 };
 
-}  // namespace quendel::ole
+}  // namespace quendel::codecs

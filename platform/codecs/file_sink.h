@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-namespace quendel::gdiplus {
+namespace quendel::codecs {
 
 class FileSink {
  public:
@@ -38,4 +38,4 @@ class FileSink {
   static constexpr std::size_t kBufferSize = 1 << 20;
 };
 
-}  // namespace quendel::gdiplus
+}  // namespace quendel::codecs

@@ -1,4 +1,4 @@
-#include "platform/ole/png_reader.h"
+#include "platform/codecs/png_reader.h"
 
 #include <png.h>
 
@@ -8,7 +8,7 @@
 
 #include "platform/gdi/picture_limits.h"
 
-namespace quendel::ole {
+namespace quendel::codecs {
 
 namespace {
 
@@ -128,4 +128,4 @@ DecodeStatus decodePngFile(std::FILE* file, DecodedPicture* out) {
   return decode(ctx, out);
 }
 
-}  // namespace quendel::ole
+}  // namespace quendel::codecs

@@ -1,4 +1,4 @@
-#include "platform/gdiplus/fast_deflate.h"
+#include "platform/codecs/fast_deflate.h"
 
 #include <libdeflate.h>
 
@@ -6,7 +6,7 @@
 #include <array>
 #include <cstring>
 
-namespace quendel::gdiplus {
+namespace quendel::codecs {
 
 namespace {
 
@@ -319,4 +319,4 @@ void FastDeflate::flushBlock(bool last) {
   }
 }
 
-}  // namespace quendel::gdiplus
+}  // namespace quendel::codecs

@@ -1,4 +1,4 @@
-#include "platform/ole/file_bytes.h"
+#include "platform/codecs/file_bytes.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 
 #include "support/codepage.h"
 
-namespace quendel::ole {
+namespace quendel::codecs {
 
 std::string utf8Path(const char16_t* name) { return name ? cp::toUtf8(std::u16string_view(name)) : std::string(); }
 
@@ -64,4 +64,4 @@ std::size_t peekBytes(std::FILE* file, std::uint8_t* buffer, std::size_t count) 
   return got;
 }
 
-}  // namespace quendel::ole
+}  // namespace quendel::codecs

@@ -9,7 +9,7 @@
 
 #include "platform/gdi/row_source.h"
 
-namespace quendel::ole {
+namespace quendel::codecs {
 
 enum class DecodeStatus {
   Ok,
@@ -31,4 +31,4 @@ struct DecodedPicture {
   double dpiY = 0;
 };
 
-}  // namespace quendel::ole
+}  // namespace quendel::codecs

@@ -1,12 +1,12 @@
-#include "platform/ole/ico_reader.h"
+#include "platform/codecs/ico_reader.h"
 
 #include <cstdlib>
 
-#include "platform/ole/bmp_reader.h"
-#include "platform/ole/byte_reader.h"
-#include "platform/ole/png_reader.h"
+#include "platform/codecs/bmp_reader.h"
+#include "platform/codecs/byte_reader.h"
+#include "platform/codecs/png_reader.h"
 
-namespace quendel::ole {
+namespace quendel::codecs {
 
 int iconFileType(const std::uint8_t* data, std::size_t size) {
   ByteReader in(data, size);
@@ -124,4 +124,4 @@ DecodeStatus decodeIcon(const std::uint8_t* data, std::size_t size, int cx, int 
   return DecodeStatus::Ok;
 }
 
-}  // namespace quendel::ole
+}  // namespace quendel::codecs

@@ -1,15 +1,15 @@
-#include "platform/gdiplus/png_writer.h"
+#include "platform/codecs/png_writer.h"
 
 #include <libdeflate.h>
 
-#include "platform/gdiplus/fast_deflate.h"
+#include "platform/codecs/fast_deflate.h"
 
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
 
-namespace quendel::gdiplus {
+namespace quendel::codecs {
 
 namespace {
 
@@ -102,4 +102,4 @@ bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& s
   return true;
 }
 
-}  // namespace quendel::gdiplus
+}  // namespace quendel::codecs

@@ -1,4 +1,4 @@
-#include "platform/gdiplus/file_sink.h"
+#include "platform/codecs/file_sink.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace quendel::gdiplus {
+namespace quendel::codecs {
 
 FileSink::~FileSink() {
   if (fd_ >= 0) ::close(fd_);
@@ -94,4 +94,4 @@ int FileSink::commit() {
   return 0;
 }
 
-}  // namespace quendel::gdiplus
+}  // namespace quendel::codecs

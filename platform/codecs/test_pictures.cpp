@@ -1,4 +1,4 @@
-#include "platform/ole/test_pictures.h"
+#include "platform/codecs/test_pictures.h"
 
 #include <gif_lib.h>
 #include <png.h>

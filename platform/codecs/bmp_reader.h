@@ -19,9 +19,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/ole/decoded_picture.h"
+#include "platform/codecs/decoded_picture.h"
 
-namespace quendel::ole {
+namespace quendel::codecs {
 
 // True when the data starts like a .bmp file.
 bool looksLikeBmp(const std::uint8_t* data, std::size_t size);
@@ -35,4 +35,4 @@ DecodeStatus decodeBmp(const std::uint8_t* data, std::size_t size, DecodedPictur
 DecodeStatus decodeIconDib(const std::uint8_t* data, std::size_t size, DecodedPicture* out,
                            std::shared_ptr<gdi::PixelStore>* mask);
 
-}  // namespace quendel::ole
+}  // namespace quendel::codecs

@@ -9,12 +9,12 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/ole/decoded_picture.h"
+#include "platform/codecs/decoded_picture.h"
 
-namespace quendel::ole {
+namespace quendel::codecs {
 
 bool looksLikePng(const std::uint8_t* data, std::size_t size);
 DecodeStatus decodePng(const std::uint8_t* data, std::size_t size, DecodedPicture* out);
 DecodeStatus decodePngFile(std::FILE* file, DecodedPicture* out);
 
-}  // namespace quendel::ole
+}  // namespace quendel::codecs

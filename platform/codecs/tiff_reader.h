@@ -7,12 +7,12 @@
 
 #include <string>
 
-#include "platform/ole/decoded_picture.h"
+#include "platform/codecs/decoded_picture.h"
 
-namespace quendel::gdiplus {
+namespace quendel::codecs {
 
 bool looksLikeTiff(const std::uint8_t* data, std::size_t size);
 // `cmyk` reports a separated (CMYK) file.
-ole::DecodeStatus decodeTiffFile(const std::string& path, ole::DecodedPicture* out, bool* cmyk);
+DecodeStatus decodeTiffFile(const std::string& path, DecodedPicture* out, bool* cmyk);
 
-}  // namespace quendel::gdiplus
+}  // namespace quendel::codecs

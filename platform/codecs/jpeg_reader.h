@@ -8,12 +8,12 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/ole/decoded_picture.h"
+#include "platform/codecs/decoded_picture.h"
 
-namespace quendel::ole {
+namespace quendel::codecs {
 
 bool looksLikeJpeg(const std::uint8_t* data, std::size_t size);
 // On success `cmyk` (if given) tells a CMYK or YCCK file.
 DecodeStatus decodeJpeg(const std::uint8_t* data, std::size_t size, DecodedPicture* out, bool* cmyk = nullptr);
 
-}  // namespace quendel::ole
+}  // namespace quendel::codecs

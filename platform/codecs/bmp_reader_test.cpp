@@ -1,19 +1,19 @@
-#include "platform/ole/bmp_reader.h"
+#include "platform/codecs/bmp_reader.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/ole/ico_reader.h"
-#include "platform/ole/test_pictures.h"
+#include "platform/codecs/ico_reader.h"
+#include "platform/codecs/test_pictures.h"
 
 namespace {
 
-using quendel::ole::DecodedPicture;
-using quendel::ole::DecodeStatus;
+using quendel::codecs::DecodedPicture;
+using quendel::codecs::DecodeStatus;
 using quendel::testpics::BmpShape;
 using quendel::testpics::makeBmp;
 
 DecodeStatus decode(const std::vector<std::uint8_t>& bytes, DecodedPicture* out) {
-  return quendel::ole::decodeBmp(bytes.data(), bytes.size(), out);
+  return quendel::codecs::decodeBmp(bytes.data(), bytes.size(), out);
 }
 
 std::vector<std::uint32_t> pixelsOf(const DecodedPicture& p) {
@@ -200,7 +200,7 @@ TEST(BmpReader, BadInputIsRefusedCleanly) {
 }
 
 TEST(IconReader, ChoosesThePlatformsEntry) {
-  using quendel::ole::IconEntry;
+  using quendel::codecs::IconEntry;
   auto e = [](int size, int bits) {
     IconEntry x;
     x.width = x.height = size;
@@ -219,7 +219,7 @@ TEST(IconReader, ChoosesThePlatformsEntry) {
       {{e(256, 32), e(16, 32)}, 1},
       {{e(32, 32), e(32, 32)}, 0},
   };
-  for (const auto& c : cases) EXPECT_EQ(quendel::ole::chooseIconEntry(c.entries, 32, 32, 32), c.expect);
+  for (const auto& c : cases) EXPECT_EQ(quendel::codecs::chooseIconEntry(c.entries, 32, 32, 32), c.expect);
 }
 
 TEST(IconReader, DecodesDibAndPngEntriesWithMasks) {
@@ -227,8 +227,8 @@ TEST(IconReader, DecodesDibAndPngEntriesWithMasks) {
   for (int bits : {32, 24, 0}) {
     SCOPED_TRACE(bits);
     const auto file = makeIcon({{16, bits, 0xFF00FF00}, {32, bits, 0xFF112233}, {48, bits, 0xFF445566}}, false);
-    quendel::ole::DecodedIcon icon;
-    ASSERT_EQ(quendel::ole::decodeIcon(file.data(), file.size(), 32, 32, 32, &icon), DecodeStatus::Ok);
+    quendel::codecs::DecodedIcon icon;
+    ASSERT_EQ(quendel::codecs::decodeIcon(file.data(), file.size(), 32, 32, 32, &icon), DecodeStatus::Ok);
     EXPECT_TRUE(icon.isIcon);
     EXPECT_EQ(icon.entry, 1u);
     ASSERT_EQ(icon.color.pixels->width(), 32);
@@ -238,8 +238,8 @@ TEST(IconReader, DecodesDibAndPngEntriesWithMasks) {
     EXPECT_EQ(icon.color.pixels->row(0)[0] >> 24, 0u);
   }
   const auto cursor = makeIcon({{32, 32, 0xFF010203}}, true);
-  quendel::ole::DecodedIcon icon;
-  ASSERT_EQ(quendel::ole::decodeIcon(cursor.data(), cursor.size(), 32, 32, 32, &icon), DecodeStatus::Ok);
+  quendel::codecs::DecodedIcon icon;
+  ASSERT_EQ(quendel::codecs::decodeIcon(cursor.data(), cursor.size(), 32, 32, 32, &icon), DecodeStatus::Ok);
   EXPECT_FALSE(icon.isIcon);
   EXPECT_EQ(icon.hotspotX, 3u);
   EXPECT_EQ(icon.hotspotY, 5u);
@@ -247,17 +247,17 @@ TEST(IconReader, DecodesDibAndPngEntriesWithMasks) {
 
 TEST(IconReader, BadDirectoriesAreRefused) {
   auto file = quendel::testpics::makeIcon({{16, 32}}, false);
-  quendel::ole::DecodedIcon icon;
-  EXPECT_EQ(quendel::ole::decodeIcon(file.data(), 5, 32, 32, 32, &icon), DecodeStatus::UnknownFormat);
+  quendel::codecs::DecodedIcon icon;
+  EXPECT_EQ(quendel::codecs::decodeIcon(file.data(), 5, 32, 32, 32, &icon), DecodeStatus::UnknownFormat);
   auto noEntries = file;
   noEntries[4] = 0;
-  EXPECT_EQ(quendel::ole::decodeIcon(noEntries.data(), noEntries.size(), 32, 32, 32, &icon), DecodeStatus::Damaged);
+  EXPECT_EQ(quendel::codecs::decodeIcon(noEntries.data(), noEntries.size(), 32, 32, 32, &icon), DecodeStatus::Damaged);
   auto outside = file;
   outside[6 + 12] = 0xFF;
   outside[6 + 13] = 0xFF;
-  EXPECT_EQ(quendel::ole::decodeIcon(outside.data(), outside.size(), 32, 32, 32, &icon), DecodeStatus::Damaged);
+  EXPECT_EQ(quendel::codecs::decodeIcon(outside.data(), outside.size(), 32, 32, 32, &icon), DecodeStatus::Damaged);
   auto cut = std::vector<std::uint8_t>(file.begin(), file.end() - 100);
-  EXPECT_NE(quendel::ole::decodeIcon(cut.data(), cut.size(), 32, 32, 32, &icon), DecodeStatus::Ok);
+  EXPECT_NE(quendel::codecs::decodeIcon(cut.data(), cut.size(), 32, 32, 32, &icon), DecodeStatus::Ok);
 }
 
 }  // namespace

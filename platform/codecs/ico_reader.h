@@ -15,9 +15,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/ole/decoded_picture.h"
+#include "platform/codecs/decoded_picture.h"
 
-namespace quendel::ole {
+namespace quendel::codecs {
 
 struct IconEntry {
   int width = 0;
@@ -45,4 +45,4 @@ DecodeStatus readIconDirectory(const std::uint8_t* data, std::size_t size, std::
 std::size_t chooseIconEntry(const std::vector<IconEntry>& entries, int cx, int cy, int displayBits);
 DecodeStatus decodeIcon(const std::uint8_t* data, std::size_t size, int cx, int cy, int displayBits, DecodedIcon* out);
 
-}  // namespace quendel::ole
+}  // namespace quendel::codecs

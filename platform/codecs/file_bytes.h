@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace quendel::ole {
+namespace quendel::codecs {
 
 constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
 
@@ -31,4 +31,4 @@ FileResult readPictureFile(const char16_t* name, std::vector<std::uint8_t>* out)
 // Reads up to `count` leading bytes of an open file and rewinds it.
 std::size_t peekBytes(std::FILE* file, std::uint8_t* buffer, std::size_t count);
 
-}  // namespace quendel::ole
+}  // namespace quendel::codecs

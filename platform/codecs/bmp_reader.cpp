@@ -1,13 +1,13 @@
-#include "platform/ole/bmp_reader.h"
+#include "platform/codecs/bmp_reader.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
+#include "platform/codecs/byte_reader.h"
 #include "platform/gdi/picture_limits.h"
-#include "platform/ole/byte_reader.h"
 
-namespace quendel::ole {
+namespace quendel::codecs {
 
 namespace {
 
@@ -363,4 +363,4 @@ DecodeStatus decodeIconDib(const std::uint8_t* data, std::size_t size, DecodedPi
   return DecodeStatus::Ok;
 }
 
-}  // namespace quendel::ole
+}  // namespace quendel::codecs

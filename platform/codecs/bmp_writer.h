@@ -4,11 +4,11 @@
 // Returns false when the file would pass the format's 4 GiB limit.
 #pragma once
 
+#include "platform/codecs/file_sink.h"
 #include "platform/gdi/row_source.h"
-#include "platform/gdiplus/file_sink.h"
 
-namespace quendel::gdiplus {
+namespace quendel::codecs {
 
 bool writeBmp(const gdi::RowSource& rows, int bitsPerPixel, double dpiX, double dpiY, FileSink& sink);
 
-}  // namespace quendel::gdiplus
+}  // namespace quendel::codecs

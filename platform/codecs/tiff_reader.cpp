@@ -1,4 +1,4 @@
-#include "platform/gdiplus/tiff_reader.h"
+#include "platform/codecs/tiff_reader.h"
 
 #include <tiffio.h>
 
@@ -7,9 +7,7 @@
 
 #include "platform/gdi/picture_limits.h"
 
-namespace quendel::gdiplus {
-
-using ole::DecodeStatus;
+namespace quendel::codecs {
 
 namespace {
 void silence() {
@@ -31,7 +29,7 @@ bool looksLikeTiff(const std::uint8_t* data, std::size_t size) {
                        (data[0] == 'M' && data[1] == 'M' && data[2] == 0 && data[3] == 43));
 }
 
-DecodeStatus decodeTiffFile(const std::string& path, ole::DecodedPicture* out, bool* cmyk) {
+DecodeStatus decodeTiffFile(const std::string& path, DecodedPicture* out, bool* cmyk) {
   silence();
   std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpen(path.c_str(), "r"));
   if (!tif) return DecodeStatus::Damaged;
@@ -47,7 +45,7 @@ DecodeStatus decodeTiffFile(const std::string& path, ole::DecodedPicture* out, b
   if (!gdi::pictureSizeAllowed(w, h)) return DecodeStatus::TooLarge;
   char message[1024];
   if (!TIFFRGBAImageOK(tif.get(), message)) return DecodeStatus::Damaged;
-  ole::DecodedPicture r;
+  DecodedPicture r;
   r.bitsPerPixel = bits * spp;
   r.bitsPerChannel = bits;
   r.indexed = photometric == PHOTOMETRIC_PALETTE;
@@ -90,4 +88,4 @@ DecodeStatus decodeTiffFile(const std::string& path, ole::DecodedPicture* out, b
   return DecodeStatus::Ok;
 }
 
-}  // namespace quendel::gdiplus
+}  // namespace quendel::codecs

@@ -7,11 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/ole/decoded_picture.h"
+#include "platform/codecs/decoded_picture.h"
 
-namespace quendel::ole {
+namespace quendel::codecs {
 
 bool looksLikeGif(const std::uint8_t* data, std::size_t size);
 DecodeStatus decodeGif(const std::uint8_t* data, std::size_t size, DecodedPicture* out);
 
-}  // namespace quendel::ole
+}  // namespace quendel::codecs
