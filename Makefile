@@ -72,7 +72,7 @@ run-examples: build
 
 screenshots: build
 	@scripts/install-deps test
-	@test -x scripts/screenshots.sh && scripts/screenshots.sh build || echo "screenshots: nothing to render yet"
+	@scripts/screenshots.sh build
 
 clean:
 	rm -rf build

@@ -6,5 +6,13 @@
 #   scripts/screenshots.sh [build-folder]     (default: build)
 set -e
 build=${1:-build}
+# Pictures of an earlier run are removed first, so that a run that renders nothing fails
+# instead of showing them again.
+rm -f "$build/screenshots"/*.png
 cmake --build "$build" --target screenshots
-ls "$build/screenshots"/*.png
+set -- "$build/screenshots"/*.png
+if [ ! -e "$1" ]; then
+  echo "screenshots: nothing was rendered into $build/screenshots" >&2
+  exit 1
+fi
+ls "$@"
