@@ -6,10 +6,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   quendel::codecs::DecodedPicture p;
-  quendel::codecs::decodeBmp(data, size, &p);
+  (void)quendel::codecs::decodeBmp(data, size, &p);
   if (size > 14) {
     std::shared_ptr<quendel::gdi::PixelStore> mask;
-    quendel::codecs::decodeIconDib(data + 14, size - 14, &p, &mask);
+    (void)quendel::codecs::decodeIconDib(data + 14, size - 14, &p, &mask);
   }
   return 0;
 }

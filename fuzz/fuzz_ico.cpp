@@ -12,6 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         icon.mask->height() != icon.color.pixels->height())
       __builtin_trap();
   }
-  quendel::codecs::decodeIcon(data, size, 16, 16, 8, &icon);
+  (void)quendel::codecs::decodeIcon(data, size, 16, 16, 8, &icon);
   return 0;
 }

@@ -9,11 +9,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   quendel::codecs::DecodedPicture p;
   if (quendel::codecs::looksLikePng(data, size)) {
-    quendel::codecs::decodePng(data, size, &p);
+    (void)quendel::codecs::decodePng(data, size, &p);
   } else if (quendel::codecs::looksLikeJpeg(data, size)) {
-    quendel::codecs::decodeJpeg(data, size, &p);
+    (void)quendel::codecs::decodeJpeg(data, size, &p);
   } else if (quendel::codecs::looksLikeGif(data, size)) {
-    quendel::codecs::decodeGif(data, size, &p);
+    (void)quendel::codecs::decodeGif(data, size, &p);
   }
   return 0;
 }

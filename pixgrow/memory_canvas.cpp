@@ -32,9 +32,9 @@ MemoryCanvas::~MemoryCanvas() { release(); }
 void MemoryCanvas::release() {
   if (dc_) {
     SelectObject(dc_, stock_);
-    DeleteDC(dc_);
+    (void)DeleteDC(dc_);
   }
-  if (bitmap_) DeleteObject(bitmap_);
+  if (bitmap_) (void)DeleteObject(bitmap_);
   dc_ = nullptr;
   bitmap_ = nullptr;
   stock_ = nullptr;
@@ -70,7 +70,7 @@ void MemoryCanvas::DrawPicture(const automation::ObjectPtr& Picture, LONG X, LON
     HGDIOBJ old = SelectObject(src, reinterpret_cast<HBITMAP>(handle));
     const BOOL ok = old && BitBlt(dc_, X, Y, Width, Height, src, XSrc, YSrc, Rop);
     if (old) SelectObject(src, old);
-    DeleteDC(src);
+    (void)DeleteDC(src);
     if (!ok) throw RuntimeError(5);
   } else if (type == PICTYPE_ICON) {
     if (!DrawIconEx(dc_, X, Y, reinterpret_cast<HICON>(handle), 0, 0, 0, nullptr, DI_NORMAL)) throw RuntimeError(5);
@@ -94,7 +94,7 @@ void MemoryCanvas::ShowRows(std::shared_ptr<const gdi::RowSource> rows) {
   HBITMAP view = gdi::createVirtualBitmap(std::move(rows), 32);
   if (!view) throw RuntimeError(7);
   SelectObject(dc_, view);
-  DeleteObject(bitmap_);
+  (void)DeleteObject(bitmap_);
   bitmap_ = view;
 }
 

@@ -74,7 +74,7 @@ ObjectPtr pictureFromBitmap(HBITMAP bitmap) {
   d.width = PixelsToHimetric(bm.bmWidth);
   d.height = PixelsToHimetric(bm.bmHeight);
   return automation::StdPicture::create(
-      d, [](const automation::PictureDesc& p) { DeleteObject(reinterpret_cast<HBITMAP>(p.handle)); });
+      d, [](const automation::PictureDesc& p) { (void)DeleteObject(reinterpret_cast<HBITMAP>(p.handle)); });
 }
 
 // Runs one step of filling the record; a failing step is skipped.
@@ -135,8 +135,8 @@ void fillFromOlePicture(const ObjectPtr& picture, const String& fileName, Pictur
           info.Height = bm.bmHeight;
           info.Width = bm.bmWidth;
         }
-        DeleteObject(ii.hbmColor);
-        DeleteObject(ii.hbmMask);
+        (void)DeleteObject(ii.hbmColor);
+        (void)DeleteObject(ii.hbmMask);
       }
       break;
     }
@@ -169,26 +169,24 @@ void fillFromOlePicture(const ObjectPtr& picture, const String& fileName, Pictur
   info.ImageTypeName = ImageTypeName(info.ImageType);
 }
 
+// One property of an open image; 0 when GDI+ cannot tell it.
+template <class T>
+T imageProperty(GpStatus (*get)(GpImage*, T*), GpImage* image) {
+  T value{};
+  return get(image, &value) == Ok ? value : T{};
+}
+
 void fillFromGdiplusImage(GpImage* image, PictureInfo& info) {
-  UINT w = 0, h = 0;
-  GdipGetImageWidth(image, &w);
-  GdipGetImageHeight(image, &h);
-  info.Width = static_cast<LONG>(w);
-  info.Height = static_cast<LONG>(h);
-  REAL x = 0, y = 0;
-  GdipGetImageHorizontalResolution(image, &x);
-  GdipGetImageVerticalResolution(image, &y);
-  info.HorizontalResolution = x;
-  info.VerticalResolution = y;
-  GUID raw{};
-  GdipGetImageRawFormat(image, &raw);
+  info.Width = static_cast<LONG>(imageProperty(GdipGetImageWidth, image));
+  info.Height = static_cast<LONG>(imageProperty(GdipGetImageHeight, image));
+  info.HorizontalResolution = imageProperty(GdipGetImageHorizontalResolution, image);
+  info.VerticalResolution = imageProperty(GdipGetImageVerticalResolution, image);
+  const GUID raw = imageProperty(GdipGetImageRawFormat, image);
   char16_t text[40] = {};
   StringFromGUID2(raw, text, 40);
   info.ImageType = ImageTypeFromFormatGuid(String(text));
   info.ImageTypeName = ImageTypeName(info.ImageType);
-  PixelFormat format = 0;
-  GdipGetImagePixelFormat(image, &format);
-  info.BitsPerPixel = asHiByte(asLoWord(format));
+  info.BitsPerPixel = asHiByte(asLoWord(imageProperty(GdipGetImagePixelFormat, image)));
 }
 
 void savePicture(const ObjectPtr& picture, const String& fileName, const char16_t* encoder) {
@@ -201,7 +199,7 @@ void savePicture(const ObjectPtr& picture, const String& fileName, const char16_
   if (made != Ok) raiseStatus(u"Can't get bitmap object. ", made);
   struct ImageGuard {
     GpBitmap* image;
-    ~ImageGuard() { GdipDisposeImage(image); }
+    ~ImageGuard() { (void)GdipDisposeImage(image); }
   } guard{image};
   CLSID clsid{};
   raiseOnFailure(CLSIDFromString(encoder, &clsid));
@@ -234,9 +232,9 @@ ObjectPtr LoadPictureFileEx(const String& FileName, LONG BackColor, bool UseGdip
       d.height = desc.Height;
       ObjectPtr picture = automation::StdPicture::create(d, [](const automation::PictureDesc& p) {
         if (p.type.value == PICTYPE_ICON) {
-          DestroyIcon(reinterpret_cast<HICON>(p.handle));
+          (void)DestroyIcon(reinterpret_cast<HICON>(p.handle));
         } else {
-          DeleteObject(reinterpret_cast<HGDIOBJ>(p.handle));
+          (void)DeleteObject(reinterpret_cast<HGDIOBJ>(p.handle));
         }
       });
       if (FillInfo) fillFromOlePicture(picture, FileName, Info);
@@ -251,7 +249,7 @@ ObjectPtr LoadPictureFileEx(const String& FileName, LONG BackColor, bool UseGdip
   if (FillInfo) fillFromGdiplusImage(image, Info);
   HBITMAP bitmap = nullptr;
   const Status made = GdipCreateHBITMAPFromBitmap(image, &bitmap, static_cast<ARGB>(BackColor));
-  GdipDisposeImage(image);
+  (void)GdipDisposeImage(image);
   if (made != Ok) raiseStatus(u"Can't get bitmap handle. ", made);
   return pictureFromBitmap(bitmap);
 }

@@ -79,18 +79,24 @@ class Enlarged final : public quendel::gdi::RowSource {
 int generate(const std::string& folder) {
   GdiplusStartupInput in;
   ULONG_PTR token;
-  GdiplusStartup(&token, &in, nullptr);
+  if (GdiplusStartup(&token, &in, nullptr) != Ok) {
+    std::fprintf(stderr, "cannot start GDI+\n");
+    return 1;
+  }
+  bool allWritten = true;
   auto save = [&](const std::string& name, int w, int h, auto pixel) {
     auto store = quendel::gdi::PixelStore::create(w, h, false);
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) store->row(y)[x] = 0xFF000000u | pixel(x, y);
     HBITMAP hbm = quendel::gdi::createBitmapFromStore(store, 32);
-    GpBitmap* image;
-    GdipCreateBitmapFromHBITMAP(hbm, nullptr, &image);
-    const Status s =
-        GdipSaveImageToFile(image, wide(folder + "/" + name).c_str(), &quendel::gdiplus::EncoderPNG, nullptr);
-    GdipDisposeImage(image);
-    DeleteObject(hbm);
+    GpBitmap* image = nullptr;
+    Status s = GdipCreateBitmapFromHBITMAP(hbm, nullptr, &image);
+    if (s == Ok) {
+      s = GdipSaveImageToFile(image, wide(folder + "/" + name).c_str(), &quendel::gdiplus::EncoderPNG, nullptr);
+      (void)GdipDisposeImage(image);
+    }
+    (void)DeleteObject(hbm);
+    allWritten = allWritten && s == Ok;
     std::printf("%s %dx%d: %s\n", name.c_str(), w, h, s == Ok ? "written" : "FAILED");
   };
   // Pixel art: 8x8 blocks from a 16-colour palette, with outlines.
@@ -115,13 +121,16 @@ int generate(const std::string& folder) {
   save("photo2048.png", 2048, 2048, photo);
   save("photo4096.png", 4096, 4096, photo);
   GdiplusShutdown(token);
-  return 0;
+  return allWritten ? 0 : 1;
 }
 
 int stages(const std::string& input, const std::string& folder) {
   GdiplusStartupInput in;
   ULONG_PTR token;
-  GdiplusStartup(&token, &in, nullptr);
+  if (GdiplusStartup(&token, &in, nullptr) != Ok) {
+    std::fprintf(stderr, "cannot start GDI+\n");
+    return 1;
+  }
   auto t = Clock::now();
   double c = cpuMs();
   GpBitmap* image = nullptr;
@@ -129,9 +138,14 @@ int stages(const std::string& input, const std::string& folder) {
     std::fprintf(stderr, "cannot read %s\n", input.c_str());
     return 1;
   }
-  HBITMAP hbm;
-  GdipCreateHBITMAPFromBitmap(image, &hbm, 0);
-  GdipDisposeImage(image);
+  HBITMAP hbm = nullptr;
+  const Status made = GdipCreateHBITMAPFromBitmap(image, &hbm, 0);
+  (void)GdipDisposeImage(image);
+  if (made != Ok) {
+    std::fprintf(stderr, "cannot make a bitmap of %s\n", input.c_str());
+    GdiplusShutdown(token);
+    return 1;
+  }
   std::printf("decode+hbitmap     %9.1f ms  cpu %8.1f ms  peak %ld MB\n", ms(t), cpuMs() - c, peakMb());
   auto src = quendel::gdi::bitmapRowSource(hbm);
   t = Clock::now();
@@ -147,8 +161,12 @@ int stages(const std::string& input, const std::string& folder) {
   }
   for (int method = 4; method >= 1; --method) {
     HBITMAP view = quendel::gdi::createVirtualBitmap(std::make_shared<Enlarged>(src, method), 32);
-    GpBitmap* out;
-    GdipCreateBitmapFromHBITMAP(view, nullptr, &out);
+    GpBitmap* out = nullptr;
+    if (GdipCreateBitmapFromHBITMAP(view, nullptr, &out) != Ok) {
+      std::fprintf(stderr, "cannot view the enlargement by method %d\n", method);
+      (void)DeleteObject(view);
+      continue;
+    }
     t = Clock::now();
     c = cpuMs();
     const std::string png = folder + "/out-m" + std::to_string(method) + ".png";
@@ -164,10 +182,10 @@ int stages(const std::string& input, const std::string& folder) {
       std::printf("encode BMP m4      %9.1f ms  cpu %8.1f ms  peak %ld MB  %s\n", ms(t), cpuMs() - c, peakMb(),
                   b == Ok ? "" : "FAILED");
     }
-    GdipDisposeImage(out);
-    DeleteObject(view);
+    (void)GdipDisposeImage(out);
+    (void)DeleteObject(view);
   }
-  DeleteObject(hbm);
+  (void)DeleteObject(hbm);
   GdiplusShutdown(token);
   return 0;
 }
@@ -178,7 +196,10 @@ int stages(const std::string& input, const std::string& folder) {
 int compare(const std::string& a, const std::string& b) {
   GdiplusStartupInput in;
   ULONG_PTR token;
-  GdiplusStartup(&token, &in, nullptr);
+  if (GdiplusStartup(&token, &in, nullptr) != Ok) {
+    std::fprintf(stderr, "cannot start GDI+\n");
+    return 1;
+  }
   GpBitmap* ia = nullptr;
   GpBitmap* ib = nullptr;
   int result = 1;
@@ -199,8 +220,8 @@ int compare(const std::string& a, const std::string& b) {
       }
     }
   }
-  if (ia) GdipDisposeImage(ia);
-  if (ib) GdipDisposeImage(ib);
+  if (ia) (void)GdipDisposeImage(ia);
+  if (ib) (void)GdipDisposeImage(ib);
   GdiplusShutdown(token);
   return result;
 }

@@ -114,7 +114,7 @@ DecodeStatus readHeader(const ByteReader& in, std::size_t at, bool icon, Header*
   } else if (size >= 56 && h->bits == 32 && h->compression == BI_RGB) {
     // A V3+ header may name an alpha mask for plain 32-bit rows.
     std::uint32_t a = 0;
-    in.u32(at + 52, &a);
+    if (!in.u32(at + 52, &a)) return DecodeStatus::Damaged;
     if (a == 0xFF000000u) {
       h->r.set(0x00FF0000u);
       h->g.set(0x0000FF00u);

@@ -27,12 +27,12 @@ namespace quendel::codecs {
 bool looksLikeBmp(const std::uint8_t* data, std::size_t size);
 
 // A whole .bmp file.
-DecodeStatus decodeBmp(const std::uint8_t* data, std::size_t size, DecodedPicture* out);
+[[nodiscard]] DecodeStatus decodeBmp(const std::uint8_t* data, std::size_t size, DecodedPicture* out);
 
 // A DIB as stored in an icon or cursor: header, palette, colour rows of half the
 // header's height, then the 1-bit AND mask (written into *mask as 0 for opaque and
 // 0x00FFFFFF for transparent; an absent mask of a 32-bit image counts as opaque).
-DecodeStatus decodeIconDib(const std::uint8_t* data, std::size_t size, DecodedPicture* out,
-                           std::shared_ptr<gdi::PixelStore>* mask);
+[[nodiscard]] DecodeStatus decodeIconDib(const std::uint8_t* data, std::size_t size, DecodedPicture* out,
+                                         std::shared_ptr<gdi::PixelStore>* mask);
 
 }  // namespace quendel::codecs

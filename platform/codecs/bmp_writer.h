@@ -9,6 +9,6 @@
 
 namespace quendel::codecs {
 
-bool writeBmp(const gdi::RowSource& rows, int bitsPerPixel, double dpiX, double dpiY, FileSink& sink);
+[[nodiscard]] bool writeBmp(const gdi::RowSource& rows, int bitsPerPixel, double dpiX, double dpiY, FileSink& sink);
 
 }  // namespace quendel::codecs

@@ -26,7 +26,7 @@ std::string utf8Path(const char16_t* name);
 // An open FILE* for a regular file, or null with *error set.
 std::FILE* openPictureFile(const char16_t* name, int* error);
 
-FileResult readPictureFile(const char16_t* name, std::vector<std::uint8_t>* out);
+[[nodiscard]] FileResult readPictureFile(const char16_t* name, std::vector<std::uint8_t>* out);
 
 // Reads up to `count` leading bytes of an open file and rewinds it.
 std::size_t peekBytes(std::FILE* file, std::uint8_t* buffer, std::size_t count);

@@ -22,9 +22,9 @@ class FileSink {
   FileSink& operator=(const FileSink&) = delete;
   ~FileSink();
 
-  int open(const std::string& target);
+  [[nodiscard]] int open(const std::string& target);
   void write(const void* data, std::size_t size);
-  int commit();
+  [[nodiscard]] int commit();
   bool failed() const { return error_ != 0; }
 
  private:

@@ -12,6 +12,6 @@
 namespace quendel::codecs {
 
 bool looksLikeGif(const std::uint8_t* data, std::size_t size);
-DecodeStatus decodeGif(const std::uint8_t* data, std::size_t size, DecodedPicture* out);
+[[nodiscard]] DecodeStatus decodeGif(const std::uint8_t* data, std::size_t size, DecodedPicture* out);
 
 }  // namespace quendel::codecs

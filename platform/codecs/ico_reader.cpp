@@ -21,18 +21,14 @@ DecodeStatus readIconDirectory(const std::uint8_t* data, std::size_t size, std::
   if (!type) return DecodeStatus::UnknownFormat;
   ByteReader in(data, size);
   std::uint32_t count = 0;
-  in.u16(4, &count);
-  if (count == 0 || !in.has(6, count * 16u)) return DecodeStatus::Damaged;
+  if (!in.u16(4, &count) || count == 0 || !in.has(6, count * 16u)) return DecodeStatus::Damaged;
   std::vector<IconEntry> list;
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::size_t at = 6 + i * 16;
     std::uint32_t w = 0, h = 0, planes = 0, bits = 0, bytes = 0, offset = 0;
-    in.u8(at, &w);
-    in.u8(at + 1, &h);
-    in.u16(at + 4, &planes);
-    in.u16(at + 6, &bits);
-    in.u32(at + 8, &bytes);
-    in.u32(at + 12, &offset);
+    if (!in.u8(at, &w) || !in.u8(at + 1, &h) || !in.u16(at + 4, &planes) || !in.u16(at + 6, &bits) ||
+        !in.u32(at + 8, &bytes) || !in.u32(at + 12, &offset))
+      return DecodeStatus::Damaged;
     if (!in.has(offset, bytes) || bytes < 8) return DecodeStatus::Damaged;
     IconEntry e;
     e.width = w ? static_cast<int>(w) : 256;
@@ -48,13 +44,11 @@ DecodeStatus readIconDirectory(const std::uint8_t* data, std::size_t size, std::
     ByteReader ir(img, bytes);
     if (looksLikePng(img, bytes)) {
       e.png = true;
-      std::uint32_t b0 = 0, b1 = 0, b2 = 0, b3 = 0;
       // Width and height are big-endian in the IHDR chunk at byte 16.
       if (ir.has(16, 8)) {
-        ir.u8(16, &b0), ir.u8(17, &b1), ir.u8(18, &b2), ir.u8(19, &b3);
-        const std::uint32_t pw = (b0 << 24) | (b1 << 16) | (b2 << 8) | b3;
-        ir.u8(20, &b0), ir.u8(21, &b1), ir.u8(22, &b2), ir.u8(23, &b3);
-        const std::uint32_t ph = (b0 << 24) | (b1 << 16) | (b2 << 8) | b3;
+        const std::uint8_t* ihdr = img + 16;
+        const std::uint32_t pw = (std::uint32_t{ihdr[0]} << 24) | (ihdr[1] << 16) | (ihdr[2] << 8) | ihdr[3];
+        const std::uint32_t ph = (std::uint32_t{ihdr[4]} << 24) | (ihdr[5] << 16) | (ihdr[6] << 8) | ihdr[7];
         if (pw > 0 && pw <= 4096 && ph > 0 && ph <= 4096) {
           e.width = static_cast<int>(pw);
           e.height = static_cast<int>(ph);

@@ -41,8 +41,10 @@ struct DecodedIcon {
 
 // 1 for an icon, 2 for a cursor, 0 for anything else.
 int iconFileType(const std::uint8_t* data, std::size_t size);
-DecodeStatus readIconDirectory(const std::uint8_t* data, std::size_t size, std::vector<IconEntry>* entries);
+[[nodiscard]] DecodeStatus readIconDirectory(const std::uint8_t* data, std::size_t size,
+                                             std::vector<IconEntry>* entries);
 std::size_t chooseIconEntry(const std::vector<IconEntry>& entries, int cx, int cy, int displayBits);
-DecodeStatus decodeIcon(const std::uint8_t* data, std::size_t size, int cx, int cy, int displayBits, DecodedIcon* out);
+[[nodiscard]] DecodeStatus decodeIcon(const std::uint8_t* data, std::size_t size, int cx, int cy, int displayBits,
+                                      DecodedIcon* out);
 
 }  // namespace quendel::codecs

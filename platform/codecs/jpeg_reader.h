@@ -14,6 +14,7 @@ namespace quendel::codecs {
 
 bool looksLikeJpeg(const std::uint8_t* data, std::size_t size);
 // On success `cmyk` (if given) tells a CMYK or YCCK file.
-DecodeStatus decodeJpeg(const std::uint8_t* data, std::size_t size, DecodedPicture* out, bool* cmyk = nullptr);
+[[nodiscard]] DecodeStatus decodeJpeg(const std::uint8_t* data, std::size_t size, DecodedPicture* out,
+                                      bool* cmyk = nullptr);
 
 }  // namespace quendel::codecs

@@ -14,7 +14,7 @@
 namespace quendel::codecs {
 
 bool looksLikePng(const std::uint8_t* data, std::size_t size);
-DecodeStatus decodePng(const std::uint8_t* data, std::size_t size, DecodedPicture* out);
-DecodeStatus decodePngFile(std::FILE* file, DecodedPicture* out);
+[[nodiscard]] DecodeStatus decodePng(const std::uint8_t* data, std::size_t size, DecodedPicture* out);
+[[nodiscard]] DecodeStatus decodePngFile(std::FILE* file, DecodedPicture* out);
 
 }  // namespace quendel::codecs

@@ -18,6 +18,6 @@ struct PngOptions {
   double dpiY = 0;
 };
 
-bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& sink);
+[[nodiscard]] bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& sink);
 
 }  // namespace quendel::codecs

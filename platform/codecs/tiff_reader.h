@@ -13,6 +13,6 @@ namespace quendel::codecs {
 
 bool looksLikeTiff(const std::uint8_t* data, std::size_t size);
 // `cmyk` reports a separated (CMYK) file.
-DecodeStatus decodeTiffFile(const std::string& path, DecodedPicture* out, bool* cmyk);
+[[nodiscard]] DecodeStatus decodeTiffFile(const std::string& path, DecodedPicture* out, bool* cmyk);
 
 }  // namespace quendel::codecs

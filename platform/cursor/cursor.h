@@ -24,7 +24,7 @@
 inline const char* MAKEINTRESOURCEA(WORD id) { return reinterpret_cast<const char*>(static_cast<std::uintptr_t>(id)); }
 
 QUENDEL_CURSOR_API HCURSOR LoadCursorA(HINSTANCE instance, const char* cursorName);
-QUENDEL_CURSOR_API BOOL DestroyCursor(HCURSOR cursor);
+[[nodiscard]] QUENDEL_CURSOR_API BOOL DestroyCursor(HCURSOR cursor);
 
 namespace quendel::platform {
 

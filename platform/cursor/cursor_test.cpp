@@ -38,8 +38,8 @@ TEST(LoadCursor, GivesTheArrowOfUser32AsAFreshCursor) {
   ASSERT_GT(GetObjectA(info.hbmColor, sizeof bm, &bm), 0);
   EXPECT_EQ(bm.bmWidth, 32);
   EXPECT_EQ(bm.bmHeight, 32);
-  DeleteObject(info.hbmColor);
-  DeleteObject(info.hbmMask);
+  EXPECT_TRUE(DeleteObject(info.hbmColor));
+  EXPECT_TRUE(DeleteObject(info.hbmMask));
 
   EXPECT_TRUE(DestroyCursor(a));
   EXPECT_FALSE(DestroyCursor(a));  // already gone

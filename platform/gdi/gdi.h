@@ -43,14 +43,14 @@
 QUENDEL_GDI_API HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitCount, const void* bits);
 QUENDEL_GDI_API HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 QUENDEL_GDI_API HDC CreateCompatibleDC(HDC dc);
-QUENDEL_GDI_API BOOL DeleteDC(HDC dc);
+[[nodiscard]] QUENDEL_GDI_API BOOL DeleteDC(HDC dc);
 QUENDEL_GDI_API HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
-QUENDEL_GDI_API BOOL DeleteObject(HGDIOBJ object);
+[[nodiscard]] QUENDEL_GDI_API BOOL DeleteObject(HGDIOBJ object);
 QUENDEL_GDI_API DWORD GetObjectType(HGDIOBJ object);
 QUENDEL_GDI_API int GetObjectA(HANDLE object, int size, void* buffer);
 QUENDEL_GDI_API COLORREF GetPixel(HDC dc, int x, int y);
 QUENDEL_GDI_API COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
-QUENDEL_GDI_API BOOL BitBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop);
+[[nodiscard]] QUENDEL_GDI_API BOOL BitBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop);
 QUENDEL_GDI_API UINT GetEnhMetaFileHeader(HENHMETAFILE metafile, UINT size, ENHMETAHEADER* header);
 
 namespace quendel::gdi {

@@ -13,8 +13,8 @@ struct MemDc {
   MemDc(int w, int h) : bitmap(CreateCompatibleBitmap(nullptr, w, h)), old(SelectObject(dc, bitmap)) {}
   ~MemDc() {
     SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
+    EXPECT_TRUE(DeleteDC(dc));
+    EXPECT_TRUE(DeleteObject(bitmap));
   }
 };
 
@@ -68,8 +68,8 @@ TEST(Gdi, SelectionRules) {
   EXPECT_EQ(DeleteObject(stock), 0);
   EXPECT_EQ(SelectObject(a, stock), b);
   EXPECT_EQ(DeleteObject(b), 1);
-  DeleteDC(a);
-  DeleteDC(c);
+  EXPECT_TRUE(DeleteDC(a));
+  EXPECT_TRUE(DeleteDC(c));
 }
 
 TEST(Gdi, FreshMemoryDcMakesMonochromeCompatibleBitmaps) {
@@ -82,8 +82,8 @@ TEST(Gdi, FreshMemoryDcMakesMonochromeCompatibleBitmaps) {
   EXPECT_EQ(SetPixel(dc, 0, 0, RGB(200, 200, 200)), 0x00FFFFFFu);
   EXPECT_EQ(SetPixel(dc, 1, 0, RGB(100, 0, 0)), 0u);
   SelectObject(dc, old);
-  DeleteObject(mono);
-  DeleteDC(dc);
+  EXPECT_TRUE(DeleteObject(mono));
+  EXPECT_TRUE(DeleteDC(dc));
 }
 
 TEST(Gdi, GetObjectFillsBitmapRecord) {
@@ -98,7 +98,7 @@ TEST(Gdi, GetObjectFillsBitmapRecord) {
   EXPECT_EQ(bm.bmPlanes, 1);
   EXPECT_EQ(bm.bmWidthBytes, 20);
   EXPECT_EQ(GetObjectType(b), OBJ_BITMAP);
-  DeleteObject(b);
+  EXPECT_TRUE(DeleteObject(b));
 }
 
 TEST(Gdi, BitBltCopiesClipsAndShares) {
@@ -141,8 +141,8 @@ TEST(Gdi, VirtualBitmapReadsRowsAndMaterialisesOnWrite) {
   std::uint32_t scratch[3];
   EXPECT_EQ(view->row(0, scratch)[1], 0xFFFFFFFFu) << "an earlier view keeps its pixels";
   SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(v);
+  EXPECT_TRUE(DeleteDC(dc));
+  EXPECT_TRUE(DeleteObject(v));
 }
 
 TEST(Icon, InfoGivesFreshBitmapsAndDrawsWithMask) {
@@ -154,13 +154,13 @@ TEST(Icon, InfoGivesFreshBitmapsAndDrawsWithMask) {
     HGDIOBJ old = SelectObject(dc, color);
     SetPixel(dc, 0, 0, RGB(9, 8, 7));
     SelectObject(dc, old);
-    DeleteDC(dc);
+    EXPECT_TRUE(DeleteDC(dc));
   }
   ICONINFO ii{1, 0, 0, mask, color};
   HICON icon = CreateIconIndirect(&ii);
   ASSERT_NE(icon, nullptr);
-  DeleteObject(color);
-  DeleteObject(mask);
+  EXPECT_TRUE(DeleteObject(color));
+  EXPECT_TRUE(DeleteObject(mask));
   ICONINFO out{};
   ASSERT_TRUE(GetIconInfo(icon, &out));
   EXPECT_EQ(out.fIcon, 1);

@@ -82,8 +82,8 @@ BOOL GetIconInfo(HICON icon, ICONINFO* info) {
   HBITMAP colorBitmap = createBitmapFromStore(std::move(color), 32);
   HBITMAP maskBitmap = createBitmapFromStore(std::move(mask), 1);
   if (!colorBitmap || !maskBitmap) {
-    DeleteObject(colorBitmap);
-    DeleteObject(maskBitmap);
+    (void)DeleteObject(colorBitmap);
+    (void)DeleteObject(maskBitmap);
     return 0;
   }
   info->fIcon = i->isIcon ? 1 : 0;

@@ -19,9 +19,10 @@
 #include "platform/gdi/gdi.h"
 
 QUENDEL_GDI_API HICON CreateIconIndirect(const ICONINFO* info);
-QUENDEL_GDI_API BOOL GetIconInfo(HICON icon, ICONINFO* info);
-QUENDEL_GDI_API BOOL DestroyIcon(HICON icon);
-QUENDEL_GDI_API BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step, void* brush, UINT flags);
+[[nodiscard]] QUENDEL_GDI_API BOOL GetIconInfo(HICON icon, ICONINFO* info);
+[[nodiscard]] QUENDEL_GDI_API BOOL DestroyIcon(HICON icon);
+[[nodiscard]] QUENDEL_GDI_API BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step, void* brush,
+                                              UINT flags);
 
 namespace quendel::gdi {
 
@@ -39,6 +40,6 @@ struct IconImage {
 // their sizes differ.
 QUENDEL_GDI_API HICON createIcon(IconImage image);
 // Width and height of an icon; false for an invalid handle.
-QUENDEL_GDI_API bool iconSize(HICON icon, int* width, int* height);
+[[nodiscard]] QUENDEL_GDI_API bool iconSize(HICON icon, int* width, int* height);
 
 }  // namespace quendel::gdi

@@ -137,22 +137,24 @@ struct EncoderParameters {
   EncoderParameter Parameter[1];
 };
 
-QUENDEL_GDIPLUS_API Status GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input,
-                                          GdiplusStartupOutput* output);
+[[nodiscard]] QUENDEL_GDIPLUS_API Status GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input,
+                                                        GdiplusStartupOutput* output);
 QUENDEL_GDIPLUS_API void GdiplusShutdown(ULONG_PTR token);
 
-QUENDEL_GDIPLUS_API GpStatus GdipCreateBitmapFromFile(const WCHAR* filename, GpBitmap** bitmap);
-QUENDEL_GDIPLUS_API GpStatus GdipCreateHBITMAPFromBitmap(GpBitmap* bitmap, HBITMAP* hbmReturn, ARGB background);
-QUENDEL_GDIPLUS_API GpStatus GdipCreateBitmapFromHBITMAP(HBITMAP hbm, HPALETTE hpal, GpBitmap** bitmap);
-QUENDEL_GDIPLUS_API GpStatus GdipDisposeImage(GpImage* image);
-QUENDEL_GDIPLUS_API GpStatus GdipGetImageWidth(GpImage* image, UINT* width);
-QUENDEL_GDIPLUS_API GpStatus GdipGetImageHeight(GpImage* image, UINT* height);
-QUENDEL_GDIPLUS_API GpStatus GdipGetImageHorizontalResolution(GpImage* image, REAL* resolution);
-QUENDEL_GDIPLUS_API GpStatus GdipGetImageVerticalResolution(GpImage* image, REAL* resolution);
-QUENDEL_GDIPLUS_API GpStatus GdipGetImageRawFormat(GpImage* image, GUID* format);
-QUENDEL_GDIPLUS_API GpStatus GdipGetImagePixelFormat(GpImage* image, PixelFormat* format);
-QUENDEL_GDIPLUS_API GpStatus GdipSaveImageToFile(GpImage* image, const WCHAR* filename, const CLSID* clsidEncoder,
-                                                 const EncoderParameters* encoderParams);
+[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipCreateBitmapFromFile(const WCHAR* filename, GpBitmap** bitmap);
+[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipCreateHBITMAPFromBitmap(GpBitmap* bitmap, HBITMAP* hbmReturn,
+                                                                       ARGB background);
+[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipCreateBitmapFromHBITMAP(HBITMAP hbm, HPALETTE hpal, GpBitmap** bitmap);
+[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipDisposeImage(GpImage* image);
+[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipGetImageWidth(GpImage* image, UINT* width);
+[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipGetImageHeight(GpImage* image, UINT* height);
+[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipGetImageHorizontalResolution(GpImage* image, REAL* resolution);
+[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipGetImageVerticalResolution(GpImage* image, REAL* resolution);
+[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipGetImageRawFormat(GpImage* image, GUID* format);
+[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipGetImagePixelFormat(GpImage* image, PixelFormat* format);
+[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipSaveImageToFile(GpImage* image, const WCHAR* filename,
+                                                               const CLSID* clsidEncoder,
+                                                               const EncoderParameters* encoderParams);
 
 namespace quendel::gdiplus {
 // The rows of an open image (for tests and fast paths); null for an invalid pointer.

@@ -167,8 +167,8 @@ TEST(Gdiplus, PngKindsFormatsAndPixels) {
     EXPECT_EQ(f, c.format);
     ASSERT_EQ(GdipGetImageRawFormat(image, &raw), Ok);
     EXPECT_EQ(raw, gp::ImageFormatPNG);
-    GdipGetImageWidth(image, &w);
-    GdipGetImageHeight(image, &h);
+    EXPECT_EQ(GdipGetImageWidth(image, &w), Ok);
+    EXPECT_EQ(GdipGetImageHeight(image, &h), Ok);
     EXPECT_EQ(w, 13u);
     EXPECT_EQ(h, 7u);
     EXPECT_EQ(rowsOf(image), c.expect);
@@ -206,13 +206,13 @@ TEST(Gdiplus, TiffCompressionsAndKinds) {
     GpBitmap* image = nullptr;
     ASSERT_EQ(load(dir.file("a.tif"), &image), Ok);
     PixelFormat f;
-    GdipGetImagePixelFormat(image, &f);
+    EXPECT_EQ(GdipGetImagePixelFormat(image, &f), Ok);
     EXPECT_EQ(f, c.format);
     GUID raw;
-    GdipGetImageRawFormat(image, &raw);
+    EXPECT_EQ(GdipGetImageRawFormat(image, &raw), Ok);
     EXPECT_EQ(raw, gp::ImageFormatTIFF);
     REAL dpi;
-    GdipGetImageHorizontalResolution(image, &dpi);
+    EXPECT_EQ(GdipGetImageHorizontalResolution(image, &dpi), Ok);
     EXPECT_FLOAT_EQ(dpi, 150.0f);
     const auto got = rowsOf(image);
     ASSERT_EQ(got.size(), c.px->argb.size());
@@ -228,7 +228,7 @@ TEST(Gdiplus, TiffCompressionsAndKinds) {
       }
     }
     EXPECT_LE(worst, c.tolerance);
-    GdipDisposeImage(image);
+    EXPECT_EQ(GdipDisposeImage(image), Ok);
   }
   // A palette file: the palette of the helper maps index i to (i, 255 - i, 3i mod 256).
   Pixels idx;
@@ -238,14 +238,14 @@ TEST(Gdiplus, TiffCompressionsAndKinds) {
   GpBitmap* image = nullptr;
   ASSERT_EQ(load(dir.file("p.tif"), &image), Ok);
   PixelFormat f;
-  GdipGetImagePixelFormat(image, &f);
+  EXPECT_EQ(GdipGetImagePixelFormat(image, &f), Ok);
   EXPECT_EQ(f, PixelFormat8bppIndexed);
   const auto got = rowsOf(image);
   for (int i = 0; i < 16; ++i) {
     const std::uint32_t v = static_cast<std::uint32_t>(i * 16);
     EXPECT_EQ(got[i], 0xFF000000u | (v << 16) | ((255 - v) << 8) | (v * 3 % 256));
   }
-  GdipDisposeImage(image);
+  EXPECT_EQ(GdipDisposeImage(image), Ok);
 }
 
 TEST(Gdiplus, RawFormatsPixelFormatsAndResolutions) {
@@ -291,15 +291,15 @@ TEST(Gdiplus, RawFormatsPixelFormatsAndResolutions) {
     GUID raw;
     PixelFormat f;
     REAL x, y;
-    GdipGetImageRawFormat(image, &raw);
-    GdipGetImagePixelFormat(image, &f);
-    GdipGetImageHorizontalResolution(image, &x);
-    GdipGetImageVerticalResolution(image, &y);
+    EXPECT_EQ(GdipGetImageRawFormat(image, &raw), Ok);
+    EXPECT_EQ(GdipGetImagePixelFormat(image, &f), Ok);
+    EXPECT_EQ(GdipGetImageHorizontalResolution(image, &x), Ok);
+    EXPECT_EQ(GdipGetImageVerticalResolution(image, &y), Ok);
     EXPECT_EQ(quendel::guidToString(raw), quendel::guidToString(r.raw));
     EXPECT_EQ(f, r.format);
     EXPECT_NEAR(x, r.dpi, 0.01);
     EXPECT_NEAR(y, r.dpi, 0.01);
-    GdipDisposeImage(image);
+    EXPECT_EQ(GdipDisposeImage(image), Ok);
   }
 }
 
@@ -308,7 +308,7 @@ COLORREF pixel(HBITMAP b, int x, int y) {
   HGDIOBJ old = SelectObject(dc, b);
   const COLORREF c = GetPixel(dc, x, y);
   SelectObject(dc, old);
-  DeleteDC(dc);
+  EXPECT_TRUE(DeleteDC(dc));
   return c;
 }
 
@@ -334,11 +334,11 @@ TEST(Gdiplus, HbitmapBlendsOverTheBackground) {
     ASSERT_EQ(GetObjectA(hbm, sizeof bm, &bm), static_cast<int>(sizeof(BITMAP)));
     EXPECT_EQ(bm.bmBitsPixel, 32);
     for (int x = 0; x < 3; ++x) EXPECT_EQ(pixel(hbm, x, 0), r.expect[x]) << x;
-    DeleteObject(hbm);
+    EXPECT_TRUE(DeleteObject(hbm));
   }
   HBITMAP hbm;
   EXPECT_EQ(GdipCreateHBITMAPFromBitmap(nullptr, &hbm, 0), InvalidParameter);
-  GdipDisposeImage(image);
+  EXPECT_EQ(GdipDisposeImage(image), Ok);
   EXPECT_EQ(GdipDisposeImage(image), InvalidParameter) << "disposed twice";
 }
 
@@ -363,9 +363,9 @@ TEST(Gdiplus, SaveAndReloadPngAndBmp) {
   PixelFormat f;
   GUID raw;
   REAL dpi;
-  GdipGetImagePixelFormat(image, &f);
-  GdipGetImageRawFormat(image, &raw);
-  GdipGetImageHorizontalResolution(image, &dpi);
+  EXPECT_EQ(GdipGetImagePixelFormat(image, &f), Ok);
+  EXPECT_EQ(GdipGetImageRawFormat(image, &raw), Ok);
+  EXPECT_EQ(GdipGetImageHorizontalResolution(image, &dpi), Ok);
   EXPECT_EQ(f, PixelFormat32bppRGB);
   EXPECT_EQ(raw, gp::ImageFormatMemoryBMP);
   EXPECT_EQ(dpi, 96.0f);
@@ -385,12 +385,12 @@ TEST(Gdiplus, SaveAndReloadPngAndBmp) {
     }
     GpBitmap* back = nullptr;
     ASSERT_EQ(load(out, &back), Ok);
-    GdipGetImagePixelFormat(back, &f);
+    EXPECT_EQ(GdipGetImagePixelFormat(back, &f), Ok);
     EXPECT_EQ(f, png ? PixelFormat24bppRGB : PixelFormat32bppRGB);
     EXPECT_EQ(rowsOf(back), p.argb);
-    GdipDisposeImage(back);
+    EXPECT_EQ(GdipDisposeImage(back), Ok);
   }
-  GdipDisposeImage(image);
+  EXPECT_EQ(GdipDisposeImage(image), Ok);
   // A picture with alpha is written as RGBA PNG and 32-bit BMP, alpha kept.
   const Pixels a = pattern(9, 5, true);
   writeFile(dir.file("a.png"), makePng(a, PNG_COLOR_TYPE_RGBA, 8, false));
@@ -403,10 +403,10 @@ TEST(Gdiplus, SaveAndReloadPngAndBmp) {
     if (png) {
       EXPECT_EQ(rowsOf(back), a.argb);
     }
-    GdipDisposeImage(back);
+    EXPECT_EQ(GdipDisposeImage(back), Ok);
   }
-  GdipDisposeImage(image);
-  DeleteObject(hbm);
+  EXPECT_EQ(GdipDisposeImage(image), Ok);
+  EXPECT_TRUE(DeleteObject(hbm));
 }
 
 class Doubled final : public quendel::gdi::RowSource {
@@ -438,9 +438,9 @@ TEST(Gdiplus, VirtualBitmapStreamsIntoTheEncoders) {
   const auto got = rowsOf(back);
   for (int y = 0; y < 60; ++y)
     for (int x = 0; x < 100; ++x) ASSERT_EQ(got[y * 100 + x], p.at(x / 2, y / 2)) << x << "," << y;
-  GdipDisposeImage(back);
-  GdipDisposeImage(image);
-  DeleteObject(hbm);
+  EXPECT_EQ(GdipDisposeImage(back), Ok);
+  EXPECT_EQ(GdipDisposeImage(image), Ok);
+  EXPECT_TRUE(DeleteObject(hbm));
 }
 
 class Huge final : public quendel::gdi::RowSource {
@@ -473,18 +473,18 @@ TEST(Gdiplus, FailedSavesKeepTheExistingFile) {
     ::mkdir(dir.file("ro").c_str(), 0555);
     EXPECT_EQ(GdipSaveImageToFile(image, u16(dir.file("ro/a.png")).c_str(), &gp::EncoderPNG, nullptr), Win32Error);
   }
-  GdipDisposeImage(image);
+  EXPECT_EQ(GdipDisposeImage(image), Ok);
   // An encoder that fails after the output was opened: a BMP past 4 GiB.
   HBITMAP huge = quendel::gdi::createVirtualBitmap(std::make_shared<Huge>(), 32);
   ASSERT_EQ(GdipCreateBitmapFromHBITMAP(huge, nullptr, &image), Ok);
   EXPECT_EQ(GdipSaveImageToFile(image, u16(target).c_str(), &gp::EncoderBMP, nullptr), ValueOverflow);
-  GdipDisposeImage(image);
+  EXPECT_EQ(GdipDisposeImage(image), Ok);
   EXPECT_EQ(readFile(target), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
   std::size_t files = 0;
   for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
   EXPECT_EQ(files, 2u) << "no temporary file is left behind";
-  DeleteObject(huge);
-  DeleteObject(small);
+  EXPECT_TRUE(DeleteObject(huge));
+  EXPECT_TRUE(DeleteObject(small));
   GpBitmap* out;
   EXPECT_EQ(GdipCreateBitmapFromHBITMAP(reinterpret_cast<HBITMAP>(small), nullptr, &out), InvalidParameter);
 }

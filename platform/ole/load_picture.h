@@ -46,7 +46,7 @@ struct PictureDescription {
   LONG Height = 0;  // HIMETRIC
 };
 
-QUENDEL_OLE_API HRESULT LoadPicture(const char16_t* fileName, PictureDescription* picture);
+[[nodiscard]] QUENDEL_OLE_API HRESULT LoadPicture(const char16_t* fileName, PictureDescription* picture);
 
 // MulDiv(pixels, 2540, 96), rounded half away from zero as MulDiv does.
 QUENDEL_OLE_API LONG PixelsToHimetric(LONG pixels);

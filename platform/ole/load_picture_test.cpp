@@ -17,7 +17,7 @@ COLORREF pixel(HBITMAP b, int x, int y) {
   HGDIOBJ old = SelectObject(dc, b);
   const COLORREF c = GetPixel(dc, x, y);
   SelectObject(dc, old);
-  DeleteDC(dc);
+  EXPECT_TRUE(DeleteDC(dc));
   return c;
 }
 
@@ -87,7 +87,7 @@ TEST(LoadPicture, BitmapJpegAndGifGiveBitmapPictures) {
     EXPECT_EQ(bm.bmBitsPixel, j.bits);
     EXPECT_EQ(bm.bmWidth, 16);
     EXPECT_LE(near(pixel(b, 5, 5), j.color), 2);
-    DeleteObject(b);
+    EXPECT_TRUE(DeleteObject(b));
   }
 
   ASSERT_EQ(LoadPicture(u16(dir.file("a.gif")).c_str(), &pic), S_OK);
@@ -97,7 +97,7 @@ TEST(LoadPicture, BitmapJpegAndGifGiveBitmapPictures) {
       const int i = (y * 4 + x) % 3;
       EXPECT_EQ(pixel(b, x, y), i == 0 ? RGB(255, 0, 0) : i == 1 ? RGB(0, 255, 0) : 0u) << x << "," << y;
     }
-  DeleteObject(b);
+  EXPECT_TRUE(DeleteObject(b));
 }
 
 TEST(LoadPicture, IconsAndCursorsGiveIconPictures) {
@@ -116,8 +116,8 @@ TEST(LoadPicture, IconsAndCursorsGiveIconPictures) {
   ASSERT_EQ(GetObjectA(ii.hbmColor, sizeof bm, &bm), static_cast<int>(sizeof(BITMAP)));
   EXPECT_EQ(bm.bmWidth, 32);
   EXPECT_EQ(pixel(ii.hbmColor, 3, 3), RGB(255, 0, 0)) << "the PNG entry of 32 x 32";
-  DeleteObject(ii.hbmColor);
-  DeleteObject(ii.hbmMask);
+  EXPECT_TRUE(DeleteObject(ii.hbmColor));
+  EXPECT_TRUE(DeleteObject(ii.hbmMask));
   // Drawn on black, the transparent corner stays black.
   HBITMAP canvas = CreateCompatibleBitmap(nullptr, 32, 32);
   HDC dc = CreateCompatibleDC(nullptr);
@@ -126,8 +126,8 @@ TEST(LoadPicture, IconsAndCursorsGiveIconPictures) {
   EXPECT_EQ(GetPixel(dc, 0, 0), 0u);
   EXPECT_EQ(GetPixel(dc, 1, 0), RGB(255, 0, 0));
   SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(canvas);
+  EXPECT_TRUE(DeleteDC(dc));
+  EXPECT_TRUE(DeleteObject(canvas));
   EXPECT_TRUE(DestroyIcon(icon));
 
   ASSERT_EQ(LoadPicture(u16(dir.file("a.cur")).c_str(), &pic), S_OK);
@@ -135,9 +135,9 @@ TEST(LoadPicture, IconsAndCursorsGiveIconPictures) {
   ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(pic.Handle), &ii));
   EXPECT_EQ(ii.fIcon, 0);
   EXPECT_EQ(ii.xHotspot, 3u);
-  DeleteObject(ii.hbmColor);
-  DeleteObject(ii.hbmMask);
-  DestroyIcon(reinterpret_cast<HICON>(pic.Handle));
+  EXPECT_TRUE(DeleteObject(ii.hbmColor));
+  EXPECT_TRUE(DeleteObject(ii.hbmMask));
+  EXPECT_TRUE(DestroyIcon(reinterpret_cast<HICON>(pic.Handle)));
 }
 
 TEST(LoadPicture, FailuresLeaveTheDescriptionAlone) {
@@ -201,7 +201,7 @@ TEST(LoadPicture, NonAsciiPathWithBlanks) {
   PictureDescription pic;
   ASSERT_EQ(LoadPicture(u16(dir.file("пиксель арт 1.bmp")).c_str(), &pic), S_OK);
   EXPECT_EQ(pixel(reinterpret_cast<HBITMAP>(pic.Handle), 0, 0), RGB(0xAB, 0xCD, 0xEF));
-  DeleteObject(reinterpret_cast<HBITMAP>(pic.Handle));
+  EXPECT_TRUE(DeleteObject(reinterpret_cast<HBITMAP>(pic.Handle)));
 }
 
 }  // namespace

@@ -24,11 +24,11 @@ std::shared_ptr<StdPicture> pictureFromIconHandle(HICON icon) {
   ICONINFO info{};
   if (!icon || !GetIconInfo(icon, &info)) throw RuntimeError(5);
   HICON copy = CreateIconIndirect(&info);
-  DeleteObject(info.hbmColor);
-  DeleteObject(info.hbmMask);
+  (void)DeleteObject(info.hbmColor);
+  (void)DeleteObject(info.hbmMask);
   int width = 0, height = 0;
   if (!copy || !gdi::iconSize(copy, &width, &height)) {
-    if (copy) DestroyIcon(copy);
+    if (copy) (void)DestroyIcon(copy);
     throw RuntimeError(7);  // out of memory: the copy could not be made
   }
   QuendelScreenInfo screen{kNominalDpi, kNominalDpi, 0, 0};
@@ -38,7 +38,7 @@ std::shared_ptr<StdPicture> pictureFromIconHandle(HICON icon) {
   desc.handle = reinterpret_cast<std::uintptr_t>(copy);
   desc.width = pixelsToHimetric(width, screen.logicalDpiX);
   desc.height = pixelsToHimetric(height, screen.logicalDpiY);
-  return StdPicture::create(desc, [](const PictureDesc& d) { DestroyIcon(reinterpret_cast<HICON>(d.handle)); });
+  return StdPicture::create(desc, [](const PictureDesc& d) { (void)DestroyIcon(reinterpret_cast<HICON>(d.handle)); });
 }
 
 }  // namespace quendel::toolvane

@@ -321,7 +321,7 @@ void qndMain::FixCBCursors(const ObjectPtr& Frm) {
     picture = pictureFromIconHandle(cursor);
   } catch (const RuntimeError&) {
   }
-  DestroyCursor(cursor);
+  (void)DestroyCursor(cursor);
   if (!picture || !Frm) return;
   try {
     for (const Variant& item : forEachItem(Frm->get(u"Controls"))) {

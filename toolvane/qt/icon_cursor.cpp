@@ -24,8 +24,8 @@ constexpr std::uint32_t kOpaque = 0xFF;
 struct IconBitmaps {
   ICONINFO info{};
   ~IconBitmaps() {
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
+    if (info.hbmColor) (void)DeleteObject(info.hbmColor);
+    if (info.hbmMask) (void)DeleteObject(info.hbmMask);
   }
 };
 
