@@ -11,7 +11,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/registry/name_case.h"
+#include "support/case_fold.h"
 #include "support/codepage.h"
 
 namespace quendel::registry {
@@ -161,7 +161,7 @@ class Hive::Statement {
     sqlite3_bind_blob64(st_, i, n ? p : "", n, SQLITE_TRANSIENT);
   }
   void bindFold(int i, std::u16string_view name) {
-    std::string k = foldKey(name);
+    std::string k = text::foldKey(name);
     bindBlob(i, k.data(), k.size());
   }
   int step() { return sqlite3_step(st_); }

@@ -2,7 +2,7 @@
 //
 // The file holds a tree of keys (id, parent, name) and the values of each key (name,
 // type, data bytes). Names keep their case; lookups and the subkey order use the folded
-// name (name_case.h). Values list in the order they were first created. The root key
+// name (support/case_fold.h). Values list in the order they were first created. The root key
 // of the hive has id kRootKey and always exists, even before the file does.
 //
 // Every public operation runs inside a transaction started with begin() (a write

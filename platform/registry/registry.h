@@ -25,7 +25,7 @@
 // empty component gives ERROR_BAD_PATHNAME. A key name longer than 255 characters gives
 // ERROR_INVALID_PARAMETER when creating and ERROR_FILE_NOT_FOUND when opening; a value
 // name longer than 16383 characters gives ERROR_INVALID_PARAMETER when setting. Names
-// compare without regard to letter case (name_case.h) and keep the case they were
+// compare without regard to letter case (support/case_fold.h) and keep the case they were
 // created with. The empty value name (or a null one) is the key's default value.
 //
 // Text. Names and REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ data pass through the ANSI code
