@@ -4,11 +4,13 @@
 #include <link.h>
 #include <sys/stat.h>
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <vector>
 
 #include "platform/registry/registry.h"
+#include "platform/registry/registry_key.h"
 #include "support/codepage.h"
 #include "support/quendelsupport.h"
 
@@ -22,20 +24,10 @@ std::map<std::string, void*> g_loaded;  // library path -> dlopen handle
 
 // Reads a REG_SZ value of HKEY_CLASSES_ROOT; empty when it is not there.
 std::string readClassesRoot(const std::string& subKey, const char* valueName) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
-  DWORD type = 0, size = 0;
+  registry::RegKey key;
   std::string value;
-  if (RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ && size > 0 &&
-      size < 65536) {
-    std::string buf(size, '\0');
-    if (RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &size) == ERROR_SUCCESS) {
-      buf.resize(std::min<std::size_t>(size, buf.size()));
-      if (auto nul = buf.find('\0'); nul != std::string::npos) buf.resize(nul);
-      value = buf;
-    }
-  }
-  RegCloseKey(key);
+  if (key.open(HKEY_CLASSES_ROOT, subKey.c_str(), KEY_QUERY_VALUE) != ERROR_SUCCESS) return {};
+  if (key.readString(valueName, &value) != ERROR_SUCCESS) return {};
   return value;
 }
 
@@ -99,6 +91,33 @@ HRESULT factoryFrom(void* lib, const CLSID& clsid, ClassFactory** out) {
   return S_OK;
 }
 
+// The type library a server library hands out; null when it is no server of the family.
+const TypeLibDesc* typeLibraryOf(const std::string& path) {
+  if (!isFile(path)) return nullptr;
+  void* lib = loadServer(path);
+  if (!lib) return nullptr;
+  auto getLib = reinterpret_cast<QuendelGetTypeLibraryFn>(dlsym(lib, "QuendelGetTypeLibrary"));
+  return getLib ? getLib() : nullptr;
+}
+
+struct FoundServer {
+  std::string path;
+  const TypeLibDesc* typeLib = nullptr;
+};
+
+// Registration-free lookup: the first family server in the search folders whose type
+// library satisfies match; an empty path when none does.
+FoundServer findRegistrationFree(const std::function<bool(const TypeLibDesc&)>& match) {
+  for (const std::string& folder : registrationFreeFolders()) {
+    for (const char* name : kFamilyServers) {
+      std::string path = folder + "/" + name;
+      const TypeLibDesc* tl = typeLibraryOf(path);
+      if (tl && match(*tl)) return FoundServer{path, tl};
+    }
+  }
+  return {};
+}
+
 std::string registeredServer(const CLSID& clsid) {
   std::string key = "CLSID\\" + cp::unicodeToAnsi(guidToString(clsid)) + "\\InprocServer32";
   std::string path = ansiToFileName(readClassesRoot(key, ""));
@@ -116,17 +135,7 @@ void addServerSearchPath(const std::string& folder) {
 
 std::string serverPathFor(const CLSID& clsid) {
   if (std::string p = registeredServer(clsid); !p.empty()) return p;
-  for (const std::string& folder : registrationFreeFolders()) {
-    for (const char* name : kFamilyServers) {
-      std::string path = folder + "/" + name;
-      if (!isFile(path)) continue;
-      void* lib = loadServer(path);
-      if (!lib) continue;
-      auto getLib = reinterpret_cast<QuendelGetTypeLibraryFn>(dlsym(lib, "QuendelGetTypeLibrary"));
-      if (getLib && getLib() && getLib()->findClass(clsid)) return path;
-    }
-  }
-  return {};
+  return findRegistrationFree([&](const TypeLibDesc& tl) { return tl.findClass(clsid) != nullptr; }).path;
 }
 
 HRESULT CoCreateInstance(const CLSID& clsid, ObjectPtr* out) {
@@ -161,24 +170,16 @@ HRESULT CLSIDFromProgID(std::u16string_view progId, CLSID* out) {
     return S_OK;
   }
   // Registration-free: the ProgID is the type library's name, a dot and the class name.
-  for (const std::string& folder : registrationFreeFolders()) {
-    for (const char* name : kFamilyServers) {
-      std::string path = folder + "/" + name;
-      if (!isFile(path)) continue;
-      void* lib = loadServer(path);
-      if (!lib) continue;
-      auto getLib = reinterpret_cast<QuendelGetTypeLibraryFn>(dlsym(lib, "QuendelGetTypeLibrary"));
-      const TypeLibDesc* tl = getLib ? getLib() : nullptr;
-      if (!tl) continue;
-      auto dot = progId.find(u'.');
-      if (dot == std::u16string_view::npos || !equalsText(progId.substr(0, dot), tl->name)) continue;
-      if (const ClassDesc* c = tl->findClass(progId.substr(dot + 1))) {
-        *out = c->clsid;
-        return S_OK;
-      }
-    }
-  }
-  return REGDB_E_CLASSNOTREG;
+  auto dot = progId.find(u'.');
+  if (dot == std::u16string_view::npos) return REGDB_E_CLASSNOTREG;
+  const ClassDesc* found = nullptr;
+  findRegistrationFree([&](const TypeLibDesc& tl) {
+    if (equalsText(progId.substr(0, dot), tl.name)) found = tl.findClass(progId.substr(dot + 1));
+    return found != nullptr;
+  });
+  if (!found) return REGDB_E_CLASSNOTREG;
+  *out = found->clsid;
+  return S_OK;
 }
 
 ObjectPtr coCreateInstance(const CLSID& clsid) {
@@ -201,20 +202,10 @@ ObjectPtr createObject(std::u16string_view progIdOrClsid) {
 }
 
 const TypeLibDesc* loadTypeLibrary(const GUID& libid) {
-  std::vector<std::string> candidates;
   std::string key = "TypeLib\\" + cp::unicodeToAnsi(guidToString(libid)) + "\\1.0\\0\\linux64";
-  if (std::string p = ansiToFileName(readClassesRoot(key, "")); isFile(p)) candidates.push_back(p);
-  for (const std::string& folder : registrationFreeFolders())
-    for (const char* name : kFamilyServers) candidates.push_back(folder + "/" + name);
-  for (const std::string& path : candidates) {
-    if (!isFile(path)) continue;
-    void* lib = loadServer(path);
-    if (!lib) continue;
-    auto getLib = reinterpret_cast<QuendelGetTypeLibraryFn>(dlsym(lib, "QuendelGetTypeLibrary"));
-    const TypeLibDesc* tl = getLib ? getLib() : nullptr;
-    if (tl && tl->libid == libid) return tl;
-  }
-  return nullptr;
+  const TypeLibDesc* registered = typeLibraryOf(ansiToFileName(readClassesRoot(key, "")));
+  if (registered && registered->libid == libid) return registered;
+  return findRegistrationFree([&](const TypeLibDesc& tl) { return tl.libid == libid; }).typeLib;
 }
 
 }  // namespace quendel::automation

@@ -5,20 +5,18 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cwctype>
 #include <limits>
 
 #include "automation/object.h"
 #include "automation/safe_array.h"
 #include "support/codepage.h"
+#include "support/rounding.h"
 
 namespace quendel::automation {
 
 namespace {
 
 [[noreturn]] void raise(LONG n) { throw RuntimeError(n); }
-
-double roundHalfEven(double v) { return std::nearbyint(v); }
 
 template <class... F>
 struct Overload : F... {
@@ -28,41 +26,6 @@ template <class... F>
 Overload(F...) -> Overload<F...>;
 
 bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
-
-char16_t foldCase(char16_t c) {
-  if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
-  if (c >= 0xD800 && c <= 0xDFFF) return c;
-  return static_cast<char16_t>(std::towupper(static_cast<wint_t>(c)));
-}
-
-char16_t lowerOf(char16_t c) {
-  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
-  if (c >= 0xD800 && c <= 0xDFFF) return c;
-  return static_cast<char16_t>(std::towlower(static_cast<wint_t>(c)));
-}
-
-// towupper needs a locale that knows Unicode; the C.UTF-8 locale does.
-struct LocaleInit {
-  LocaleInit() {
-    if (!std::setlocale(LC_CTYPE, nullptr) || std::string(std::setlocale(LC_CTYPE, nullptr)) == "C")
-      ctype_ = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-  }
-  locale_t ctype_ = static_cast<locale_t>(0);
-};
-
-char16_t foldCaseLocale(char16_t c) {
-  static LocaleInit init;
-  if (c < 0x80 || c >= 0xD800) return foldCase(c);
-  if (init.ctype_) return static_cast<char16_t>(towupper_l(static_cast<wint_t>(c), init.ctype_));
-  return foldCase(c);
-}
-
-char16_t lowerLocale(char16_t c) {
-  static LocaleInit init;
-  if (c < 0x80 || c >= 0xD800) return lowerOf(c);
-  if (init.ctype_) return static_cast<char16_t>(towlower_l(static_cast<wint_t>(c), init.ctype_));
-  return lowerOf(c);
-}
 
 double dateFromString(const String& s) {
   // Only numbers are read as dates; texts of dates depend on a locale the port does not
@@ -337,11 +300,10 @@ String Variant::toString() const {
                         [](const ArrayRef& a) -> String {
                           // A Byte array reads as the UTF-16 text its bytes hold.
                           if (a.elementType != vbByte) raise(13);
-                          String s;
-                          if (!a.array) return s;
+                          // An odd last byte reads as a unit of its own.
+                          if (!a.array) return String();
                           const auto& b = a.array->bytes();
-                          for (size_t i = 0; i + 1 < b.size(); i += 2)
-                            s.push_back(static_cast<char16_t>(b[i] | (b[i + 1] << 8)));
+                          String s = cp::fromUtf16Le(b.data(), b.size());
                           if (b.size() % 2) s.push_back(b.back());
                           return s;
                         },
@@ -426,29 +388,6 @@ bool variantEquals(const Variant& a0, const Variant& b0, bool textCompare) {
   if (a.type() == vbCurrency && b.type() == vbCurrency)
     return std::get<Currency>(a.storage()).scaled == std::get<Currency>(b.storage()).scaled;
   return a.toDouble() == b.toDouble();
-}
-
-int compareText(std::u16string_view a, std::u16string_view b) {
-  size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    char16_t x = foldCaseLocale(a[i]), y = foldCaseLocale(b[i]);
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-bool equalsText(std::u16string_view a, std::u16string_view b) { return a.size() == b.size() && compareText(a, b) == 0; }
-
-String upperCase(std::u16string_view s) {
-  String r(s);
-  for (auto& c : r) c = foldCaseLocale(c);
-  return r;
-}
-
-String lowerCase(std::u16string_view s) {
-  String r(s);
-  for (auto& c : r) c = lowerLocale(c);
-  return r;
 }
 
 bool parseNumber(std::u16string_view text, double& out) {

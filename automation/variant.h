@@ -20,6 +20,7 @@
 #include <variant>
 #include <vector>
 
+#include "automation/text_compare.h"
 #include "support/runtime_error.h"
 #include "support/win_types.h"
 
@@ -145,16 +146,9 @@ class Variant {
 };
 
 // The runtime's "=" on two Variants: numbers as numbers, strings by binary or text
-// comparison, Empty as 0 or "". A number never equals a string. Null equals nothing.
-// Objects compare through their default members; arrays raise 13.
+// comparison (text_compare.h), Empty as 0 or "". A number never equals a string. Null
+// equals nothing. Objects compare through their default members; arrays raise 13.
 bool variantEquals(const Variant& a, const Variant& b, bool textCompare = false);
-
-// Text comparison of the runtime (Option Compare Text): case-insensitive by the locale's
-// rules (Unicode simple case folding).
-int compareText(std::u16string_view a, std::u16string_view b);
-bool equalsText(std::u16string_view a, std::u16string_view b);
-String upperCase(std::u16string_view s);
-String lowerCase(std::u16string_view s);
 
 // Reads a number from text as the runtime does: blanks around, sign, decimals, exponent,
 // "&H" and "&O" prefixes. Returns false for anything else.

@@ -138,13 +138,6 @@ TEST(Variant, ArraysAreValues) {
   EXPECT_EQ(Variant(bytes).toString(), u"hi");
 }
 
-TEST(Variant, TextComparisonFoldsCase) {
-  EXPECT_EQ(qa::compareText(u"abc", u"ABD"), -1);
-  EXPECT_EQ(qa::compareText(u"Straße", u"STRASSE") != 0, true);  // no expansion of ß
-  EXPECT_EQ(qa::upperCase(u"3p"), u"3P");
-  EXPECT_EQ(qa::lowerCase(u"ЁЛКА"), u"ёлка");
-}
-
 // An object whose default member is the Long 41.
 class Answer : public qa::Object {
  public:

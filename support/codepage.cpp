@@ -164,10 +164,7 @@ std::u16string iconvToUnicode(const CodeSet& cs, std::string_view bytes) {
     char* outp = buf.data();
     size_t outLeft = buf.size();
     size_t r = iconv(cd, &inp, &inLeft, &outp, &outLeft);
-    size_t produced = buf.size() - outLeft;
-    for (size_t k = 0; k + 1 < produced; k += 2)
-      out.push_back(
-          static_cast<char16_t>(static_cast<unsigned char>(buf[k]) | (static_cast<unsigned char>(buf[k + 1]) << 8)));
+    out += fromUtf16Le(buf.data(), buf.size() - outLeft);
     if (r == static_cast<size_t>(-1)) {
       if (errno == E2BIG) continue;
       // Invalid or incomplete byte: one replacement character for it.
@@ -185,12 +182,8 @@ std::string iconvFromUnicode(const CodeSet& cs, std::u16string_view text, bool* 
   if (cs.utf8) return toUtf8(text);
   iconv_t cd = iconv_open(cs.iconvName.c_str(), "UTF-16LE");
   if (cd == reinterpret_cast<iconv_t>(-1)) return toUtf8(text);
-  std::string in;
-  in.reserve(text.size() * 2);
-  for (char16_t c : text) {
-    in.push_back(static_cast<char>(c & 0xFF));
-    in.push_back(static_cast<char>(c >> 8));
-  }
+  std::vector<std::uint8_t> packed = toUtf16Le(text);
+  std::string in(packed.begin(), packed.end());
   std::string out;
   char* inp = in.data();
   size_t inLeft = in.size();
@@ -228,6 +221,33 @@ std::u16string ansiToUnicode(std::string_view bytes) { return iconvToUnicode(ans
 std::string unicodeToAnsi(std::u16string_view text, bool* lossy) { return iconvFromUnicode(ansi(), text, lossy); }
 std::u16string oemToUnicode(std::string_view bytes) { return iconvToUnicode(oem(), bytes); }
 std::string unicodeToOem(std::u16string_view text, bool* lossy) { return iconvFromUnicode(oem(), text, lossy); }
+
+std::u16string fromUtf16Le(const void* bytes, std::size_t size) {
+  auto p = static_cast<const std::uint8_t*>(bytes);
+  std::u16string text(size / 2, u'\0');
+  for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+  return text;
+}
+
+std::u16string fromUtf16LeUntilNul(const void* bytes, std::size_t size) {
+  std::u16string text = fromUtf16Le(bytes, size);
+  if (auto nul = text.find(u'\0'); nul != std::u16string::npos) text.resize(nul);
+  return text;
+}
+
+void appendUtf16Le(std::u16string_view text, std::vector<std::uint8_t>& out) {
+  out.reserve(out.size() + text.size() * 2);
+  for (char16_t c : text) {
+    out.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+}
+
+std::vector<std::uint8_t> toUtf16Le(std::u16string_view text) {
+  std::vector<std::uint8_t> out;
+  appendUtf16Le(text, out);
+  return out;
+}
 
 std::string toUtf8(std::u16string_view text) {
   std::string out;

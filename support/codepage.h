@@ -1,4 +1,5 @@
-// The system ANSI and OEM code pages of the port, and UTF-16 <-> UTF-8 conversion.
+// The system ANSI and OEM code pages of the port, UTF-16 <-> UTF-8 conversion, and
+// UTF-16 text packed as little-endian bytes.
 //
 //   std::string a = quendel::cp::unicodeToAnsi(u"Привет");   // bytes in the ANSI code page
 //   std::u16string w = quendel::cp::ansiToUnicode(a);          // and back
@@ -10,8 +11,11 @@
 // *lossy; ansiToUnicode turns invalid bytes into U+FFFD. Neither throws.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quendel::cp {
 
@@ -28,6 +32,17 @@ std::string unicodeToOem(std::u16string_view text, bool* lossy = nullptr);
 // UTF-8 <-> UTF-16, independent of the locale. Invalid input becomes U+FFFD.
 std::string toUtf8(std::u16string_view text);
 std::u16string fromUtf8(std::string_view bytes);
+
+// UTF-16 text <-> UTF-16LE bytes, the form Windows stores and hands over wide text in.
+// Every unit is kept, zeros included; an odd final byte is not a unit and is left out.
+std::u16string fromUtf16Le(const void* bytes, std::size_t size);
+inline std::u16string fromUtf16Le(const std::vector<std::uint8_t>& bytes) {
+  return fromUtf16Le(bytes.data(), bytes.size());
+}
+// The text up to its first zero unit (all of it when it has none).
+std::u16string fromUtf16LeUntilNul(const void* bytes, std::size_t size);
+void appendUtf16Le(std::u16string_view text, std::vector<std::uint8_t>& out);
+std::vector<std::uint8_t> toUtf16Le(std::u16string_view text);
 
 // Forgets the cached code pages so the next call reads the environment again (tests).
 void resetForTests();

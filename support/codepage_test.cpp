@@ -64,4 +64,20 @@ TEST_F(CodePage, OemCodePageOfItsOwn) {
   EXPECT_EQ(cp::unicodeToOem(u"Ж"), std::string("\x86"));
 }
 
+TEST(Utf16Le, PacksAndUnpacksLittleEndianUnits) {
+  const std::u16string text(u"A\u0416\0\xFFFE\U0001F600", 6);
+  std::vector<std::uint8_t> bytes = cp::toUtf16Le(text);
+  std::vector<std::uint8_t> expected = {0x41, 0x00, 0x16, 0x04, 0x00, 0x00, 0xFE, 0xFF, 0x3D, 0xD8, 0x00, 0xDE};
+  EXPECT_EQ(expected, bytes);
+  EXPECT_EQ(text, cp::fromUtf16Le(bytes));
+  EXPECT_EQ(u"A\u0416", cp::fromUtf16LeUntilNul(bytes.data(), bytes.size()));
+  cp::appendUtf16Le(u"z", bytes);
+  EXPECT_EQ(text + u"z", cp::fromUtf16Le(bytes));
+  // An odd final byte is no unit; no byte past the size is read.
+  EXPECT_EQ(u"A", cp::fromUtf16Le(expected.data(), 3));
+  EXPECT_EQ(u"", cp::fromUtf16Le(expected.data(), 1));
+  EXPECT_EQ(u"", cp::fromUtf16LeUntilNul(nullptr, 0));
+  EXPECT_EQ(u"A\u0416", cp::fromUtf16LeUntilNul(expected.data(), 4));
+}
+
 }  // namespace

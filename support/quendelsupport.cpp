@@ -19,6 +19,7 @@
 #include <sstream>
 
 #include "support/codepage.h"
+#include "support/rounding.h"
 
 using quendel::BStr;
 
@@ -29,12 +30,6 @@ BStr ascii(const std::string& s) { return BStr(s.begin(), s.end()); }
 bool isWhite(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\0' ||
          c == u'\u00A0';
-}
-
-// Rounds half to even, as the automation runtime does.
-double roundHalfEven(double v) {
-  double r = std::nearbyint(v);  // default rounding mode is to nearest, ties to even
-  return r;
 }
 
 }  // namespace
@@ -141,7 +136,7 @@ HRESULT asLargeIntegerToDouble(LONGLONG value, double* out) {
 
 HRESULT asDoubleToLargeInteger(double value, LONGLONG* out) {
   if (!out) return E_POINTER;
-  double r = roundHalfEven(value);
+  double r = quendel::roundHalfEven(value);
   if (!std::isfinite(r) || r < -9223372036854775808.0 || r >= 9223372036854775808.0) return DISP_E_OVERFLOW;
   *out = static_cast<LONGLONG>(r);
   return S_OK;
@@ -156,7 +151,7 @@ HRESULT asFormatLong(LONG value, BStr* out) {
 HRESULT asFormatInt64(double value, BStr* out) {
   if (!out) return E_POINTER;
   if (std::isnan(value)) return E_INVALIDARG;
-  double r = roundHalfEven(value);
+  double r = quendel::roundHalfEven(value);
   char buf[64];
   if (std::fabs(r) < 9.2e18) {
     std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(r));

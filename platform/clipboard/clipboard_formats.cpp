@@ -90,10 +90,7 @@ std::vector<BYTE> buildDropFiles(const std::vector<std::u16string>& names, bool 
   putU32(out, 0, kDropFilesHeaderSize);
   putU32(out, 16, wide ? 1 : 0);
   if (wide) {
-    for (char16_t c : joined) {
-      out.push_back(static_cast<BYTE>(c & 0xFF));
-      out.push_back(static_cast<BYTE>(c >> 8));
-    }
+    cp::appendUtf16Le(joined, out);
   } else {
     std::string ansi = cp::unicodeToAnsi(joined);
     out.insert(out.end(), ansi.begin(), ansi.end());
@@ -111,8 +108,7 @@ std::optional<DropFiles> readDropFiles(const BYTE* data, std::size_t size) {
   const std::size_t n = size - offset;
   std::u16string text;
   if (r.wide) {
-    text.resize(n / 2);
-    for (std::size_t i = 0; i < n / 2; ++i) text[i] = static_cast<char16_t>(p[2 * i] | p[2 * i + 1] << 8);
+    text = cp::fromUtf16Le(p, n);
   } else {
     text = cp::ansiToUnicode(std::string_view(reinterpret_cast<const char*>(p), n));
   }

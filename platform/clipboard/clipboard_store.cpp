@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/registry/name_case.h"
+#include "support/case_fold.h"
 #include "support/codepage.h"
 
 namespace quendel::clipboard {
@@ -179,7 +179,7 @@ NameTable readNames(const SessionFolder& folder) {
   return t;
 }
 
-std::u16string foldFormatName(const std::string& name) { return registry::foldName(cp::ansiToUnicode(name)); }
+std::u16string foldFormatName(const std::string& name) { return text::foldCase(cp::ansiToUnicode(name)); }
 
 class FormatsLock {
  public:

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <utility>
 
 #include "platform/clipboard/clipboard_formats.h"
 #include "platform/clipboard/text_synthesis.h"
@@ -47,14 +48,8 @@ bool isReservedTarget(const std::string& t) {
 
 std::u16string textOf(const std::vector<Entry>& entries) {
   auto data = formatData(entries, CF_UNICODETEXT);
-  std::u16string s;
-  if (!data) return s;
-  for (std::size_t i = 0; i + 1 < data->size; i += 2) {
-    char16_t c = static_cast<char16_t>(data->data[i] | data->data[i + 1] << 8);
-    if (c == 0) break;
-    s.push_back(c);
-  }
-  return s;
+  if (!data) return {};
+  return cp::fromUtf16LeUntilNul(data->data, data->size);
 }
 
 std::string latin1Of(const std::u16string& s) {
@@ -73,17 +68,7 @@ std::u16string fromLatin1(std::string_view s) {
   return r;
 }
 
-Bytes unicodeBlock(const std::u16string& text) {
-  std::vector<BYTE> v;
-  v.reserve(text.size() * 2 + 2);
-  for (char16_t c : text) {
-    v.push_back(static_cast<BYTE>(c & 0xFF));
-    v.push_back(static_cast<BYTE>(c >> 8));
-  }
-  v.push_back(0);
-  v.push_back(0);
-  return Bytes::fromVector(std::move(v));
-}
+Bytes unicodeBlock(const std::u16string& text) { return Bytes::fromVector(cp::toUtf16Le(text + u'\0')); }
 
 bool unreserved(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
@@ -173,12 +158,11 @@ std::vector<std::u16string> pathsOfUriList(std::string_view list) {
 
 std::string utf8OfTextHtml(std::string_view bytes) {
   auto le16 = [&](bool little) {
-    std::u16string s;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
-      s.push_back(static_cast<char16_t>(little ? (a | b << 8) : (b | a << 8)));
+    std::string units(bytes.substr(2));
+    if (!little) {
+      for (std::size_t i = 0; i + 1 < units.size(); i += 2) std::swap(units[i], units[i + 1]);
     }
-    return cp::toUtf8(s.substr(0, s.find(u'\0')));
+    return cp::toUtf8(cp::fromUtf16LeUntilNul(units.data(), units.size()));
   };
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE)
     return le16(true);

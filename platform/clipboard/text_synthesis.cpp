@@ -16,15 +16,7 @@ const Entry* find(const std::vector<Entry>& entries, UINT format) {
   return nullptr;
 }
 
-std::u16string wideText(const Bytes& b) {
-  std::u16string s;
-  for (std::size_t i = 0; i + 1 < b.size; i += 2) {
-    char16_t c = static_cast<char16_t>(b.data[i] | b.data[i + 1] << 8);
-    if (c == 0) break;
-    s.push_back(c);
-  }
-  return s;
-}
+std::u16string wideText(const Bytes& b) { return cp::fromUtf16LeUntilNul(b.data, b.size); }
 
 std::string_view narrowText(const Bytes& b) {
   const char* p = reinterpret_cast<const char*>(b.data);
@@ -65,12 +57,7 @@ std::optional<Bytes> formatData(const std::vector<Entry>& entries, UINT format) 
   std::u16string text = sourceText(entries);
   std::vector<BYTE> out;
   if (format == CF_UNICODETEXT) {
-    for (char16_t c : text) {
-      out.push_back(static_cast<BYTE>(c & 0xFF));
-      out.push_back(static_cast<BYTE>(c >> 8));
-    }
-    out.push_back(0);
-    out.push_back(0);
+    out = cp::toUtf16Le(text + u'\0');
   } else {
     std::string s = format == CF_TEXT ? cp::unicodeToAnsi(text) : cp::unicodeToOem(text);
     out.assign(s.begin(), s.end());

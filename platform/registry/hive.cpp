@@ -10,8 +10,9 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <type_traits>
 
-#include "platform/registry/name_case.h"
+#include "support/case_fold.h"
 #include "support/codepage.h"
 
 namespace quendel::registry {
@@ -138,10 +139,14 @@ HiveFileState classifyHiveFile(int fd, bool hotJournal) {
   return HiveFileState::Database;
 }
 
+// Text built at run time cannot reach the statement cache.
+static_assert(!std::is_constructible_v<SqlLiteral, const char*>);
+static_assert(!std::is_constructible_v<SqlLiteral, std::string>);
+
 // A cached statement, reset for reuse when the scope ends.
 class Hive::Statement {
  public:
-  Statement(Hive& hive, const char* sql, LONG* status) : st_(hive.prepare(sql, status)) {}
+  Statement(Hive& hive, SqlLiteral sql, LONG* status) : st_(hive.prepare(sql, status)) {}
   ~Statement() {
     if (st_) {
       sqlite3_reset(st_);
@@ -161,7 +166,7 @@ class Hive::Statement {
     sqlite3_bind_blob64(st_, i, n ? p : "", n, SQLITE_TRANSIENT);
   }
   void bindFold(int i, std::u16string_view name) {
-    std::string k = foldKey(name);
+    std::string k = text::foldKey(name);
     bindBlob(i, k.data(), k.size());
   }
   int step() { return sqlite3_step(st_); }
@@ -190,12 +195,12 @@ void Hive::closeConnection() {
   immutable_ = false;
 }
 
-sqlite3_stmt* Hive::prepare(const char* sql, LONG* status) {
+sqlite3_stmt* Hive::prepare(SqlLiteral sql, LONG* status) {
   for (auto& s : statements_) {
     if (s.first == sql) return s.second;
   }
   sqlite3_stmt* st = nullptr;
-  int rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+  int rc = sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr);
   if (rc != SQLITE_OK) {
     *status = fail(rc);
     return nullptr;
@@ -716,13 +721,13 @@ LONG Hive::deleteTree(std::int64_t key) {
     if (rc != SQLITE_ROW) return fail(rc);
     parent = sqlite3_column_int64(s.get(), 0);
   }
-  static const char* kDeleteValues =
+  static constexpr SqlLiteral kDeleteValues =
       "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL SELECT k.id FROM keys k JOIN tree t ON k.parent=t.id)"
       " DELETE FROM vals WHERE key IN tree";
-  static const char* kDeleteKeys =
+  static constexpr SqlLiteral kDeleteKeys =
       "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL SELECT k.id FROM keys k JOIN tree t ON k.parent=t.id)"
       " DELETE FROM keys WHERE id IN tree";
-  for (const char* sql : {kDeleteValues, kDeleteKeys}) {
+  for (SqlLiteral sql : {kDeleteValues, kDeleteKeys}) {
     Statement s(*this, sql, &status);
     if (!s) return status;
     s.bind(1, key);

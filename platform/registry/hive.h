@@ -2,7 +2,7 @@
 //
 // The file holds a tree of keys (id, parent, name) and the values of each key (name,
 // type, data bytes). Names keep their case; lookups and the subkey order use the folded
-// name (name_case.h). Values list in the order they were first created. The root key
+// name (support/case_fold.h). Values list in the order they were first created. The root key
 // of the hive has id kRootKey and always exists, even before the file does.
 //
 // Every public operation runs inside a transaction started with begin() (a write
@@ -21,6 +21,7 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -50,6 +51,20 @@ struct ValueEntry {
 // a rollback journal lies beside the file, so its length may be mid-transaction.
 enum class HiveFileState { Empty, Database, Damaged };
 HiveFileState classifyHiveFile(int fd, bool hotJournal = false);
+
+// SQL text the statement cache of a hive may key by its address: only a string literal
+// (or another array of static storage) converts to it, at compile time, so the text a
+// cached statement was prepared from can never be freed or reused for other text.
+class SqlLiteral {
+ public:
+  template <std::size_t N>
+  consteval SqlLiteral(const char (&text)[N]) : text_(text) {}  // NOLINT(google-explicit-constructor)
+  const char* c_str() const { return text_; }
+  bool operator==(const SqlLiteral& other) const { return text_ == other.text_; }
+
+ private:
+  const char* text_;
+};
 
 class Hive {
  public:
@@ -121,7 +136,7 @@ class Hive {
   void closeConnection();
   LONG fail(int rc);
   LONG touch(std::int64_t key);
-  sqlite3_stmt* prepare(const char* sql, LONG* status);
+  sqlite3_stmt* prepare(SqlLiteral sql, LONG* status);
 
   HiveLocation location_;
   sqlite3* db_ = nullptr;
@@ -134,7 +149,7 @@ class Hive {
   bool inTransaction_ = false;
   bool writing_ = false;
   bool broken_ = false;  // SQLite reported damage: reopen and re-check before the next use
-  std::vector<std::pair<const char*, sqlite3_stmt*>> statements_;
+  std::vector<std::pair<SqlLiteral, sqlite3_stmt*>> statements_;
 };
 
 }  // namespace quendel::registry

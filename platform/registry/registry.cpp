@@ -13,7 +13,7 @@
 
 #include "platform/registry/hive.h"
 #include "platform/registry/hive_paths.h"
-#include "platform/registry/name_case.h"
+#include "support/case_fold.h"
 #include "support/codepage.h"
 
 using quendel::registry::Hive;
@@ -141,24 +141,15 @@ bool isStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ |
 // The data as the A functions hand it out: string types in the ANSI code page.
 std::vector<std::uint8_t> externalData(const ValueEntry& v) {
   if (!isStringType(v.type)) return v.data;
-  std::u16string text(v.data.size() / 2, u'\0');
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    text[i] = static_cast<char16_t>(v.data[2 * i] | (v.data[2 * i + 1] << 8));
-  }
-  std::string ansi = quendel::cp::unicodeToAnsi(text);
+  std::string ansi = quendel::cp::unicodeToAnsi(quendel::cp::fromUtf16Le(v.data));
   return std::vector<std::uint8_t>(ansi.begin(), ansi.end());
 }
 
 std::vector<std::uint8_t> internalData(DWORD type, const BYTE* data, DWORD size) {
   if (size == 0) return {};
   if (!isStringType(type)) return std::vector<std::uint8_t>(data, data + size);
-  std::u16string text = quendel::cp::ansiToUnicode(std::string_view(reinterpret_cast<const char*>(data), size));
-  std::vector<std::uint8_t> out(text.size() * 2);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    out[2 * i] = static_cast<std::uint8_t>(text[i] & 0xFF);
-    out[2 * i + 1] = static_cast<std::uint8_t>(text[i] >> 8);
-  }
-  return out;
+  return quendel::cp::toUtf16Le(
+      quendel::cp::ansiToUnicode(std::string_view(reinterpret_cast<const char*>(data), size)));
 }
 
 DWORD clampSize(std::size_t n) {
@@ -243,14 +234,14 @@ class ReadView {
         return ERROR_SUCCESS;
       }
       for (auto& k : keys) {
-        std::string fold = quendel::registry::foldKey(k.name);
+        std::string fold = quendel::text::foldKey(k.name);
         bool seen = false;
-        for (const auto& o : *out) seen = seen || quendel::registry::foldKey(o.name) == fold;
+        for (const auto& o : *out) seen = seen || quendel::text::foldKey(o.name) == fold;
         if (!seen) out->push_back(std::move(k));
       }
     }
     std::stable_sort(out->begin(), out->end(), [](const KeyEntry& a, const KeyEntry& b) {
-      return quendel::registry::foldKey(a.name) < quendel::registry::foldKey(b.name);
+      return quendel::text::foldKey(a.name) < quendel::text::foldKey(b.name);
     });
     return ERROR_SUCCESS;
   }
@@ -286,9 +277,9 @@ class ReadView {
         return ERROR_SUCCESS;
       }
       for (auto& v : vals) {
-        std::string fold = quendel::registry::foldKey(v.name);
+        std::string fold = quendel::text::foldKey(v.name);
         bool seen = false;
-        for (const auto& o : *out) seen = seen || quendel::registry::foldKey(o.name) == fold;
+        for (const auto& o : *out) seen = seen || quendel::text::foldKey(o.name) == fold;
         if (!seen) out->push_back(std::move(v));
       }
     }

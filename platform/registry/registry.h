@@ -25,7 +25,7 @@
 // empty component gives ERROR_BAD_PATHNAME. A key name longer than 255 characters gives
 // ERROR_INVALID_PARAMETER when creating and ERROR_FILE_NOT_FOUND when opening; a value
 // name longer than 16383 characters gives ERROR_INVALID_PARAMETER when setting. Names
-// compare without regard to letter case (name_case.h) and keep the case they were
+// compare without regard to letter case (support/case_fold.h) and keep the case they were
 // created with. The empty value name (or a null one) is the key's default value.
 //
 // Text. Names and REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ data pass through the ANSI code
@@ -70,6 +70,7 @@ struct FILETIME {
 // Status codes that only the registry uses.
 constexpr LONG ERROR_BAD_PATHNAME = 161;
 constexpr LONG ERROR_NOACCESS = 998;
+constexpr LONG ERROR_UNSUPPORTED_TYPE = 1630;
 
 #define HKEY_CLASSES_ROOT (reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000000u)))
 #define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001u)))
@@ -108,71 +109,74 @@ constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
 // Opens hKey\lpSubKey (null or "" opens hKey itself again) with the rights samDesired.
 // Missing key: ERROR_FILE_NOT_FOUND. ulOptions is ignored.
-LONG RegOpenKeyExA(HKEY hKey, const char* lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
+[[nodiscard]] LONG RegOpenKeyExA(HKEY hKey, const char* lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
 
 // Opens hKey\lpSubKey, creating it and every missing key on its path ("" opens hKey's
 // own key again; null, or a null phkResult: ERROR_INVALID_PARAMETER). Only
 // REG_OPTION_NON_VOLATILE is supported (else ERROR_INVALID_PARAMETER); classes and
 // security attributes are ignored. *lpdwDisposition (optional) receives
 // REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY.
-LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD Reserved, char* lpClass, DWORD dwOptions, REGSAM samDesired,
-                     const void* lpSecurityAttributes, PHKEY phkResult, DWORD* lpdwDisposition);
+[[nodiscard]] LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD Reserved, char* lpClass, DWORD dwOptions,
+                                   REGSAM samDesired, const void* lpSecurityAttributes, PHKEY phkResult,
+                                   DWORD* lpdwDisposition);
 
 // Closes a handle. ERROR_INVALID_HANDLE for a handle that is not open.
-LONG RegCloseKey(HKEY hKey);
+[[nodiscard]] LONG RegCloseKey(HKEY hKey);
 
 // Reads a value. lpType, lpData and lpcbData are optional; with lpData null, *lpcbData
 // receives the size the data needs. A buffer smaller than the data gives ERROR_MORE_DATA
 // with the needed size in *lpcbData and the buffer untouched. String data is converted to
 // the ANSI code page (and its size counts ANSI bytes). Missing value: ERROR_FILE_NOT_FOUND.
-LONG RegQueryValueExA(HKEY hKey, const char* lpValueName, DWORD* lpReserved, DWORD* lpType, BYTE* lpData,
-                      DWORD* lpcbData);
+[[nodiscard]] LONG RegQueryValueExA(HKEY hKey, const char* lpValueName, DWORD* lpReserved, DWORD* lpType, BYTE* lpData,
+                                    DWORD* lpcbData);
 
 // Writes a value of dwType with cbData bytes from lpData (lpData null with cbData > 0:
 // ERROR_NOACCESS). String data is converted from the ANSI code page as given, the
 // terminating zero included when the count includes it.
-LONG RegSetValueExA(HKEY hKey, const char* lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData, DWORD cbData);
+[[nodiscard]] LONG RegSetValueExA(HKEY hKey, const char* lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
+                                  DWORD cbData);
 
 // Deletes a value. Missing value: ERROR_FILE_NOT_FOUND.
-LONG RegDeleteValueA(HKEY hKey, const char* lpValueName);
+[[nodiscard]] LONG RegDeleteValueA(HKEY hKey, const char* lpValueName);
 
 // Deletes hKey\lpSubKey ("" deletes hKey's own key) with its values. A key that has
 // subkeys is not deleted: ERROR_ACCESS_DENIED, as Windows answers. A root cannot be
 // deleted (ERROR_ACCESS_DENIED). lpSubKey null: ERROR_INVALID_PARAMETER.
-LONG RegDeleteKeyA(HKEY hKey, const char* lpSubKey);
+[[nodiscard]] LONG RegDeleteKeyA(HKEY hKey, const char* lpSubKey);
 
 // Facts about an open key; every output is optional. The class is always empty; the
 // longest names count ANSI bytes without the terminating zero and the longest data
 // counts bytes as RegQueryValueExA reports them. Needs KEY_QUERY_VALUE.
-LONG RegQueryInfoKeyA(HKEY hKey, char* lpClass, DWORD* lpcchClass, DWORD* lpReserved, DWORD* lpcSubKeys,
-                      DWORD* lpcbMaxSubKeyLen, DWORD* lpcbMaxClassLen, DWORD* lpcValues, DWORD* lpcbMaxValueNameLen,
-                      DWORD* lpcbMaxValueLen, DWORD* lpcbSecurityDescriptor, FILETIME* lpftLastWriteTime);
+[[nodiscard]] LONG RegQueryInfoKeyA(HKEY hKey, char* lpClass, DWORD* lpcchClass, DWORD* lpReserved, DWORD* lpcSubKeys,
+                                    DWORD* lpcbMaxSubKeyLen, DWORD* lpcbMaxClassLen, DWORD* lpcValues,
+                                    DWORD* lpcbMaxValueNameLen, DWORD* lpcbMaxValueLen, DWORD* lpcbSecurityDescriptor,
+                                    FILETIME* lpftLastWriteTime);
 
 // The name of subkey number dwIndex, subkeys sorted by name without regard to case.
 // cchName counts the buffer's bytes, terminating zero included; too small:
 // ERROR_MORE_DATA. Past the last subkey: ERROR_NO_MORE_ITEMS.
-LONG RegEnumKeyA(HKEY hKey, DWORD dwIndex, char* lpName, DWORD cchName);
+[[nodiscard]] LONG RegEnumKeyA(HKEY hKey, DWORD dwIndex, char* lpName, DWORD cchName);
 
 // As RegEnumKeyA; *lpcchName gives the buffer size and receives the name's length
 // without the zero. The class is empty; lpftLastWriteTime is optional.
-LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, char* lpName, DWORD* lpcchName, DWORD* lpReserved, char* lpClass,
-                   DWORD* lpcchClass, FILETIME* lpftLastWriteTime);
+[[nodiscard]] LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, char* lpName, DWORD* lpcchName, DWORD* lpReserved,
+                                 char* lpClass, DWORD* lpcchClass, FILETIME* lpftLastWriteTime);
 
 // Value number dwIndex, values in the order they were first created. The name works as
 // in RegEnumKeyExA; lpType, lpData and lpcbData work as in RegQueryValueExA (a data
 // buffer that is too small gives ERROR_MORE_DATA with the needed size in *lpcbData).
-LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, char* lpValueName, DWORD* lpcchValueName, DWORD* lpReserved, DWORD* lpType,
-                   BYTE* lpData, DWORD* lpcbData);
+[[nodiscard]] LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, char* lpValueName, DWORD* lpcchValueName, DWORD* lpReserved,
+                                 DWORD* lpType, BYTE* lpData, DWORD* lpcbData);
 
 // Nothing to do: every successful write is already in the hive's log (see above).
-LONG RegFlushKey(HKEY hKey);
+[[nodiscard]] LONG RegFlushKey(HKEY hKey);
 
 // Deletes hKey\pszSubKey only when it has neither subkeys nor values; otherwise
 // ERROR_ACCESS_DENIED and nothing changes (the status Windows gives for deleting a key
 // that still has subkeys).
-LONG SHDeleteEmptyKeyA(HKEY hKey, const char* pszSubKey);
+[[nodiscard]] LONG SHDeleteEmptyKeyA(HKEY hKey, const char* pszSubKey);
 
 // Deletes hKey\pszSubKey with all its subkeys and values, in one transaction. A null or
 // empty pszSubKey deletes hKey's own key; for a predefined root that would wipe a whole
 // hive, so it is refused with ERROR_ACCESS_DENIED.
-LONG SHDeleteKeyA(HKEY hKey, const char* pszSubKey);
+[[nodiscard]] LONG SHDeleteKeyA(HKEY hKey, const char* pszSubKey);

@@ -213,7 +213,7 @@ TEST_F(HiveFiles, UnwritableHiveStillReads) {
     CHILD_CHECK(f, ERROR_ACCESS_DENIED, create(HKEY_CURRENT_USER, "Software\\Key3", &key, KEY_WRITE));
     CHILD_CHECK(f, ERROR_ACCESS_DENIED, create(HKEY_CURRENT_USER, "Software\\New", &key, KEY_READ));
     CHILD_CHECK(f, ERROR_SUCCESS, create(HKEY_CURRENT_USER, "Software\\Key3", &key, KEY_READ));
-    RegCloseKey(key);
+    EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
     CHILD_CHECK(f, ERROR_ACCESS_DENIED, setDword(HKEY_CURRENT_USER, "v", 1));
     CHILD_CHECK(f, ERROR_ACCESS_DENIED, RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Key3"));
     CHILD_CHECK(f, ERROR_ACCESS_DENIED, SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software"));

@@ -46,7 +46,7 @@ TEST_F(RegistryProcesses, ConcurrentWritersLoseNothing) {
         std::string name = "w" + std::to_string(w) + "." + std::to_string(i);
         if (setDword(key, name.c_str(), static_cast<DWORD>(w * kValues + i)) != ERROR_SUCCESS) _exit(3);
       }
-      RegCloseKey(key);
+      if (RegCloseKey(key) != ERROR_SUCCESS) _exit(5);
       _exit(0);
     }
     children.push_back(pid);
@@ -62,7 +62,7 @@ TEST_F(RegistryProcesses, ConcurrentWritersLoseNothing) {
                            nullptr, nullptr) != ERROR_SUCCESS) {
         ++badReads;
       }
-      RegCloseKey(key);
+      if (RegCloseKey(key) != ERROR_SUCCESS) ++badReads;
     } else if (st != ERROR_FILE_NOT_FOUND) {
       ++badReads;
     }
@@ -92,7 +92,7 @@ TEST_F(RegistryProcesses, ConcurrentWritersLoseNothing) {
     }
   }
   EXPECT_EQ(0, wrong) << "values missing or wrong";
-  RegCloseKey(key);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
 }
 
 TEST_F(RegistryProcesses, KilledWriterLosesNoCommittedValue) {
@@ -115,7 +115,7 @@ TEST_F(RegistryProcesses, KilledWriterLosesNoCommittedValue) {
         if (create(HKEY_CURRENT_USER, path.c_str(), &key) != ERROR_SUCCESS) _exit(2);
         std::string name = "v" + std::to_string(i);
         if (setDword(key, name.c_str(), i) != ERROR_SUCCESS) _exit(3);
-        RegCloseKey(key);
+        if (RegCloseKey(key) != ERROR_SUCCESS) _exit(5);
         if (write(fds[1], &i, sizeof i) != sizeof i) _exit(4);
       }
     }
@@ -149,7 +149,7 @@ TEST_F(RegistryProcesses, KilledWriterLosesNoCommittedValue) {
     HKEY key = nullptr;
     ASSERT_STATUS(ERROR_SUCCESS, create(HKEY_CURRENT_USER, "Software\\After", &key));
     EXPECT_STATUS(ERROR_SUCCESS, setDword(key, "ok", 1));
-    RegCloseKey(key);
+    EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
     EXPECT_EQ("ok", integrityOf(folder + "/user.db"));
   }
 }

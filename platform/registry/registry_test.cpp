@@ -82,14 +82,14 @@ TEST_F(Registry, PathRules) {
     HKEY key = nullptr;
     LONG st = create(HKEY_CURRENT_USER, c.path, &key);
     EXPECT_EQ(c.createStatus, st) << "create \"" << c.path << "\": expected " << c.createStatus << ", got " << st;
-    if (st == ERROR_SUCCESS) RegCloseKey(key);
+    if (st == ERROR_SUCCESS) EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
     st = RegOpenKeyExA(HKEY_CURRENT_USER, c.path, 0, KEY_READ, &key);
     EXPECT_EQ(c.openStatus, st) << "open \"" << c.path << "\": expected " << c.openStatus << ", got " << st;
-    if (st == ERROR_SUCCESS) RegCloseKey(key);
+    if (st == ERROR_SUCCESS) EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
   }
   HKEY key = nullptr;
   EXPECT_STATUS(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Trailing", 0, KEY_READ, &key));
-  RegCloseKey(key);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
 }
 
 TEST_F(Registry, ValueSizesAndMoreData) {
@@ -144,7 +144,7 @@ TEST_F(Registry, ValueSizesAndMoreData) {
   EXPECT_STATUS(ERROR_SUCCESS, RegQueryValueExA(key, "Text", nullptr, nullptr, nullptr, nullptr));
   EXPECT_STATUS(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, "Missing", nullptr, nullptr, one, &size));
   EXPECT_EQ(4u, size) << "size changed for a missing value";
-  RegCloseKey(key);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
 }
 
 TEST_F(Registry, ValueNameLimitsAndDefaultValue) {
@@ -165,14 +165,14 @@ TEST_F(Registry, ValueNameLimitsAndDefaultValue) {
   EXPECT_STATUS(ERROR_SUCCESS, setString(key, nullptr, "Empty", ""));
   EXPECT_STATUS(ERROR_SUCCESS, getBytes(key, nullptr, "Empty", &data));
   EXPECT_EQ(std::string(1, '\0'), asText(data));
-  RegCloseKey(key);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
 }
 
 TEST_F(Registry, NamesIgnoreCaseAndKeepIt) {
   HKEY key = nullptr;
   ASSERT_STATUS(ERROR_SUCCESS, create(HKEY_CURRENT_USER, "Software\\Ключ Ёлки", &key));
   EXPECT_STATUS(ERROR_SUCCESS, setString(key, nullptr, "Имя Value", "x"));
-  RegCloseKey(key);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
   DWORD disposition = 0;
   ASSERT_STATUS(ERROR_SUCCESS, create(HKEY_CURRENT_USER, "SOFTWARE\\кЛЮЧ ёЛКИ", &key, KEY_ALL_ACCESS, &disposition));
   EXPECT_EQ(REG_OPENED_EXISTING_KEY, disposition) << "Cyrillic names must match without case";
@@ -183,13 +183,13 @@ TEST_F(Registry, NamesIgnoreCaseAndKeepIt) {
   EXPECT_STREQ("Имя Value", name) << "the name keeps the case it was created with";
   nameSize = sizeof name;
   EXPECT_STATUS(ERROR_NO_MORE_ITEMS, RegEnumValueA(key, 1, name, &nameSize, nullptr, nullptr, nullptr, nullptr));
-  RegCloseKey(key);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
   EXPECT_STATUS(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "software", 0, KEY_READ, &key));
   nameSize = sizeof name;
   EXPECT_STATUS(ERROR_SUCCESS, RegEnumKeyExA(key, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr));
   EXPECT_STREQ("Ключ Ёлки", name);
   EXPECT_EQ(std::strlen("Ключ Ёлки"), nameSize);
-  RegCloseKey(key);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
 }
 
 TEST_F(Registry, EnumerationOrder) {
@@ -198,7 +198,7 @@ TEST_F(Registry, EnumerationOrder) {
   for (const char* sub : {"b", "_under", "C", "a", "Ä", "ж", "Б"}) {
     HKEY k = nullptr;
     ASSERT_STATUS(ERROR_SUCCESS, create(key, sub, &k));
-    RegCloseKey(k);
+    EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(k));
   }
   // Upper-cased UTF-16 order: "A" "B" "C" "_" "Ä" "Б" "Ж".
   const char* expectedKeys[] = {"a", "b", "C", "_under", "Ä", "Б", "ж"};
@@ -237,7 +237,7 @@ TEST_F(Registry, EnumerationOrder) {
   EXPECT_EQ(4u, dataSize) << "needed data size";
   nameSize = sizeof name;
   EXPECT_STATUS(ERROR_NO_MORE_ITEMS, RegEnumValueA(key, 5, name, &nameSize, nullptr, nullptr, nullptr, nullptr));
-  RegCloseKey(key);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
 }
 
 TEST_F(Registry, QueryInfoCountsAnsiBytes) {
@@ -245,9 +245,9 @@ TEST_F(Registry, QueryInfoCountsAnsiBytes) {
   ASSERT_STATUS(ERROR_SUCCESS, create(HKEY_CURRENT_USER, "Info", &key));
   HKEY k = nullptr;
   ASSERT_STATUS(ERROR_SUCCESS, create(key, "Дом", &k));  // 6 bytes in UTF-8
-  RegCloseKey(k);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(k));
   ASSERT_STATUS(ERROR_SUCCESS, create(key, "abcd", &k));
-  RegCloseKey(k);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(k));
   ASSERT_STATUS(ERROR_SUCCESS, setString(key, nullptr, "Имя", "Привет"));  // 6 + 13 bytes
   ASSERT_STATUS(ERROR_SUCCESS, setDword(key, "n", 7));
   DWORD subKeys = 0, maxSub = 0, values = 0, maxName = 0, maxData = 0, classLen = 9;
@@ -267,7 +267,7 @@ TEST_F(Registry, QueryInfoCountsAnsiBytes) {
                                                 nullptr, nullptr, nullptr, nullptr));
   EXPECT_STATUS(ERROR_INVALID_PARAMETER, RegQueryInfoKeyA(key, cls, nullptr, nullptr, nullptr, nullptr, nullptr,
                                                           nullptr, nullptr, nullptr, nullptr, nullptr));
-  RegCloseKey(key);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
 }
 
 TEST_F(Registry, StringsPassThroughTheAnsiCodePage) {
@@ -279,7 +279,7 @@ TEST_F(Registry, StringsPassThroughTheAnsiCodePage) {
   ASSERT_STATUS(ERROR_SUCCESS, create(HKEY_CURRENT_USER, "Text\\\xCA\xEB\xFE\xF7", &key));  // "Ключ"
   ASSERT_STATUS(ERROR_SUCCESS, RegSetValueExA(key, "\xC8\xEC\xFF", 0, REG_SZ,               // "Имя"
                                               reinterpret_cast<const BYTE*>(cp1251.c_str()), 7));
-  RegCloseKey(key);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
   std::vector<BYTE> data;
   DWORD type = 0;
   ASSERT_STATUS(ERROR_SUCCESS, getBytes(HKEY_CURRENT_USER, "Text\\\xEA\xEB\xFE\xF7", "\xE8\xEC\xFF", &data, &type));
@@ -299,7 +299,7 @@ TEST_F(Registry, StringsPassThroughTheAnsiCodePage) {
   ASSERT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
   ASSERT_STATUS(ERROR_SUCCESS, create(HKEY_CURRENT_USER, "Text", &key));
   ASSERT_STATUS(ERROR_SUCCESS, RegSetValueExA(key, "Bare", 0, REG_SZ, reinterpret_cast<const BYTE*>("ab"), 2));
-  RegCloseKey(key);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
   ASSERT_STATUS(ERROR_SUCCESS, getBytes(HKEY_CURRENT_USER, "Text", "Bare", &data));
   EXPECT_EQ("ab", asText(data));
 }
@@ -307,10 +307,10 @@ TEST_F(Registry, StringsPassThroughTheAnsiCodePage) {
 TEST_F(Registry, DeletingKeys) {
   HKEY key = nullptr;
   ASSERT_STATUS(ERROR_SUCCESS, create(HKEY_CURRENT_USER, "Del\\Parent\\Child", &key));
-  RegCloseKey(key);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
   ASSERT_STATUS(ERROR_SUCCESS, setString(HKEY_CURRENT_USER, "Del\\WithValue", "v", "x"));
   ASSERT_STATUS(ERROR_SUCCESS, create(HKEY_CURRENT_USER, "Del\\Empty", &key));
-  RegCloseKey(key);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
 
   EXPECT_STATUS(ERROR_ACCESS_DENIED, RegDeleteKeyA(HKEY_CURRENT_USER, "Del\\Parent"));
   EXPECT_STATUS(ERROR_ACCESS_DENIED, SHDeleteEmptyKeyA(HKEY_CURRENT_USER, "Del\\Parent"));
@@ -334,7 +334,7 @@ TEST_F(Registry, DeletingKeys) {
   EXPECT_EQ(0u, subKeys);
   // A handle's own key goes with the empty subkey name.
   EXPECT_STATUS(ERROR_SUCCESS, RegDeleteKeyA(key, ""));
-  RegCloseKey(key);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
   EXPECT_STATUS(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CURRENT_USER, "Del", 0, KEY_READ, &key));
 }
 
@@ -347,7 +347,7 @@ TEST_F(Registry, HandleOfDeletedKey) {
   HKEY again = nullptr;
   ASSERT_STATUS(ERROR_SUCCESS, create(HKEY_CURRENT_USER, "Gone\\Key", &again));  // same name, new key
   ASSERT_STATUS(ERROR_SUCCESS, setDword(again, "v", 2));
-  RegCloseKey(again);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(again));
 
   DWORD size = 4, data = 0;
   char name[16];
@@ -374,8 +374,8 @@ TEST_F(Registry, AccessRightsOfHandles) {
   ASSERT_STATUS(ERROR_SUCCESS, setDword(key, "v", 1));
   HKEY sub = nullptr;
   ASSERT_STATUS(ERROR_SUCCESS, create(key, "Sub", &sub));
-  RegCloseKey(sub);
-  RegCloseKey(key);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(sub));
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
 
   struct Case {
     REGSAM access;
@@ -400,13 +400,13 @@ TEST_F(Registry, AccessRightsOfHandles) {
     EXPECT_STATUS(c.enumValues, RegEnumValueA(key, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr));
     EXPECT_STATUS(c.createSub, create(key, "New", &sub));
     if (c.createSub == 0) {
-      RegCloseKey(sub);
+      EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(sub));
       ASSERT_STATUS(ERROR_SUCCESS, RegDeleteKeyA(key, "New"));
     }
     // Opening an existing subkey needs no rights on the parent handle.
     EXPECT_STATUS(ERROR_SUCCESS, create(key, "Sub", &sub, KEY_READ));
-    RegCloseKey(sub);
-    RegCloseKey(key);
+    EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(sub));
+    EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
   }
 }
 

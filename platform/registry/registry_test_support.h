@@ -1,4 +1,5 @@
-// Helpers shared by the registry tests: a fresh hive folder per test, status checks
+// Helpers shared by the registry tests and every other C++ test that uses the registry:
+// a fresh hive folder per test (PrivateRegistry), status checks
 // that name the call, and small wrappers that read and write whole values.
 #pragma once
 
@@ -6,6 +7,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,25 +28,56 @@
 
 namespace quendel::registry::testing {
 
-// Every test gets its own hive folder through QUENDEL_REGISTRY_DIR, removed afterwards.
-class RegistryTest : public ::testing::Test {
- protected:
-  void SetUp() override {
+// A private registry for one test: a fresh temporary folder that QUENDEL_REGISTRY_DIR
+// names (or a subfolder of it, created by the first write), with the UTF-8 ANSI code
+// page. The destructor makes the folder writable again, removes it and restores the
+// environment. Every C++ test that touches the registry uses it.
+class PrivateRegistry {
+ public:
+  explicit PrivateRegistry(const std::string& subFolder = std::string()) {
     char pattern[] = "/tmp/quendel-registry-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    setenv("QUENDEL_REGISTRY_DIR", dir_.c_str(), 1);
+    if (!mkdtemp(pattern)) return;
+    root_ = pattern;
+    registryDir_ = subFolder.empty() ? root_ : root_ + "/" + subFolder;
+    setenv("QUENDEL_REGISTRY_DIR", registryDir_.c_str(), 1);
     setenv("QUENDEL_ACP", "65001", 1);
     cp::resetForTests();
   }
-  void TearDown() override {
+  ~PrivateRegistry() {
+    if (root_.empty()) return;
     std::error_code ec;
-    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ec);
-    std::filesystem::remove_all(dir_, ec);
+    namespace fs = std::filesystem;
+    fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ec);
+    for (auto& e : fs::recursive_directory_iterator(root_, ec))
+      fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(root_, ec);
     unsetenv("QUENDEL_REGISTRY_DIR");
     unsetenv("QUENDEL_ACP");
     cp::resetForTests();
   }
+  PrivateRegistry(const PrivateRegistry&) = delete;
+  PrivateRegistry& operator=(const PrivateRegistry&) = delete;
+
+  bool ok() const { return !root_.empty(); }
+  // The temporary folder, removed at the end.
+  const std::string& root() const { return root_; }
+  // The folder of the hive files.
+  const std::string& registryDir() const { return registryDir_; }
+
+ private:
+  std::string root_;
+  std::string registryDir_;
+};
+
+// Every test gets its own hive folder (PrivateRegistry).
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    registry_.emplace();
+    ASSERT_TRUE(registry_->ok());
+    dir_ = registry_->registryDir();
+  }
+  void TearDown() override { registry_.reset(); }
 
   std::string hiveFile(const char* name) const { return dir_ + "/" + name; }
 
@@ -59,7 +92,7 @@ class RegistryTest : public ::testing::Test {
     if (st != ERROR_SUCCESS) return st;
     st = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                         static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
+    EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
     return st;
   }
 
@@ -79,12 +112,13 @@ class RegistryTest : public ::testing::Test {
       st = RegQueryValueExA(key, name, nullptr, type, out->data(), &size);
       out->resize(size);
     }
-    RegCloseKey(key);
+    EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
     return st;
   }
 
   static std::string asText(const std::vector<BYTE>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
+  std::optional<PrivateRegistry> registry_;
   std::string dir_;
 };
 

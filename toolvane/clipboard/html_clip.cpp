@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "support/rounding.h"
 #include "support/runtime_error.h"
 
 namespace quendel::toolvane {
@@ -70,7 +71,7 @@ LONG decimalNumber(std::string_view t) {
   if (i != t.size()) throw RuntimeError(13);
   double d = 0;
   std::from_chars(t.data() + (t[0] == '+' ? 1 : 0), t.data() + t.size(), d);  // never the locale's point
-  d = std::nearbyint(d);                                                      // half to even
+  d = roundHalfEven(d);
   if (!(d >= std::numeric_limits<LONG>::min() && d <= std::numeric_limits<LONG>::max())) throw RuntimeError(6);
   return static_cast<LONG>(d);
 }

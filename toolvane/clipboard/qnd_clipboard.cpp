@@ -49,15 +49,7 @@ class LockedBlock {
     return std::string_view(c, nul ? static_cast<const char*>(nul) - c : size());
   }
   // The UTF-16 characters up to the first NUL character, never past the block.
-  String wide() const {
-    String s;
-    for (std::size_t i = 0; i + 1 < size(); i += 2) {
-      char16_t c = static_cast<char16_t>(p_[i] | p_[i + 1] << 8);
-      if (c == 0) break;
-      s.push_back(c);
-    }
-    return s;
-  }
+  String wide() const { return cp::fromUtf16LeUntilNul(p_, size()); }
 
  private:
   HGLOBAL h_;
@@ -97,17 +89,7 @@ HGLOBAL localeBlock(UINT flags) {
   return h;
 }
 
-std::vector<BYTE> utf16Bytes(const String& s) {
-  std::vector<BYTE> v;
-  v.reserve(s.size() * 2 + 2);
-  for (char16_t c : s) {
-    v.push_back(static_cast<BYTE>(c & 0xFF));
-    v.push_back(static_cast<BYTE>(c >> 8));
-  }
-  v.push_back(0);
-  v.push_back(0);
-  return v;
-}
+std::vector<BYTE> utf16Bytes(const String& s) { return cp::toUtf16Le(s + u'\0'); }
 
 }  // namespace
 

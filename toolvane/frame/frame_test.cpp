@@ -5,10 +5,12 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <set>
 
 #include "automation/activation.h"
 #include "platform/registry/registry.h"
+#include "platform/registry/registry_test_support.h"
 #include "support/codepage.h"
 #include "support/testing.h"
 #include "toolvane/frame/class_ids.h"
@@ -30,27 +32,17 @@ using quendel::ErrorInfo;
 using quendel::testing::errorInfoOf;
 
 // A private registry for each test, removed afterwards.
-class Frame : public ::testing::Test {
+class Frame : public quendel::registry::testing::RegistryTest {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/quendel-frame-XXXXXX";
-    dir_ = mkdtemp(tmpl);
-    setenv("QUENDEL_REGISTRY_DIR", dir_.c_str(), 1);
-  }
-  void TearDown() override {
-    unsetenv("QUENDEL_REGISTRY_DIR");
-    fs::remove_all(dir_);
-  }
   std::string readClassesRoot(const std::string& key) {
     HKEY k = nullptr;
     if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return "<none>";
     char buf[1024] = {};
     DWORD size = sizeof buf, type = 0;
     LONG s = RegQueryValueExA(k, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
-    RegCloseKey(k);
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(k));
     return s == ERROR_SUCCESS ? std::string(buf) : "<none>";
   }
-  std::string dir_;
 };
 
 TEST_F(Frame, TypeLibraryHasTheFifteenClasses) {

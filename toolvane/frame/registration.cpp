@@ -1,6 +1,7 @@
 #include "toolvane/frame/registration.h"
 
 #include "platform/registry/registry.h"
+#include "platform/registry/registry_key.h"
 #include "support/codepage.h"
 #include "toolvane/frame/library_object.h"
 
@@ -77,16 +78,10 @@ std::vector<std::string> registrationKeys(const TypeLibDesc& tl) {
 
 HRESULT registerServer(const TypeLibDesc& tl, const std::string& libraryPath) {
   for (const RegistryEntry& entry : registrationEntries(tl, libraryPath)) {
-    HKEY key = nullptr;
-    DWORD disposition = 0;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, entry.key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                        nullptr, &key, &disposition) != ERROR_SUCCESS)
+    registry::RegKey key;
+    if (key.create(HKEY_CLASSES_ROOT, entry.key.c_str(), KEY_SET_VALUE) != ERROR_SUCCESS) return SELFREG_E_CLASS;
+    if (key.writeString(entry.valueName.empty() ? nullptr : entry.valueName.c_str(), entry.value) != ERROR_SUCCESS)
       return SELFREG_E_CLASS;
-    LONG status =
-        RegSetValueExA(key, entry.valueName.empty() ? nullptr : entry.valueName.c_str(), 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(entry.value.c_str()), static_cast<DWORD>(entry.value.size() + 1));
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS) return SELFREG_E_CLASS;
   }
   return S_OK;
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/registry/registry.h"
+#include "platform/registry/registry_key.h"
 #include "support/codepage.h"
 #include "support/quendelsupport.h"
 
@@ -11,22 +12,6 @@ namespace quendel::toolvane {
 namespace rv = registry_values;
 
 namespace {
-
-// A key handle closed when the scope ends.
-class OpenKey {
- public:
-  OpenKey() = default;
-  OpenKey(const OpenKey&) = delete;
-  OpenKey& operator=(const OpenKey&) = delete;
-  ~OpenKey() {
-    if (h_) RegCloseKey(h_);
-  }
-  HKEY* out() { return &h_; }
-  HKEY get() const { return h_; }
-
- private:
-  HKEY h_ = nullptr;
-};
 
 // The ANSI form of a key path or value name, or the status that refuses it.
 LONG ansiName(const String& name, std::string* out) {
@@ -63,8 +48,8 @@ Variant qndRegistry::GetValue(LONG RegistryRoot, const String& SubKey, const Str
 
   std::string key, name;
   if ((lastRegError_ = ansiNames(SubKey, &key, ValueName, &name)) != ERROR_SUCCESS) return failed();
-  OpenKey k;
-  lastRegError_ = RegOpenKeyExA(rootFromLong(RegistryRoot), key.c_str(), 0, KEY_QUERY_VALUE, k.out());
+  registry::RegKey k;
+  lastRegError_ = k.open(rootFromLong(RegistryRoot), key.c_str(), KEY_QUERY_VALUE);
   if (lastRegError_ != ERROR_SUCCESS) return failed();
 
   // Most values are small: the first query reads into a buffer of this size and learns the
@@ -72,7 +57,7 @@ Variant qndRegistry::GetValue(LONG RegistryRoot, const String& SubKey, const Str
   std::vector<BYTE> data(kFirstReadSize, 0);
   for (int attempt = 0;; ++attempt) {
     DWORD size = static_cast<DWORD>(data.size());
-    lastRegError_ = RegQueryValueExA(k.get(), name.c_str(), nullptr, nullptr, data.data(), &size);
+    lastRegError_ = RegQueryValueExA(k.handle(), name.c_str(), nullptr, nullptr, data.data(), &size);
     if (lastRegError_ == ERROR_MORE_DATA && attempt + 1 < kGrowRetries) {  // larger, or rewritten meanwhile
       data.assign(size, 0);
       continue;
@@ -99,24 +84,23 @@ bool qndRegistry::SetValue(LONG RegistryRoot, const String& SubKey, const String
     return false;
   }
 
-  OpenKey k;
+  registry::RegKey k;
   DWORD disposition = 0;
-  lastRegError_ = RegCreateKeyExA(rootFromLong(RegistryRoot), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_SET_VALUE, nullptr, k.out(), &disposition);
+  lastRegError_ = k.create(rootFromLong(RegistryRoot), key.c_str(), KEY_SET_VALUE, &disposition);
   if (lastRegError_ != ERROR_SUCCESS) return false;
   if (KeyAlreadyExist) *KeyAlreadyExist = disposition == REG_OPENED_EXISTING_KEY;
   lastRegError_ =
-      RegSetValueExA(k.get(), name.c_str(), 0, registryType, bytes.data(), static_cast<DWORD>(bytes.size()));
+      RegSetValueExA(k.handle(), name.c_str(), 0, registryType, bytes.data(), static_cast<DWORD>(bytes.size()));
   return lastRegError_ == ERROR_SUCCESS;
 }
 
 bool qndRegistry::DeleteValue(LONG RegistryRoot, const String& SubKey, const String& ValueName) {
   std::string key, name;
   if ((lastRegError_ = ansiNames(SubKey, &key, ValueName, &name)) != ERROR_SUCCESS) return false;
-  OpenKey k;
-  lastRegError_ = RegOpenKeyExA(rootFromLong(RegistryRoot), key.c_str(), 0, KEY_SET_VALUE, k.out());
+  registry::RegKey k;
+  lastRegError_ = k.open(rootFromLong(RegistryRoot), key.c_str(), KEY_SET_VALUE);
   if (lastRegError_ != ERROR_SUCCESS) return false;
-  lastRegError_ = RegDeleteValueA(k.get(), name.c_str());
+  lastRegError_ = RegDeleteValueA(k.handle(), name.c_str());
   return lastRegError_ == ERROR_SUCCESS;
 }
 
@@ -138,15 +122,15 @@ std::shared_ptr<Collection> qndRegistry::listNames(LONG root, const String& subK
   std::string key;
   if ((lastRegError_ = ansiName(subKey, &key)) != ERROR_SUCCESS) return nullptr;
   const bool subKeys = what == Listing::SubKeys;
-  OpenKey k;
-  lastRegError_ = RegOpenKeyExA(rootFromLong(root), key.c_str(), 0,
-                                subKeys ? KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE : KEY_QUERY_VALUE, k.out());
+  registry::RegKey k;
+  lastRegError_ =
+      k.open(rootFromLong(root), key.c_str(), subKeys ? KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE : KEY_QUERY_VALUE);
   if (lastRegError_ != ERROR_SUCCESS) return nullptr;
 
   DWORD count = 0, longest = 0;
-  lastRegError_ = subKeys ? RegQueryInfoKeyA(k.get(), nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr,
+  lastRegError_ = subKeys ? RegQueryInfoKeyA(k.handle(), nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr,
                                              nullptr, nullptr, nullptr, nullptr)
-                          : RegQueryInfoKeyA(k.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+                          : RegQueryInfoKeyA(k.handle(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
                                              &longest, nullptr, nullptr, nullptr);
   if (lastRegError_ != ERROR_SUCCESS) return nullptr;
 
@@ -156,10 +140,10 @@ std::shared_ptr<Collection> qndRegistry::listNames(LONG root, const String& subK
   for (DWORD index = 0; index < count; ++index) {
     std::vector<char> buffer(bufferSize, '\0');
     if (subKeys) {
-      lastRegError_ = RegEnumKeyA(k.get(), index, buffer.data(), offered);
+      lastRegError_ = RegEnumKeyA(k.handle(), index, buffer.data(), offered);
     } else {
       DWORD nameLength = offered;
-      lastRegError_ = RegEnumValueA(k.get(), index, buffer.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
+      lastRegError_ = RegEnumValueA(k.handle(), index, buffer.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
     }
     if (lastRegError_ != ERROR_SUCCESS) {
       if (lastRegError_ != ERROR_NO_MORE_ITEMS) result = nullptr;
@@ -181,10 +165,9 @@ std::shared_ptr<Collection> qndRegistry::GetValuesNames(LONG RegistryRoot, const
 bool qndRegistry::CreateKey(LONG RegistryRoot, const String& SubKey, bool* KeyAlreadyExist) {
   std::string key;
   if ((lastRegError_ = ansiName(SubKey, &key)) != ERROR_SUCCESS) return false;
-  OpenKey k;
+  registry::RegKey k;
   DWORD disposition = 0;
-  lastRegError_ = RegCreateKeyExA(rootFromLong(RegistryRoot), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_SET_VALUE, nullptr, k.out(), &disposition);
+  lastRegError_ = k.create(rootFromLong(RegistryRoot), key.c_str(), KEY_SET_VALUE, &disposition);
   if (lastRegError_ != ERROR_SUCCESS) return false;
   if (KeyAlreadyExist) *KeyAlreadyExist = disposition == REG_OPENED_EXISTING_KEY;
   return true;
@@ -193,8 +176,8 @@ bool qndRegistry::CreateKey(LONG RegistryRoot, const String& SubKey, bool* KeyAl
 bool qndRegistry::IsKeyExist(LONG RegistryRoot, const String& SubKey) {
   std::string key;
   if ((lastRegError_ = ansiName(SubKey, &key)) != ERROR_SUCCESS) return false;
-  OpenKey k;
-  lastRegError_ = RegOpenKeyExA(rootFromLong(RegistryRoot), key.c_str(), 0, KEY_QUERY_VALUE, k.out());
+  registry::RegKey k;
+  lastRegError_ = k.open(rootFromLong(RegistryRoot), key.c_str(), KEY_QUERY_VALUE);
   return lastRegError_ == ERROR_SUCCESS;
 }
 

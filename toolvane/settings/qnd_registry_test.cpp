@@ -32,7 +32,7 @@ Stored readStored(const char* path, const char* name) {
   s.status = RegQueryValueExA(key, name, nullptr, &s.type, nullptr, &size);
   s.data.resize(size);
   if (s.status == ERROR_SUCCESS && size) s.status = RegQueryValueExA(key, name, nullptr, &s.type, s.data.data(), &size);
-  RegCloseKey(key);
+  EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
   return s;
 }
 LONG writeRaw(const char* path, const char* name, DWORD type, std::vector<BYTE> data) {
@@ -40,7 +40,7 @@ LONG writeRaw(const char* path, const char* name, DWORD type, std::vector<BYTE> 
   LONG st = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
   if (st != ERROR_SUCCESS) return st;
   st = RegSetValueExA(key, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
-  RegCloseKey(key);
+  EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
   return st;
 }
 std::vector<BYTE> text(const char* s, bool zero = true) {

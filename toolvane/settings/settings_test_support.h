@@ -7,9 +7,11 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "automation/safe_array.h"
+#include "platform/registry/registry_test_support.h"
 #include "support/codepage.h"
 
 namespace quendel::toolvane::testing {
@@ -17,24 +19,15 @@ namespace quendel::toolvane::testing {
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/quendel-settings-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    setenv("QUENDEL_REGISTRY_DIR", registryDir().c_str(), 1);
+    registry_.emplace("registry");
+    ASSERT_TRUE(registry_->ok());
+    dir_ = registry_->root();
     setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
     setenv("QUENDEL_XDG_AUTOSTART_SYSTEM_DIR", (dir_ + "/xdg-system/autostart").c_str(), 1);
-    setenv("QUENDEL_ACP", "65001", 1);
-    cp::resetForTests();
   }
   void TearDown() override {
-    std::error_code ec;
-    for (auto& e : std::filesystem::recursive_directory_iterator(dir_, ec))
-      std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(dir_, ec);
-    for (const char* name :
-         {"QUENDEL_REGISTRY_DIR", "XDG_CONFIG_HOME", "QUENDEL_XDG_AUTOSTART_SYSTEM_DIR", "QUENDEL_ACP"})
-      unsetenv(name);
-    cp::resetForTests();
+    registry_.reset();
+    for (const char* name : {"XDG_CONFIG_HOME", "QUENDEL_XDG_AUTOSTART_SYSTEM_DIR"}) unsetenv(name);
   }
 
   std::string registryDir() const { return dir_ + "/registry"; }
@@ -48,6 +41,7 @@ class SettingsTest : public ::testing::Test {
     return a ? a->bytes() : std::vector<BYTE>{};
   }
 
+  std::optional<registry::testing::PrivateRegistry> registry_;
   std::string dir_;
 };
 
