@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <optional>
 
-#include "platform/window/x11_session.h"
+#include "platform/x11/work_area.h"
+#include "platform/x11/x11_session.h"
 
 namespace x11 = quendel::platform::x11;
 
@@ -51,19 +53,7 @@ bool readMonitors(std::vector<MonitorData>* out) {
   auto list = x11::reply(s->c, xcb_randr_get_monitors_reply, xcb_randr_get_monitors(s->c, s->screen->root, 1));
   if (!list) return false;
 
-  RECT published{};
-  bool haveWorkArea = false;
-  xcb_window_t root = s->screen->root;
-  if (auto work = x11::cardinals(*s, root, s->atom("_NET_WORKAREA")); work && work->size() >= 4) {
-    std::size_t desk = 0;
-    if (auto current = x11::cardinals(*s, root, s->atom("_NET_CURRENT_DESKTOP")); current && !current->empty())
-      desk = (*current)[0];
-    if ((desk + 1) * 4 > work->size()) desk = 0;
-    const std::uint32_t* w = work->data() + desk * 4;
-    published = RECT{static_cast<LONG>(w[0]), static_cast<LONG>(w[1]), static_cast<LONG>(w[0] + w[2]),
-                     static_cast<LONG>(w[1] + w[3])};
-    haveWorkArea = true;
-  }
+  std::optional<RECT> published = x11::currentWorkArea(*s);
 
   std::vector<MonitorData> monitors;
   std::size_t index = 0;
@@ -74,8 +64,8 @@ bool readMonitors(std::vector<MonitorData>* out) {
     d.handle = m->name ? m->name : 0x7FFF0000u + index;
     d.monitor = RECT{m->x, m->y, m->x + m->width, m->y + m->height};
     d.work = d.monitor;
-    if (haveWorkArea) {
-      RECT cut = intersect(d.monitor, published);
+    if (published) {
+      RECT cut = intersect(d.monitor, *published);
       if (!isEmpty(cut)) d.work = cut;
     }
     d.primary = m->primary;

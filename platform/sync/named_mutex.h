@@ -33,7 +33,9 @@
 // lock file when it may.
 #pragma once
 
-#include "platform/sync/last_error.h"
+#include "platform/base/last_error.h"
+
+#define QUENDEL_SYNC_API __attribute__((visibility("default")))
 
 using HANDLE = void*;
 struct _SECURITY_ATTRIBUTES;

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/window/x11_session.h"
+#include "platform/x11/work_area.h"
+#include "platform/x11/x11_session.h"
 
 namespace x11 = quendel::platform::x11;
 using quendel::platform::hwndFromId;
@@ -328,17 +329,9 @@ BOOL SystemParametersInfoA(UINT action, UINT, void* data, UINT) {
     return FALSE;
   }
   RECT area{0, 0, s->screen->width_in_pixels, s->screen->height_in_pixels};
-  xcb_window_t root = s->screen->root;
-  if (auto work = x11::cardinals(*s, root, s->atom("_NET_WORKAREA")); work && work->size() >= 4) {
-    std::size_t desk = 0;
-    if (auto current = x11::cardinals(*s, root, s->atom("_NET_CURRENT_DESKTOP")); current && !current->empty())
-      desk = (*current)[0];
-    if ((desk + 1) * 4 > work->size()) desk = 0;
-    const std::uint32_t* w = work->data() + desk * 4;
-    RECT published{static_cast<LONG>(w[0]), static_cast<LONG>(w[1]), static_cast<LONG>(w[0] + w[2]),
-                   static_cast<LONG>(w[1] + w[3])};
-    RECT cut{std::max(area.left, published.left), std::max(area.top, published.top),
-             std::min(area.right, published.right), std::min(area.bottom, published.bottom)};
+  if (auto published = x11::currentWorkArea(*s)) {
+    RECT cut{std::max(area.left, published->left), std::max(area.top, published->top),
+             std::min(area.right, published->right), std::min(area.bottom, published->bottom)};
     if (cut.left < cut.right && cut.top < cut.bottom) area = cut;
   }
   std::memcpy(data, &area, sizeof area);

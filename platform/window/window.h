@@ -39,7 +39,7 @@
 
 #include <cstdint>
 
-#include "platform/sync/last_error.h"
+#include "platform/base/last_error.h"
 #include "support/quendelsupportfbe.h"
 
 #define QUENDEL_WINDOW_API __attribute__((visibility("default")))

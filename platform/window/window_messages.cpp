@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/window/x11_session.h"
+#include "platform/x11/x11_session.h"
 
 namespace x11 = quendel::platform::x11;
 using quendel::platform::hwndFromId;

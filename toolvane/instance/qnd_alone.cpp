@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/sync/desktop.h"
+#include "platform/user/desktop.h"
 #include "platform/window/window_messages.h"
 #include "support/codepage.h"
 #include "support/quendelsupport.h"

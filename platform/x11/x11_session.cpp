@@ -1,4 +1,4 @@
-#include "platform/window/x11_session.h"
+#include "platform/x11/x11_session.h"
 
 #include <poll.h>
 

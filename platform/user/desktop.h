@@ -23,20 +23,23 @@
 
 #include <string>
 
-#include "platform/sync/named_mutex.h"
+#include "platform/base/last_error.h"
 
+#define QUENDEL_DESKTOP_API __attribute__((visibility("default")))
+
+using HANDLE = void*;
 using HDESK = HANDLE;
 constexpr int UOI_FLAGS = 1;
 constexpr int UOI_NAME = 2;
 
-QUENDEL_SYNC_API DWORD GetCurrentThreadId();
-QUENDEL_SYNC_API HDESK GetThreadDesktop(DWORD threadId);
-QUENDEL_SYNC_API BOOL GetUserObjectInformationA(HANDLE object, int index, void* info, DWORD length,
-                                                DWORD* lengthNeeded);
+QUENDEL_DESKTOP_API DWORD GetCurrentThreadId();
+QUENDEL_DESKTOP_API HDESK GetThreadDesktop(DWORD threadId);
+QUENDEL_DESKTOP_API BOOL GetUserObjectInformationA(HANDLE object, int index, void* info, DWORD length,
+                                                   DWORD* lengthNeeded);
 
 namespace quendel::platform {
 
 // The desktop name for these environment values (any may be null); empty for none.
-QUENDEL_SYNC_API std::string desktopNameFor(const char* display, const char* waylandDisplay, const char* sessionId);
+QUENDEL_DESKTOP_API std::string desktopNameFor(const char* display, const char* waylandDisplay, const char* sessionId);
 
 }  // namespace quendel::platform

@@ -1,4 +1,4 @@
-#include "platform/sync/desktop.h"
+#include "platform/user/desktop.h"
 
 #include <sys/stat.h>
 #include <sys/syscall.h>

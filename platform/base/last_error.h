@@ -4,12 +4,13 @@
 //   if (GetLastError() == ERROR_ALREADY_EXISTS) ...
 //
 // Each thread has its own value; it starts at 0 (ERROR_SUCCESS). A function that
-// documents a last-error value sets it on every call, success included.
+// documents a last-error value sets it on every call, success included. This is the
+// common ground of every platform facility: any of them may include it.
 #pragma once
 
 #include "support/win_types.h"
 
-#define QUENDEL_SYNC_API __attribute__((visibility("default")))
+#define QUENDEL_BASE_API __attribute__((visibility("default")))
 
 // The BOOL values, as the Windows headers define them.
 #ifndef TRUE
@@ -19,5 +20,5 @@
 #define FALSE 0
 #endif
 
-QUENDEL_SYNC_API DWORD GetLastError();
-QUENDEL_SYNC_API void SetLastError(DWORD error);
+QUENDEL_BASE_API DWORD GetLastError();
+QUENDEL_BASE_API void SetLastError(DWORD error);

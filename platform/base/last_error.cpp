@@ -1,4 +1,4 @@
-#include "platform/sync/last_error.h"
+#include "platform/base/last_error.h"
 
 namespace {
 thread_local DWORD lastError = 0;
