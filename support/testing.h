@@ -5,9 +5,13 @@
 //   EXPECT_EQ(e.description, u"Overflow");                 // number 0 when none
 //
 // Only RuntimeError is caught: any other exception still fails the test.
+//
+//   ScopedEnv d("DISPLAY", ":42");   // set (nullptr: unset) for one scope, then put back
 #pragma once
 
+#include <cstdlib>
 #include <functional>
+#include <string>
 
 #include "support/runtime_error.h"
 
@@ -23,5 +27,31 @@ inline ErrorInfo errorInfoOf(const std::function<void()>& f) {
 }
 
 inline LONG errorOf(const std::function<void()>& f) { return errorInfoOf(f).number; }
+
+// Sets or unsets an environment variable for one scope and puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    if (value)
+      ::setenv(name, value, 1);
+    else
+      ::unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (had_)
+      ::setenv(name_.c_str(), old_.c_str(), 1);
+    else
+      ::unsetenv(name_.c_str());
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_, old_;
+  bool had_ = false;
+};
 
 }  // namespace quendel::testing

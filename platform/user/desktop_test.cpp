@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/testing.h"
+
 namespace {
 
 TEST(Desktop, NameFromEnvironment) {
@@ -18,32 +20,10 @@ TEST(Desktop, NameFromEnvironment) {
   EXPECT_EQ(desktopNameFor(nullptr, "", ""), "");
 }
 
-class EnvGuard {
- public:
-  EnvGuard(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    if (value)
-      ::setenv(name, value, 1);
-    else
-      ::unsetenv(name);
-  }
-  ~EnvGuard() {
-    if (had_)
-      ::setenv(name_, old_.c_str(), 1);
-    else
-      ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool had_;
-  std::string old_;
-};
+using quendel::testing::ScopedEnv;
 
 TEST(Desktop, ThreadDesktopAndItsName) {
-  EnvGuard display("DISPLAY", ":42.0");
+  ScopedEnv display("DISPLAY", ":42.0");
   HDESK desk = GetThreadDesktop(GetCurrentThreadId());
   ASSERT_NE(desk, nullptr);
   char name[8];
@@ -58,7 +38,7 @@ TEST(Desktop, ThreadDesktopAndItsName) {
   EXPECT_EQ(GetThreadDesktop(0), nullptr);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
 
-  EnvGuard noDisplay("DISPLAY", nullptr), noWayland("WAYLAND_DISPLAY", nullptr), noSession("XDG_SESSION_ID", nullptr);
+  ScopedEnv noDisplay("DISPLAY", nullptr), noWayland("WAYLAND_DISPLAY", nullptr), noSession("XDG_SESSION_ID", nullptr);
   EXPECT_EQ(GetThreadDesktop(GetCurrentThreadId()), nullptr);
 }
 
