@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "automation/activation.h"
-#include "platform/window/xvfb_for_tests.h"
+#include "platform/x11/xvfb_server.h"
+#include "support/test_processes.h"
+#include "support/testing.h"
 #include "support/testing.h"
 #include "toolvane/monitors/qnd_multi_monitor.h"
 
@@ -18,7 +20,7 @@ using quendel::testing::builtProgram;
 using quendel::testing::ChildProcess;
 using quendel::testing::errorOf;
 using quendel::testing::ScopedEnv;
-using quendel::testing::XvfbServer;
+using quendel::x11::XvfbServer;
 using quendel::toolvane::mffDefaultToNearest;
 using quendel::toolvane::mffDefaultToNull;
 using quendel::toolvane::mffDefaultToPrimary;
@@ -75,8 +77,8 @@ TEST(MultiMonitorFallback, WithoutDisplay) {
 }
 
 TEST(MultiMonitorFallback, DisplayWithoutRandR) {
-  XvfbServer x({"-extension", "RANDR"});
-  ASSERT_TRUE(x.ok());
+  XvfbServer x({.extraArguments = {"-extension", "RANDR"}});
+  ASSERT_TRUE(x.running());
   ScopedEnv env("DISPLAY", x.display().c_str());
   expectFallbackEverywhere();
   auto m = qndMultiMonitor().MonitorFromPoint(0, 0, mffDefaultToNull);
@@ -88,7 +90,7 @@ TEST(MultiMonitorFallback, DisplayWithoutRandR) {
 class TwoRandRMonitors : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(server_.ok());
+    ASSERT_TRUE(server_.running());
     display_ = std::make_unique<ScopedEnv>("DISPLAY", server_.display().c_str());
     ChildProcess set(
         {builtProgram("platform_window_helper"), "set-monitors", "LEFT:0,0,640,1024:primary", "RIGHT:640,0,640,1024"});
@@ -96,7 +98,7 @@ class TwoRandRMonitors : public ::testing::Test {
   }
   void TearDown() override { display_.reset(); }
 
-  XvfbServer server_{{"+extension", "RANDR"}};
+  XvfbServer server_{{.extraArguments = {"+extension", "RANDR"}}};
   std::unique_ptr<ScopedEnv> display_;
 };
 
