@@ -82,8 +82,9 @@ static_assert(sizeof(QuendelMemoryStatus) == 64);
 // (0 for position-independent files).
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetModulePreferredBaseAddr(LONG pid, std::uintptr_t loadAddress, std::uintptr_t* out);
 // Written to standard error only when QUENDEL_DEBUG is set; never to standard output.
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asDebugPrint(const quendel::BStr& text);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asOutputDebugString(const quendel::BStr& text);
+// Always S_OK: debug output never fails its caller, so its result may be dropped.
+QUENDEL_SUPPORT_API HRESULT asDebugPrint(const quendel::BStr& text);
+QUENDEL_SUPPORT_API HRESULT asOutputDebugString(const quendel::BStr& text);
 // The system's text for a Win32 error code (also in its HRESULT_FROM_WIN32 form) or a
 // COM status, without a trailing line break; empty for a number the port has no text for.
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetAPIErrorDescription(LONG number, quendel::BStr* out);

@@ -81,7 +81,7 @@ TEST(MonitorsWithoutRandR, NoDisplayOrNoExtension) {
     ScopedEnv none("DISPLAY", nullptr);
     expectNoMonitorFunctions();
   }
-  XvfbServer plain({.extraArguments = {"-extension", "RANDR"}});
+  XvfbServer plain({"-extension", "RANDR"});
   ASSERT_TRUE(plain.running());
   ScopedEnv env("DISPLAY", plain.display().c_str());
   ASSERT_NE(GetDesktopWindow(), nullptr);  // a display, but no monitors to ask
@@ -109,7 +109,7 @@ MONITORINFOEXA infoOf(HMONITOR m) {
 class TwoMonitors : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    server_ = new XvfbServer({.extraArguments = {"+extension", "RANDR"}});
+    server_ = new XvfbServer({"+extension", "RANDR"});
     if (!server_->running()) return;
     ScopedEnv env("DISPLAY", server_->display().c_str());
     ChildProcess set({builtProgram("platform_window_helper"), "set-monitors", "LEFT:0,0,640,1024:primary",

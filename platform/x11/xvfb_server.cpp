@@ -18,13 +18,16 @@ namespace {
 // How long a starting server may take to report its display number.
 constexpr int kStartTimeoutMs = 20000;
 
-std::vector<std::string> serverArguments(const XvfbOptions& o, int displayFd) {
-  std::string screen = std::to_string(o.width) + "x" + std::to_string(o.height) + "x24";
-  std::vector<std::string> args = {"Xvfb",      "-displayfd", std::to_string(displayFd),
-                                   "-screen",   "0",          screen,
-                                   "-nolisten", "tcp",        "-dpi",
-                                   std::to_string(o.dpi),     "-noreset"};
-  args.insert(args.end(), o.extraArguments.begin(), o.extraArguments.end());
+// Every server has the same depth and resolution, so pictures and twips compare across runs.
+constexpr const char* kDepth = "24";
+constexpr const char* kDotsPerInch = "96";
+
+std::vector<std::string> serverArguments(const std::vector<std::string>& extra, int width, int height,
+                                         int displayFd) {
+  std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" + kDepth;
+  std::vector<std::string> args = {"Xvfb",      "-displayfd", std::to_string(displayFd), "-screen", "0", screen,
+                                   "-nolisten", "tcp",        "-dpi",                    kDotsPerInch, "-noreset"};
+  args.insert(args.end(), extra.begin(), extra.end());
   return args;
 }
 
@@ -45,14 +48,14 @@ int spawnQuietly(std::vector<std::string>& args, pid_t* pid) {
 
 }  // namespace
 
-XvfbServer::XvfbServer(const XvfbOptions& options) {
+XvfbServer::XvfbServer(const std::vector<std::string>& extraArguments, int width, int height) {
   int fds[2];
   // The write end stays open across exec for the server; the read end is ours alone.
   if (pipe(fds) != 0 || fcntl(fds[0], F_SETFD, FD_CLOEXEC) != 0) {
     error_ = "pipe: " + std::string(std::strerror(errno));
     return;
   }
-  std::vector<std::string> args = serverArguments(options, fds[1]);
+  std::vector<std::string> args = serverArguments(extraArguments, width, height, fds[1]);
   int rc = spawnQuietly(args, &pid_);
   close(fds[1]);
   if (rc != 0) {

@@ -1,8 +1,9 @@
 // A private X server: Xvfb on a display number it picks itself (-displayfd), stopped and
 // reaped when the object goes. For the tests and the screenshot tool, never the product.
 //
-//   XvfbServer x;                                        // 1280 x 1024, 24 bits, 96 DPI
-//   XvfbServer r({.extraArguments = {"+extension", "RANDR"}});
+//   XvfbServer x;                                // 1280 x 1024, 24 bits, 96 DPI
+//   XvfbServer r({"+extension", "RANDR"});       // with arguments of its own
+//   XvfbServer s({}, 1024, 768);
 //   if (!x.running()) FAIL() << x.error();
 //   ScopedEnv d("DISPLAY", x.display().c_str());
 //
@@ -19,16 +20,9 @@
 
 namespace quendel::x11 {
 
-struct XvfbOptions {
-  int width = 1280;
-  int height = 1024;
-  int dpi = 96;
-  std::vector<std::string> extraArguments;  // e.g. {"-extension", "RANDR"}
-};
-
 class XvfbServer {
  public:
-  explicit XvfbServer(const XvfbOptions& options = {});
+  explicit XvfbServer(const std::vector<std::string>& extraArguments = {}, int width = 1280, int height = 1024);
   ~XvfbServer();
   XvfbServer(const XvfbServer&) = delete;
   XvfbServer& operator=(const XvfbServer&) = delete;

@@ -77,7 +77,7 @@ TEST(MultiMonitorFallback, WithoutDisplay) {
 }
 
 TEST(MultiMonitorFallback, DisplayWithoutRandR) {
-  XvfbServer x({.extraArguments = {"-extension", "RANDR"}});
+  XvfbServer x({"-extension", "RANDR"});
   ASSERT_TRUE(x.running());
   ScopedEnv env("DISPLAY", x.display().c_str());
   expectFallbackEverywhere();
@@ -98,7 +98,7 @@ class TwoRandRMonitors : public ::testing::Test {
   }
   void TearDown() override { display_.reset(); }
 
-  XvfbServer server_{{.extraArguments = {"+extension", "RANDR"}}};
+  XvfbServer server_{{"+extension", "RANDR"}};
   std::unique_ptr<ScopedEnv> display_;
 };
 

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot create %s\n", argv[1]);
     return 1;
   }
-  quendel::x11::XvfbServer server({.width = 1024, .height = 768});
+  quendel::x11::XvfbServer server({}, 1024, 768);
   if (!server.running()) {
     std::fprintf(stderr, "%s\n", server.error().c_str());
     return 1;

@@ -24,7 +24,7 @@ namespace {
 class XvfbEnvironment : public testing::Environment {
  public:
   void SetUp() override {
-    server_ = std::make_unique<x11::XvfbServer>(x11::XvfbOptions{.width = 1024, .height = 768});
+    server_ = std::make_unique<x11::XvfbServer>(std::vector<std::string>{}, 1024, 768);
     ASSERT_TRUE(server_->running()) << server_->error();
     setenv("DISPLAY", server_->display().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
