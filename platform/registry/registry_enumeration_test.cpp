@@ -61,14 +61,41 @@ LONG makeKey(HKEY root, const std::string& path) {
   return st;
 }
 
-// Runs change in a child process, which has connections of its own to the hives.
-void inChild(const std::function<LONG()>& change) {
-  pid_t pid = fork();
-  if (pid == 0) _exit(change() == ERROR_SUCCESS ? 0 : 1);
-  int status = -1;
-  ASSERT_EQ(pid, waitpid(pid, &status, 0));
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child's change failed";
-}
+// Another process, started before the enumeration it disturbs (a fork() in between
+// would reopen this process's connections): it runs its changes one by one when told.
+class OtherProcess {
+ public:
+  explicit OtherProcess(std::vector<std::function<LONG()>> changes) {
+    if (pipe(toChild_) != 0 || pipe(fromChild_) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      char go;
+      for (auto& change : changes) {
+        if (read(toChild_[0], &go, 1) != 1) _exit(1);
+        char ok = change() == ERROR_SUCCESS ? 1 : 0;
+        if (write(fromChild_[1], &ok, 1) != 1) _exit(1);
+      }
+      _exit(0);
+    }
+  }
+  ~OtherProcess() {
+    for (int fd : {toChild_[0], toChild_[1], fromChild_[0], fromChild_[1]}) close(fd);
+    if (pid_ > 0) waitpid(pid_, nullptr, 0);
+  }
+  OtherProcess(const OtherProcess&) = delete;
+  OtherProcess& operator=(const OtherProcess&) = delete;
+
+  // Runs the next change and waits for it; false when it failed.
+  bool runNext() {
+    char go = 1, ok = 0;
+    return pid_ > 0 && write(toChild_[1], &go, 1) == 1 && read(fromChild_[0], &ok, 1) == 1 && ok == 1;
+  }
+
+ private:
+  int toChild_[2] = {-1, -1};
+  int fromChild_[2] = {-1, -1};
+  pid_t pid_ = -1;
+};
 
 TEST_F(RegistryEnumeration, ThousandsOfSubKeysAndValuesInOrderOnceEach) {
   // Machine: K0000..K1999; user: k1500..k2999, so 500 names are on both sides.
@@ -181,26 +208,29 @@ TEST_F(RegistryEnumeration, ChangesByAnotherProcessAreSeen) {
   HKEY key = nullptr;
   ASSERT_STATUS(ERROR_SUCCESS, create(HKEY_CURRENT_USER, "P", &key));
   for (const char* v : {"x", "y", "z"}) ASSERT_STATUS(ERROR_SUCCESS, setDword(key, v, 1));
+  ASSERT_STATUS(ERROR_SUCCESS, makeKey(HKEY_LOCAL_MACHINE, "Software"));
+  OtherProcess other({[] { return makeKey(HKEY_CURRENT_USER, "P\\a"); },
+                      [] {
+                        HKEY k = nullptr;
+                        LONG st = RegOpenKeyExA(HKEY_CURRENT_USER, "P", 0, KEY_ALL_ACCESS, &k);
+                        if (st == ERROR_SUCCESS) st = RegDeleteValueA(k, "x");
+                        if (st == ERROR_SUCCESS) st = RegDeleteKeyA(k, "a");
+                        if (k && RegCloseKey(k) != ERROR_SUCCESS) st = ERROR_INVALID_HANDLE;
+                        return st;
+                      },
+                      [] { return makeKey(HKEY_LOCAL_MACHINE, "Software\\Classes\\a"); }});
 
   std::string name;
   EXPECT_STATUS(ERROR_SUCCESS, subKeyAt(key, 0, &name));
   EXPECT_EQ("b", name);
-  inChild([] { return makeKey(HKEY_CURRENT_USER, "P\\a"); });
+  ASSERT_TRUE(other.runNext());  // adds P\a
   EXPECT_STATUS(ERROR_SUCCESS, subKeyAt(key, 1, &name));
   EXPECT_EQ("b", name) << "the other process's new key is counted";
 
   DWORD data = 0;
   EXPECT_STATUS(ERROR_SUCCESS, valueAt(key, 0, &name, &data));
-  inChild([] {
-    HKEY k = nullptr;
-    LONG st = RegOpenKeyExA(HKEY_CURRENT_USER, "P", 0, KEY_ALL_ACCESS, &k);
-    if (st == ERROR_SUCCESS) st = RegDeleteValueA(k, "x");
-    if (st == ERROR_SUCCESS) st = RegDeleteKeyA(k, "a");
-    if (k && RegCloseKey(k) != ERROR_SUCCESS) st = ERROR_INVALID_HANDLE;
-    return st;
-  });
-  // The value the other process deleted has left the list.
-  EXPECT_STATUS(ERROR_NO_MORE_ITEMS, valueAt(key, 2, &name, &data));
+  ASSERT_TRUE(other.runNext());                                       // deletes the value x and the key P\a
+  EXPECT_STATUS(ERROR_NO_MORE_ITEMS, valueAt(key, 2, &name, &data));  // x is no longer listed
   EXPECT_STATUS(ERROR_SUCCESS, subKeyAt(key, 1, &name));
   EXPECT_EQ("c", name);
   EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
@@ -208,7 +238,7 @@ TEST_F(RegistryEnumeration, ChangesByAnotherProcessAreSeen) {
   // The classes view: a key the other process adds on the machine's side.
   EXPECT_STATUS(ERROR_SUCCESS, subKeyAt(HKEY_CLASSES_ROOT, 0, &name));
   EXPECT_EQ("m", name);
-  inChild([] { return makeKey(HKEY_LOCAL_MACHINE, "Software\\Classes\\a"); });
+  ASSERT_TRUE(other.runNext());  // adds HKLM\Software\Classes\a
   EXPECT_STATUS(ERROR_SUCCESS, subKeyAt(HKEY_CLASSES_ROOT, 1, &name));
   EXPECT_EQ("m", name);
   EXPECT_STATUS(ERROR_NO_MORE_ITEMS, subKeyAt(HKEY_CLASSES_ROOT, 2, &name));
