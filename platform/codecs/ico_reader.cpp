@@ -11,14 +11,14 @@ namespace quendel::codecs {
 int iconFileType(const std::uint8_t* data, std::size_t size) {
   ByteReader in(data, size);
   std::uint32_t reserved = 0, type = 0, count = 0;
-  if (!in.u16(0, &reserved) || !in.u16(2, &type) || !in.u16(4, &count)) return 0;
-  if (reserved != 0 || (type != 1 && type != 2)) return 0;
+  if (!in.u16(0, &reserved) || !in.u16(2, &type) || !in.u16(4, &count)) return kNotIconFile;
+  if (reserved != 0 || (type != kIconFile && type != kCursorFile)) return kNotIconFile;
   return static_cast<int>(type);
 }
 
 DecodeStatus readIconDirectory(const std::uint8_t* data, std::size_t size, std::vector<IconEntry>* entries) {
   const int type = iconFileType(data, size);
-  if (!type) return DecodeStatus::UnknownFormat;
+  if (type == kNotIconFile) return DecodeStatus::UnknownFormat;
   ByteReader in(data, size);
   std::uint32_t count = 0;
   if (!in.u16(4, &count) || count == 0 || !in.has(6, count * 16u)) return DecodeStatus::Damaged;
@@ -33,8 +33,8 @@ DecodeStatus readIconDirectory(const std::uint8_t* data, std::size_t size, std::
     IconEntry e;
     e.width = w ? static_cast<int>(w) : 256;
     e.height = h ? static_cast<int>(h) : 256;
-    e.bits = type == 1 ? static_cast<int>(bits) : 0;
-    if (type == 2) {
+    e.bits = type == kIconFile ? static_cast<int>(bits) : 0;  // a cursor keeps its hotspot there
+    if (type == kCursorFile) {
       e.hotspotX = planes;
       e.hotspotY = bits;
     }
@@ -94,7 +94,7 @@ DecodeStatus decodeIcon(const std::uint8_t* data, std::size_t size, int cx, int 
   const std::size_t index = chooseIconEntry(entries, cx, cy, displayBits);
   const IconEntry& e = entries[index];
   DecodedIcon r;
-  r.isIcon = iconFileType(data, size) == 1;
+  r.isIcon = iconFileType(data, size) == kIconFile;
   r.entry = index;
   r.hotspotX = e.hotspotX;
   r.hotspotY = e.hotspotY;

@@ -39,7 +39,12 @@ struct DecodedIcon {
   std::uint32_t hotspotY = 0;
 };
 
-// 1 for an icon, 2 for a cursor, 0 for anything else.
+// The file types of the directory header.
+constexpr int kNotIconFile = 0, kIconFile = 1, kCursorFile = 2;
+// The image the system picks for a picture: the standard icon size at the display's depth.
+constexpr int kStandardIconSize = 32, kDisplayBits = 32;
+
+// kIconFile, kCursorFile, or kNotIconFile for anything else.
 int iconFileType(const std::uint8_t* data, std::size_t size);
 [[nodiscard]] DecodeStatus readIconDirectory(const std::uint8_t* data, std::size_t size,
                                              std::vector<IconEntry>* entries);
