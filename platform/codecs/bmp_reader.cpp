@@ -339,7 +339,8 @@ DecodeStatus readAndMask(const ByteReader& in, const Header& h, std::size_t rows
   for (std::int64_t r = 0; r < h.height; ++r) {
     const std::uint8_t* src = in.data() + rowsEnd + r * stride;
     std::uint32_t* row = mask->row(static_cast<int>(h.height - 1 - r));
-    for (std::int64_t x = 0; x < h.width; ++x) row[x] = ((src[x >> 3] >> (7 - (x & 7))) & 1) ? kColorBits : 0;
+    for (std::int64_t x = 0; x < h.width; ++x)
+      row[x] = ((src[x >> 3] >> (7 - (x & 7))) & 1) ? kMaskTransparent : kMaskOpaque;
   }
   return DecodeStatus::Ok;
 }

@@ -34,7 +34,7 @@ struct DecodedIcon {
   bool isIcon = true;
   std::size_t entry = 0;                  // index of the chosen image
   DecodedPicture color;                   // hasAlpha tells whether the mask or alpha decides transparency
-  std::shared_ptr<gdi::PixelStore> mask;  // 0 opaque, 0x00FFFFFF transparent
+  std::shared_ptr<gdi::PixelStore> mask;  // kMaskOpaque or kMaskTransparent (bmp_reader.h)
   std::uint32_t hotspotX = 0;
   std::uint32_t hotspotY = 0;
 };
