@@ -215,6 +215,9 @@ DecodeStatus readPalette(const ByteReader& in, const Header& h, std::size_t limi
   return DecodeStatus::Ok;
 }
 
+// The picture row (top-down) of stored row r: mask and alpha rows follow the colour rows' order.
+int pictureRow(const Header& h, std::int64_t r) { return static_cast<int>(h.topDown ? r : h.height - 1 - r); }
+
 void decodeRow(const Header& h, const Palette& pal, const std::uint8_t* src, std::uint32_t* out, bool* anyAlpha) {
   const std::int64_t w = h.width;
   switch (h.bits) {
@@ -315,8 +318,7 @@ DecodeStatus decodePixels(const ByteReader& in, const Header& h, std::size_t bit
     *rowsEnd = bitsEnd;
   } else {
     for (std::int64_t r = 0; r < h.height; ++r) {
-      const int y = static_cast<int>(h.topDown ? r : h.height - 1 - r);
-      decodeRow(h, pal, base + r * stride, store->row(y), &anyAlpha);
+      decodeRow(h, pal, base + r * stride, store->row(pictureRow(h, r)), &anyAlpha);
     }
     *rowsEnd = bitsOffset + std::min(available, stride * static_cast<std::size_t>(h.height));
   }
@@ -338,7 +340,7 @@ DecodeStatus readAndMask(const ByteReader& in, const Header& h, std::size_t rows
   if (!present) return DecodeStatus::Ok;
   for (std::int64_t r = 0; r < h.height; ++r) {
     const std::uint8_t* src = in.data() + rowsEnd + r * stride;
-    std::uint32_t* row = mask->row(static_cast<int>(h.height - 1 - r));
+    std::uint32_t* row = mask->row(pictureRow(h, r));
     for (std::int64_t x = 0; x < h.width; ++x)
       row[x] = ((src[x >> 3] >> (7 - (x & 7))) & 1) ? kMaskTransparent : kMaskOpaque;
   }
@@ -363,7 +365,7 @@ void takeAlphaBytes(const std::uint8_t* rows, const Header& h, DecodedPicture* r
   auto& px = *result->pixels;
   for (std::int64_t r = 0; r < h.height; ++r) {
     const std::uint8_t* src = rows + r * stride;
-    std::uint32_t* row = px.row(static_cast<int>(h.height - 1 - r));
+    std::uint32_t* row = px.row(pictureRow(h, r));
     for (std::int64_t x = 0; x < h.width; ++x)
       row[x] = (row[x] & kColorBits) | (static_cast<std::uint32_t>(src[x * kPixelBytes + kAlphaByte]) << 24);
   }

@@ -33,8 +33,9 @@ bool looksLikeBmp(const std::uint8_t* data, std::size_t size);
 constexpr std::uint32_t kMaskOpaque = 0, kMaskTransparent = 0x00FFFFFF;
 
 // A DIB as stored in an icon or cursor: header, palette, colour rows of half the
-// header's height, then the 1-bit AND mask (written into *mask as kMaskOpaque and
-// kMaskTransparent; an absent mask of a 32-bit image counts as opaque).
+// header's height, then the 1-bit AND mask, its rows in the colour rows' order (written
+// into *mask as kMaskOpaque and kMaskTransparent; an absent mask of a 32-bit image counts
+// as opaque).
 [[nodiscard]] DecodeStatus decodeIconDib(const std::uint8_t* data, std::size_t size, DecodedPicture* out,
                                          std::shared_ptr<gdi::PixelStore>* mask);
 

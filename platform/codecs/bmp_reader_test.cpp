@@ -293,6 +293,36 @@ TEST(IconReader, DecodesDibAndPngEntriesWithMasks) {
   EXPECT_EQ(icon.hotspotY, 5u);
 }
 
+// A top-down icon DIB keeps its mask and alpha rows in the same order as its colour rows.
+TEST(IconReader, TopDownDibKeepsMaskAndAlphaWithTheirRows) {
+  constexpr std::size_t kFileHeader = 14, kHeightAt = 8;
+  auto topDownDib = [](int bits, std::vector<std::uint32_t> values, std::vector<std::uint8_t> andMask) {
+    BmpShape s;
+    s.width = 2;
+    s.height = -2;
+    s.bits = bits;
+    s.values = std::move(values);
+    auto file = makeBmp(s);
+    std::vector<std::uint8_t> dib(file.begin() + kFileHeader, file.end());
+    const std::uint32_t doubled = static_cast<std::uint32_t>(-4);  // colour and mask rows
+    for (int i = 0; i < 4; ++i) dib[kHeightAt + i] = static_cast<std::uint8_t>(doubled >> (8 * i));
+    dib.insert(dib.end(), andMask.begin(), andMask.end());
+    return dib;
+  };
+  // Mask rows of 4 bytes; the first row (the top) has both pixels transparent.
+  const std::vector<std::uint8_t> topTransparent = {0xC0, 0, 0, 0, 0, 0, 0, 0};
+  const auto masked = topDownDib(24, {0x112233, 0x445566, 0x778899, 0xAABBCC}, topTransparent);
+  DecodedPicture p;
+  std::shared_ptr<quendel::gdi::PixelStore> mask;
+  ASSERT_EQ(quendel::codecs::decodeIconDib(masked.data(), masked.size(), &p, &mask), DecodeStatus::Ok);
+  EXPECT_EQ(pixelsOf(p), (std::vector<std::uint32_t>{0x00112233, 0x00445566, 0xFF778899, 0xFFAABBCC}));
+  EXPECT_EQ(mask->row(0)[0], quendel::codecs::kMaskTransparent);
+  EXPECT_EQ(mask->row(1)[0], quendel::codecs::kMaskOpaque);
+  const auto alpha = topDownDib(32, {0x10112233, 0x20445566, 0xFF778899, 0xFFAABBCC}, {});
+  ASSERT_EQ(quendel::codecs::decodeIconDib(alpha.data(), alpha.size(), &p, &mask), DecodeStatus::Ok);
+  EXPECT_EQ(pixelsOf(p), (std::vector<std::uint32_t>{0x10112233, 0x20445566, 0xFF778899, 0xFFAABBCC}));
+}
+
 TEST(IconReader, BadDirectoriesAreRefused) {
   auto file = quendel::testpics::makeIcon({{16, 32}}, false);
   quendel::codecs::DecodedIcon icon;
