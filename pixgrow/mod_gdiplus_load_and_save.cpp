@@ -121,7 +121,7 @@ void fillTypeFromSignature(const String& fileName, PictureInfo& info) {
   if (!f) return;
   std::uint8_t head[kSignatureBytes] = {};
   const std::size_t n = std::fread(head, 1, kSignatureBytes, f);
-  std::fclose(f);
+  (void)std::fclose(f);  // opened for reading only
   if (n == kSignatureBytes && std::memcmp(head, "GIF", kSignatureBytes) == 0) {
     info.ImageType = kImageTypeGif;
   } else if (n >= 2 && head[0] == 'B' && head[1] == 'M') {

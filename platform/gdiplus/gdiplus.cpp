@@ -206,13 +206,13 @@ GpStatus GdipCreateBitmapFromFile(const WCHAR* filename, GpBitmap** bitmap) {
   if (codecs::looksLikePng(head, n)) {
     raw = gdiplus::ImageFormatPNG;
     s = codecs::decodePngFile(f, &pic);
-    std::fclose(f);
+    (void)std::fclose(f);  // opened for reading only
   } else if (codecs::looksLikeTiff(head, n)) {
-    std::fclose(f);
+    (void)std::fclose(f);  // opened for reading only
     raw = gdiplus::ImageFormatTIFF;
     s = codecs::decodeTiffFile(codecs::utf8Path(filename), &pic, &cmyk);
   } else {
-    std::fclose(f);
+    (void)std::fclose(f);  // opened for reading only
     if (looksLikeMetafile(head, n)) return NotImplemented;
     const bool known = codecs::looksLikeBmp(head, n) || codecs::looksLikeJpeg(head, n) ||
                        codecs::looksLikeGif(head, n) || codecs::iconFileType(head, n) == codecs::kIconFile;

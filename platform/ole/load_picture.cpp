@@ -45,7 +45,7 @@ HRESULT readSupportedFile(const char16_t* fileName, std::vector<std::uint8_t>* d
   if (!f) return fromErrno(error);
   std::uint8_t head[kSignatureBytes];
   const std::size_t n = peekBytes(f, head, sizeof head);
-  std::fclose(f);
+  (void)std::fclose(f);  // opened for reading only
   if (!looksLikeBmp(head, n) && !looksLikeJpeg(head, n) && !looksLikeGif(head, n) &&
       iconFileType(head, n) == kNotIconFile)
     return CTL_E_INVALIDPICTURE;
