@@ -80,7 +80,8 @@ static_assert(sizeof(QuendelMemoryStatus) == 64);
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT asEnableDebugPrivilege(bool enable, bool* out);
 // The lowest address that the ELF file mapped at loadAddress in process pid asks for
 // (0 for position-independent files).
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetModulePreferredBaseAddr(LONG pid, std::uintptr_t loadAddress, std::uintptr_t* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetModulePreferredBaseAddr(LONG pid, std::uintptr_t loadAddress,
+                                                                       std::uintptr_t* out);
 // Written to standard error only when QUENDEL_DEBUG is set; never to standard output.
 // Always S_OK: debug output never fails its caller, so its result may be dropped.
 QUENDEL_SUPPORT_API HRESULT asDebugPrint(const quendel::BStr& text);
@@ -95,7 +96,8 @@ QUENDEL_SUPPORT_API HRESULT asOutputDebugString(const quendel::BStr& text);
 // carries its table in the ELF section ".quendel.msgtable" (records: 32-bit number,
 // 32-bit byte length, UTF-8 text; little-endian); no table or no such number gives an
 // empty text. E_INVALIDARG for a null handle or one that names no loaded module.
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetModuleErrorDescription(const void* module, LONG number, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetModuleErrorDescription(const void* module, LONG number,
+                                                                      quendel::BStr* out);
 
 namespace quendel {
 // The white space that asTrimEx removes, for callers that trim many slices of one text.

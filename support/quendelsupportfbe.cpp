@@ -9,7 +9,6 @@
 
 using quendel::BStr;
 
-
 HRESULT esHex1(BYTE value, BStr* out) {
   if (!out) return E_POINTER;
   char buf[8];

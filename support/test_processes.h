@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-
 namespace quendel::testing {
 
 // A child program with a pipe to its standard input and one from its standard output.

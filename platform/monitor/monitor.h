@@ -61,7 +61,8 @@ struct MONITORINFOEXA : MONITORINFO {
 };
 static_assert(sizeof(MONITORINFO) == 40 && sizeof(MONITORINFOEXA) == 72);
 
-[[nodiscard]] QUENDEL_WINDOW_API BOOL EnumDisplayMonitors(HDC dc, const RECT* clip, MONITORENUMPROC callback, LPARAM lParam);
+[[nodiscard]] QUENDEL_WINDOW_API BOOL EnumDisplayMonitors(HDC dc, const RECT* clip, MONITORENUMPROC callback,
+                                                          LPARAM lParam);
 QUENDEL_WINDOW_API HMONITOR MonitorFromWindow(HWND window, DWORD flags);
 QUENDEL_WINDOW_API HMONITOR MonitorFromPoint(POINT point, DWORD flags);
 QUENDEL_WINDOW_API HMONITOR MonitorFromRect(const RECT* rect, DWORD flags);

@@ -41,5 +41,6 @@ using HANDLE = void*;
 struct _SECURITY_ATTRIBUTES;
 using LPSECURITY_ATTRIBUTES = _SECURITY_ATTRIBUTES*;
 
-[[nodiscard]] QUENDEL_SYNC_API HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner, const char* name);
+[[nodiscard]] QUENDEL_SYNC_API HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner,
+                                                   const char* name);
 [[nodiscard]] QUENDEL_SYNC_API BOOL CloseHandle(HANDLE handle);

@@ -35,7 +35,7 @@ constexpr int UOI_NAME = 2;
 QUENDEL_DESKTOP_API DWORD GetCurrentThreadId();
 QUENDEL_DESKTOP_API HDESK GetThreadDesktop(DWORD threadId);
 [[nodiscard]] QUENDEL_DESKTOP_API BOOL GetUserObjectInformationA(HANDLE object, int index, void* info, DWORD length,
-                                                   DWORD* lengthNeeded);
+                                                                 DWORD* lengthNeeded);
 
 namespace quendel::platform {
 

@@ -8,10 +8,10 @@
 #include <optional>
 #include <vector>
 
+#include "platform/x11/x11_session.h"
 #include "platform/x11/xvfb_server.h"
 #include "support/test_processes.h"
 #include "support/testing.h"
-#include "platform/x11/x11_session.h"
 
 namespace {
 

@@ -22,11 +22,11 @@ constexpr int kStartTimeoutMs = 20000;
 constexpr const char* kDepth = "24";
 constexpr const char* kDotsPerInch = "96";
 
-std::vector<std::string> serverArguments(const std::vector<std::string>& extra, int width, int height,
-                                         int displayFd) {
+std::vector<std::string> serverArguments(const std::vector<std::string>& extra, int width, int height, int displayFd) {
   std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" + kDepth;
-  std::vector<std::string> args = {"Xvfb",      "-displayfd", std::to_string(displayFd), "-screen", "0", screen,
-                                   "-nolisten", "tcp",        "-dpi",                    kDotsPerInch, "-noreset"};
+  std::vector<std::string> args = {
+      "Xvfb",       "-displayfd", std::to_string(displayFd), "-screen", "0", screen, "-nolisten", "tcp", "-dpi",
+      kDotsPerInch, "-noreset"};
   args.insert(args.end(), extra.begin(), extra.end());
   return args;
 }

@@ -15,9 +15,9 @@
 #include "automation/activation.h"
 #include "platform/window/window.h"
 #include "platform/x11/xvfb_server.h"
+#include "support/codepage.h"
 #include "support/test_processes.h"
 #include "support/testing.h"
-#include "support/codepage.h"
 #include "toolvane/instance/qnd_alone.h"
 
 namespace {
@@ -25,11 +25,11 @@ namespace {
 using quendel::testing::builtProgram;
 using quendel::testing::ChildProcess;
 using quendel::testing::ScopedEnv;
-using quendel::x11::XvfbServer;
 using quendel::toolvane::amNormal;
 using quendel::toolvane::amNormalWithMinimizeToTrayHook;
 using quendel::toolvane::amViaMessage;
 using quendel::toolvane::qndAlone;
+using quendel::x11::XvfbServer;
 namespace fs = std::filesystem;
 
 const char* kGuid = "{5D3F1A2B-0000-4000-8000-00000000A1A1}";

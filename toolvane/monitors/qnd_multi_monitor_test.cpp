@@ -11,7 +11,6 @@
 #include "platform/x11/xvfb_server.h"
 #include "support/test_processes.h"
 #include "support/testing.h"
-#include "support/testing.h"
 #include "toolvane/monitors/qnd_multi_monitor.h"
 
 namespace {
@@ -20,12 +19,12 @@ using quendel::testing::builtProgram;
 using quendel::testing::ChildProcess;
 using quendel::testing::errorOf;
 using quendel::testing::ScopedEnv;
-using quendel::x11::XvfbServer;
 using quendel::toolvane::mffDefaultToNearest;
 using quendel::toolvane::mffDefaultToNull;
 using quendel::toolvane::mffDefaultToPrimary;
 using quendel::toolvane::Monitor;
 using quendel::toolvane::qndMultiMonitor;
+using quendel::x11::XvfbServer;
 
 TEST(MonitorSnapshot, NormalisedNamedAndChecked) {
   MONITORINFOEXA record{};

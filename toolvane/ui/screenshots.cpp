@@ -20,8 +20,8 @@
 #include <string>
 
 #include "automation/variant.h"
-#include "toolvane/errors/error500.h"
 #include "platform/x11/xvfb_server.h"
+#include "toolvane/errors/error500.h"
 
 namespace qt = quendel::toolvane;
 
