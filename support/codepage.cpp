@@ -18,7 +18,7 @@ struct CodeSet {
   bool utf8 = false;
 };
 
-CodeSet codeSetFromName(std::string name) {
+CodeSet codeSetFromName(const std::string& name) {
   CodeSet cs;
   std::string upper;
   for (char c : name) upper += static_cast<char>((c >= 'a' && c <= 'z') ? c - 32 : c);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "support/codepage.h"
+#include "support/formatted.h"
 #include "support/quendelsupport.h"
 #include "support/rounding.h"
 
@@ -61,13 +62,9 @@ HRESULT asFormatInt64(double value, BStr* out) {
   if (!out) return E_POINTER;
   if (std::isnan(value)) return E_INVALIDARG;
   double r = quendel::roundHalfEven(value);
-  char buf[64];
-  if (std::fabs(r) < 9.2e18) {
-    std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(r));
-  } else {
-    std::snprintf(buf, sizeof buf, "%.0f", r);
-  }
-  *out = quendel::cp::fromLatin1(buf);
+  std::string s =
+      std::fabs(r) < 9.2e18 ? quendel::formatted("%lld", static_cast<long long>(r)) : quendel::formatted("%.0f", r);
+  *out = quendel::cp::fromLatin1(s);
   return S_OK;
 }
 
@@ -81,9 +78,7 @@ HRESULT asFormatDouble(double value, BStr* out) {
     *out = value > 0 ? u"Infinity" : u"-Infinity";
     return S_OK;
   }
-  char buf[400];
-  std::snprintf(buf, sizeof buf, "%.6f", value);
-  std::string s = buf;
+  std::string s = quendel::formatted("%.6f", value);
   if (s.find('.') != std::string::npos) {
     while (!s.empty() && s.back() == '0') s.pop_back();
     if (!s.empty() && s.back() == '.') s.pop_back();
@@ -98,9 +93,9 @@ HRESULT asFormatByteSizeEx(double bytes, BStr* out) {
   if (std::isnan(bytes)) return E_INVALIDARG;
   static const char* units[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
   double a = std::fabs(bytes);
-  char buf[64];
+  std::string s;
   if (a < 1024) {
-    std::snprintf(buf, sizeof buf, "%.0f bytes", bytes);
+    s = quendel::formatted("%.0f bytes", bytes);
   } else {
     int u = -1;
     double v = bytes;
@@ -109,10 +104,10 @@ HRESULT asFormatByteSizeEx(double bytes, BStr* out) {
       ++u;
     }
     double av = std::fabs(v);
-    const char* fmt = av < 10 ? "%.2f %s" : av < 100 ? "%.1f %s" : "%.0f %s";
-    std::snprintf(buf, sizeof buf, fmt, v, units[u]);
+    const int decimals = av < 10 ? 2 : av < 100 ? 1 : 0;  // three significant digits
+    s = quendel::formatted("%.*f %s", decimals, v, units[u]);
   }
-  *out = quendel::cp::fromLatin1(buf);
+  *out = quendel::cp::fromLatin1(s);
   return S_OK;
 }
 
@@ -120,11 +115,7 @@ HRESULT asGetErrorNumber(LONG number, BStr* out) {
   if (!out) return E_POINTER;
   std::string s = std::to_string(number);
   if (number < 0 || number > 65535) {
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(number));
-    s += " (0x";
-    s += hex;
-    s += ")";
+    s += quendel::formatted(" (0x%08X)", static_cast<unsigned>(number));
   }
   *out = quendel::cp::fromLatin1(s);
   return S_OK;
@@ -141,10 +132,9 @@ HRESULT asGetNewGUID(BStr* out) {
   }
   b[6] = static_cast<unsigned char>((b[6] & 0x0F) | 0x40);  // version 4
   b[8] = static_cast<unsigned char>((b[8] & 0x3F) | 0x80);  // variant 1
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b[0], b[1],
-                b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]);
-  *out = quendel::cp::fromLatin1(buf);
+  *out = quendel::cp::fromLatin1(
+      quendel::formatted("{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b[0], b[1], b[2],
+                         b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]));
   return S_OK;
 }
 
@@ -156,8 +146,6 @@ HRESULT asFormatVersionShort(LONG major, LONG minor, BStr* out) {
 
 HRESULT asFormatVersion(LONG major, LONG minor, LONG revision, BStr* out) {
   if (!out) return E_POINTER;
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%d.%02d.%04d", major, minor, revision);
-  *out = quendel::cp::fromLatin1(buf);
+  *out = quendel::cp::fromLatin1(quendel::formatted("%d.%02d.%04d", major, minor, revision));
   return S_OK;
 }

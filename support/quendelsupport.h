@@ -117,6 +117,8 @@ T call(F&& f) {
 }
 }  // namespace quendel::support_detail
 
+// The argument and result names are types and identifiers, which cannot be parenthesised.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define QUENDEL_WRAP0(T, name)                                              \
   inline T name() {                                                         \
     return quendel::support_detail::call<T>([&](T* o) { return name(o); }); \
@@ -133,6 +135,7 @@ T call(F&& f) {
   inline T name(A1 a1, A2 a2, A3 a3) {                                                  \
     return quendel::support_detail::call<T>([&](T* o) { return name(a1, a2, a3, o); }); \
   }
+// NOLINTEND(bugprone-macro-parentheses)
 
 QUENDEL_WRAP1(quendel::BStr, asTrimEx, const quendel::BStr&)
 QUENDEL_WRAP1(quendel::BStr, asTrimCRLF, const quendel::BStr&)

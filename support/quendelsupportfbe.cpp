@@ -6,30 +6,25 @@
 #include <cstdio>
 
 #include "support/codepage.h"
+#include "support/formatted.h"
 
 using quendel::BStr;
 
 HRESULT esHex1(BYTE value, BStr* out) {
   if (!out) return E_POINTER;
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "%02X", value);
-  *out = quendel::cp::fromLatin1(buf);
+  *out = quendel::cp::fromLatin1(quendel::formatted("%02X", value));
   return S_OK;
 }
 
 HRESULT esHex2(WORD value, BStr* out) {
   if (!out) return E_POINTER;
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "%04X", value);
-  *out = quendel::cp::fromLatin1(buf);
+  *out = quendel::cp::fromLatin1(quendel::formatted("%04X", value));
   return S_OK;
 }
 
 HRESULT esHexEx4(LONG value, BStr* out) {
   if (!out) return E_POINTER;
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(value));
-  *out = quendel::cp::fromLatin1(buf);
+  *out = quendel::cp::fromLatin1(quendel::formatted("0x%08X", static_cast<unsigned>(value)));
   return S_OK;
 }
 

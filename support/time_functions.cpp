@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "support/codepage.h"
+#include "support/formatted.h"
 #include "support/quendelsupport.h"
 
 using quendel::BStr;
@@ -47,19 +48,15 @@ HRESULT asSystemTimeToLocalSystemTime(const SYSTEMTIME& utc, SYSTEMTIME* out) {
 HRESULT asSystemTimeToStringDate(const SYSTEMTIME& time, BStr* out) {
   if (!out) return E_POINTER;
   if (!validSystemTime(time)) return E_INVALIDARG;
-  char buf[32];
   // The short date of the port: day, month and year as the user's locale reads them
   // unambiguously in any language.
-  std::snprintf(buf, sizeof buf, "%02u.%02u.%04u", time.wDay, time.wMonth, time.wYear);
-  *out = quendel::cp::fromLatin1(buf);
+  *out = quendel::cp::fromLatin1(quendel::formatted("%02u.%02u.%04u", time.wDay, time.wMonth, time.wYear));
   return S_OK;
 }
 
 HRESULT asSystemTimeToStringTime(const SYSTEMTIME& time, BStr* out) {
   if (!out) return E_POINTER;
   if (!validSystemTime(time)) return E_INVALIDARG;
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", time.wHour, time.wMinute, time.wSecond);
-  *out = quendel::cp::fromLatin1(buf);
+  *out = quendel::cp::fromLatin1(quendel::formatted("%02u:%02u:%02u", time.wHour, time.wMinute, time.wSecond));
   return S_OK;
 }

@@ -4,6 +4,7 @@
 #include <png.h>
 #include <tiffio.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -191,7 +192,7 @@ std::vector<std::uint8_t> makePng(const Pixels& p, int colorType, int bitDepth, 
     png_set_tRNS(png, info, nullptr, 0, &key);
   }
   if (dpi > 0) {
-    const auto ppm = static_cast<png_uint_32>(dpi / 0.0254 + 0.5);
+    const auto ppm = static_cast<png_uint_32>(std::lround(dpi / 0.0254));
     png_set_pHYs(png, info, ppm, ppm, PNG_RESOLUTION_METER);
   }
   png_write_info(png, info);
@@ -299,6 +300,7 @@ void makeGif(const std::string& path, const Pixels& indices, const std::vector<s
   GifFileType* gif = EGifOpenFileName(path.c_str(), false, &err);
   if (!gif) throw std::runtime_error("gif");
   std::vector<GifColorType> colors;
+  colors.reserve(palette.size());
   for (auto c : palette)
     colors.push_back(
         {static_cast<GifByteType>(c >> 16), static_cast<GifByteType>(c >> 8), static_cast<GifByteType>(c)});

@@ -14,17 +14,17 @@
 
 #include "support/win_types.h"
 
-struct HBITMAP__;
-struct HDC__;
-struct HICON__;
-struct HPALETTE__;
-struct HENHMETAFILE__;
-using HBITMAP = HBITMAP__*;
-using HDC = HDC__*;
-using HICON = HICON__*;
+struct HBITMAPObject;
+struct HDCObject;
+struct HICONObject;
+struct HPALETTEObject;
+struct HENHMETAFILEObject;
+using HBITMAP = HBITMAPObject*;
+using HDC = HDCObject*;
+using HICON = HICONObject*;
 using HCURSOR = HICON;
-using HPALETTE = HPALETTE__*;
-using HENHMETAFILE = HENHMETAFILE__*;
+using HPALETTE = HPALETTEObject*;
+using HENHMETAFILE = HENHMETAFILEObject*;
 using HGDIOBJ = void*;
 using HANDLE = void*;
 using COLORREF = DWORD;

@@ -38,8 +38,8 @@
 
 struct HMONITOR__;
 using HMONITOR = HMONITOR__*;
-struct HDC__;
-using HDC = HDC__*;
+struct HDCObject;
+using HDC = HDCObject*;
 using MONITORENUMPROC = BOOL (*)(HMONITOR monitor, HDC dc, RECT* rect, LPARAM lParam);
 
 constexpr DWORD MONITOR_DEFAULTTONULL = 0;

@@ -55,12 +55,12 @@
 
 #include "support/win_types.h"
 
-typedef struct HKEY__* HKEY;
+typedef struct HKEYObject* HKEY;
 using REGSAM = DWORD;
 using PHKEY = HKEY*;
 
-#ifndef _FILETIME_
-#define _FILETIME_
+#ifndef QUENDEL_FILETIME_DEFINED
+#define QUENDEL_FILETIME_DEFINED
 struct FILETIME {
   DWORD dwLowDateTime;
   DWORD dwHighDateTime;

@@ -60,7 +60,7 @@ std::string inChild(const std::function<void(std::string&)>& body, const std::fu
   do {                                                                                                            \
     LONG got_ = (call);                                                                                           \
     if (got_ != static_cast<LONG>(expected))                                                                      \
-      failures +=                                                                                                 \
+      (failures) +=                                                                                               \
           std::string(#call) + ": expected " + std::to_string(expected) + ", got " + std::to_string(got_) + "; "; \
   } while (0)
 
@@ -269,7 +269,7 @@ TEST_F(HiveFiles, ReaderWithoutWriteAccessSeesAnOpenWritersLog) {
   std::string report = asUnprivileged([](std::string& f) {
     std::vector<BYTE> data;
     CHILD_CHECK(f, ERROR_SUCCESS, getBytes(HKEY_LOCAL_MACHINE, "Software\\Live", "Value", &data));
-    if (asText(data) != std::string("in the log", 11)) f += "read \"" + asText(data) + "\"; ";
+    if (asText(data) != std::string("in the log\0", 11)) f += "read \"" + asText(data) + "\"; ";
     CHILD_CHECK(f, ERROR_ACCESS_DENIED, setString(HKEY_LOCAL_MACHINE, "Software\\Live", "Value", "x"));
   });
   EXPECT_EQ("", report);

@@ -39,7 +39,8 @@ TEST_F(RegKeyTest, ClosesOnceWhateverOwnsIt) {
     ASSERT_STATUS(ERROR_SUCCESS, key.create(HKEY_CURRENT_USER, "Software\\A", KEY_ALL_ACCESS));
     raw = key.handle();
     RegKey moved(std::move(key));
-    EXPECT_FALSE(key.valid());  // NOLINT(bugprone-use-after-move): the moved-from state is what is tested
+    EXPECT_FALSE(key.valid());  // NOLINT(bugprone-use-after-move,clang-analyzer-cplusplus.Move): the moved-from state
+                                // is what is tested
     EXPECT_EQ(raw, moved.handle());
     RegKey assigned;
     assigned = std::move(moved);

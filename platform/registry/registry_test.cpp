@@ -112,11 +112,11 @@ TEST_F(Registry, ValueSizesAndMoreData) {
     DWORD type;
     std::string bytes;
   } cases[] = {
-      {"Text", REG_SZ, std::string("hello", 6)},
+      {"Text", REG_SZ, std::string("hello\0", 6)},
       {"number", REG_DWORD, std::string("\xBE\xBA\xFE\xCA", 4)},
       {"BYTES", REG_BINARY, std::string(reinterpret_cast<const char*>(binary), sizeof binary)},
       {"Big", REG_QWORD, std::string(reinterpret_cast<const char*>(&qword), 8)},
-      {"Multi", REG_MULTI_SZ, std::string("a\0bc\0", 6)},
+      {"Multi", REG_MULTI_SZ, std::string("a\0bc\0\0", 6)},
       {"Nothing", REG_BINARY, std::string()},
   };
   for (const auto& c : cases) {
@@ -157,7 +157,7 @@ TEST_F(Registry, ValueNameLimitsAndDefaultValue) {
   EXPECT_STATUS(ERROR_SUCCESS, setString(key, nullptr, nullptr, "default"));
   std::vector<BYTE> data;
   EXPECT_STATUS(ERROR_SUCCESS, getBytes(key, nullptr, "", &data));
-  EXPECT_EQ(std::string("default", 8), asText(data));
+  EXPECT_EQ(std::string("default\0", 8), asText(data));
   EXPECT_STATUS(ERROR_SUCCESS, RegDeleteValueA(key, ""));
   EXPECT_STATUS(ERROR_FILE_NOT_FOUND, getBytes(key, nullptr, nullptr, &data));
   EXPECT_STATUS(ERROR_FILE_NOT_FOUND, RegDeleteValueA(key, nullptr));
@@ -419,9 +419,9 @@ TEST_F(Registry, ClassesRootMergesUserOverMachine) {
 
   std::vector<BYTE> data;
   ASSERT_STATUS(ERROR_SUCCESS, getBytes(HKEY_CLASSES_ROOT, ".qnd", nullptr, &data));
-  EXPECT_EQ(std::string("user", 5), asText(data)) << "the user's value hides the machine's";
+  EXPECT_EQ(std::string("user\0", 5), asText(data)) << "the user's value hides the machine's";
   ASSERT_STATUS(ERROR_SUCCESS, getBytes(HKEY_CLASSES_ROOT, ".qnd", "Only", &data));
-  EXPECT_EQ(std::string("m", 2), asText(data));
+  EXPECT_EQ(std::string("m\0", 2), asText(data));
 
   char name[32];
   const char* expected[] = {".QND", "Machine.Prog", "User.Prog"};
