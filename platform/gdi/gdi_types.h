@@ -14,17 +14,17 @@
 
 #include "support/win_types.h"
 
-struct HBITMAPObject;
-struct HDCObject;
-struct HICONObject;
-struct HPALETTEObject;
-struct HENHMETAFILEObject;
-using HBITMAP = HBITMAPObject*;
-using HDC = HDCObject*;
-using HICON = HICONObject*;
+struct HBITMAPHandle;
+struct HDCHandle;
+struct HICONHandle;
+struct HPALETTEHandle;
+struct HENHMETAFILEHandle;
+using HBITMAP = HBITMAPHandle*;
+using HDC = HDCHandle*;
+using HICON = HICONHandle*;
 using HCURSOR = HICON;
-using HPALETTE = HPALETTEObject*;
-using HENHMETAFILE = HENHMETAFILEObject*;
+using HPALETTE = HPALETTEHandle*;
+using HENHMETAFILE = HENHMETAFILEHandle*;
 using HGDIOBJ = void*;
 using HANDLE = void*;
 using COLORREF = DWORD;

@@ -38,8 +38,8 @@
 
 struct HMONITOR__;
 using HMONITOR = HMONITOR__*;
-struct HDCObject;
-using HDC = HDCObject*;
+struct HDCHandle;
+using HDC = HDCHandle*;
 using MONITORENUMPROC = BOOL (*)(HMONITOR monitor, HDC dc, RECT* rect, LPARAM lParam);
 
 constexpr DWORD MONITOR_DEFAULTTONULL = 0;

@@ -55,7 +55,7 @@
 
 #include "support/win_types.h"
 
-typedef struct HKEYObject* HKEY;
+typedef struct HKEYHandle* HKEY;
 using REGSAM = DWORD;
 using PHKEY = HKEY*;
 
