@@ -164,11 +164,17 @@ PyProxy::~PyProxy() {
     target_.release();
     return;
   }
-  py::gil_scoped_acquire gil;
-  auto& m = proxies();
-  auto it = m.find(target_.ptr());
-  if (it != m.end() && it->second.expired()) m.erase(it);
-  target_ = py::object();
+  try {
+    py::gil_scoped_acquire gil;
+    auto& m = proxies();
+    auto it = m.find(target_.ptr());
+    if (it != m.end() && it->second.expired()) m.erase(it);
+    target_ = py::object();
+  } catch (...) {
+    // Without the interpreter's lock the reference cannot be dropped: keeping the
+    // object alive is the only safe outcome, since a destructor must not throw.
+    target_.release();
+  }
 }
 
 std::shared_ptr<PyProxy> PyProxy::forObject(const py::handle& target) {
