@@ -36,9 +36,9 @@
 
 #include "platform/window/window.h"
 
-struct HMONITOR__;
-using HMONITOR = HMONITOR__*;
-struct HDC__;
+struct HMONITORHandle;
+using HMONITOR = HMONITORHandle*;
+struct HDC__;  // NOLINT(bugprone-reserved-identifier): must match platform/gdi/gdi_types.h
 using HDC = HDC__*;
 using MONITORENUMPROC = BOOL (*)(HMONITOR monitor, HDC dc, RECT* rect, LPARAM lParam);
 
