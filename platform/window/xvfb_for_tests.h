@@ -40,6 +40,7 @@ class ChildProcess {
       ::dup2(in[0], 0);
       ::dup2(out[1], 1);
       std::vector<char*> args;
+      args.reserve(argv.size() + 1);
       for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
       args.push_back(nullptr);
       ::execvp(args[0], args.data());
@@ -117,6 +118,7 @@ class XvfbServer {
                                        "1280x1024x24", "-nolisten",  "tcp", "-noreset"};
       argv.insert(argv.end(), extra.begin(), extra.end());
       std::vector<char*> args;
+      args.reserve(argv.size() + 1);
       for (auto& a : argv) args.push_back(a.data());
       args.push_back(nullptr);
       ::execvp("Xvfb", args.data());
