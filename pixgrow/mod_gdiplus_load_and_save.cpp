@@ -111,7 +111,8 @@ void fillFromOlePicture(const ObjectPtr& picture, const String& fileName, Pictur
       if (std::FILE* f = codecs::openPictureFile(fileName.c_str(), &error)) {
         std::uint8_t head[3] = {};
         const std::size_t n = std::fread(head, 1, 3, f);
-        std::fclose(f);
+        // Read only: closing cannot lose data.
+        (void)std::fclose(f);
         if (n == 3 && std::memcmp(head, "GIF", 3) == 0) {
           info.ImageType = 3;
         } else if (n >= 2 && head[0] == 'B' && head[1] == 'M') {
