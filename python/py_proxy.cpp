@@ -111,7 +111,7 @@ py::object fromVariant(const Variant& v) {
 RuntimeError errorFromPython(py::error_already_set& e) {
   ModuleTypes& t = types();
   if (t.error && e.matches(t.error)) {
-    py::object v = e.value();
+    const py::object& v = e.value();
     ErrorInfo info;
     info.number = v.attr("number").cast<LONG>();
     info.description = toString16(v.attr("description"));
