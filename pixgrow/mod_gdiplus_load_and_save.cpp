@@ -1,5 +1,6 @@
 #include "pixgrow/mod_gdiplus_load_and_save.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -21,13 +22,19 @@ struct FormatCode {
 };
 // In the order the identifiers are compared.
 constexpr FormatCode kFormats[] = {
-    {u"{B96B3CA9-0728-11D3-9D7B-0000F81EF32E}", 98}, {u"{B96B3CAA-0728-11D3-9D7B-0000F81EF32E}", 69},
-    {u"{B96B3CAB-0728-11D3-9D7B-0000F81EF32E}", 1},  {u"{B96B3CAC-0728-11D3-9D7B-0000F81EF32E}", 5},
-    {u"{B96B3CAD-0728-11D3-9D7B-0000F81EF32E}", 4},  {u"{B96B3CB0-0728-11D3-9D7B-0000F81EF32E}", 3},
-    {u"{B96B3CB5-0728-11D3-9D7B-0000F81EF32E}", 6},  {u"{B96B3CAE-0728-11D3-9D7B-0000F81EF32E}", 2},
-    {u"{B96B3CAF-0728-11D3-9D7B-0000F81EF32E}", 8},  {u"{B96B3CB1-0728-11D3-9D7B-0000F81EF32E}", 12},
-    {u"{B96B3CB2-0728-11D3-9D7B-0000F81EF32E}", 13}, {u"{B96B3CB4-0728-11D3-9D7B-0000F81EF32E}", 14},
-    {u"{B96B3CB3-0728-11D3-9D7B-0000F81EF32E}", 15},
+    {u"{B96B3CA9-0728-11D3-9D7B-0000F81EF32E}", kImageTypeUndefined},
+    {u"{B96B3CAA-0728-11D3-9D7B-0000F81EF32E}", kImageTypeMemoryBitmap},
+    {u"{B96B3CAB-0728-11D3-9D7B-0000F81EF32E}", kImageTypeBitmap},
+    {u"{B96B3CAC-0728-11D3-9D7B-0000F81EF32E}", kImageTypeEnhMetafile},
+    {u"{B96B3CAD-0728-11D3-9D7B-0000F81EF32E}", kImageTypeMetafile},
+    {u"{B96B3CB0-0728-11D3-9D7B-0000F81EF32E}", kImageTypeGif},
+    {u"{B96B3CB5-0728-11D3-9D7B-0000F81EF32E}", kImageTypeIcon},
+    {u"{B96B3CAE-0728-11D3-9D7B-0000F81EF32E}", kImageTypeJpeg},
+    {u"{B96B3CAF-0728-11D3-9D7B-0000F81EF32E}", kImageTypePng},
+    {u"{B96B3CB1-0728-11D3-9D7B-0000F81EF32E}", kImageTypeTiff},
+    {u"{B96B3CB2-0728-11D3-9D7B-0000F81EF32E}", kImageTypeExif},
+    {u"{B96B3CB4-0728-11D3-9D7B-0000F81EF32E}", kImageTypeFlashPix},
+    {u"{B96B3CB3-0728-11D3-9D7B-0000F81EF32E}", kImageTypePhotoCd},
 };
 
 const char16_t* const kStatusTexts[] = {
@@ -86,85 +93,94 @@ void step(F f) {
   }
 }
 
+// The size from the picture's HIMETRIC Width and Height, and no depth or resolution:
+// what is left when the handle tells nothing more.
+void fillFromPictureSize(const ObjectPtr& picture, PictureInfo& info) {
+  info.BitsPerPixel = 0;
+  step([&] { info.Width = esScreenHimetricToPixelsX(picture->get(u"Width").toLong()); });
+  step([&] { info.Height = esScreenHimetricToPixelsY(picture->get(u"Height").toLong()); });
+  info.HorizontalResolution = info.VerticalResolution = 0;
+}
+
+// Size and depth of a GDI bitmap; false when the handle is not one.
+bool fillFromBitmapHandle(HBITMAP bitmap, PictureInfo& info) {
+  BITMAP bm{};
+  if (GetObjectA(bitmap, sizeof bm, &bm) != static_cast<int>(sizeof(BITMAP))) return false;
+  info.BitsPerPixel = bm.bmBitsPixel;
+  info.Height = bm.bmHeight;
+  info.Width = bm.bmWidth;
+  return true;
+}
+
+// A bitmap picture's type comes from the file's first bytes: "GIF", "BM", else JPEG
+// (the only other format that gives a bitmap).
+void fillTypeFromSignature(const String& fileName, PictureInfo& info) {
+  constexpr std::size_t kSignatureBytes = 3;
+  int error = 0;
+  std::FILE* f = codecs::openPictureFile(fileName.c_str(), &error);
+  if (!f) return;
+  std::uint8_t head[kSignatureBytes] = {};
+  const std::size_t n = std::fread(head, 1, kSignatureBytes, f);
+  (void)std::fclose(f);  // opened for reading only
+  if (n == kSignatureBytes && std::memcmp(head, "GIF", kSignatureBytes) == 0) {
+    info.ImageType = kImageTypeGif;
+  } else if (n >= 2 && head[0] == 'B' && head[1] == 'M') {
+    info.ImageType = kImageTypeBitmap;
+  } else if (n == kSignatureBytes) {
+    info.ImageType = kImageTypeJpeg;
+  }
+}
+
+void fillFromBitmapPicture(const ObjectPtr& picture, std::uintptr_t handle, const String& fileName, PictureInfo& info) {
+  fillFromPictureSize(picture, info);
+  if (fillFromBitmapHandle(reinterpret_cast<HBITMAP>(handle), info)) info.ImageType = kImageTypeBitmap;
+  fillTypeFromSignature(fileName, info);
+}
+
+void fillFromIconPicture(const ObjectPtr& picture, std::uintptr_t handle, PictureInfo& info) {
+  fillFromPictureSize(picture, info);
+  ICONINFO ii{};
+  if (!GetIconInfo(reinterpret_cast<HICON>(handle), &ii)) return;
+  info.ImageType = ii.fIcon ? kImageTypeIcon : kImageTypeCursor;
+  fillFromBitmapHandle(ii.hbmColor, info);
+  (void)DeleteObject(ii.hbmColor);
+  (void)DeleteObject(ii.hbmMask);
+}
+
+// The bounds of the metafile's header when it can be read, else the picture's size.
+void fillFromEnhMetafilePicture(const ObjectPtr& picture, std::uintptr_t handle, PictureInfo& info) {
+  // The header without its last field, as the oldest files have it.
+  constexpr UINT kEnhMetaHeaderBytes = offsetof(ENHMETAHEADER, szlMicrometers);
+  info.BitsPerPixel = 0;
+  info.HorizontalResolution = info.VerticalResolution = 0;
+  info.ImageType = kImageTypeEnhMetafile;
+  ENHMETAHEADER header{};
+  if (GetEnhMetaFileHeader(reinterpret_cast<HENHMETAFILE>(handle), kEnhMetaHeaderBytes, &header) != 0) {
+    info.Width = header.rclBounds.right - header.rclBounds.left + 1;
+    info.Height = header.rclBounds.bottom - header.rclBounds.top + 1;
+  } else {
+    fillFromPictureSize(picture, info);
+  }
+}
+
 void fillFromOlePicture(const ObjectPtr& picture, const String& fileName, PictureInfo& info) {
-  LONG type = 0;
+  LONG type = PICTYPE_NONE;
   step([&] { type = picture->get(u"Type").toLong(); });
   std::uintptr_t handle = 0;
   step([&] { handle = automation::handleFromVariant(picture->get(u"Handle")); });
-  auto sizeFromHimetric = [&] {
-    step([&] { info.Width = esScreenHimetricToPixelsX(picture->get(u"Width").toLong()); });
-    step([&] { info.Height = esScreenHimetricToPixelsY(picture->get(u"Height").toLong()); });
-  };
   switch (type) {
-    case PICTYPE_BITMAP: {
-      info.BitsPerPixel = 0;
-      sizeFromHimetric();
-      info.HorizontalResolution = info.VerticalResolution = 0;
-      BITMAP bm{};
-      if (GetObjectA(reinterpret_cast<HBITMAP>(handle), sizeof bm, &bm) == static_cast<int>(sizeof(BITMAP))) {
-        info.BitsPerPixel = bm.bmBitsPixel;
-        info.Height = bm.bmHeight;
-        info.Width = bm.bmWidth;
-        info.ImageType = 1;
-      }
-      int error = 0;
-      if (std::FILE* f = codecs::openPictureFile(fileName.c_str(), &error)) {
-        std::uint8_t head[3] = {};
-        const std::size_t n = std::fread(head, 1, 3, f);
-        // Read only: closing cannot lose data.
-        (void)std::fclose(f);
-        if (n == 3 && std::memcmp(head, "GIF", 3) == 0) {
-          info.ImageType = 3;
-        } else if (n >= 2 && head[0] == 'B' && head[1] == 'M') {
-          info.ImageType = 1;
-        } else if (n == 3) {
-          info.ImageType = 2;
-        }
-      }
-      break;
-    }
-    case PICTYPE_ICON: {
-      info.BitsPerPixel = 0;
-      sizeFromHimetric();
-      info.HorizontalResolution = info.VerticalResolution = 0;
-      ICONINFO ii{};
-      if (GetIconInfo(reinterpret_cast<HICON>(handle), &ii)) {
-        info.ImageType = ii.fIcon ? 6 : 7;
-        BITMAP bm{};
-        if (GetObjectA(ii.hbmColor, sizeof bm, &bm) == static_cast<int>(sizeof(BITMAP))) {
-          info.BitsPerPixel = bm.bmBitsPixel;
-          info.Height = bm.bmHeight;
-          info.Width = bm.bmWidth;
-        }
-        (void)DeleteObject(ii.hbmColor);
-        (void)DeleteObject(ii.hbmMask);
-      }
-      break;
-    }
-    case PICTYPE_ENHMETAFILE: {
-      info.BitsPerPixel = 0;
-      info.HorizontalResolution = info.VerticalResolution = 0;
-      info.ImageType = 5;
-      ENHMETAHEADER header{};
-      if (GetEnhMetaFileHeader(reinterpret_cast<HENHMETAFILE>(handle), 100, &header) != 0) {
-        info.Width = header.rclBounds.right - header.rclBounds.left + 1;
-        info.Height = header.rclBounds.bottom - header.rclBounds.top + 1;
-      } else {
-        sizeFromHimetric();
-      }
-      break;
-    }
+    case PICTYPE_BITMAP: fillFromBitmapPicture(picture, handle, fileName, info); break;
+    case PICTYPE_ICON: fillFromIconPicture(picture, handle, info); break;
+    case PICTYPE_ENHMETAFILE: fillFromEnhMetafilePicture(picture, handle, info); break;
     case PICTYPE_METAFILE:
-      info.BitsPerPixel = 0;
-      sizeFromHimetric();
-      info.HorizontalResolution = info.VerticalResolution = 0;
-      info.ImageType = 4;
+      fillFromPictureSize(picture, info);
+      info.ImageType = kImageTypeMetafile;
       break;
     default:
       info.Width = info.Height = 0;
       info.HorizontalResolution = info.VerticalResolution = 0;
       info.BitsPerPixel = 0;
-      info.ImageType = 99;
+      info.ImageType = kImageTypeUnknown;
       break;
   }
   info.ImageTypeName = ImageTypeName(info.ImageType);
@@ -261,26 +277,26 @@ LONG ImageTypeFromFormatGuid(const String& Text) {
     if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
   for (const auto& f : kFormats)
     if (upper == f.guid) return f.code;
-  return 99;
+  return kImageTypeUnknown;
 }
 
 String ImageTypeName(LONG Code) {
   switch (Code) {
-    case 0: return u"Nothing";
-    case 1: return u"Windows bitmap";
-    case 2: return u"JPEG";
-    case 3: return u"CompuServe GIF";
-    case 4: return u"Windows metafile";
-    case 5: return u"Enhanced metafile";
-    case 6: return u"Windows icon";
-    case 7: return u"Windows cursor";
-    case 8: return u"Portable network graphics";
-    case 12: return u"Tagged image file format";
-    case 13: return u"Exchangable Image Format";
-    case 14: return u"FlashPix";
-    case 15: return u"Photo CD";
-    case 69: return u"Memory stored bitmap";
-    case 98: return u"Undefined";
+    case kImageTypeNothing: return u"Nothing";
+    case kImageTypeBitmap: return u"Windows bitmap";
+    case kImageTypeJpeg: return u"JPEG";
+    case kImageTypeGif: return u"CompuServe GIF";
+    case kImageTypeMetafile: return u"Windows metafile";
+    case kImageTypeEnhMetafile: return u"Enhanced metafile";
+    case kImageTypeIcon: return u"Windows icon";
+    case kImageTypeCursor: return u"Windows cursor";
+    case kImageTypePng: return u"Portable network graphics";
+    case kImageTypeTiff: return u"Tagged image file format";
+    case kImageTypeExif: return u"Exchangable Image Format";
+    case kImageTypeFlashPix: return u"FlashPix";
+    case kImageTypePhotoCd: return u"Photo CD";
+    case kImageTypeMemoryBitmap: return u"Memory stored bitmap";
+    case kImageTypeUndefined: return u"Undefined";
     default: return u"Unknown";
   }
 }

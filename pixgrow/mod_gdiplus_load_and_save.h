@@ -3,7 +3,7 @@
 // two tables the load and save code share: image-type names and GDI+ status texts.
 //
 //   PictureInfo info;
-//   ObjectPtr pic = LoadPictureFile(u"in.gif", info, 0, false);   // info.ImageType == 3
+//   ObjectPtr pic = LoadPictureFile(u"in.gif", info, 0, false);   // info.ImageType == kImageTypeGif
 //   SavePictureAsPng(canvasPicture, u"out.png");
 //
 // Errors are raised as run-time errors. The GDI+ steps raise the number 0x80040000 with
@@ -22,12 +22,33 @@ namespace quendel::pixgrow {
 using automation::ObjectPtr;
 using automation::String;
 
+// The kinds of picture PictureInfo.ImageType reports (ImageTypeName names them): the
+// file's format as GDI+ reports it, the kind of OLE picture, or what the file starts with.
+enum ImageTypeCode : LONG {
+  kImageTypeNothing = 0,
+  kImageTypeBitmap = 1,
+  kImageTypeJpeg = 2,
+  kImageTypeGif = 3,
+  kImageTypeMetafile = 4,
+  kImageTypeEnhMetafile = 5,
+  kImageTypeIcon = 6,
+  kImageTypeCursor = 7,
+  kImageTypePng = 8,
+  kImageTypeTiff = 12,
+  kImageTypeExif = 13,
+  kImageTypeFlashPix = 14,
+  kImageTypePhotoCd = 15,
+  kImageTypeMemoryBitmap = 69,
+  kImageTypeUndefined = 98,
+  kImageTypeUnknown = 99,
+};
+
 struct PictureInfo {
   LONG Width = 0;
   LONG Height = 0;
   float HorizontalResolution = 0;
   float VerticalResolution = 0;
-  LONG ImageType = 0;
+  LONG ImageType = kImageTypeNothing;
   String ImageTypeName;
   LONG BitsPerPixel = 0;
 };

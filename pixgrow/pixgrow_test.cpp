@@ -93,7 +93,7 @@ ObjectPtr bitmapPicture(const Pixels& p) {
   auto store = quendel::gdi::PixelStore::create(p.width, p.height, false);
   std::copy(p.argb.begin(), p.argb.end(), store->data());
   quendel::automation::PictureDesc d;
-  d.type = quendel::automation::Integer{1};
+  d.type = quendel::automation::Integer{PICTYPE_BITMAP};
   d.handle = reinterpret_cast<std::uintptr_t>(quendel::gdi::createBitmapFromStore(store, 32));
   return quendel::automation::StdPicture::create(
       d, [](const quendel::automation::PictureDesc& x) { (void)DeleteObject(reinterpret_cast<HBITMAP>(x.handle)); });
@@ -153,13 +153,13 @@ TEST(LoadPictureFile, InfoOfEveryRoute) {
     LONG w, h, bits;
     float dpi;
   } rows[] = {
-      {"a.bmp", 1, u"Windows bitmap", 3, 2, 8, 0},
-      {"a.jpg", 2, u"JPEG", 6, 4, 24, 0},
-      {"a.gif", 3, u"CompuServe GIF", 2, 2, 8, 0},
-      {"a.ico", 6, u"Windows icon", 32, 32, 32, 0},
-      {"a.cur", 7, u"Windows cursor", 32, 32, 32, 0},
-      {"a.png", 8, u"Portable network graphics", 6, 4, 32, 72},
-      {"a.tif", 12, u"Tagged image file format", 6, 4, 24, 96},
+      {"a.bmp", kImageTypeBitmap, u"Windows bitmap", 3, 2, 8, 0},
+      {"a.jpg", kImageTypeJpeg, u"JPEG", 6, 4, 24, 0},
+      {"a.gif", kImageTypeGif, u"CompuServe GIF", 2, 2, 8, 0},
+      {"a.ico", kImageTypeIcon, u"Windows icon", 32, 32, 32, 0},
+      {"a.cur", kImageTypeCursor, u"Windows cursor", 32, 32, 32, 0},
+      {"a.png", kImageTypePng, u"Portable network graphics", 6, 4, 32, 72},
+      {"a.tif", kImageTypeTiff, u"Tagged image file format", 6, 4, 24, 96},
   };
   for (auto& r : rows) {
     SCOPED_TRACE(r.name);
@@ -177,7 +177,7 @@ TEST(LoadPictureFile, InfoOfEveryRoute) {
   // Forcing GDI+ for a bitmap: its resolution and pixel format come from GDI+.
   PictureInfo info;
   LoadPictureFile(u16(dir.file("a.bmp")), info, 0, true);
-  EXPECT_EQ(info.ImageType, 1);
+  EXPECT_EQ(info.ImageType, kImageTypeBitmap);
   EXPECT_EQ(info.BitsPerPixel, 8);
   EXPECT_NEAR(info.HorizontalResolution, 96.012, 0.01);
 }
@@ -215,7 +215,7 @@ TEST(LoadAndSave, RaisedErrors) {
   expectError([&] { SavePictureAsPng(picture, u16(dir.file("no/such.png"))); }, kObjectError,
               u"Can't save bitmap. Win32 error");
   quendel::automation::PictureDesc bogus;
-  bogus.type = quendel::automation::Integer{1};
+  bogus.type = quendel::automation::Integer{PICTYPE_BITMAP};
   bogus.handle = 0x1234;
   expectError([&] { SavePictureAsBmp(quendel::automation::StdPicture::create(bogus), u16(dir.file("x.bmp"))); },
               kObjectError, u"Can't get bitmap object. Invalid parameter");

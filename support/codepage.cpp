@@ -279,6 +279,13 @@ std::string toUtf8(std::u16string_view text) {
   return out;
 }
 
+std::u16string fromLatin1(std::string_view bytes) {
+  std::u16string r;
+  r.reserve(bytes.size());
+  for (unsigned char c : bytes) r.push_back(c);
+  return r;
+}
+
 std::u16string fromUtf8(std::string_view bytes) {
   std::u16string out;
   out.reserve(bytes.size());

@@ -33,6 +33,11 @@ std::string unicodeToOem(std::u16string_view text, bool* lossy = nullptr);
 std::string toUtf8(std::u16string_view text);
 std::u16string fromUtf8(std::string_view bytes);
 
+// Each byte as the character of the same number (ISO 8859-1, and so ASCII):
+// fromLatin1("0F") == u"0F". Used for texts the code formats itself and for byte strings
+// carried one byte per character.
+std::u16string fromLatin1(std::string_view bytes);
+
 // UTF-16 text <-> UTF-16LE bytes, the form Windows stores and hands over wide text in.
 // Every unit is kept, zeros included; an odd final byte is not a unit and is left out.
 std::u16string fromUtf16Le(const void* bytes, std::size_t size);

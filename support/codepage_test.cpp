@@ -64,6 +64,13 @@ TEST_F(CodePage, OemCodePageOfItsOwn) {
   EXPECT_EQ(cp::unicodeToOem(u"Ж"), std::string("\x86"));
 }
 
+TEST(Latin1, EveryByteIsTheCharacterOfItsNumber) {
+  EXPECT_EQ(quendel::cp::fromLatin1(""), u"");
+  EXPECT_EQ(quendel::cp::fromLatin1("0x0F"), u"0x0F");
+  // Bytes above 0x7F are not UTF-8 here: each is one character, never U+FFFD.
+  EXPECT_EQ(quendel::cp::fromLatin1(std::string("\xD0\xB6\xFF\0", 4)), std::u16string(u"\u00D0\u00B6\u00FF\0", 4));
+}
+
 TEST(Utf16Le, PacksAndUnpacksLittleEndianUnits) {
   const std::u16string text(u"A\u0416\0\xFFFE\U0001F600", 6);
   std::vector<std::uint8_t> bytes = cp::toUtf16Le(text);

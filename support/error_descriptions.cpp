@@ -283,12 +283,3 @@ HRESULT asGetModuleErrorDescription(const void* module, LONG number, BStr* out) 
   *out = quendel::messageTableText(messageSection(file.data(), file.size()), number);
   return S_OK;
 }
-
-HRESULT asGetThunderMainTitle(BStr* out) {
-  if (!out) return E_POINTER;
-  std::string name = program_invocation_short_name ? program_invocation_short_name : "";
-  // The title a program has not set is its executable's name without extension.
-  if (auto dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.resize(dot);
-  *out = quendel::cp::fromUtf8(name);
-  return S_OK;
-}

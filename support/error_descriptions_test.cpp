@@ -114,8 +114,6 @@ TEST(ErrorDescriptions, ModuleTableFromLoadedModule) {
   EXPECT_EQ(out, u"untouched");
 }
 
-TEST(ErrorDescriptions, ThunderMainTitleIsTheProgramName) { EXPECT_EQ(asGetThunderMainTitle(), u"support_tests"); }
-
 TEST(ScreenFunctions, AskTheInstalledSource) {
   QuendelScreenSource before = esSetScreenSource([](QuendelScreenInfo* i) {
     *i = {144, 120, 2560, 1440};

@@ -29,7 +29,7 @@ using IID = GUID;
 
 #define QUENDEL_GUID_API __attribute__((visibility("default")))
 // Parses the braced text form; CO_E_CLASSSTRING for anything else.
-QUENDEL_GUID_API HRESULT CLSIDFromString(const char16_t* text, GUID* out);
+[[nodiscard]] QUENDEL_GUID_API HRESULT CLSIDFromString(const char16_t* text, GUID* out);
 // Writes the braced upper-case form with its terminating zero; returns the number of
 // characters written including the zero, or 0 when the buffer holds fewer than 39.
 QUENDEL_GUID_API int StringFromGUID2(const GUID& guid, char16_t* buffer, int size);

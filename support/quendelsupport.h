@@ -39,62 +39,65 @@ struct QuendelMemoryStatus {
 static_assert(sizeof(QuendelMemoryStatus) == 64);
 
 // --- Text and numbers ---
-QUENDEL_SUPPORT_API HRESULT asTrimEx(const quendel::BStr& s, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asTrimCRLF(const quendel::BStr& s, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asCutLeft(const quendel::BStr& s, LONG count, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asGetStringFromPointerA(const char* ansi, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asGetStringFromPointerW(const char16_t* wide, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asUNICODEToUTF8(const quendel::BStr& s, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asUTF8ToUNICODE(const quendel::BStr& s, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asAnsiToOem(const quendel::BStr& s, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asLoWord(LONG value, LONG* out);
-QUENDEL_SUPPORT_API HRESULT asHiByte(LONG value, LONG* out);
-QUENDEL_SUPPORT_API HRESULT asMakeLong(LONG low, LONG high, LONG* out);
-QUENDEL_SUPPORT_API HRESULT asLongToUnsignedLong(LONG value, double* out);
-QUENDEL_SUPPORT_API HRESULT asLargeIntegerToDouble(LONGLONG value, double* out);
-QUENDEL_SUPPORT_API HRESULT asDoubleToLargeInteger(double value, LONGLONG* out);
-QUENDEL_SUPPORT_API HRESULT asFormatLong(LONG value, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asFormatInt64(double value, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asFormatDouble(double value, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asFormatByteSizeEx(double bytes, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asGetErrorNumber(LONG number, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asGetNewGUID(quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asTrimEx(const quendel::BStr& s, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asTrimCRLF(const quendel::BStr& s, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asCutLeft(const quendel::BStr& s, LONG count, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetStringFromPointerA(const char* ansi, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetStringFromPointerW(const char16_t* wide, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asUNICODEToUTF8(const quendel::BStr& s, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asUTF8ToUNICODE(const quendel::BStr& s, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asAnsiToOem(const quendel::BStr& s, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asLoWord(LONG value, LONG* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asHiByte(LONG value, LONG* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asMakeLong(LONG low, LONG high, LONG* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asLongToUnsignedLong(LONG value, double* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asLargeIntegerToDouble(LONGLONG value, double* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asDoubleToLargeInteger(double value, LONGLONG* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asFormatLong(LONG value, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asFormatInt64(double value, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asFormatDouble(double value, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asFormatByteSizeEx(double bytes, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetErrorNumber(LONG number, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetNewGUID(quendel::BStr* out);
 
 // --- Versions, host and user ---
-QUENDEL_SUPPORT_API HRESULT asFormatVersionShort(LONG major, LONG minor, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asFormatVersion(LONG major, LONG minor, LONG revision, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asGetHostOSFullName(bool withServicePack, bool twoLines, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asGetFullUserName(bool fullName, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asGlobalMemoryStatus(QuendelMemoryStatus* out);
-QUENDEL_SUPPORT_API HRESULT asSystemTimeToLocalSystemTime(const SYSTEMTIME& utc, SYSTEMTIME* out);
-QUENDEL_SUPPORT_API HRESULT asSystemTimeToStringDate(const SYSTEMTIME& time, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asSystemTimeToStringTime(const SYSTEMTIME& time, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asFormatVersionShort(LONG major, LONG minor, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asFormatVersion(LONG major, LONG minor, LONG revision, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetHostOSFullName(bool withServicePack, bool twoLines, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetFullUserName(bool fullName, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGlobalMemoryStatus(QuendelMemoryStatus* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asSystemTimeToLocalSystemTime(const SYSTEMTIME& utc, SYSTEMTIME* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asSystemTimeToStringDate(const SYSTEMTIME& time, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asSystemTimeToStringTime(const SYSTEMTIME& time, quendel::BStr* out);
 
 // --- Program ---
-QUENDEL_SUPPORT_API HRESULT asGetEXEModulePrettyFileName(quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetEXEModulePrettyFileName(quendel::BStr* out);
 // The running program's title: its executable's file name without extension.
-QUENDEL_SUPPORT_API HRESULT asGetThunderMainTitle(quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetThunderMainTitle(quendel::BStr* out);
 
 // --- Errors, modules and debugging ---
-QUENDEL_SUPPORT_API HRESULT asGetLongFileName(const quendel::BStr& path, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT asEnableDebugPrivilege(bool enable, bool* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetLongFileName(const quendel::BStr& path, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asEnableDebugPrivilege(bool enable, bool* out);
 // The lowest address that the ELF file mapped at loadAddress in process pid asks for
 // (0 for position-independent files).
-QUENDEL_SUPPORT_API HRESULT asGetModulePreferredBaseAddr(LONG pid, std::uintptr_t loadAddress, std::uintptr_t* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetModulePreferredBaseAddr(LONG pid, std::uintptr_t loadAddress,
+                                                                       std::uintptr_t* out);
 // Written to standard error only when QUENDEL_DEBUG is set; never to standard output.
+// Always S_OK: debug output never fails its caller, so its result may be dropped.
 QUENDEL_SUPPORT_API HRESULT asDebugPrint(const quendel::BStr& text);
 QUENDEL_SUPPORT_API HRESULT asOutputDebugString(const quendel::BStr& text);
 // The system's text for a Win32 error code (also in its HRESULT_FROM_WIN32 form) or a
 // COM status, without a trailing line break; empty for a number the port has no text for.
-QUENDEL_SUPPORT_API HRESULT asGetAPIErrorDescription(LONG number, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetAPIErrorDescription(LONG number, quendel::BStr* out);
 // The text of a multimedia error (MMSYSERR_, WAVERR_, MIDIERR_ numbers); empty when unknown.
-QUENDEL_SUPPORT_API HRESULT asGetWinMMErrorDescription(LONG number, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetWinMMErrorDescription(LONG number, quendel::BStr* out);
 // The message text for number from the message table of a loaded module (module: the
 // handle GetModuleHandleA gives, the address of its first mapped segment). A module
 // carries its table in the ELF section ".quendel.msgtable" (records: 32-bit number,
 // 32-bit byte length, UTF-8 text; little-endian); no table or no such number gives an
 // empty text. E_INVALIDARG for a null handle or one that names no loaded module.
-QUENDEL_SUPPORT_API HRESULT asGetModuleErrorDescription(const void* module, LONG number, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetModuleErrorDescription(const void* module, LONG number,
+                                                                      quendel::BStr* out);
 
 namespace quendel {
 // The white space that asTrimEx removes, for callers that trim many slices of one text.

@@ -190,6 +190,7 @@ TEST(SupportFiles, FilesAndModules) {
 
   BStr exe = asGetEXEModulePrettyFileName();
   EXPECT_NE(exe.find(u"support_tests"), BStr::npos);
+  EXPECT_EQ(asGetThunderMainTitle(), u"support_tests");  // the file name without extension
   // This test program is position-independent: its file asks for base 0.
   HRESULT (*raw)(BStr*) = &asGetNewGUID;
   auto self = reinterpret_cast<std::uintptr_t>(raw);

@@ -9,19 +9,11 @@
 
 using quendel::BStr;
 
-namespace {
-BStr ascii(const char* s) {
-  BStr r;
-  for (; *s; ++s) r.push_back(static_cast<unsigned char>(*s));
-  return r;
-}
-}  // namespace
-
 HRESULT esHex1(BYTE value, BStr* out) {
   if (!out) return E_POINTER;
   char buf[8];
   std::snprintf(buf, sizeof buf, "%02X", value);
-  *out = ascii(buf);
+  *out = quendel::cp::fromLatin1(buf);
   return S_OK;
 }
 
@@ -29,7 +21,7 @@ HRESULT esHex2(WORD value, BStr* out) {
   if (!out) return E_POINTER;
   char buf[8];
   std::snprintf(buf, sizeof buf, "%04X", value);
-  *out = ascii(buf);
+  *out = quendel::cp::fromLatin1(buf);
   return S_OK;
 }
 
@@ -37,7 +29,7 @@ HRESULT esHexEx4(LONG value, BStr* out) {
   if (!out) return E_POINTER;
   char buf[16];
   std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(value));
-  *out = ascii(buf);
+  *out = quendel::cp::fromLatin1(buf);
   return S_OK;
 }
 

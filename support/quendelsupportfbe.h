@@ -11,20 +11,20 @@
 
 #include "support/quendelsupport.h"
 
-QUENDEL_SUPPORT_API HRESULT esHex1(BYTE value, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT esHex2(WORD value, quendel::BStr* out);
-QUENDEL_SUPPORT_API HRESULT esHexEx4(LONG value, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esHex1(BYTE value, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esHex2(WORD value, quendel::BStr* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esHexEx4(LONG value, quendel::BStr* out);
 // A random integer from low to high inclusive, from the system's random source.
-QUENDEL_SUPPORT_API HRESULT esGetRnd(LONG low, LONG high, LONG reserved, LONG* out);
-QUENDEL_SUPPORT_API HRESULT esIsHostWin95(bool* out);
-QUENDEL_SUPPORT_API HRESULT esIsHostWin9x(bool* out);
-QUENDEL_SUPPORT_API HRESULT esIsHostWinNT(bool* out);
-QUENDEL_SUPPORT_API HRESULT esIsHostWinNT351(bool* out);
-QUENDEL_SUPPORT_API HRESULT esIsHostWinNT40(bool* out);
-QUENDEL_SUPPORT_API HRESULT esIsInIDE(bool* out);
-QUENDEL_SUPPORT_API HRESULT esRegisterAppPath(bool* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esGetRnd(LONG low, LONG high, LONG reserved, LONG* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsHostWin95(bool* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsHostWin9x(bool* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsHostWinNT(bool* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsHostWinNT351(bool* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsHostWinNT40(bool* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsInIDE(bool* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esRegisterAppPath(bool* out);
 // True when a file (not a folder) of that path exists.
-QUENDEL_SUPPORT_API HRESULT esIsFileExist(const quendel::BStr& path, bool* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsFileExist(const quendel::BStr& path, bool* out);
 
 // --- Screen ---
 // The screen functions answer from a source that a display-aware layer installs: the
@@ -40,13 +40,13 @@ struct QuendelScreenInfo {
 using QuendelScreenSource = bool (*)(QuendelScreenInfo* info);
 // Installs the source and returns the one it replaces (nullptr: none).
 QUENDEL_SUPPORT_API QuendelScreenSource esSetScreenSource(QuendelScreenSource source);
-QUENDEL_SUPPORT_API HRESULT esGetScreenInfo(QuendelScreenInfo* out);
-QUENDEL_SUPPORT_API HRESULT esScreenTwipsPerPixelX(float* out);
-QUENDEL_SUPPORT_API HRESULT esScreenTwipsPerPixelY(float* out);
-QUENDEL_SUPPORT_API HRESULT esScreenWidthPx(LONG* out);
-QUENDEL_SUPPORT_API HRESULT esScreenHeightPx(LONG* out);
-QUENDEL_SUPPORT_API HRESULT esScreenHimetricToPixelsX(LONG himetric, LONG* out);
-QUENDEL_SUPPORT_API HRESULT esScreenHimetricToPixelsY(LONG himetric, LONG* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esGetScreenInfo(QuendelScreenInfo* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esScreenTwipsPerPixelX(float* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esScreenTwipsPerPixelY(float* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esScreenWidthPx(LONG* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esScreenHeightPx(LONG* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esScreenHimetricToPixelsX(LONG himetric, LONG* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esScreenHimetricToPixelsY(LONG himetric, LONG* out);
 // Rectangles and points of the screen, in the Win32 layout.
 struct RECT {
   LONG left, top, right, bottom;
@@ -55,7 +55,7 @@ struct POINT {
   LONG x, y;
 };
 // Puts the rectangle in order in place: left <= right and top <= bottom (E_POINTER for null).
-QUENDEL_SUPPORT_API HRESULT esNormalizeRect(RECT* rect);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esNormalizeRect(RECT* rect);
 
 QUENDEL_WRAP1(quendel::BStr, esHex1, BYTE)
 QUENDEL_WRAP1(quendel::BStr, esHex2, WORD)

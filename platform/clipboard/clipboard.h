@@ -45,12 +45,12 @@ using HANDLE = void*;
 
 constexpr DWORD ERROR_CLIPBOARD_NOT_OPEN = 1418;
 
-QUENDEL_CLIPBOARD_API BOOL OpenClipboard(void* hWndNewOwner);
-QUENDEL_CLIPBOARD_API BOOL CloseClipboard();
-QUENDEL_CLIPBOARD_API BOOL EmptyClipboard();
+[[nodiscard]] QUENDEL_CLIPBOARD_API BOOL OpenClipboard(void* hWndNewOwner);
+[[nodiscard]] QUENDEL_CLIPBOARD_API BOOL CloseClipboard();
+[[nodiscard]] QUENDEL_CLIPBOARD_API BOOL EmptyClipboard();
 QUENDEL_CLIPBOARD_API HANDLE SetClipboardData(UINT format, HANDLE mem);
 QUENDEL_CLIPBOARD_API HANDLE GetClipboardData(UINT format);
-QUENDEL_CLIPBOARD_API BOOL IsClipboardFormatAvailable(UINT format);
+[[nodiscard]] QUENDEL_CLIPBOARD_API BOOL IsClipboardFormatAvailable(UINT format);
 QUENDEL_CLIPBOARD_API int CountClipboardFormats();
 QUENDEL_CLIPBOARD_API UINT EnumClipboardFormats(UINT format);
 QUENDEL_CLIPBOARD_API int GetClipboardFormatNameA(UINT format, char* name, int maxCount);

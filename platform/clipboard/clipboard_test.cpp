@@ -66,14 +66,14 @@ TEST_F(Clipboard, SetClipboardDataRefusesNullAndUnknownHandles) {
 
 TEST_F(Clipboard, TextFormatsAreSynthesizedFromEachOther) {
   ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
+  EXPECT_TRUE(EmptyClipboard());
   std::string wide("\x1f\x04\x40\x04!\0\0\0", 8);  // "Пр!" and a NUL, then garbage after the NUL
   wide += std::string("z\0", 2);
   ASSERT_TRUE(put(CF_UNICODETEXT, wide));
   ASSERT_TRUE(put(CF_LOCALE, std::string("\x19\x04\0\0", 4)));
   EXPECT_EQ(formatsInOrder(), (std::vector<UINT>{CF_UNICODETEXT, CF_LOCALE, CF_TEXT, CF_OEMTEXT}));
   EXPECT_EQ(get(CF_TEXT), std::string("\xD0\x9F\xD1\x80!\0", 6));  // the UTF-8 code page
-  CloseClipboard();
+  EXPECT_TRUE(CloseClipboard());
   EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
   EXPECT_EQ(CountClipboardFormats(), 4);
 }
@@ -87,7 +87,9 @@ TEST_F(Clipboard, ASecondOpenerIsRefusedUntilTheFirstCloses) {
   EXPECT_TRUE(CloseClipboard());
   std::thread([&] {
     otherThread = OpenClipboard(nullptr) != 0;
-    if (otherThread) CloseClipboard();
+    if (otherThread) {
+      EXPECT_TRUE(CloseClipboard());
+    }
   }).join();
   EXPECT_TRUE(otherThread);
 }
@@ -101,18 +103,18 @@ TEST_F(Clipboard, AnotherProcessCannotOpenWhileItIsHeld) {
     char c;
     if (::read(go[0], &c, 1) != 1) ::_exit(3);
     int held = OpenClipboard(nullptr) ? 1 : 0;
-    if (held) CloseClipboard();
+    if (held && !CloseClipboard()) ::_exit(4);
     if (::write(done[1], "x", 1) != 1) ::_exit(3);
     if (::read(go[0], &c, 1) != 1) ::_exit(3);
     int later = OpenClipboard(nullptr) ? 1 : 0;
-    if (later) CloseClipboard();
+    if (later && !CloseClipboard()) ::_exit(4);
     ::_exit(held * 10 + later);
   }
   ASSERT_TRUE(OpenClipboard(nullptr));
   char c;
   ASSERT_EQ(::write(go[1], "g", 1), 1);
   ASSERT_EQ(::read(done[0], &c, 1), 1);
-  CloseClipboard();
+  EXPECT_TRUE(CloseClipboard());
   ASSERT_EQ(::write(go[1], "g", 1), 1);
   int status = 0;
   ::waitpid(pid, &status, 0);
@@ -124,7 +126,7 @@ TEST_F(Clipboard, AnotherProcessCannotOpenWhileItIsHeld) {
 TEST_F(Clipboard, AWriterThatExitedLeavesItsDataForOthers) {
   int r = inChild([] {
     if (!OpenClipboard(nullptr)) return 1;
-    EmptyClipboard();
+    EXPECT_TRUE(EmptyClipboard());
     UINT html = RegisterClipboardFormatA("HTML Format");
     bool ok = put(CF_UNICODETEXT, std::string("h\0i\0\0\0", 6)) && put(html, "<b>x</b>");
     return CloseClipboard() && ok ? 0 : 2;
@@ -138,15 +140,15 @@ TEST_F(Clipboard, AWriterThatExitedLeavesItsDataForOthers) {
 
 TEST_F(Clipboard, AKilledHolderLeavesNeitherALockNorHalfItsChanges) {
   ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
+  EXPECT_TRUE(EmptyClipboard());
   put(CF_DIB, "before");
-  CloseClipboard();
+  EXPECT_TRUE(CloseClipboard());
   int ready[2];
   ASSERT_EQ(::pipe(ready), 0);
   pid_t pid = ::fork();
   if (pid == 0) {
     if (!OpenClipboard(nullptr)) ::_exit(1);
-    EmptyClipboard();
+    EXPECT_TRUE(EmptyClipboard());
     put(CF_DIB, "after");
     put(CF_TEXT, std::string(1 << 20, 'k'));
     if (::write(ready[1], "r", 1) != 1) ::_exit(1);
@@ -186,7 +188,7 @@ TEST_F(Clipboard, TwoProcessesHammeringReadOnlyWholeValues) {
     for (int i = 0; i < 400 || (reads == 0 && i < 100000); ++i) {
       if (OpenClipboard(nullptr)) {
         if ((i + seed) % 2) {
-          EmptyClipboard();
+          if (!EmptyClipboard()) return 2;
           std::string v = value(i * 2 + seed);
           put(CF_TEXT, v + '\0');
           put(CF_DIB, v);
@@ -196,7 +198,7 @@ TEST_F(Clipboard, TwoProcessesHammeringReadOnlyWholeValues) {
           if (!whole(text) || !d || *d != text) return 1;  // a mix of two writes
           ++reads;
         }
-        CloseClipboard();
+        if (!CloseClipboard()) return 2;
       }
     }
     return reads > 0 ? 0 : 2;
@@ -234,13 +236,13 @@ TEST_F(Clipboard, RegisteredFormatsAreSharedAndIgnoreLetterCase) {
 
 TEST_F(Clipboard, TheStoreFolderIsPrivate) {
   ASSERT_TRUE(OpenClipboard(nullptr));
-  CloseClipboard();
+  EXPECT_TRUE(CloseClipboard());
   struct stat st {};
   ASSERT_EQ(::stat(storeFolder().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
   ::chmod(storeFolder().c_str(), 0755);
   ASSERT_TRUE(OpenClipboard(nullptr));
-  CloseClipboard();
+  EXPECT_TRUE(CloseClipboard());
   ::stat(storeFolder().c_str(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
   // A link planted in the folder's place is refused, not followed.
@@ -253,7 +255,7 @@ TEST_F(Clipboard, TheStoreFolderIsPrivate) {
 TEST_F(Clipboard, DamagedDataReadsAsAnEmptyClipboard) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   put(CF_DIB, std::string(1000, 'd'));
-  CloseClipboard();
+  EXPECT_TRUE(CloseClipboard());
   const std::string data = storeFolder() + "/data";
   auto image = [&] {
     std::ifstream in(data, std::ios::binary);
@@ -268,11 +270,11 @@ TEST_F(Clipboard, DamagedDataReadsAsAnEmptyClipboard) {
     EXPECT_EQ(CountClipboardFormats(), 0);
     ASSERT_TRUE(OpenClipboard(nullptr));
     EXPECT_EQ(EnumClipboardFormats(0), 0u);
-    CloseClipboard();
+    EXPECT_TRUE(CloseClipboard());
   }
   ASSERT_TRUE(OpenClipboard(nullptr));
   EXPECT_TRUE(put(CF_DIB, "fresh"));
-  CloseClipboard();
+  EXPECT_TRUE(CloseClipboard());
   ASSERT_TRUE(OpenClipboard(nullptr));
   EXPECT_EQ(get(CF_DIB), "fresh");
 }
@@ -283,7 +285,7 @@ TEST_F(Clipboard, EmptyAndLargeBlocksRoundTrip) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   EXPECT_TRUE(put(0xC001, ""));
   EXPECT_TRUE(put(0xC002, large));
-  CloseClipboard();
+  EXPECT_TRUE(CloseClipboard());
   int r = inChild([&] {
     if (!OpenClipboard(nullptr)) return 1;
     HANDLE h = GetClipboardData(0xC001);

@@ -62,12 +62,6 @@ std::string latin1Of(const std::u16string& s) {
   return r;
 }
 
-std::u16string fromLatin1(std::string_view s) {
-  std::u16string r;
-  for (unsigned char c : s) r.push_back(c);
-  return r;
-}
-
 Bytes unicodeBlock(const std::u16string& text) { return Bytes::fromVector(cp::toUtf16Le(text + u'\0')); }
 
 bool unreserved(unsigned char c) {
@@ -270,7 +264,7 @@ std::vector<Entry> importEntries(const std::map<std::string, std::string>& fetch
   if (!text && (text = get("STRING"))) latin1 = true;
   if (text) {
     std::string_view t = untilNul(*text);
-    out.push_back({CF_UNICODETEXT, unicodeBlock(latin1 ? fromLatin1(t) : cp::fromUtf8(t))});
+    out.push_back({CF_UNICODETEXT, unicodeBlock(latin1 ? cp::fromLatin1(t) : cp::fromUtf8(t))});
     BYTE lcid[4];
     std::memcpy(lcid, &locale, 4);
     out.push_back({CF_LOCALE, Bytes::copyOf(lcid, 4)});

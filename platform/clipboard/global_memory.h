@@ -39,6 +39,7 @@ constexpr UINT GPTR = GMEM_FIXED | GMEM_ZEROINIT;
 
 QUENDEL_CLIPBOARD_API HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes);
 QUENDEL_CLIPBOARD_API void* GlobalLock(HGLOBAL mem);
+// Its result tells whether the block is still locked, not whether the call worked.
 QUENDEL_CLIPBOARD_API BOOL GlobalUnlock(HGLOBAL mem);
 QUENDEL_CLIPBOARD_API SIZE_T GlobalSize(HGLOBAL mem);
 QUENDEL_CLIPBOARD_API HGLOBAL GlobalFree(HGLOBAL mem);

@@ -13,6 +13,14 @@ namespace {
 
 constexpr std::uint32_t BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3, BI_ALPHABITFIELDS = 6;
 
+// The file header: "BM", file size, two reserved words, offset of the pixel rows.
+constexpr std::size_t kOffBitsAt = 10, kFileHeaderSize = 14;
+constexpr std::uint32_t kOpaque = 0xFF000000u;     // alpha of an opaque pixel
+constexpr std::uint32_t kColorBits = 0x00FFFFFFu;  // the colour of a pixel; also a transparent mask pixel
+constexpr double kMetresPerInch = 0.0254;
+// RLE escapes (a zero count followed by one of these).
+constexpr std::uint32_t kRleEndOfLine = 0, kRleEndOfBitmap = 1, kRleDelta = 2;
+
 struct Channel {
   std::uint32_t mask = 0;
   int shift = 0;
@@ -47,39 +55,56 @@ struct Header {
   std::size_t paletteOffset = 0;  // after header and separate masks
 };
 
-DecodeStatus readHeader(const ByteReader& in, std::size_t at, bool icon, Header* h) {
-  std::uint32_t size;
-  if (!in.u32(at, &size)) return DecodeStatus::Damaged;
-  h->headerSize = size;
-  if (size == 12) {
-    std::uint32_t w, hh, planes, bits;
-    if (!in.u16(at + 4, &w) || !in.u16(at + 6, &hh) || !in.u16(at + 8, &planes) || !in.u16(at + 10, &bits))
-      return DecodeStatus::Damaged;
-    h->core = true;
-    h->width = w;
-    h->height = hh;
-    h->bits = bits;
-  } else if (size == 40 || size == 52 || size == 56 || size == 64 || size == 108 || size == 124) {
-    std::int32_t w, hh;
-    std::uint32_t bits, comp, used;
-    if (!in.has(at, size) || !in.i32(at + 4, &w) || !in.i32(at + 8, &hh) || !in.u16(at + 14, &bits) ||
-        !in.u32(at + 16, &comp) || !in.i32(at + 24, &h->xppm) || !in.i32(at + 28, &h->yppm) || !in.u32(at + 32, &used))
-      return DecodeStatus::Damaged;
-    h->width = w;
-    h->topDown = hh < 0;
-    h->height = hh < 0 ? -static_cast<std::int64_t>(hh) : hh;
-    h->bits = bits;
-    h->compression = size == 64 ? (comp == 3 ? 0xFFFF : comp) : comp;  // OS/2 3 is Huffman
-    h->colorsUsed = used;
-  } else {
+// Header sizes: core, info, V2 (with RGB masks), V3 (with the alpha mask), OS/2, V4, V5.
+constexpr std::uint32_t kCoreHeader = 12, kInfoHeader = 40, kV2Header = 52, kV3Header = 56, kOs2Header = 64,
+                        kV4Header = 108, kV5Header = 124;
+// Field offsets inside the info header and its successors.
+constexpr std::size_t kWidthAt = 4, kHeightAt = 8, kBitsAt = 14, kCompressionAt = 16, kXppmAt = 24, kYppmAt = 28,
+                      kColorsUsedAt = 32, kRedMaskAt = 40, kGreenMaskAt = 44, kBlueMaskAt = 48, kAlphaMaskAt = 52;
+// Field offsets inside the core header.
+constexpr std::size_t kCoreWidthAt = 4, kCoreHeightAt = 6, kCoreBitsAt = 10;
+constexpr std::size_t kMaskBytes = 4;  // each mask that follows an info header
+// In an OS/2 header compression 3 is Huffman coding, which no reader here knows.
+constexpr std::uint32_t kOs2Huffman = 3, kUnknownCompression = 0xFFFF;
+// Plain 32-bit rows with this alpha mask (in a V3+ header) are 8-bit BGRA.
+constexpr std::uint32_t kAlphaMask32 = 0xFF000000u, kRedMask32 = 0x00FF0000u, kGreenMask32 = 0x0000FF00u,
+                        kBlueMask32 = 0x000000FFu;
+// 16-bit rows without masks are 5-5-5.
+constexpr std::uint32_t kRedMask555 = 0x7C00, kGreenMask555 = 0x03E0, kBlueMask555 = 0x001F;
+
+DecodeStatus readCoreHeader(const ByteReader& in, std::size_t at, Header* h) {
+  std::uint32_t w, hh, bits;
+  if (!in.u16(at + kCoreWidthAt, &w) || !in.u16(at + kCoreHeightAt, &hh) || !in.u16(at + kCoreBitsAt, &bits))
     return DecodeStatus::Damaged;
-  }
-  if (icon) h->height /= 2;
-  h->paletteOffset = at + size;
-  if (h->width <= 0 || h->height <= 0) return DecodeStatus::Damaged;
-  if (!gdi::pictureSizeAllowed(h->width, h->height)) return DecodeStatus::TooLarge;
-  if (h->topDown && (h->compression == BI_RLE8 || h->compression == BI_RLE4)) return DecodeStatus::Damaged;
-  switch (h->bits) {
+  h->core = true;
+  h->width = w;
+  h->height = hh;
+  h->bits = bits;
+  return DecodeStatus::Ok;
+}
+
+DecodeStatus readInfoHeader(const ByteReader& in, std::size_t at, std::uint32_t size, Header* h) {
+  std::int32_t w, hh;
+  std::uint32_t bits, comp, used;
+  if (!in.has(at, size) || !in.i32(at + kWidthAt, &w) || !in.i32(at + kHeightAt, &hh) || !in.u16(at + kBitsAt, &bits) ||
+      !in.u32(at + kCompressionAt, &comp) || !in.i32(at + kXppmAt, &h->xppm) || !in.i32(at + kYppmAt, &h->yppm) ||
+      !in.u32(at + kColorsUsedAt, &used))
+    return DecodeStatus::Damaged;
+  h->width = w;
+  h->topDown = hh < 0;  // a negative height means rows stored top-down
+  h->height = hh < 0 ? -static_cast<std::int64_t>(hh) : hh;
+  h->bits = bits;
+  h->compression = (size == kOs2Header && comp == kOs2Huffman) ? kUnknownCompression : comp;
+  h->colorsUsed = used;
+  return DecodeStatus::Ok;
+}
+
+// The size, depth and compression every reader can work with.
+DecodeStatus checkShape(const Header& h) {
+  if (h.width <= 0 || h.height <= 0) return DecodeStatus::Damaged;
+  if (!gdi::pictureSizeAllowed(h.width, h.height)) return DecodeStatus::TooLarge;
+  if (h.topDown && (h.compression == BI_RLE8 || h.compression == BI_RLE4)) return DecodeStatus::Damaged;
+  switch (h.bits) {
     case 1:
     case 4:
     case 8:
@@ -88,47 +113,81 @@ DecodeStatus readHeader(const ByteReader& in, std::size_t at, bool icon, Header*
     case 32: break;
     default: return DecodeStatus::Damaged;
   }
-  if (h->compression == BI_RLE8 && h->bits != 8) return DecodeStatus::Damaged;
-  if (h->compression == BI_RLE4 && h->bits != 4) return DecodeStatus::Damaged;
+  if (h.compression == BI_RLE8 && h.bits != 8) return DecodeStatus::Damaged;
+  if (h.compression == BI_RLE4 && h.bits != 4) return DecodeStatus::Damaged;
+  return DecodeStatus::Ok;
+}
+
+// BI_BITFIELDS and BI_ALPHABITFIELDS masks: inside a V2+ header, else right after it
+// (moving the palette behind them).
+DecodeStatus readBitfieldMasks(const ByteReader& in, std::size_t at, std::uint32_t size, Header* h) {
+  if (h->bits != 16 && h->bits != 32) return DecodeStatus::Damaged;
+  const bool withAlpha = h->compression == BI_ALPHABITFIELDS;
+  std::uint32_t r, g, b, a = 0;
+  if (size >= kV2Header) {
+    if (!in.u32(at + kRedMaskAt, &r) || !in.u32(at + kGreenMaskAt, &g) || !in.u32(at + kBlueMaskAt, &b))
+      return DecodeStatus::Damaged;
+    if (size >= kV3Header && !in.u32(at + kAlphaMaskAt, &a)) return DecodeStatus::Damaged;
+    if (withAlpha && size < kV3Header) return DecodeStatus::Damaged;
+  } else {
+    if (!in.u32(at + size, &r) || !in.u32(at + size + kMaskBytes, &g) || !in.u32(at + size + 2 * kMaskBytes, &b) ||
+        (withAlpha && !in.u32(at + size + 3 * kMaskBytes, &a)))
+      return DecodeStatus::Damaged;
+    h->paletteOffset += (withAlpha ? 4 : 3) * kMaskBytes;
+  }
+  h->r.set(r);
+  h->g.set(g);
+  h->b.set(b);
+  h->a.set(a);
+  h->hasMasks = true;
+  return DecodeStatus::Ok;
+}
+
+// The channel masks: read for bitfields, the alpha mask of a V3+ header for plain
+// 32-bit rows, 5-5-5 for plain 16-bit rows.
+DecodeStatus readMasks(const ByteReader& in, std::size_t at, std::uint32_t size, Header* h) {
   if (h->compression == BI_BITFIELDS || h->compression == BI_ALPHABITFIELDS) {
-    if (h->bits != 16 && h->bits != 32) return DecodeStatus::Damaged;
-    std::uint32_t r, g, b, a = 0;
-    if (size >= 52) {
-      if (!in.u32(at + 40, &r) || !in.u32(at + 44, &g) || !in.u32(at + 48, &b)) return DecodeStatus::Damaged;
-      if (size >= 56 && !in.u32(at + 52, &a)) return DecodeStatus::Damaged;
-      if (h->compression == BI_ALPHABITFIELDS && size < 56) return DecodeStatus::Damaged;
-    } else {
-      const bool withAlpha = h->compression == BI_ALPHABITFIELDS;
-      if (!in.u32(at + size, &r) || !in.u32(at + size + 4, &g) || !in.u32(at + size + 8, &b) ||
-          (withAlpha && !in.u32(at + size + 12, &a)))
-        return DecodeStatus::Damaged;
-      h->paletteOffset += withAlpha ? 16 : 12;
-    }
-    h->r.set(r);
-    h->g.set(g);
-    h->b.set(b);
-    h->a.set(a);
-    h->hasMasks = true;
+    DecodeStatus s = readBitfieldMasks(in, at, size, h);
+    if (s != DecodeStatus::Ok) return s;
   } else if (h->compression != BI_RGB && h->compression != BI_RLE8 && h->compression != BI_RLE4) {
     return DecodeStatus::Damaged;
-  } else if (size >= 56 && h->bits == 32 && h->compression == BI_RGB) {
-    // A V3+ header may name an alpha mask for plain 32-bit rows.
+  } else if (size >= kV3Header && h->bits == 32 && h->compression == BI_RGB) {
     std::uint32_t a = 0;
-    if (!in.u32(at + 52, &a)) return DecodeStatus::Damaged;
-    if (a == 0xFF000000u) {
-      h->r.set(0x00FF0000u);
-      h->g.set(0x0000FF00u);
-      h->b.set(0x000000FFu);
+    if (!in.u32(at + kAlphaMaskAt, &a)) return DecodeStatus::Damaged;
+    if (a == kAlphaMask32) {
+      h->r.set(kRedMask32);
+      h->g.set(kGreenMask32);
+      h->b.set(kBlueMask32);
       h->a.set(a);
       h->hasMasks = true;
     }
   }
   if (!h->hasMasks && h->bits == 16) {
-    h->r.set(0x7C00);
-    h->g.set(0x03E0);
-    h->b.set(0x001F);
+    h->r.set(kRedMask555);
+    h->g.set(kGreenMask555);
+    h->b.set(kBlueMask555);
   }
   return DecodeStatus::Ok;
+}
+
+// The header at `at` (an icon's DIB counts its colour rows and mask rows in its height).
+DecodeStatus readHeader(const ByteReader& in, std::size_t at, bool icon, Header* h) {
+  std::uint32_t size;
+  if (!in.u32(at, &size)) return DecodeStatus::Damaged;
+  h->headerSize = size;
+  DecodeStatus s = DecodeStatus::Damaged;
+  if (size == kCoreHeader) {
+    s = readCoreHeader(in, at, h);
+  } else if (size == kInfoHeader || size == kV2Header || size == kV3Header || size == kOs2Header || size == kV4Header ||
+             size == kV5Header) {
+    s = readInfoHeader(in, at, size, h);
+  }
+  if (s != DecodeStatus::Ok) return s;
+  if (icon) h->height /= 2;
+  h->paletteOffset = at + size;
+  s = checkShape(*h);
+  if (s != DecodeStatus::Ok) return s;
+  return readMasks(in, at, size, h);
 }
 
 struct Palette {
@@ -148,13 +207,16 @@ DecodeStatus readPalette(const ByteReader& in, const Header& h, std::size_t limi
   n = std::min(n, available);
   for (std::size_t i = 0; i < n; ++i) {
     const std::uint8_t* e = in.data() + h.paletteOffset + i * entry;
-    p->colors[i] = 0xFF000000u | (e[2] << 16) | (e[1] << 8) | e[0];
+    p->colors[i] = kOpaque | (e[2] << 16) | (e[1] << 8) | e[0];
   }
-  for (std::size_t i = n; i < 256; ++i) p->colors[i] = 0xFF000000u;
+  for (std::size_t i = n; i < 256; ++i) p->colors[i] = kOpaque;
   p->count = n;
   *end = h.paletteOffset + n * entry;
   return DecodeStatus::Ok;
 }
+
+// The picture row (top-down) of stored row r: mask and alpha rows follow the colour rows' order.
+int pictureRow(const Header& h, std::int64_t r) { return static_cast<int>(h.topDown ? r : h.height - 1 - r); }
 
 void decodeRow(const Header& h, const Palette& pal, const std::uint8_t* src, std::uint32_t* out, bool* anyAlpha) {
   const std::int64_t w = h.width;
@@ -169,7 +231,7 @@ void decodeRow(const Header& h, const Palette& pal, const std::uint8_t* src, std
       for (std::int64_t x = 0; x < w; ++x) out[x] = pal.colors[src[x]];
       break;
     case 24:
-      for (std::int64_t x = 0; x < w; ++x, src += 3) out[x] = 0xFF000000u | (src[2] << 16) | (src[1] << 8) | src[0];
+      for (std::int64_t x = 0; x < w; ++x, src += 3) out[x] = kOpaque | (src[2] << 16) | (src[1] << 8) | src[0];
       break;
     case 16:
     case 32: {
@@ -179,7 +241,7 @@ void decodeRow(const Header& h, const Palette& pal, const std::uint8_t* src, std
         std::uint32_t v = src[0] | (src[1] << 8);
         if (bytes == 4) v |= (static_cast<std::uint32_t>(src[2]) << 16) | (static_cast<std::uint32_t>(src[3]) << 24);
         if (plain) {
-          out[x] = 0xFF000000u | (v & 0x00FFFFFFu);
+          out[x] = kOpaque | (v & kColorBits);
           continue;
         }
         std::uint32_t alpha = 0xFF;
@@ -196,7 +258,7 @@ void decodeRow(const Header& h, const Palette& pal, const std::uint8_t* src, std
 
 DecodeStatus decodeRle(const Header& h, const Palette& pal, const std::uint8_t* src, std::size_t size,
                        gdi::PixelStore* store) {
-  std::fill(store->data(), store->data() + store->pixelCount(), 0xFF000000u);
+  std::fill(store->data(), store->data() + store->pixelCount(), kOpaque);
   const bool four = h.compression == BI_RLE4;
   std::int64_t x = 0, row = 0;  // row counts from the bottom
   std::size_t i = 0;
@@ -212,12 +274,12 @@ DecodeStatus decodeRle(const Header& h, const Palette& pal, const std::uint8_t* 
       for (std::uint32_t k = 0; k < count; ++k) put(four ? ((k & 1) ? value & 0xF : value >> 4) : value);
       continue;
     }
-    if (value == 0) {  // end of line
+    if (value == kRleEndOfLine) {
       x = 0;
       ++row;
-    } else if (value == 1) {  // end of bitmap
+    } else if (value == kRleEndOfBitmap) {
       return DecodeStatus::Ok;
-    } else if (value == 2) {  // delta
+    } else if (value == kRleDelta) {
       if (i + 2 > size) return DecodeStatus::Damaged;
       x += src[i];
       row += src[i + 1];
@@ -256,8 +318,7 @@ DecodeStatus decodePixels(const ByteReader& in, const Header& h, std::size_t bit
     *rowsEnd = bitsEnd;
   } else {
     for (std::int64_t r = 0; r < h.height; ++r) {
-      const int y = static_cast<int>(h.topDown ? r : h.height - 1 - r);
-      decodeRow(h, pal, base + r * stride, store->row(y), &anyAlpha);
+      decodeRow(h, pal, base + r * stride, store->row(pictureRow(h, r)), &anyAlpha);
     }
     *rowsEnd = bitsOffset + std::min(available, stride * static_cast<std::size_t>(h.height));
   }
@@ -266,9 +327,60 @@ DecodeStatus decodePixels(const ByteReader& in, const Header& h, std::size_t bit
   out->hasAlpha = anyAlpha;
   out->alphaFromData = anyAlpha;
   out->indexed = h.bits <= 8;
-  out->dpiX = h.xppm > 0 ? h.xppm * 0.0254 : 0;
-  out->dpiY = h.yppm > 0 ? h.yppm * 0.0254 : 0;
+  out->dpiX = h.xppm > 0 ? h.xppm * kMetresPerInch : 0;
+  out->dpiY = h.yppm > 0 ? h.yppm * kMetresPerInch : 0;
   return DecodeStatus::Ok;
+}
+
+// The 1-bit AND mask after the colour rows; a 32-bit image may go without one (opaque).
+DecodeStatus readAndMask(const ByteReader& in, const Header& h, std::size_t rowsEnd, gdi::PixelStore* mask) {
+  const std::size_t stride = ((static_cast<std::size_t>(h.width) + 31) / 32) * 4;
+  const bool present = in.has(rowsEnd, stride * static_cast<std::size_t>(h.height));
+  if (!present && h.bits != 32) return DecodeStatus::Damaged;
+  if (!present) return DecodeStatus::Ok;
+  for (std::int64_t r = 0; r < h.height; ++r) {
+    const std::uint8_t* src = in.data() + rowsEnd + r * stride;
+    std::uint32_t* row = mask->row(pictureRow(h, r));
+    for (std::int64_t x = 0; x < h.width; ++x)
+      row[x] = ((src[x >> 3] >> (7 - (x & 7))) & 1) ? kMaskTransparent : kMaskOpaque;
+  }
+  return DecodeStatus::Ok;
+}
+
+// The fourth bytes of plain 32-bit rows as alpha, unless all of them are zero (then
+// the image predates alpha and the mask decides).
+void takeAlphaBytes(const std::uint8_t* rows, const Header& h, DecodedPicture* result) {
+  constexpr std::size_t kPixelBytes = 4, kAlphaByte = 3;
+  const std::size_t stride = static_cast<std::size_t>(h.width) * kPixelBytes;
+  bool any = false;
+  for (std::int64_t r = 0; r < h.height && !any; ++r) {
+    const std::uint8_t* src = rows + r * stride;
+    for (std::int64_t x = 0; x < h.width; ++x)
+      if (src[x * kPixelBytes + kAlphaByte] != 0) {
+        any = true;
+        break;
+      }
+  }
+  if (!any) return;
+  auto& px = *result->pixels;
+  for (std::int64_t r = 0; r < h.height; ++r) {
+    const std::uint8_t* src = rows + r * stride;
+    std::uint32_t* row = px.row(pictureRow(h, r));
+    for (std::int64_t x = 0; x < h.width; ++x)
+      row[x] = (row[x] & kColorBits) | (static_cast<std::uint32_t>(src[x * kPixelBytes + kAlphaByte]) << 24);
+  }
+  result->hasAlpha = true;
+  result->alphaFromData = true;
+}
+
+// Without alpha the mask decides: transparent pixels get alpha 0.
+void applyAndMask(const gdi::PixelStore& mask, DecodedPicture* result) {
+  for (int y = 0; y < mask.height(); ++y)
+    for (int x = 0; x < mask.width(); ++x)
+      if (mask.row(y)[x]) {
+        result->pixels->row(y)[x] &= kColorBits;
+        result->hasAlpha = true;
+      }
 }
 
 }  // namespace
@@ -279,9 +391,9 @@ DecodeStatus decodeBmp(const std::uint8_t* data, std::size_t size, DecodedPictur
   if (!looksLikeBmp(data, size)) return DecodeStatus::UnknownFormat;
   ByteReader in(data, size);
   std::uint32_t offBits;
-  if (!in.u32(10, &offBits)) return DecodeStatus::Damaged;
+  if (!in.u32(kOffBitsAt, &offBits)) return DecodeStatus::Damaged;
   Header h;
-  DecodeStatus s = readHeader(in, 14, false, &h);
+  DecodeStatus s = readHeader(in, kFileHeaderSize, false, &h);
   if (s != DecodeStatus::Ok) return s;
   Palette pal;
   std::size_t paletteEnd;
@@ -316,48 +428,11 @@ DecodeStatus decodeIconDib(const std::uint8_t* data, std::size_t size, DecodedPi
   if (s != DecodeStatus::Ok) return s;
   auto m = gdi::PixelStore::create(static_cast<int>(h.width), static_cast<int>(h.height), true);
   if (!m) return DecodeStatus::NoMemory;
-  const std::size_t stride = ((static_cast<std::size_t>(h.width) + 31) / 32) * 4;
-  const bool present = in.has(rowsEnd, stride * static_cast<std::size_t>(h.height));
-  if (!present && h.bits != 32) return DecodeStatus::Damaged;
-  if (present) {
-    for (std::int64_t r = 0; r < h.height; ++r) {
-      const std::uint8_t* src = data + rowsEnd + r * stride;
-      std::uint32_t* row = m->row(static_cast<int>(h.height - 1 - r));
-      for (std::int64_t x = 0; x < h.width; ++x) row[x] = ((src[x >> 3] >> (7 - (x & 7))) & 1) ? 0x00FFFFFFu : 0;
-    }
-  }
+  s = readAndMask(in, h, rowsEnd, m.get());
+  if (s != DecodeStatus::Ok) return s;
   // In an icon the fourth byte of 32-bit pixels is alpha.
-  if (h.bits == 32 && !h.hasMasks) {
-    bool any = false;
-    auto& px = *result.pixels;
-    for (std::int64_t r = 0; r < h.height && !any; ++r) {
-      const std::uint8_t* src = data + paletteEnd + r * h.width * 4;
-      for (std::int64_t x = 0; x < h.width; ++x)
-        if (src[x * 4 + 3] != 0) {
-          any = true;
-          break;
-        }
-    }
-    if (any) {
-      for (std::int64_t r = 0; r < h.height; ++r) {
-        const std::uint8_t* src = data + paletteEnd + r * h.width * 4;
-        std::uint32_t* row = px.row(static_cast<int>(h.height - 1 - r));
-        for (std::int64_t x = 0; x < h.width; ++x)
-          row[x] = (row[x] & 0x00FFFFFFu) | (static_cast<std::uint32_t>(src[x * 4 + 3]) << 24);
-      }
-      result.hasAlpha = true;
-      result.alphaFromData = true;
-    }
-  }
-  if (!result.hasAlpha) {
-    // Without alpha the mask decides: transparent pixels get alpha 0.
-    for (int y = 0; y < static_cast<int>(h.height); ++y)
-      for (int x = 0; x < static_cast<int>(h.width); ++x)
-        if (m->row(y)[x]) {
-          result.pixels->row(y)[x] &= 0x00FFFFFFu;
-          result.hasAlpha = true;
-        }
-  }
+  if (h.bits == 32 && !h.hasMasks) takeAlphaBytes(data + paletteEnd, h, &result);
+  if (!result.hasAlpha) applyAndMask(*m, &result);
   *mask = std::move(m);
   *out = std::move(result);
   return DecodeStatus::Ok;

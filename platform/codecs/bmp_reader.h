@@ -29,9 +29,13 @@ bool looksLikeBmp(const std::uint8_t* data, std::size_t size);
 // A whole .bmp file.
 [[nodiscard]] DecodeStatus decodeBmp(const std::uint8_t* data, std::size_t size, DecodedPicture* out);
 
+// Pixels of an icon's AND mask as the readers give it.
+constexpr std::uint32_t kMaskOpaque = 0, kMaskTransparent = 0x00FFFFFF;
+
 // A DIB as stored in an icon or cursor: header, palette, colour rows of half the
-// header's height, then the 1-bit AND mask (written into *mask as 0 for opaque and
-// 0x00FFFFFF for transparent; an absent mask of a 32-bit image counts as opaque).
+// header's height, then the 1-bit AND mask, its rows in the colour rows' order (written
+// into *mask as kMaskOpaque and kMaskTransparent; an absent mask of a 32-bit image counts
+// as opaque).
 [[nodiscard]] DecodeStatus decodeIconDib(const std::uint8_t* data, std::size_t size, DecodedPicture* out,
                                          std::shared_ptr<gdi::PixelStore>* mask);
 

@@ -24,6 +24,35 @@ const std::vector<std::uint32_t> kPalette = {0x000000, 0xFF0000, 0x00FF00, 0x000
                                              0x808080, 0xABCDEF, 0x010203, 0x102030, 0x0A0B0C, 0xC0FFEE,
                                              0xBADBAD, 0x777777, 0x333333, 0xFEDCBA};
 
+// Channel values scaled to 8 bits as the reader rounds them.
+std::uint32_t scaled(std::uint32_t c, std::uint32_t max) { return (c * 255 + max / 2) / max; }
+std::uint32_t opaque(std::uint32_t r, std::uint32_t g, std::uint32_t b) { return 0xFF000000u | r << 16 | g << 8 | b; }
+std::uint32_t paletteColor(std::uint32_t v) { return 0xFF000000u | kPalette[v]; }
+std::uint32_t opaqueRgb(std::uint32_t v) { return 0xFF000000u | (v & 0xFFFFFF); }
+std::uint32_t unchanged(std::uint32_t v) { return v; }
+std::uint32_t from555(std::uint32_t v) {
+  return opaque(scaled((v >> 10) & 31, 31), scaled((v >> 5) & 31, 31), scaled(v & 31, 31));
+}
+std::uint32_t from565(std::uint32_t v) {
+  return opaque(scaled(v >> 11, 31), scaled((v >> 5) & 63, 63), scaled(v & 31, 31));
+}
+std::uint32_t from10bit(std::uint32_t v) {
+  return opaque(scaled(v & 1023, 1023), scaled((v >> 10) & 1023, 1023), scaled(v >> 20, 1023));
+}
+
+// Pixel values by position, one pattern per depth.
+std::uint32_t checker(int x, int y) { return std::uint32_t((x + y) % 2); }
+std::uint32_t nibbles(int x, int y) { return std::uint32_t((x * 3 + y) % 16); }
+std::uint32_t byteSteps(int x, int y) { return std::uint32_t((x + 5 * y) % 16); }
+std::uint32_t products(int x, int y) { return std::uint32_t((x * y) % 16); }
+std::uint32_t words555(int x, int y) { return std::uint32_t((x * 1057 + y * 31) & 0x7FFF); }
+std::uint32_t words565(int x, int y) { return std::uint32_t((x * 2111 + y * 97) & 0xFFFF); }
+std::uint32_t rgbRamp(int x, int y) { return std::uint32_t(x * 0x10203 + y * 0x30201); }
+std::uint32_t rgbSteps(int x, int y) { return std::uint32_t(x * 0x70001 + y * 0x102); }
+std::uint32_t rgbWithFourthByte(int x, int y) { return std::uint32_t(0x12000000 + x * 0x10101 + y * 0x20000); }
+std::uint32_t argbRamp(int x, int y) { return std::uint32_t(((x * 40 + y) & 0xFF) << 24 | (x * 0x10101)); }
+std::uint32_t tenBitChannels(int x, int y) { return std::uint32_t(x * 1023 / 4 | (y * 300) << 10 | 1023u << 20); }
+
 TEST(BmpReader, EveryDepthAndOrientationIsPixelExact) {
   struct Case {
     const char* name;
@@ -34,78 +63,25 @@ TEST(BmpReader, EveryDepthAndOrientationIsPixelExact) {
     std::uint32_t (*value)(int x, int y);
     std::uint32_t (*expect)(std::uint32_t value);
   };
-  auto palExpect = [](std::uint32_t v) { return 0xFF000000u | kPalette[v]; };
   const Case cases[] = {
-      {"1-bit", 40, 1, false, 0, {}, [](int x, int y) { return std::uint32_t((x + y) % 2); }, palExpect},
-      {"4-bit", 40, 4, false, 0, {}, [](int x, int y) { return std::uint32_t((x * 3 + y) % 16); }, palExpect},
-      {"8-bit top-down", 40, 8, true, 0, {}, [](int x, int y) { return std::uint32_t((x + 5 * y) % 16); }, palExpect},
-      {"8-bit core", 12, 8, false, 0, {}, [](int x, int y) { return std::uint32_t((x * y) % 16); }, palExpect},
-      {"16-bit 555",
-       40,
-       16,
-       false,
-       0,
-       {},
-       [](int x, int y) { return std::uint32_t((x * 1057 + y * 31) & 0x7FFF); },
-       [](std::uint32_t v) {
-         auto s = [](std::uint32_t c) { return (c * 255 + 15) / 31; };
-         return 0xFF000000u | (s((v >> 10) & 31) << 16) | (s((v >> 5) & 31) << 8) | s(v & 31);
-       }},
-      {"16-bit 565 bit fields",
-       40,
-       16,
-       false,
-       3,
-       {0xF800, 0x07E0, 0x001F},
-       [](int x, int y) { return std::uint32_t((x * 2111 + y * 97) & 0xFFFF); },
-       [](std::uint32_t v) {
-         auto s5 = [](std::uint32_t c) { return (c * 255 + 15) / 31; };
-         auto s6 = [](std::uint32_t c) { return (c * 255 + 31) / 63; };
-         return 0xFF000000u | (s5(v >> 11) << 16) | (s6((v >> 5) & 63) << 8) | s5(v & 31);
-       }},
-      {"24-bit",
-       40,
-       24,
-       false,
-       0,
-       {},
-       [](int x, int y) { return std::uint32_t(x * 0x10203 + y * 0x30201); },
-       [](std::uint32_t v) { return 0xFF000000u | (v & 0xFFFFFF); }},
-      {"24-bit top-down V5",
-       124,
-       24,
-       true,
-       0,
-       {},
-       [](int x, int y) { return std::uint32_t(x * 0x70001 + y * 0x102); },
-       [](std::uint32_t v) { return 0xFF000000u | (v & 0xFFFFFF); }},
-      {"32-bit ignores the fourth byte",
-       40,
-       32,
-       false,
-       0,
-       {},
-       [](int x, int y) { return std::uint32_t(0x12000000 + x * 0x10101 + y * 0x20000); },
-       [](std::uint32_t v) { return 0xFF000000u | (v & 0xFFFFFF); }},
+      {"1-bit", 40, 1, false, 0, {}, checker, paletteColor},
+      {"4-bit", 40, 4, false, 0, {}, nibbles, paletteColor},
+      {"8-bit top-down", 40, 8, true, 0, {}, byteSteps, paletteColor},
+      {"8-bit core", 12, 8, false, 0, {}, products, paletteColor},
+      {"16-bit 555", 40, 16, false, 0, {}, words555, from555},
+      {"16-bit 565 bit fields", 40, 16, false, 3, {0xF800, 0x07E0, 0x001F}, words565, from565},
+      {"24-bit", 40, 24, false, 0, {}, rgbRamp, opaqueRgb},
+      {"24-bit top-down V5", 124, 24, true, 0, {}, rgbSteps, opaqueRgb},
+      {"32-bit ignores the fourth byte", 40, 32, false, 0, {}, rgbWithFourthByte, opaqueRgb},
       {"32-bit V4 with alpha mask",
        108,
        32,
        false,
        3,
        {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000},
-       [](int x, int y) { return std::uint32_t(((x * 40 + y) & 0xFF) << 24 | (x * 0x10101)); },
-       [](std::uint32_t v) { return v; }},
-      {"32-bit odd bit fields",
-       56,
-       32,
-       false,
-       3,
-       {0x000003FF, 0x000FFC00, 0x3FF00000, 0},
-       [](int x, int y) { return std::uint32_t(x * 1023 / 4 | (y * 300) << 10 | 1023u << 20); },
-       [](std::uint32_t v) {
-         auto s = [](std::uint32_t c) { return (c * 255 + 511) / 1023; };
-         return 0xFF000000u | (s(v & 1023) << 16) | (s((v >> 10) & 1023) << 8) | s(v >> 20);
-       }},
+       argbRamp,
+       unchanged},
+      {"32-bit odd bit fields", 56, 32, false, 3, {0x000003FF, 0x000FFC00, 0x3FF00000, 0}, tenBitChannels, from10bit},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -156,6 +132,78 @@ TEST(BmpReader, Rle8AndRle4WithDeltaAndAbsoluteRuns) {
   s.rleData = {5, 0x12, 0, 1};
   ASSERT_EQ(decode(makeBmp(s), &p), DecodeStatus::Ok);
   EXPECT_EQ(pixelsOf(p), (std::vector<std::uint32_t>{pal(1), pal(2), pal(1), pal(2), pal(1)}));
+}
+
+// Where each header kind keeps its channel masks, and which compressions it allows.
+TEST(BmpReader, MasksFollowTheHeaderKind) {
+  constexpr std::uint32_t kBitfields = 3, kAlphaBitfields = 6;
+  const std::vector<std::uint32_t> argbMasks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  struct Case {
+    const char* name;
+    int headerSize, bits;
+    std::uint32_t compression;
+    std::vector<std::uint32_t> masks, values;
+    DecodeStatus status;
+    std::vector<std::uint32_t> expect;
+    bool hasAlpha;
+  };
+  const Case cases[] = {
+      {"V2 holds the colour masks",
+       52,
+       16,
+       kBitfields,
+       {0xF800, 0x07E0, 0x001F},
+       {0xF800, 0x07E0},
+       DecodeStatus::Ok,
+       {0xFFFF0000, 0xFF00FF00},
+       false},
+      {"alpha bit fields after an info header",
+       40,
+       32,
+       kAlphaBitfields,
+       argbMasks,
+       {0x80112233, 0xFF445566},
+       DecodeStatus::Ok,
+       {0x80112233, 0xFF445566},
+       true},
+      {"alpha bit fields need a V3 header",
+       52,
+       32,
+       kAlphaBitfields,
+       argbMasks,
+       {0, 0},
+       DecodeStatus::Damaged,
+       {},
+       false},
+      {"V3 alpha mask over plain rows",
+       56,
+       32,
+       0,
+       argbMasks,
+       {0x00112233, 0xFF445566},
+       DecodeStatus::Ok,
+       {0x00112233, 0xFF445566},
+       true},
+      {"OS/2 plain rows", 64, 24, 0, {}, {0x112233, 0x445566}, DecodeStatus::Ok, {0xFF112233, 0xFF445566}, false},
+      // The same number means bit fields in the other headers.
+      {"OS/2 Huffman", 64, 16, kBitfields, {0xF800, 0x07E0, 0x001F}, {0, 0}, DecodeStatus::Damaged, {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    BmpShape s;
+    s.headerSize = c.headerSize;
+    s.width = 2;
+    s.height = 1;
+    s.bits = c.bits;
+    s.compression = c.compression;
+    s.masks = c.masks;
+    s.values = c.values;
+    DecodedPicture p;
+    ASSERT_EQ(decode(makeBmp(s), &p), c.status);
+    if (c.status != DecodeStatus::Ok) continue;
+    EXPECT_EQ(pixelsOf(p), c.expect);
+    EXPECT_EQ(p.hasAlpha, c.hasAlpha);
+  }
 }
 
 TEST(BmpReader, BadInputIsRefusedCleanly) {
@@ -243,6 +291,36 @@ TEST(IconReader, DecodesDibAndPngEntriesWithMasks) {
   EXPECT_FALSE(icon.isIcon);
   EXPECT_EQ(icon.hotspotX, 3u);
   EXPECT_EQ(icon.hotspotY, 5u);
+}
+
+// A top-down icon DIB keeps its mask and alpha rows in the same order as its colour rows.
+TEST(IconReader, TopDownDibKeepsMaskAndAlphaWithTheirRows) {
+  constexpr std::size_t kFileHeader = 14, kHeightAt = 8;
+  auto topDownDib = [](int bits, std::vector<std::uint32_t> values, std::vector<std::uint8_t> andMask) {
+    BmpShape s;
+    s.width = 2;
+    s.height = -2;
+    s.bits = bits;
+    s.values = std::move(values);
+    auto file = makeBmp(s);
+    std::vector<std::uint8_t> dib(file.begin() + kFileHeader, file.end());
+    const std::uint32_t doubled = static_cast<std::uint32_t>(-4);  // colour and mask rows
+    for (int i = 0; i < 4; ++i) dib[kHeightAt + i] = static_cast<std::uint8_t>(doubled >> (8 * i));
+    dib.insert(dib.end(), andMask.begin(), andMask.end());
+    return dib;
+  };
+  // Mask rows of 4 bytes; the first row (the top) has both pixels transparent.
+  const std::vector<std::uint8_t> topTransparent = {0xC0, 0, 0, 0, 0, 0, 0, 0};
+  const auto masked = topDownDib(24, {0x112233, 0x445566, 0x778899, 0xAABBCC}, topTransparent);
+  DecodedPicture p;
+  std::shared_ptr<quendel::gdi::PixelStore> mask;
+  ASSERT_EQ(quendel::codecs::decodeIconDib(masked.data(), masked.size(), &p, &mask), DecodeStatus::Ok);
+  EXPECT_EQ(pixelsOf(p), (std::vector<std::uint32_t>{0x00112233, 0x00445566, 0xFF778899, 0xFFAABBCC}));
+  EXPECT_EQ(mask->row(0)[0], quendel::codecs::kMaskTransparent);
+  EXPECT_EQ(mask->row(1)[0], quendel::codecs::kMaskOpaque);
+  const auto alpha = topDownDib(32, {0x10112233, 0x20445566, 0xFF778899, 0xFFAABBCC}, {});
+  ASSERT_EQ(quendel::codecs::decodeIconDib(alpha.data(), alpha.size(), &p, &mask), DecodeStatus::Ok);
+  EXPECT_EQ(pixelsOf(p), (std::vector<std::uint32_t>{0x10112233, 0x20445566, 0xFF778899, 0xFFAABBCC}));
 }
 
 TEST(IconReader, BadDirectoriesAreRefused) {

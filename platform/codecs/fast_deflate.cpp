@@ -11,18 +11,54 @@ namespace quendel::codecs {
 namespace {
 
 constexpr std::size_t kBlockInput = 128 * 1024;
-constexpr unsigned kMaxBits = 15;
+constexpr std::size_t kHistoryBytes = 1;        // runs are matches at distance 1
+constexpr std::size_t kOutputPiece = 1u << 20;  // hand output over in pieces of about this size
+constexpr std::size_t kBlockHeaderRoom = 1024;  // room for the code tables of a block
+constexpr unsigned kMaxCodeBits = 15;           // literal/length and distance codes
+constexpr unsigned kMaxCodeLengthBits = 7;      // the code that codes the code lengths
+constexpr unsigned kDepthSlots = 64;            // tree depths counted before the limit applies
+
+// zlib header: deflate with a 32 KiB window, fastest level, check bits making it a multiple of 31.
+constexpr std::uint8_t kZlibHeader[2] = {0x78, 0x01};
+
+// Alphabets (RFC 1951, 3.2.5 and 3.2.7).
+constexpr unsigned kLiteralCount = 256;  // symbols 0..255 are the bytes themselves
+constexpr unsigned kEndOfBlock = 256;
+constexpr unsigned kFirstLengthSymbol = 257;
+constexpr unsigned kLitLenSymbols = 286;
+constexpr unsigned kDistanceSymbols = 30;
+constexpr unsigned kCodeLengthSymbols = 19;
+constexpr unsigned kMinMatch = 3;
+constexpr unsigned kMaxMatch = 258;
+constexpr unsigned kRunDistanceSymbol = 0;  // distance 1
+
+// Code-length symbols that repeat: the previous length 3..6 times, or zero 3..10 and 11..138 times.
+constexpr unsigned kRepeatPrevious = 16;
+constexpr unsigned kRepeatZeroShort = 17;
+constexpr unsigned kRepeatZeroLong = 18;
+constexpr unsigned kRepeatPreviousMin = 3, kRepeatPreviousMax = 6, kRepeatPreviousExtraBits = 2;
+constexpr unsigned kRepeatZeroShortMin = 3, kRepeatZeroShortExtraBits = 3;
+constexpr unsigned kRepeatZeroLongMin = 11, kRepeatZeroLongMax = 138, kRepeatZeroLongExtraBits = 7;
+
+// Block header fields.
+constexpr unsigned kDynamicHuffman = 2;
+constexpr unsigned kBlockTypeBits = 2;
+constexpr unsigned kHlitBits = 5, kHdistBits = 5, kHclenBits = 4, kCodeLengthBits = 3;
+constexpr unsigned kMinHlit = 257, kMinHdist = 1, kMinHclen = 4;
+constexpr std::uint8_t kCodeLengthOrder[kCodeLengthSymbols] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                                               11, 4,  12, 3, 13, 2, 14, 1, 15};
 
 // Length symbols 257..285: base lengths and extra bits (RFC 1951, 3.2.5).
-constexpr std::array<std::uint16_t, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-                                                       31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-constexpr std::array<std::uint8_t, 29> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                                       2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr unsigned kLengthCodes = kLitLenSymbols - kFirstLengthSymbol;
+constexpr std::array<std::uint16_t, kLengthCodes> kLengthBase = {
+    3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 15, 17, 19, 23, 27, 31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr std::array<std::uint8_t, kLengthCodes> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                                                 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
 
 struct LengthTable {
-  std::array<std::uint8_t, 259> symbol{};  // index into kLengthBase for each length 3..258
+  std::array<std::uint8_t, kMaxMatch + 1> symbol{};  // index into kLengthBase for each length 3..258
   LengthTable() {
-    for (unsigned len = 3; len <= 258; ++len) {
+    for (unsigned len = kMinMatch; len <= kMaxMatch; ++len) {
       unsigned s = 0;
       while (s + 1 < kLengthBase.size() && kLengthBase[s + 1] <= len) ++s;
       symbol[len] = static_cast<std::uint8_t>(s);
@@ -34,27 +70,21 @@ const LengthTable& lengths() {
   return t;
 }
 
-// Huffman code lengths for the given frequencies, limited to maxBits, by the
-// package-merge-free method: build the tree, then push over-long leaves up and
-// fix the Kraft sum.
-void buildLengths(const std::uint32_t* freq, unsigned n, unsigned maxBits, std::uint8_t* lens) {
-  std::fill(lens, lens + n, 0);
-  struct Node {
-    std::uint32_t weight;
-    int left, right;
-  };
-  std::vector<Node> nodes;
+// A Huffman tree over the symbols of nonzero frequency. Leaves have left < 0 and hold
+// their symbol in right; every inner node comes after its children, the root last.
+struct HuffmanNode {
+  std::uint32_t weight;
+  int left, right;
+};
+
+std::vector<HuffmanNode> huffmanTree(const std::uint32_t* freq, unsigned n) {
+  std::vector<HuffmanNode> nodes;
   std::vector<int> leaves;
   for (unsigned i = 0; i < n; ++i)
     if (freq[i]) {
       nodes.push_back({freq[i], -1, static_cast<int>(i)});
       leaves.push_back(static_cast<int>(nodes.size() - 1));
     }
-  if (nodes.empty()) return;
-  if (nodes.size() == 1) {
-    lens[nodes[0].right] = 1;
-    return;
-  }
   // Two-queue Huffman over leaves sorted by weight.
   std::sort(leaves.begin(), leaves.end(), [&](int a, int b) { return nodes[a].weight < nodes[b].weight; });
   std::vector<int> merged;
@@ -69,20 +99,29 @@ void buildLengths(const std::uint32_t* freq, unsigned n, unsigned maxBits, std::
     nodes.push_back({nodes[a].weight + nodes[b].weight, a, b});
     merged.push_back(static_cast<int>(nodes.size() - 1));
   }
-  // Depths by walking down from the root.
+  return nodes;
+}
+
+// How many leaves lie at each depth (depths beyond the last slot counted in it).
+std::vector<unsigned> leafDepthCounts(const std::vector<HuffmanNode>& nodes) {
   std::vector<unsigned> depth(nodes.size(), 0);
-  std::vector<unsigned> count(64, 0);
-  for (int i = static_cast<int>(nodes.size()) - 1; i >= 0; --i) {
-    const Node& nd = nodes[i];
+  for (int i = static_cast<int>(nodes.size()) - 1; i >= 0; --i) {  // down from the root
+    const HuffmanNode& nd = nodes[i];
     if (nd.left >= 0) {
       depth[nd.left] = depth[i] + 1;
       depth[nd.right] = depth[i] + 1;
     }
   }
+  std::vector<unsigned> count(kDepthSlots, 0);
   for (std::size_t i = 0; i < nodes.size(); ++i)
-    if (nodes[i].left < 0) ++count[std::min<unsigned>(depth[i], 63)];
-  // Limit the depth: move leaves deeper than maxBits up and rebalance the Kraft sum.
-  for (unsigned d = maxBits + 1; d < 64; ++d) {
+    if (nodes[i].left < 0) ++count[std::min<unsigned>(depth[i], kDepthSlots - 1)];
+  return count;
+}
+
+// Moves the leaves deeper than maxBits up to it and rebalances the Kraft sum, so that
+// the counts describe a complete code again.
+void limitDepth(std::vector<unsigned>& count, unsigned maxBits) {
+  for (unsigned d = maxBits + 1; d < kDepthSlots; ++d) {
     count[maxBits] += count[d];
     count[d] = 0;
   }
@@ -100,6 +139,21 @@ void buildLengths(const std::uint32_t* freq, unsigned n, unsigned maxBits, std::
       }
     --kraft;
   }
+}
+
+// Huffman code lengths for the given frequencies, limited to maxBits, by the
+// package-merge-free method: build the tree, then push over-long leaves up and
+// fix the Kraft sum.
+void buildLengths(const std::uint32_t* freq, unsigned n, unsigned maxBits, std::uint8_t* lens) {
+  std::fill(lens, lens + n, 0);
+  const std::vector<HuffmanNode> nodes = huffmanTree(freq, n);
+  if (nodes.empty()) return;
+  if (nodes.size() == 1) {
+    lens[nodes[0].right] = 1;
+    return;
+  }
+  std::vector<unsigned> count = leafDepthCounts(nodes);
+  limitDepth(count, maxBits);
   // Longer codes to rarer symbols.
   std::vector<int> order;
   for (std::size_t i = 0; i < nodes.size(); ++i)
@@ -112,12 +166,12 @@ void buildLengths(const std::uint32_t* freq, unsigned n, unsigned maxBits, std::
 
 // Canonical codes, bit-reversed for LSB-first output.
 void buildCodes(const std::uint8_t* lens, unsigned n, std::uint16_t* codes) {
-  unsigned blCount[16] = {};
+  unsigned blCount[kMaxCodeBits + 1] = {};
   for (unsigned i = 0; i < n; ++i) ++blCount[lens[i]];
   blCount[0] = 0;
-  unsigned next[16] = {};
+  unsigned next[kMaxCodeBits + 1] = {};
   unsigned code = 0;
-  for (unsigned bits = 1; bits < 16; ++bits) {
+  for (unsigned bits = 1; bits <= kMaxCodeBits; ++bits) {
     code = (code + blCount[bits - 1]) << 1;
     next[bits] = code;
   }
@@ -133,14 +187,93 @@ void buildCodes(const std::uint8_t* lens, unsigned n, std::uint16_t* codes) {
   }
 }
 
+// Every code gets at least two symbols, so that each is complete.
+void ensureTwoSymbols(std::uint32_t* freq, unsigned n) {
+  if (std::count_if(freq, freq + n, [](std::uint32_t f) { return f != 0; }) < 2) freq[freq[0] ? 1 : 0] += 1;
+}
+
 }  // namespace
 
+// The Huffman codes of one block: literal/length and distance.
+struct FastDeflate::BlockCodes {
+  std::uint8_t litLen[kLitLenSymbols];
+  std::uint16_t litCode[kLitLenSymbols];
+  std::uint8_t distLen[kDistanceSymbols];
+  std::uint16_t distCode[kDistanceSymbols];
+  unsigned hlit = kLitLenSymbols;  // literal/length lengths sent
+  unsigned hdist = kMinHdist;      // distance lengths sent: runs use distance 1 only
+
+  BlockCodes(std::uint32_t* litFreq, std::uint32_t* distFreq) {
+    litFreq[kEndOfBlock] = 1;
+    ensureTwoSymbols(litFreq, kLitLenSymbols);
+    distFreq[kRunDistanceSymbol] = std::max<std::uint32_t>(distFreq[kRunDistanceSymbol], 1);
+    buildLengths(litFreq, kLitLenSymbols, kMaxCodeBits, litLen);
+    buildLengths(distFreq, kDistanceSymbols, kMaxCodeBits, distLen);
+    buildCodes(litLen, kLitLenSymbols, litCode);
+    buildCodes(distLen, kDistanceSymbols, distCode);
+    while (hlit > kMinHlit && litLen[hlit - 1] == 0) --hlit;
+  }
+};
+
+// The code lengths of both alphabets, run-length coded with the repeat symbols, and
+// the Huffman code of that.
+struct FastDeflate::CodeLengthCode {
+  std::vector<std::pair<std::uint8_t, std::uint8_t>> tokens;  // symbol, extra value
+  std::uint32_t freq[kCodeLengthSymbols] = {};
+  std::uint8_t len[kCodeLengthSymbols];
+  std::uint16_t code[kCodeLengthSymbols];
+  unsigned hclen = kCodeLengthSymbols;
+
+  explicit CodeLengthCode(const BlockCodes& codes) {
+    std::vector<std::uint8_t> all(codes.litLen, codes.litLen + codes.hlit);
+    all.insert(all.end(), codes.distLen, codes.distLen + codes.hdist);
+    for (std::size_t k = 0; k < all.size();) {
+      std::size_t r = k + 1;
+      while (r < all.size() && all[r] == all[k]) ++r;
+      addRun(all[k], r - k);
+      k = r;
+    }
+    ensureTwoSymbols(freq, kCodeLengthSymbols);
+    buildLengths(freq, kCodeLengthSymbols, kMaxCodeLengthBits, len);
+    buildCodes(len, kCodeLengthSymbols, code);
+    while (hclen > kMinHclen && len[kCodeLengthOrder[hclen - 1]] == 0) --hclen;
+  }
+
+ private:
+  void add(unsigned symbol, std::size_t extra) {
+    tokens.push_back({static_cast<std::uint8_t>(symbol), static_cast<std::uint8_t>(extra)});
+    ++freq[symbol];
+  }
+  // One length v repeated run times.
+  void addRun(std::uint8_t v, std::size_t run) {
+    if (v == 0) {
+      while (run >= kRepeatZeroLongMin) {
+        const std::size_t n = std::min<std::size_t>(run, kRepeatZeroLongMax);
+        add(kRepeatZeroLong, n - kRepeatZeroLongMin);
+        run -= n;
+      }
+      if (run >= kRepeatZeroShortMin) {
+        add(kRepeatZeroShort, run - kRepeatZeroShortMin);
+        run = 0;
+      }
+    } else {
+      add(v, 0);
+      --run;
+      while (run >= kRepeatPreviousMin) {
+        const std::size_t n = std::min<std::size_t>(run, kRepeatPreviousMax);
+        add(kRepeatPrevious, n - kRepeatPreviousMin);
+        run -= n;
+      }
+    }
+    for (; run > 0; --run) add(v, 0);
+  }
+};
+
 FastDeflate::FastDeflate(Output output) : output_(std::move(output)) {
-  pending_.reserve(kBlockInput + 2);
-  out_.reserve(kBlockInput + 1024);
+  pending_.reserve(kBlockInput + kHistoryBytes);
+  out_.reserve(kBlockInput + kBlockHeaderRoom);
   tokens_.reserve(kBlockInput);
-  const std::uint8_t header[2] = {0x78, 0x01};
-  output_(header, 2);
+  output_(kZlibHeader, sizeof kZlibHeader);
 }
 
 void FastDeflate::write(const std::uint8_t* data, std::size_t size) {
@@ -160,9 +293,14 @@ void FastDeflate::finish() {
   finished_ = true;
   flushBlock(true);
   drainBits(true);
+  // Adler-32 of the input, most significant byte first.
   const std::uint8_t trailer[4] = {static_cast<std::uint8_t>(adler_ >> 24), static_cast<std::uint8_t>(adler_ >> 16),
                                    static_cast<std::uint8_t>(adler_ >> 8), static_cast<std::uint8_t>(adler_)};
-  out_.insert(out_.end(), trailer, trailer + 4);
+  out_.insert(out_.end(), trailer, trailer + sizeof trailer);
+  handOver();
+}
+
+void FastDeflate::handOver() {
   output_(out_.data(), out_.size());
   out_.clear();
 }
@@ -189,25 +327,36 @@ void FastDeflate::drainBits(bool all) {
 }
 
 void FastDeflate::flushBlock(bool last) {
+  std::uint32_t litFreq[kLitLenSymbols] = {};
+  std::uint32_t distFreq[kDistanceSymbols] = {};
+  collectTokens(litFreq, distFreq);
+  const BlockCodes codes(litFreq, distFreq);
+  const CodeLengthCode lengthCode(codes);
+  writeBlockHeader(last, codes, lengthCode);
+  writeTokens(codes);
+  drainBits(false);
+  if (!last) handOver();
+  keepHistory();
+}
+
+// Tokens: a literal byte (value < 256), or a run as 256 + length (distance 1).
+void FastDeflate::collectTokens(std::uint32_t* litFreq, std::uint32_t* distFreq) {
   const std::uint8_t* base = pending_.data();
-  const std::size_t begin = historyBytes_, end = pending_.size();
-  // Tokens: a literal byte (value < 256), or a run as 256 + length (distance 1).
-  tokens_.clear();
-  std::uint32_t litFreq[286] = {};
-  std::uint32_t distFreq[30] = {};
+  const std::size_t end = pending_.size();
   const auto& lt = lengths();
-  std::size_t i = begin;
+  tokens_.clear();
+  std::size_t i = historyBytes_;
   while (i < end) {
     if (i > 0) {
       const std::uint8_t prev = base[i - 1];
       std::size_t r = i;
-      const std::size_t limit = std::min(end, i + 258);
+      const std::size_t limit = std::min<std::size_t>(end, i + kMaxMatch);
       while (r < limit && base[r] == prev) ++r;
       const std::size_t run = r - i;
-      if (run >= 3) {
-        tokens_.push_back(256 + static_cast<std::uint32_t>(run));
-        ++litFreq[257 + lt.symbol[run]];
-        ++distFreq[0];
+      if (run >= kMinMatch) {
+        tokens_.push_back(kLiteralCount + static_cast<std::uint32_t>(run));
+        ++litFreq[kFirstLengthSymbol + lt.symbol[run]];
+        ++distFreq[kRunDistanceSymbol];
         i = r;
         continue;
       }
@@ -216,107 +365,46 @@ void FastDeflate::flushBlock(bool last) {
     ++litFreq[base[i]];
     ++i;
   }
-  litFreq[256] = 1;
-  // Every code gets at least two symbols, so that each is complete.
-  if (std::count_if(litFreq, litFreq + 286, [](std::uint32_t f) { return f != 0; }) < 2) litFreq[0] += 1;
-  distFreq[0] = std::max<std::uint32_t>(distFreq[0], 1);
+}
 
-  std::uint8_t litLen[286], distLen[30];
-  buildLengths(litFreq, 286, kMaxBits, litLen);
-  buildLengths(distFreq, 30, kMaxBits, distLen);
-  std::uint16_t litCode[286], distCode[30];
-  buildCodes(litLen, 286, litCode);
-  buildCodes(distLen, 30, distCode);
-
-  unsigned hlit = 286;
-  while (hlit > 257 && litLen[hlit - 1] == 0) --hlit;
-  const unsigned hdist = 1;
-  // Code lengths of both alphabets, run-length coded with symbols 16, 17 and 18.
-  std::vector<std::uint8_t> all(litLen, litLen + hlit);
-  all.insert(all.end(), distLen, distLen + hdist);
-  std::vector<std::pair<std::uint8_t, std::uint8_t>> clTokens;  // symbol, extra value
-  std::uint32_t clFreq[19] = {};
-  for (std::size_t k = 0; k < all.size();) {
-    const std::uint8_t v = all[k];
-    std::size_t r = k + 1;
-    while (r < all.size() && all[r] == v) ++r;
-    std::size_t run = r - k;
-    if (v == 0) {
-      while (run >= 11) {
-        const std::size_t n = std::min<std::size_t>(run, 138);
-        clTokens.push_back({18, static_cast<std::uint8_t>(n - 11)});
-        ++clFreq[18];
-        run -= n;
-      }
-      if (run >= 3) {
-        clTokens.push_back({17, static_cast<std::uint8_t>(run - 3)});
-        ++clFreq[17];
-        run = 0;
-      }
-    } else {
-      clTokens.push_back({v, 0});
-      ++clFreq[v];
-      --run;
-      while (run >= 3) {
-        const std::size_t n = std::min<std::size_t>(run, 6);
-        clTokens.push_back({16, static_cast<std::uint8_t>(n - 3)});
-        ++clFreq[16];
-        run -= n;
-      }
-    }
-    for (; run > 0; --run) {
-      clTokens.push_back({v, 0});
-      ++clFreq[v];
-    }
-    k = r;
-  }
-  if (std::count_if(clFreq, clFreq + 19, [](std::uint32_t f) { return f != 0; }) < 2) clFreq[clFreq[0] ? 1 : 0] += 1;
-  std::uint8_t clLen[19];
-  buildLengths(clFreq, 19, 7, clLen);
-  std::uint16_t clCode[19];
-  buildCodes(clLen, 19, clCode);
-  static const std::uint8_t kClOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
-  unsigned hclen = 19;
-  while (hclen > 4 && clLen[kClOrder[hclen - 1]] == 0) --hclen;
-
+void FastDeflate::writeBlockHeader(bool last, const BlockCodes& codes, const CodeLengthCode& lengthCode) {
   emitBits(last ? 1 : 0, 1);
-  emitBits(2, 2);  // dynamic Huffman codes
-  emitBits(hlit - 257, 5);
-  emitBits(hdist - 1, 5);
-  emitBits(hclen - 4, 4);
-  for (unsigned k = 0; k < hclen; ++k) emitBits(clLen[kClOrder[k]], 3);
-  for (auto [sym, extra] : clTokens) {
-    emitBits(clCode[sym], clLen[sym]);
-    if (sym == 16) emitBits(extra, 2);
-    if (sym == 17) emitBits(extra, 3);
-    if (sym == 18) emitBits(extra, 7);
+  emitBits(kDynamicHuffman, kBlockTypeBits);
+  emitBits(codes.hlit - kMinHlit, kHlitBits);
+  emitBits(codes.hdist - kMinHdist, kHdistBits);
+  emitBits(lengthCode.hclen - kMinHclen, kHclenBits);
+  for (unsigned k = 0; k < lengthCode.hclen; ++k) emitBits(lengthCode.len[kCodeLengthOrder[k]], kCodeLengthBits);
+  for (auto [sym, extra] : lengthCode.tokens) {
+    emitBits(lengthCode.code[sym], lengthCode.len[sym]);
+    if (sym == kRepeatPrevious) emitBits(extra, kRepeatPreviousExtraBits);
+    if (sym == kRepeatZeroShort) emitBits(extra, kRepeatZeroShortExtraBits);
+    if (sym == kRepeatZeroLong) emitBits(extra, kRepeatZeroLongExtraBits);
   }
+}
+
+void FastDeflate::writeTokens(const BlockCodes& codes) {
+  const auto& lt = lengths();
   for (std::uint32_t t : tokens_) {
-    if (t < 256) {
-      emitBits(litCode[t], litLen[t]);
+    if (t < kLiteralCount) {
+      emitBits(codes.litCode[t], codes.litLen[t]);
     } else {
-      const unsigned len = t - 256, s = lt.symbol[len];
-      emitBits(litCode[257 + s] | (static_cast<std::uint64_t>(len - kLengthBase[s]) << litLen[257 + s]),
-               litLen[257 + s] + kLengthExtra[s]);
-      emitBits(distCode[0], distLen[0]);
+      const unsigned len = t - kLiteralCount, s = lt.symbol[len], sym = kFirstLengthSymbol + s;
+      // The length code and its extra bits in one go.
+      emitBits(codes.litCode[sym] | (static_cast<std::uint64_t>(len - kLengthBase[s]) << codes.litLen[sym]),
+               codes.litLen[sym] + kLengthExtra[s]);
+      emitBits(codes.distCode[kRunDistanceSymbol], codes.distLen[kRunDistanceSymbol]);
     }
-    if (out_.size() >= (1u << 20)) {
-      output_(out_.data(), out_.size());
-      out_.clear();
-    }
+    if (out_.size() >= kOutputPiece) handOver();
   }
-  emitBits(litCode[256], litLen[256]);
-  drainBits(false);
-  if (!last) {
-    output_(out_.data(), out_.size());
-    out_.clear();
-  }
-  // Keep the last byte as history for a run that continues into the next block.
-  if (end > 0) {
-    const std::uint8_t keep = base[end - 1];
-    pending_.assign(1, keep);
-    historyBytes_ = 1;
-  }
+  emitBits(codes.litCode[kEndOfBlock], codes.litLen[kEndOfBlock]);
+}
+
+// Keeps the last byte as history for a run that continues into the next block.
+void FastDeflate::keepHistory() {
+  if (pending_.empty()) return;
+  const std::uint8_t keep = pending_.back();
+  pending_.assign(kHistoryBytes, keep);
+  historyBytes_ = kHistoryBytes;
 }
 
 }  // namespace quendel::codecs

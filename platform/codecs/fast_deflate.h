@@ -25,7 +25,16 @@ class FastDeflate {
   void finish();
 
  private:
+  struct BlockCodes;
+  struct CodeLengthCode;
+
+  // Codes pending_ (after its history) as one dynamic-Huffman block.
   void flushBlock(bool last);
+  void collectTokens(std::uint32_t* litFreq, std::uint32_t* distFreq);
+  void writeBlockHeader(bool last, const BlockCodes& codes, const CodeLengthCode& lengthCode);
+  void writeTokens(const BlockCodes& codes);
+  void keepHistory();
+  void handOver();
   void emitBits(std::uint64_t bits, unsigned count);
   void drainBits(bool all);
 

@@ -61,6 +61,11 @@ TEST(FastDeflate, RoundTripsThroughZlib) {
   }
   std::shuffle(fib.begin(), fib.end(), rng);
   cases.push_back({"deep Huffman tree", fib});
+  // Every run length once, across every length code and value of its extra bits and
+  // past the longest match.
+  std::vector<std::uint8_t> runs;
+  for (std::size_t run = 1; run <= 600; ++run) runs.insert(runs.end(), run, static_cast<std::uint8_t>(run & 1));
+  cases.push_back({"every run length", runs});
   for (const auto& c : cases)
     for (std::size_t piece : {std::size_t{1} << 20, std::size_t{1000}, std::size_t{1}}) {
       if (piece == 1 && c.data.size() > 100000) continue;

@@ -34,12 +34,17 @@ struct DecodedIcon {
   bool isIcon = true;
   std::size_t entry = 0;                  // index of the chosen image
   DecodedPicture color;                   // hasAlpha tells whether the mask or alpha decides transparency
-  std::shared_ptr<gdi::PixelStore> mask;  // 0 opaque, 0x00FFFFFF transparent
+  std::shared_ptr<gdi::PixelStore> mask;  // kMaskOpaque or kMaskTransparent (bmp_reader.h)
   std::uint32_t hotspotX = 0;
   std::uint32_t hotspotY = 0;
 };
 
-// 1 for an icon, 2 for a cursor, 0 for anything else.
+// The file types of the directory header.
+constexpr int kNotIconFile = 0, kIconFile = 1, kCursorFile = 2;
+// The image the system picks for a picture: the standard icon size at the display's depth.
+constexpr int kStandardIconSize = 32, kDisplayBits = 32;
+
+// kIconFile, kCursorFile, or kNotIconFile for anything else.
 int iconFileType(const std::uint8_t* data, std::size_t size);
 [[nodiscard]] DecodeStatus readIconDirectory(const std::uint8_t* data, std::size_t size,
                                              std::vector<IconEntry>* entries);

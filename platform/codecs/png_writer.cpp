@@ -13,6 +13,15 @@ namespace quendel::codecs {
 
 namespace {
 
+constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+constexpr std::uint8_t kBitDepth = 8;
+constexpr std::uint8_t kColorTypeRgb = 2, kColorTypeRgba = 6;
+constexpr std::uint8_t kFilterSub = 1, kFilterUp = 2;  // a row of zeros under Up repeats the row above
+constexpr std::uint8_t kUnitMetre = 1;
+constexpr double kMetresPerInch = 0.0254;
+constexpr std::size_t kIhdrSize = 13, kPhysSize = 9;
+constexpr std::size_t kLengthAndTypeBytes = 8, kCrcBytes = 4, kTypeBytes = 4;
+
 void put32(std::uint8_t* p, std::uint32_t v) {
   p[0] = static_cast<std::uint8_t>(v >> 24);
   p[1] = static_cast<std::uint8_t>(v >> 16);
@@ -21,16 +30,53 @@ void put32(std::uint8_t* p, std::uint32_t v) {
 }
 
 void writeChunk(FileSink& sink, const char* type, const std::uint8_t* data, std::size_t size) {
-  std::uint8_t head[8];
+  std::uint8_t head[kLengthAndTypeBytes];
   put32(head, static_cast<std::uint32_t>(size));
-  std::memcpy(head + 4, type, 4);
-  std::uint32_t crc = libdeflate_crc32(0, head + 4, 4);
+  std::memcpy(head + 4, type, kTypeBytes);
+  std::uint32_t crc = libdeflate_crc32(0, head + 4, kTypeBytes);
   if (size) crc = libdeflate_crc32(crc, data, size);
-  std::uint8_t tail[4];
+  std::uint8_t tail[kCrcBytes];
   put32(tail, crc);
-  sink.write(head, 8);
+  sink.write(head, sizeof head);
   if (size) sink.write(data, size);
-  sink.write(tail, 4);
+  sink.write(tail, sizeof tail);
+}
+
+}  // namespace
+
+namespace {
+
+void writeHeaderChunks(int w, int h, const PngOptions& options, FileSink& sink) {
+  sink.write(kSignature, sizeof kSignature);
+  std::uint8_t ihdr[kIhdrSize];
+  put32(ihdr, static_cast<std::uint32_t>(w));
+  put32(ihdr + 4, static_cast<std::uint32_t>(h));
+  ihdr[8] = kBitDepth;
+  ihdr[9] = options.alpha ? kColorTypeRgba : kColorTypeRgb;
+  ihdr[10] = ihdr[11] = ihdr[12] = 0;  // deflate, adaptive filtering, no interlace
+  writeChunk(sink, "IHDR", ihdr, sizeof ihdr);
+  if (options.dpiX > 0 && options.dpiY > 0) {
+    std::uint8_t phys[kPhysSize];
+    put32(phys, static_cast<std::uint32_t>(std::lround(options.dpiX / kMetresPerInch)));
+    put32(phys + 4, static_cast<std::uint32_t>(std::lround(options.dpiY / kMetresPerInch)));
+    phys[8] = kUnitMetre;
+    writeChunk(sink, "pHYs", phys, sizeof phys);
+  }
+}
+
+// One row under the Sub filter: each byte minus the same channel of the pixel to its left.
+void subFilterRow(const std::uint32_t* px, int w, bool alpha, std::uint8_t* o) {
+  *o++ = kFilterSub;
+  std::uint32_t left = 0;
+  for (int x = 0; x < w; ++x) {
+    const std::uint32_t p = px[x];
+    o[0] = static_cast<std::uint8_t>((p >> 16) - (left >> 16));
+    o[1] = static_cast<std::uint8_t>((p >> 8) - (left >> 8));
+    o[2] = static_cast<std::uint8_t>(p - left);
+    if (alpha) o[3] = static_cast<std::uint8_t>((p >> 24) - (left >> 24));
+    o += alpha ? 4 : 3;
+    left = p;
+  }
 }
 
 }  // namespace
@@ -38,62 +84,25 @@ void writeChunk(FileSink& sink, const char* type, const std::uint8_t* data, std:
 bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& sink) {
   const int w = rows.width(), h = rows.height();
   if (w <= 0 || h <= 0) return false;
-  static const std::uint8_t signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  sink.write(signature, 8);
-  std::uint8_t ihdr[13];
-  put32(ihdr, static_cast<std::uint32_t>(w));
-  put32(ihdr + 4, static_cast<std::uint32_t>(h));
-  ihdr[8] = 8;
-  ihdr[9] = options.alpha ? 6 : 2;
-  ihdr[10] = ihdr[11] = ihdr[12] = 0;
-  writeChunk(sink, "IHDR", ihdr, 13);
-  if (options.dpiX > 0 && options.dpiY > 0) {
-    std::uint8_t phys[9];
-    put32(phys, static_cast<std::uint32_t>(std::lround(options.dpiX / 0.0254)));
-    put32(phys + 4, static_cast<std::uint32_t>(std::lround(options.dpiY / 0.0254)));
-    phys[8] = 1;
-    writeChunk(sink, "pHYs", phys, 9);
-  }
+  writeHeaderChunks(w, h, options, sink);
   const std::size_t bpp = options.alpha ? 4 : 3;
+  const std::size_t rowPixelBytes = static_cast<std::size_t>(w) * sizeof(std::uint32_t);
   const std::size_t lineBytes = 1 + bpp * static_cast<std::size_t>(w);
   std::vector<std::uint8_t> line(lineBytes), upLine(lineBytes, 0);
-  upLine[0] = 2;
+  upLine[0] = kFilterUp;
   std::vector<std::uint32_t> scratch(static_cast<std::size_t>(w)), previous(static_cast<std::size_t>(w));
   FastDeflate d([&sink](const std::uint8_t* data, std::size_t size) {
     if (size) writeChunk(sink, "IDAT", data, size);
   });
   for (int y = 0; y < h && !sink.failed(); ++y) {
     const std::uint32_t* px = rows.row(y, scratch.data());
-    const bool repeat =
-        y > 0 && (rows.repeatsPreviousRow(y) || std::memcmp(px, previous.data(), static_cast<std::size_t>(w) * 4) == 0);
+    const bool repeat = y > 0 && (rows.repeatsPreviousRow(y) || std::memcmp(px, previous.data(), rowPixelBytes) == 0);
     if (repeat) {
       d.write(upLine.data(), lineBytes);
       continue;
     }
-    std::uint8_t* o = line.data();
-    *o++ = 1;  // Sub
-    std::uint32_t left = 0;
-    if (options.alpha) {
-      for (int x = 0; x < w; ++x) {
-        const std::uint32_t p = px[x];
-        o[0] = static_cast<std::uint8_t>((p >> 16) - (left >> 16));
-        o[1] = static_cast<std::uint8_t>((p >> 8) - (left >> 8));
-        o[2] = static_cast<std::uint8_t>(p - left);
-        o[3] = static_cast<std::uint8_t>((p >> 24) - (left >> 24));
-        o += 4;
-        left = p;
-      }
-    } else {
-      for (int x = 0; x < w; ++x) {
-        const std::uint32_t p = px[x];
-        o[0] = static_cast<std::uint8_t>((p >> 16) - (left >> 16));
-        o[1] = static_cast<std::uint8_t>((p >> 8) - (left >> 8));
-        o[2] = static_cast<std::uint8_t>(p - left);
-        o += 3;
-        left = p;
-      }
-    }
-    std::memcpy(previous.data(), px, static_cast<std::size_t>(w) * 4);
+    subFilterRow(px, w, options.alpha, line.data());
+    std::memcpy(previous.data(), px, rowPixelBytes);
     d.write(line.data(), lineBytes);
   }
   if (sink.failed()) return false;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <set>
 #include <vector>
@@ -25,14 +26,18 @@ using codecs::DecodeStatus;
 
 namespace {
 
+constexpr std::size_t kSignatureBytes = 64;  // enough to tell every format apart
+constexpr REAL kDefaultDpi = 96;             // for files that do not say
+constexpr PixelFormat kPixelFormatAlpha = 0x00040000;
+
 class Image final : public GpBitmap {
  public:
   std::shared_ptr<const gdi::RowSource> rows;
   std::shared_ptr<gdi::PixelStore> store;  // set when the pixels are owned here
   PixelFormat format = PixelFormat32bppARGB;
   GUID raw = gdiplus::ImageFormatMemoryBMP;
-  REAL dpiX = 96;
-  REAL dpiY = 96;
+  REAL dpiX = kDefaultDpi;
+  REAL dpiY = kDefaultDpi;
   bool hasAlpha = false;
 };
 
@@ -99,7 +104,7 @@ PixelFormat pixelFormatOf(const GUID& raw, const DecodedPicture& p, bool cmyk) {
   return PixelFormat24bppRGB;
 }
 
-bool formatHasAlpha(PixelFormat f) { return (f & 0x00040000) != 0; }
+bool formatHasAlpha(PixelFormat f) { return (f & kPixelFormatAlpha) != 0; }
 
 Status notificationHook(ULONG_PTR* token) {
   if (!token) return InvalidParameter;
@@ -130,13 +135,69 @@ void GdiplusShutdown(ULONG_PTR token) {
   state().tokens.erase(token);
 }
 
+namespace {
+
+// Metafiles: a placeable WMF (its key), or an EMF (record type 1 with " EMF" at 40).
+bool looksLikeMetafile(const std::uint8_t* head, std::size_t n) {
+  constexpr std::uint8_t kPlaceableKey[4] = {0xD7, 0xCD, 0xC6, 0x9A};
+  constexpr std::uint8_t kEmfHeaderRecord[4] = {1, 0, 0, 0};
+  constexpr std::size_t kEmfSignatureAt = 40;
+  const bool placeableWmf = n >= sizeof kPlaceableKey && std::memcmp(head, kPlaceableKey, sizeof kPlaceableKey) == 0;
+  const bool emf = n >= kEmfSignatureAt + 4 && std::memcmp(head, kEmfHeaderRecord, sizeof kEmfHeaderRecord) == 0 &&
+                   std::memcmp(head + kEmfSignatureAt, " EMF", 4) == 0;
+  return placeableWmf || emf;
+}
+
+// BMP, JPEG, GIF and icon files, read whole.
+Status decodeWholeFile(const WCHAR* filename, DecodedPicture* pic, GUID* raw, bool* cmyk, DecodeStatus* s) {
+  std::vector<std::uint8_t> data;
+  codecs::FileResult r = codecs::readPictureFile(filename, &data);
+  if (r.error) return r.error == EFBIG ? OutOfMemory : Win32Error;
+  const std::uint8_t* d = data.data();
+  if (codecs::looksLikeBmp(d, data.size())) {
+    *raw = gdiplus::ImageFormatBMP;
+    *s = codecs::decodeBmp(d, data.size(), pic);
+  } else if (codecs::looksLikeJpeg(d, data.size())) {
+    *raw = gdiplus::ImageFormatJPEG;
+    *s = codecs::decodeJpeg(d, data.size(), pic, cmyk);
+  } else if (codecs::looksLikeGif(d, data.size())) {
+    *raw = gdiplus::ImageFormatGIF;
+    *s = codecs::decodeGif(d, data.size(), pic);
+  } else if (codecs::iconFileType(d, data.size()) == codecs::kIconFile) {
+    *raw = gdiplus::ImageFormatIcon;
+    codecs::DecodedIcon icon;
+    *s = codecs::decodeIcon(d, data.size(), codecs::kStandardIconSize, codecs::kStandardIconSize, codecs::kDisplayBits,
+                            &icon);
+    if (*s == DecodeStatus::Ok) {
+      *pic = std::move(icon.color);
+      pic->hasAlpha = true;
+      pic->dpiX = pic->dpiY = 0;  // icons have no resolution of their own
+    }
+  }
+  return Ok;
+}
+
+std::unique_ptr<Image> imageOf(const GUID& raw, const DecodedPicture& pic, bool cmyk) {
+  auto image = std::make_unique<Image>();
+  image->raw = raw;
+  image->format = pixelFormatOf(raw, pic, cmyk);
+  image->dpiX = pic.dpiX > 0 ? static_cast<REAL>(pic.dpiX) : kDefaultDpi;
+  image->dpiY = pic.dpiY > 0 ? static_cast<REAL>(pic.dpiY) : kDefaultDpi;
+  image->hasAlpha = pic.hasAlpha;
+  image->store = pic.pixels;
+  image->rows = std::make_shared<gdi::StoreRowSource>(pic.pixels);
+  return image;
+}
+
+}  // namespace
+
 GpStatus GdipCreateBitmapFromFile(const WCHAR* filename, GpBitmap** bitmap) {
   if (!hasSession()) return GdiplusNotInitialized;
   if (!filename || !bitmap) return InvalidParameter;
   int error = 0;
   std::FILE* f = codecs::openPictureFile(filename, &error);
   if (!f) return Win32Error;
-  std::uint8_t head[64];
+  std::uint8_t head[kSignatureBytes];
   const std::size_t n = codecs::peekBytes(f, head, sizeof head);
   DecodedPicture pic;
   DecodeStatus s = DecodeStatus::UnknownFormat;
@@ -145,98 +206,82 @@ GpStatus GdipCreateBitmapFromFile(const WCHAR* filename, GpBitmap** bitmap) {
   if (codecs::looksLikePng(head, n)) {
     raw = gdiplus::ImageFormatPNG;
     s = codecs::decodePngFile(f, &pic);
-    std::fclose(f);
+    (void)std::fclose(f);  // opened for reading only
   } else if (codecs::looksLikeTiff(head, n)) {
-    std::fclose(f);
+    (void)std::fclose(f);  // opened for reading only
     raw = gdiplus::ImageFormatTIFF;
     s = codecs::decodeTiffFile(codecs::utf8Path(filename), &pic, &cmyk);
   } else {
-    std::fclose(f);
-    const bool placeableWmf = n >= 4 && head[0] == 0xD7 && head[1] == 0xCD && head[2] == 0xC6 && head[3] == 0x9A;
-    const bool emf = n >= 44 && head[0] == 1 && head[1] == 0 && head[2] == 0 && head[3] == 0 && head[40] == ' ' &&
-                     head[41] == 'E' && head[42] == 'M' && head[43] == 'F';
-    if (placeableWmf || emf) return NotImplemented;
+    (void)std::fclose(f);  // opened for reading only
+    if (looksLikeMetafile(head, n)) return NotImplemented;
     const bool known = codecs::looksLikeBmp(head, n) || codecs::looksLikeJpeg(head, n) ||
-                       codecs::looksLikeGif(head, n) || codecs::iconFileType(head, n) == 1;
+                       codecs::looksLikeGif(head, n) || codecs::iconFileType(head, n) == codecs::kIconFile;
     if (!known) return UnknownImageFormat;
-    std::vector<std::uint8_t> data;
-    codecs::FileResult r = codecs::readPictureFile(filename, &data);
-    if (r.error) return r.error == EFBIG ? OutOfMemory : Win32Error;
-    const std::uint8_t* d = data.data();
-    if (codecs::looksLikeBmp(d, data.size())) {
-      raw = gdiplus::ImageFormatBMP;
-      s = codecs::decodeBmp(d, data.size(), &pic);
-    } else if (codecs::looksLikeJpeg(d, data.size())) {
-      raw = gdiplus::ImageFormatJPEG;
-      s = codecs::decodeJpeg(d, data.size(), &pic, &cmyk);
-    } else if (codecs::looksLikeGif(d, data.size())) {
-      raw = gdiplus::ImageFormatGIF;
-      s = codecs::decodeGif(d, data.size(), &pic);
-    } else if (codecs::iconFileType(d, data.size()) == 1) {
-      raw = gdiplus::ImageFormatIcon;
-      codecs::DecodedIcon icon;
-      s = codecs::decodeIcon(d, data.size(), 32, 32, 32, &icon);
-      if (s == DecodeStatus::Ok) {
-        pic = std::move(icon.color);
-        pic.hasAlpha = true;
-        pic.dpiX = pic.dpiY = 0;  // icons have no resolution of their own
-      }
-    }
+    const Status read = decodeWholeFile(filename, &pic, &raw, &cmyk, &s);
+    if (read != Ok) return read;
   }
   if (s != DecodeStatus::Ok) return fromDecode(s);
-  auto image = std::make_unique<Image>();
-  image->raw = raw;
-  image->format = pixelFormatOf(raw, pic, cmyk);
-  image->dpiX = pic.dpiX > 0 ? static_cast<REAL>(pic.dpiX) : 96.0f;
-  image->dpiY = pic.dpiY > 0 ? static_cast<REAL>(pic.dpiY) : 96.0f;
-  image->hasAlpha = pic.hasAlpha;
-  image->store = pic.pixels;
-  image->rows = std::make_shared<gdi::StoreRowSource>(pic.pixels);
-  *bitmap = adopt(std::move(image));
+  *bitmap = adopt(imageOf(raw, pic, cmyk));
   return Ok;
 }
+
+namespace {
+
+constexpr int kHbitmapBits = 32;  // the depth of the bitmaps handed out
+constexpr std::uint32_t kFullAlpha = 0xFF;
+constexpr unsigned kAlphaShift = 24, kChannelBits = 8;
+
+bool opaqueThroughout(const gdi::PixelStore& store) {
+  const std::uint32_t* p = store.data();
+  std::uint32_t all = 0xFFFFFFFFu;
+  for (std::size_t i = 0; i < store.pixelCount(); ++i) all &= p[i];
+  return (all >> kAlphaShift) == kFullAlpha;
+}
+
+// One pixel over the background, both non-premultiplied ARGB.
+std::uint32_t blendPixel(std::uint32_t p, ARGB background) {
+  const std::uint32_t a = p >> kAlphaShift, bgA = background >> kAlphaShift;
+  if (a == kFullAlpha) return p;
+  auto mix = [a](std::uint32_t front, std::uint32_t back) {
+    return (front * a + back * (kFullAlpha - a) + kFullAlpha / 2) / kFullAlpha;
+  };
+  std::uint32_t v = mix(kFullAlpha, bgA) << kAlphaShift;
+  for (unsigned shift = 0; shift < kAlphaShift; shift += kChannelBits)
+    v |= mix((p >> shift) & 0xFF, (background >> shift) & 0xFF) << shift;
+  return v;
+}
+
+// The image blended over the background into new pixels; null without memory.
+std::shared_ptr<gdi::PixelStore> blendOver(const gdi::RowSource& rows, ARGB background) {
+  const int w = rows.width(), h = rows.height();
+  auto out = gdi::PixelStore::create(w, h, false);
+  if (!out) return nullptr;
+  std::vector<std::uint32_t> scratch(static_cast<std::size_t>(w));
+  for (int y = 0; y < h; ++y) {
+    const std::uint32_t* in = rows.row(y, scratch.data());
+    std::uint32_t* o = out->row(y);
+    for (int x = 0; x < w; ++x) o[x] = blendPixel(in[x], background);
+  }
+  return out;
+}
+
+}  // namespace
 
 GpStatus GdipCreateHBITMAPFromBitmap(GpBitmap* bitmap, HBITMAP* hbmReturn, ARGB background) {
   if (!hasSession()) return GdiplusNotInitialized;
   Image* image = findImage(bitmap);
   if (!image || !hbmReturn) return InvalidParameter;
   HBITMAP result = nullptr;
-  bool translucent = image->hasAlpha;
-  if (translucent && image->store) {
-    // A picture that could hold alpha but is opaque throughout needs no blending.
-    const std::uint32_t* p = image->store->data();
-    const std::size_t n = image->store->pixelCount();
-    std::uint32_t all = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < n; ++i) all &= p[i];
-    translucent = (all >> 24) != 0xFF;
-  }
+  // A picture that could hold alpha but is opaque throughout needs no blending.
+  const bool translucent = image->hasAlpha && !(image->store && opaqueThroughout(*image->store));
   if (!translucent) {
     // Opaque pixels look the same over any background: share them.
-    result = image->store ? gdi::createBitmapFromStore(image->store, 32) : gdi::createVirtualBitmap(image->rows, 32);
+    result = image->store ? gdi::createBitmapFromStore(image->store, kHbitmapBits)
+                          : gdi::createVirtualBitmap(image->rows, kHbitmapBits);
   } else {
-    const int w = image->rows->width(), h = image->rows->height();
-    auto out = gdi::PixelStore::create(w, h, false);
+    auto out = blendOver(*image->rows, background);
     if (!out) return OutOfMemory;
-    std::vector<std::uint32_t> scratch(static_cast<std::size_t>(w));
-    const std::uint32_t bgA = background >> 24;
-    for (int y = 0; y < h; ++y) {
-      const std::uint32_t* in = image->rows->row(y, scratch.data());
-      std::uint32_t* o = out->row(y);
-      for (int x = 0; x < w; ++x) {
-        const std::uint32_t p = in[x], a = p >> 24;
-        if (a == 0xFF) {
-          o[x] = p;
-          continue;
-        }
-        std::uint32_t v = ((a * 255 + bgA * (255 - a) + 127) / 255) << 24;
-        for (int shift = 0; shift < 24; shift += 8) {
-          const std::uint32_t c = (p >> shift) & 0xFF, b = (background >> shift) & 0xFF;
-          v |= ((c * a + b * (255 - a) + 127) / 255) << shift;
-        }
-        o[x] = v;
-      }
-    }
-    result = gdi::createBitmapFromStore(std::move(out), 32);
+    result = gdi::createBitmapFromStore(std::move(out), kHbitmapBits);
   }
   if (!result) return OutOfMemory;
   *hbmReturn = result;

@@ -61,11 +61,12 @@ struct MONITORINFOEXA : MONITORINFO {
 };
 static_assert(sizeof(MONITORINFO) == 40 && sizeof(MONITORINFOEXA) == 72);
 
-QUENDEL_WINDOW_API BOOL EnumDisplayMonitors(HDC dc, const RECT* clip, MONITORENUMPROC callback, LPARAM lParam);
+[[nodiscard]] QUENDEL_WINDOW_API BOOL EnumDisplayMonitors(HDC dc, const RECT* clip, MONITORENUMPROC callback,
+                                                          LPARAM lParam);
 QUENDEL_WINDOW_API HMONITOR MonitorFromWindow(HWND window, DWORD flags);
 QUENDEL_WINDOW_API HMONITOR MonitorFromPoint(POINT point, DWORD flags);
 QUENDEL_WINDOW_API HMONITOR MonitorFromRect(const RECT* rect, DWORD flags);
-QUENDEL_WINDOW_API BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
+[[nodiscard]] QUENDEL_WINDOW_API BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
 
 namespace quendel::platform {
 

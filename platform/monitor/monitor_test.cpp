@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/monitor/monitor.h"
-#include "platform/window/xvfb_for_tests.h"
+#include "platform/x11/xvfb_server.h"
+#include "support/test_processes.h"
+#include "support/testing.h"
 
 namespace {
 
@@ -16,7 +18,7 @@ using quendel::platform::monitorForRect;
 using quendel::testing::builtProgram;
 using quendel::testing::ChildProcess;
 using quendel::testing::ScopedEnv;
-using quendel::testing::XvfbServer;
+using quendel::x11::XvfbServer;
 
 TEST(MonitorChoice, PointsAndRectangles) {
   // Left 0..640 (primary: index 1 here), right 640..1280, and one below the right one.
@@ -80,7 +82,7 @@ TEST(MonitorsWithoutRandR, NoDisplayOrNoExtension) {
     expectNoMonitorFunctions();
   }
   XvfbServer plain({"-extension", "RANDR"});
-  ASSERT_TRUE(plain.ok());
+  ASSERT_TRUE(plain.running());
   ScopedEnv env("DISPLAY", plain.display().c_str());
   ASSERT_NE(GetDesktopWindow(), nullptr);  // a display, but no monitors to ask
   expectNoMonitorFunctions();
@@ -108,7 +110,7 @@ class TwoMonitors : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     server_ = new XvfbServer({"+extension", "RANDR"});
-    if (!server_->ok()) return;
+    if (!server_->running()) return;
     ScopedEnv env("DISPLAY", server_->display().c_str());
     ChildProcess set({builtProgram("platform_window_helper"), "set-monitors", "LEFT:0,0,640,1024:primary",
                       "RIGHTMONITORWITHAVERYLONGNAME12345:640,0,640,1024"});
@@ -119,7 +121,7 @@ class TwoMonitors : public ::testing::Test {
     server_ = nullptr;
   }
   void SetUp() override {
-    ASSERT_TRUE(server_->ok() && made_);
+    ASSERT_TRUE(server_->running() && made_);
     display_ = std::make_unique<ScopedEnv>("DISPLAY", server_->display().c_str());
   }
   void TearDown() override { display_.reset(); }

@@ -29,11 +29,106 @@ HRESULT fromErrno(int error) {
   return (error == ENOENT || error == ENOTDIR) ? CTL_E_FILENOTFOUND : CTL_E_PATHFILEACCESSERROR;
 }
 
+// How many bytes tell the formats read here apart.
+constexpr std::size_t kSignatureBytes = 8;
+// The depths bitmaps report for the formats without a depth of their own.
+constexpr int kColorJpegBits = 24, kGreyJpegBits = 8, kGifBits = 8;
+constexpr std::uint32_t kOpaque = 0xFF000000u;
+constexpr unsigned kAlphaShift = 24, kChannelBits = 8;
+constexpr unsigned kFullAlpha = 0xFF;
+
+// The whole file when its first bytes belong to a format read here. Only those formats
+// are read whole; others are told by their first bytes.
+HRESULT readSupportedFile(const char16_t* fileName, std::vector<std::uint8_t>* data) {
+  int error = 0;
+  std::FILE* f = openPictureFile(fileName, &error);
+  if (!f) return fromErrno(error);
+  std::uint8_t head[kSignatureBytes];
+  const std::size_t n = peekBytes(f, head, sizeof head);
+  (void)std::fclose(f);  // opened for reading only
+  if (!looksLikeBmp(head, n) && !looksLikeJpeg(head, n) && !looksLikeGif(head, n) &&
+      iconFileType(head, n) == kNotIconFile)
+    return CTL_E_INVALIDPICTURE;
+  FileResult r = readPictureFile(fileName, data);
+  if (r.error) return r.error == EFBIG ? E_OUTOFMEMORY : fromErrno(r.error);
+  return S_OK;
+}
+
+HRESULT loadIcon(const std::uint8_t* bytes, std::size_t size, PictureDescription* result) {
+  DecodedIcon icon;
+  HRESULT hr = fromDecode(decodeIcon(bytes, size, kStandardIconSize, kStandardIconSize, kDisplayBits, &icon));
+  if (FAILED(hr)) return hr;
+  quendel::gdi::IconImage image;
+  image.isIcon = icon.isIcon;
+  image.xHotspot = icon.hotspotX;
+  image.yHotspot = icon.hotspotY;
+  image.colorBits = kDisplayBits;
+  image.hasAlpha = icon.color.alphaFromData;
+  image.color = icon.color.pixels;
+  image.mask = icon.mask;
+  HICON h = quendel::gdi::createIcon(std::move(image));
+  if (!h) return E_OUTOFMEMORY;
+  result->Type = PICTYPE_ICON;
+  result->Handle = reinterpret_cast<UINT_PTR>(h);
+  result->Width = PixelsToHimetric(icon.color.pixels->width());
+  result->Height = PixelsToHimetric(icon.color.pixels->height());
+  return S_OK;
+}
+
+// A bitmap, JPEG or GIF file, with the depth its bitmap reports.
+DecodeStatus decodeBitmapFile(const std::uint8_t* bytes, std::size_t size, DecodedPicture* pic, int* bits) {
+  if (looksLikeBmp(bytes, size)) {
+    const DecodeStatus s = decodeBmp(bytes, size, pic);
+    *bits = pic->bitsPerPixel;
+    return s;
+  }
+  if (looksLikeJpeg(bytes, size)) {
+    const DecodeStatus s = decodeJpeg(bytes, size, pic);
+    *bits = pic->grey ? kGreyJpegBits : kColorJpegBits;
+    return s;
+  }
+  if (looksLikeGif(bytes, size)) {
+    *bits = kGifBits;
+    return decodeGif(bytes, size, pic);
+  }
+  return DecodeStatus::UnknownFormat;
+}
+
+// A bitmap has no transparency of its own: transparent pixels show as black (each
+// colour weighted by its alpha, then made opaque).
+void blackenTransparency(quendel::gdi::PixelStore& px) {
+  for (std::size_t i = 0; i < px.pixelCount(); ++i) {
+    std::uint32_t& p = px.data()[i];
+    const unsigned a = p >> kAlphaShift;
+    if (a == kFullAlpha) continue;
+    std::uint32_t out = kOpaque;
+    for (unsigned shift = 0; shift < kAlphaShift; shift += kChannelBits)
+      out |= ((((p >> shift) & 0xFF) * a + kFullAlpha / 2) / kFullAlpha) << shift;
+    p = out;
+  }
+}
+
+HRESULT loadBitmap(const std::uint8_t* bytes, std::size_t size, PictureDescription* result) {
+  DecodedPicture pic;
+  int bits = kColorJpegBits;
+  HRESULT hr = fromDecode(decodeBitmapFile(bytes, size, &pic, &bits));
+  if (FAILED(hr)) return hr;
+  if (pic.hasAlpha) blackenTransparency(*pic.pixels);
+  HBITMAP h = quendel::gdi::createBitmapFromStore(pic.pixels, bits);
+  if (!h) return E_OUTOFMEMORY;
+  result->Type = PICTYPE_BITMAP;
+  result->Handle = reinterpret_cast<UINT_PTR>(h);
+  result->Width = PixelsToHimetric(pic.pixels->width());
+  result->Height = PixelsToHimetric(pic.pixels->height());
+  return S_OK;
+}
+
 }  // namespace
 
 LONG PixelsToHimetric(LONG pixels) {
-  const std::int64_t p = static_cast<std::int64_t>(pixels) * 2540;
-  const std::int64_t r = (std::llabs(p) + 48) / 96;
+  constexpr std::int64_t kHimetricPerInch = 2540, kPixelsPerInch = 96;
+  const std::int64_t p = static_cast<std::int64_t>(pixels) * kHimetricPerInch;
+  const std::int64_t r = (std::llabs(p) + kPixelsPerInch / 2) / kPixelsPerInch;
   return static_cast<LONG>(p < 0 ? -r : r);
 }
 
@@ -41,75 +136,12 @@ HRESULT LoadPicture(const char16_t* fileName, PictureDescription* picture) {
   if (!fileName || !picture) return E_POINTER;
   if (!*fileName) return CTL_E_FILENOTFOUND;
   std::vector<std::uint8_t> data;
-  {
-    // Only the formats read here are read whole; others are told by their first bytes.
-    int error = 0;
-    std::FILE* f = openPictureFile(fileName, &error);
-    if (!f) return fromErrno(error);
-    std::uint8_t head[8];
-    const std::size_t n = peekBytes(f, head, sizeof head);
-    std::fclose(f);
-    if (!looksLikeBmp(head, n) && !looksLikeJpeg(head, n) && !looksLikeGif(head, n) && !iconFileType(head, n))
-      return CTL_E_INVALIDPICTURE;
-    FileResult r = readPictureFile(fileName, &data);
-    if (r.error) return r.error == EFBIG ? E_OUTOFMEMORY : fromErrno(r.error);
-  }
-  const std::uint8_t* bytes = data.data();
-  const std::size_t size = data.size();
+  HRESULT hr = readSupportedFile(fileName, &data);
+  if (FAILED(hr)) return hr;
   PictureDescription result;
-  if (iconFileType(bytes, size)) {
-    DecodedIcon icon;
-    HRESULT hr = fromDecode(decodeIcon(bytes, size, 32, 32, 32, &icon));
-    if (FAILED(hr)) return hr;
-    quendel::gdi::IconImage image;
-    image.isIcon = icon.isIcon;
-    image.xHotspot = icon.hotspotX;
-    image.yHotspot = icon.hotspotY;
-    image.colorBits = 32;
-    image.hasAlpha = icon.color.alphaFromData;
-    image.color = icon.color.pixels;
-    image.mask = icon.mask;
-    HICON h = quendel::gdi::createIcon(std::move(image));
-    if (!h) return E_OUTOFMEMORY;
-    result.Type = PICTYPE_ICON;
-    result.Handle = reinterpret_cast<UINT_PTR>(h);
-    result.Width = PixelsToHimetric(icon.color.pixels->width());
-    result.Height = PixelsToHimetric(icon.color.pixels->height());
-  } else {
-    DecodedPicture pic;
-    DecodeStatus s = DecodeStatus::UnknownFormat;
-    int bits = 24;
-    if (looksLikeBmp(bytes, size)) {
-      s = decodeBmp(bytes, size, &pic);
-      bits = pic.bitsPerPixel;
-    } else if (looksLikeJpeg(bytes, size)) {
-      s = decodeJpeg(bytes, size, &pic);
-      bits = pic.grey ? 8 : 24;
-    } else if (looksLikeGif(bytes, size)) {
-      s = decodeGif(bytes, size, &pic);
-      bits = 8;
-    }
-    HRESULT hr = fromDecode(s);
-    if (FAILED(hr)) return hr;
-    if (pic.hasAlpha) {
-      // A bitmap has no transparency of its own: transparent pixels show as black.
-      auto& px = *pic.pixels;
-      for (std::size_t i = 0; i < px.pixelCount(); ++i) {
-        std::uint32_t& p = px.data()[i];
-        const unsigned a = p >> 24;
-        if (a == 0xFF) continue;
-        std::uint32_t out = 0xFF000000u;
-        for (int shift = 0; shift < 24; shift += 8) out |= ((((p >> shift) & 0xFF) * a + 127) / 255) << shift;
-        p = out;
-      }
-    }
-    HBITMAP h = quendel::gdi::createBitmapFromStore(pic.pixels, bits);
-    if (!h) return E_OUTOFMEMORY;
-    result.Type = PICTYPE_BITMAP;
-    result.Handle = reinterpret_cast<UINT_PTR>(h);
-    result.Width = PixelsToHimetric(pic.pixels->width());
-    result.Height = PixelsToHimetric(pic.pixels->height());
-  }
+  hr = iconFileType(data.data(), data.size()) != kNotIconFile ? loadIcon(data.data(), data.size(), &result)
+                                                              : loadBitmap(data.data(), data.size(), &result);
+  if (FAILED(hr)) return hr;
   *picture = result;
   return S_OK;
 }

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -21,6 +22,11 @@ namespace {
 // "QREG": marks a database as a registry hive of this port.
 constexpr std::int32_t kApplicationId = 0x51524547;
 constexpr int kBusyTimeoutMs = 15000;
+// The two tables of a hive (keys, vals).
+constexpr std::int64_t kHiveTables = 2;
+// Opening a file that looks damaged is tried this often, this far apart.
+constexpr int kOpenAttempts = 6;
+constexpr useconds_t kOpenRetryPauseUs = 40000;
 
 // Waits for another process's write lock with short sleeps: SQLite's default handler
 // sleeps up to 100 ms a time, which leaves the lock idle while several writers queue.
@@ -38,8 +44,10 @@ std::uint64_t nowFileTime() {
   timespec ts{};
   clock_gettime(CLOCK_REALTIME, &ts);
   constexpr std::uint64_t kEpochDifference = 11644473600ull;  // 1601 -> 1970, seconds
-  return (static_cast<std::uint64_t>(ts.tv_sec) + kEpochDifference) * 10000000ull +
-         static_cast<std::uint64_t>(ts.tv_nsec) / 100;
+  constexpr std::uint64_t kUnitsPerSecond = 10000000ull;      // 100 ns units
+  constexpr std::uint64_t kNanosecondsPerUnit = 100;
+  return (static_cast<std::uint64_t>(ts.tv_sec) + kEpochDifference) * kUnitsPerSecond +
+         static_cast<std::uint64_t>(ts.tv_nsec) / kNanosecondsPerUnit;
 }
 
 std::string parentFolder(const std::string& path) {
@@ -48,6 +56,9 @@ std::string parentFolder(const std::string& path) {
   if (slash == 0) return "/";
   return path.substr(0, slash);
 }
+
+// Numbers connections and their own commits for Hive::changeStamp(), over all hives.
+std::atomic<std::uint64_t> g_lastConnectionNumber{0};
 
 bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
@@ -90,6 +101,22 @@ std::string uriFor(const std::string& path, const char* query) {
   return uri + "?" + query;
 }
 
+// The database file header: its size and the offsets of the fields judged here.
+constexpr std::size_t kHeaderSize = 100;
+constexpr char kMagic[] = "SQLite format 3";  // with its terminating zero: 16 bytes
+constexpr int kPageSizeAt = 16;               // 2 bytes, big-endian
+constexpr int kWriteVersionAt = 18;           // 1: rollback journal, 2: write-ahead log
+constexpr int kReadVersionAt = 19;
+constexpr int kChangeCounterAt = 24;
+constexpr int kPageCountAt = 28;
+constexpr int kApplicationIdAt = 68;
+constexpr int kVersionValidForAt = 92;
+constexpr int kLegacyFormat = 1;
+constexpr int kWalFormat = 2;
+constexpr std::uint32_t kMinPageSize = 512;
+constexpr std::uint32_t kMaxPageSize = 65536;
+constexpr std::uint32_t kLargestPageSizeCode = 1;  // how the header writes kMaxPageSize
+
 std::uint32_t bigEndian32(const unsigned char* p) {
   return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
@@ -115,26 +142,30 @@ HiveFileState classifyHiveFile(int fd, bool hotJournal) {
   struct stat st {};
   if (::fstat(fd, &st) != 0) return HiveFileState::Damaged;
   if (st.st_size == 0) return HiveFileState::Empty;
-  if (st.st_size < 512) return HiveFileState::Damaged;
-  unsigned char h[100];
+  if (static_cast<std::uint64_t>(st.st_size) < kMinPageSize) return HiveFileState::Damaged;
+  unsigned char h[kHeaderSize];
   if (::pread(fd, h, sizeof h, 0) != static_cast<ssize_t>(sizeof h)) return HiveFileState::Damaged;
-  if (std::memcmp(h, "SQLite format 3", 16) != 0) return HiveFileState::Damaged;
-  std::uint32_t pageSize = (std::uint32_t{h[16]} << 8) | h[17];
-  if (pageSize == 1) pageSize = 65536;
-  if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0) return HiveFileState::Damaged;
+  if (std::memcmp(h, kMagic, sizeof kMagic) != 0) return HiveFileState::Damaged;
+  std::uint32_t pageSize = (std::uint32_t{h[kPageSizeAt]} << 8) | h[kPageSizeAt + 1];
+  if (pageSize == kLargestPageSizeCode) pageSize = kMaxPageSize;
+  if (pageSize < kMinPageSize || pageSize > kMaxPageSize || (pageSize & (pageSize - 1)) != 0) {
+    return HiveFileState::Damaged;
+  }
   // A writer killed inside a rollback-journal transaction leaves the file half written
   // until SQLite rolls it back from the journal; the length tells nothing then.
   if (hotJournal) return HiveFileState::Database;
   if (static_cast<std::uint64_t>(st.st_size) % pageSize != 0) return HiveFileState::Damaged;
-  if (h[18] < 1 || h[18] > 2 || h[19] < 1 || h[19] > 2) return HiveFileState::Damaged;
+  for (int at : {kWriteVersionAt, kReadVersionAt}) {
+    if (h[at] < kLegacyFormat || h[at] > kWalFormat) return HiveFileState::Damaged;
+  }
   // The page count in the header is trustworthy when the version-valid-for number
   // matches the change counter; a file shorter than that count lost its tail.
-  std::uint32_t pages = bigEndian32(h + 28);
-  if (pages != 0 && bigEndian32(h + 24) == bigEndian32(h + 92) &&
+  std::uint32_t pages = bigEndian32(h + kPageCountAt);
+  if (pages != 0 && bigEndian32(h + kChangeCounterAt) == bigEndian32(h + kVersionValidForAt) &&
       static_cast<std::uint64_t>(st.st_size) < static_cast<std::uint64_t>(pages) * pageSize) {
     return HiveFileState::Damaged;
   }
-  std::int32_t appId = static_cast<std::int32_t>(bigEndian32(h + 68));
+  std::int32_t appId = static_cast<std::int32_t>(bigEndian32(h + kApplicationIdAt));
   if (appId != 0 && appId != kApplicationId) return HiveFileState::Damaged;
   return HiveFileState::Database;
 }
@@ -253,6 +284,7 @@ LONG Hive::openConnection(const std::string& name, int flags, bool uri) {
     return st;
   }
   owner_ = ::getpid();
+  connectionNumber_ = ++g_lastConnectionNumber;
   sqlite3_extended_result_codes(db_, 1);
   sqlite3_busy_handler(db_, waitForLock, nullptr);
   sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
@@ -313,46 +345,90 @@ LONG Hive::open(bool write) {
   // A hive that another process is creating or checkpointing can look damaged for a
   // moment; a damaged file stays damaged, so it is judged again a few times first.
   LONG status = ERROR_BADDB;
-  for (int attempt = 0; attempt < 6 && status == ERROR_BADDB; ++attempt) {
-    if (attempt) ::usleep(40000);
+  for (int attempt = 0; attempt < kOpenAttempts && status == ERROR_BADDB; ++attempt) {
+    if (attempt) ::usleep(kOpenRetryPauseUs);
     status = openOnce(write);
   }
   return status;
 }
 
 LONG Hive::openOnce(bool write) {
+  abandonInheritedConnection();
+  struct stat st {};
+  bool missing = false;
+  if (LONG s = findOrCreateFile(write, &st, &missing); s != ERROR_SUCCESS) return s;
+  if (missing) {
+    empty_ = true;
+    return ERROR_SUCCESS;
+  }
+  if (LONG s = ERROR_SUCCESS; connectionStillServes(st, write, &s)) return s;
+  closeConnection();
+  broken_ = false;
+
+  HiveFileState state = HiveFileState::Damaged;
+  struct stat judged {};
+  if (LONG s = judgeFile(write, &state, &judged); s != ERROR_SUCCESS) return s;
+  if (state == HiveFileState::Damaged) return ERROR_BADDB;
+  bool canWrite = writable();
+  if (state == HiveFileState::Empty && !write) {
+    empty_ = true;
+    return ERROR_SUCCESS;
+  }
+  if (write && !canWrite) return ERROR_ACCESS_DENIED;
+  if (LONG s = connect(canWrite, judged); s != ERROR_SUCCESS) return s;
+
+  bool noHive = false;
+  LONG status = checkContents(write, &noHive);
+  if (status == ERROR_SUCCESS && noHive) {
+    closeConnection();
+    empty_ = true;
+    return ERROR_SUCCESS;
+  }
+  if (status == ERROR_SUCCESS && canWrite) status = keepWriteAheadLog();
+  if (status != ERROR_SUCCESS) closeConnection();
+  return status;
+}
+
+void Hive::abandonInheritedConnection() {
   if (db_ && owner_ != ::getpid()) {
     // Inherited across fork(): abandon it without closing (see ~Hive).
     statements_.clear();
     db_ = nullptr;
   }
-  const std::string& file = location_.file;
-  struct stat st {};
-  if (::stat(file.c_str(), &st) != 0) {
-    int e = errno;
-    closeConnection();
-    if (e != ENOENT) return statusFromErrno(e, write);
-    if (!write) {
-      empty_ = true;
-      return ERROR_SUCCESS;
-    }
-    if (LONG s = makeFolders(parentFolder(file), location_.folderMode); s != ERROR_SUCCESS) return s;
-    int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, location_.fileMode);
-    if (fd < 0) return statusFromErrno(errno, true);
-    ::close(fd);
-    if (::stat(file.c_str(), &st) != 0) return statusFromErrno(errno, true);
-  }
-  // A file read without its log is reopened once a writer has started one.
-  bool stale = immutable_ && exists(file + "-wal");
-  if (db_ && !broken_ && !stale && st.st_dev == dev_ && st.st_ino == ino_) {
-    if (!write || !readOnly_) return ERROR_SUCCESS;
-    if (!writable()) return ERROR_ACCESS_DENIED;
-  }
-  closeConnection();
-  broken_ = false;
+}
 
+LONG Hive::findOrCreateFile(bool write, struct stat* st, bool* missing) {
+  const std::string& file = location_.file;
+  if (::stat(file.c_str(), st) == 0) return ERROR_SUCCESS;
+  int e = errno;
+  closeConnection();
+  if (e != ENOENT) return statusFromErrno(e, write);
+  if (!write) {
+    *missing = true;
+    return ERROR_SUCCESS;
+  }
+  if (LONG s = makeFolders(parentFolder(file), location_.folderMode); s != ERROR_SUCCESS) return s;
+  int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, location_.fileMode);
+  if (fd < 0) return statusFromErrno(errno, true);
+  ::close(fd);
+  if (::stat(file.c_str(), st) != 0) return statusFromErrno(errno, true);
+  return ERROR_SUCCESS;
+}
+
+bool Hive::connectionStillServes(const struct stat& st, bool write, LONG* status) {
+  // A file read without its log is reopened once a writer has started one.
+  bool stale = immutable_ && exists(location_.file + "-wal");
+  if (!db_ || broken_ || stale || st.st_dev != dev_ || st.st_ino != ino_) return false;
+  if (!write || !readOnly_) return true;
+  if (writable()) return false;  // reopen for writing
+  *status = ERROR_ACCESS_DENIED;
+  return true;
+}
+
+LONG Hive::judgeFile(bool write, HiveFileState* state, struct stat* st) {
   // Judge the file before SQLite sees it, so that nothing ever writes into a file that
   // is not an intact hive (a damaged hive is left as it is for the user to inspect).
+  const std::string& file = location_.file;
   int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return statusFromErrno(errno, write);
   struct stat journal {};
@@ -361,24 +437,21 @@ LONG Hive::openOnce(bool write) {
   // can count pages that are not written yet. SQLite's own check judges such a file.
   hotJournal = hotJournal || exists(file + "-wal");
   // A process creating the hive holds the file's turn lock while it writes the first
-  // pages (open() below); judging the file meanwhile would take it for damaged.
+  // pages (createHiveOnce()); judging the file meanwhile would take it for damaged.
   ::flock(fd, LOCK_SH);
-  HiveFileState state = classifyHiveFile(fd, hotJournal);
-  struct stat fst {};
-  ::fstat(fd, &fst);
+  *state = classifyHiveFile(fd, hotJournal);
+  ::fstat(fd, st);
   ::close(fd);
-  if (state == HiveFileState::Damaged) return ERROR_BADDB;
-  bool canWrite = writable();
-  if (state == HiveFileState::Empty && !write) {
-    empty_ = true;
-    return ERROR_SUCCESS;
-  }
-  if (write && !canWrite) return ERROR_ACCESS_DENIED;
+  return ERROR_SUCCESS;
+}
 
+LONG Hive::connect(bool canWrite, const struct stat& st) {
+  const std::string& file = location_.file;
+  bool logInUse = exists(file + "-wal") && exists(file + "-shm");
   LONG status;
   if (canWrite) {
     status = openConnection(file, SQLITE_OPEN_READWRITE, false);
-  } else if (exists(file + "-wal") && exists(file + "-shm")) {
+  } else if (logInUse) {
     // A writer has the hive open: read through its log and shared index.
     status = openConnection(uriFor(file, "mode=ro"), SQLITE_OPEN_READONLY, true);
   } else {
@@ -388,92 +461,83 @@ LONG Hive::openOnce(bool write) {
   if (status != ERROR_SUCCESS) return status;
   readOnly_ = !canWrite;
   immutable_ = !canWrite && !(exists(file + "-wal") && exists(file + "-shm"));
-  dev_ = fst.st_dev;
-  ino_ = fst.st_ino;
+  dev_ = st.st_dev;
+  ino_ = st.st_ino;
+  return ERROR_SUCCESS;
+}
 
-  auto single = [this](const char* sql, std::int64_t* n, std::string* text) -> int {
-    sqlite3_stmt* s = nullptr;
-    int rc = sqlite3_prepare_v2(db_, sql, -1, &s, nullptr);
-    if (rc == SQLITE_OK) rc = sqlite3_step(s);
-    if (rc == SQLITE_ROW) {
-      if (n) *n = sqlite3_column_int64(s, 0);
-      if (text) {
-        const unsigned char* t = sqlite3_column_text(s, 0);
-        *text = t ? reinterpret_cast<const char*>(t) : "";
-      }
-      rc = SQLITE_OK;
+int Hive::queryOne(const char* sql, std::int64_t* n, std::string* text) {
+  sqlite3_stmt* s = nullptr;
+  int rc = sqlite3_prepare_v2(db_, sql, -1, &s, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_step(s);
+  if (rc == SQLITE_ROW) {
+    if (n) *n = sqlite3_column_int64(s, 0);
+    if (text) {
+      const unsigned char* t = sqlite3_column_text(s, 0);
+      *text = t ? reinterpret_cast<const char*>(t) : "";
     }
-    sqlite3_finalize(s);
-    return rc;
-  };
-
-  std::int64_t appId = 0, objects = 0, ours = 0;
-  int rc = single("PRAGMA application_id", &appId, nullptr);
-  if (rc == SQLITE_OK) rc = single("SELECT count(*) FROM sqlite_master", &objects, nullptr);
-  if (rc == SQLITE_OK)
-    rc = single("SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN ('keys','vals')", &ours, nullptr);
-  if (rc != SQLITE_OK) {
-    status = fail(rc);
-    closeConnection();
-    return status;
+    rc = SQLITE_OK;
   }
+  sqlite3_finalize(s);
+  return rc;
+}
+
+LONG Hive::checkContents(bool write, bool* noHive) {
+  std::int64_t appId = 0, objects = 0, ours = 0;
+  int rc = queryOne("PRAGMA application_id", &appId, nullptr);
+  if (rc == SQLITE_OK) rc = queryOne("SELECT count(*) FROM sqlite_master", &objects, nullptr);
+  if (rc == SQLITE_OK)
+    rc = queryOne("SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN ('keys','vals')", &ours, nullptr);
+  if (rc != SQLITE_OK) return fail(rc);
   if (appId == 0 && objects == 0) {
     // A file with no hive in it yet (its creator stopped before the first commit).
     if (!write) {
-      closeConnection();
-      empty_ = true;
+      *noHive = true;
       return ERROR_SUCCESS;
     }
-    // Several processes may find the new file empty at once. Switching the journal mode
-    // needs the whole file, and SQLite answers such contention with SQLITE_BUSY at once
-    // instead of waiting, so the creators take turns on a lock of their own (flock, which
-    // does not touch SQLite's record locks) and each looks again once it holds it.
-    int turn = ::open(location_.file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (turn >= 0) ::flock(turn, LOCK_EX);
-    std::int64_t madeMeanwhile = 0;
-    rc = single("SELECT count(*) FROM sqlite_master", &madeMeanwhile, nullptr);
-    if (rc == SQLITE_OK && madeMeanwhile == 0) {
-      // The log first, so that a writer killed while creating the tables leaves only
-      // uncommitted log frames behind, never a half-written file.
-      std::string mode;
-      rc = single("PRAGMA journal_mode=WAL", nullptr, &mode);
-      if (rc == SQLITE_OK) {
-        status = createSchema();
-      } else {
-        status = fail(rc);
-      }
-    } else {
-      status = rc == SQLITE_OK ? ERROR_SUCCESS : fail(rc);
-    }
-    if (turn >= 0) ::close(turn);  // releases the lock
-    if (status != ERROR_SUCCESS) {
-      closeConnection();
-      return status;
-    }
-  } else if (appId != kApplicationId || ours != 2) {
-    closeConnection();
-    return ERROR_BADDB;
-  } else {
-    // Each time a connection opens; later damage shows as SQLite errors (ERROR_BADDB too).
-    std::string check;
-    rc = single("PRAGMA quick_check(1)", nullptr, &check);
-    if (rc != SQLITE_OK || check != "ok") {
-      status = rc != SQLITE_OK ? fail(rc) : ERROR_BADDB;
-      closeConnection();
-      return status == ERROR_SUCCESS ? ERROR_BADDB : status;
-    }
+    return createHiveOnce();
   }
-  if (canWrite) {
+  if (appId != kApplicationId || ours != kHiveTables) return ERROR_BADDB;
+  return verifyIntegrity();
+}
+
+LONG Hive::createHiveOnce() {
+  // Several processes may find the new file empty at once. Switching the journal mode
+  // needs the whole file, and SQLite answers such contention with SQLITE_BUSY at once
+  // instead of waiting, so the creators take turns on a lock of their own (flock, which
+  // does not touch SQLite's record locks) and each looks again once it holds it.
+  int turn = ::open(location_.file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (turn >= 0) ::flock(turn, LOCK_EX);
+  LONG status = ERROR_SUCCESS;
+  std::int64_t madeMeanwhile = 0;
+  int rc = queryOne("SELECT count(*) FROM sqlite_master", &madeMeanwhile, nullptr);
+  if (rc == SQLITE_OK && madeMeanwhile == 0) {
+    // The log first, so that a writer killed while creating the tables leaves only
+    // uncommitted log frames behind, never a half-written file.
     std::string mode;
-    rc = single("PRAGMA journal_mode", nullptr, &mode);
-    if (rc == SQLITE_OK && mode != "wal") rc = single("PRAGMA journal_mode=WAL", nullptr, &mode);
-    if (rc != SQLITE_OK) {
-      status = fail(rc);
-      closeConnection();
-      return status;
-    }
+    rc = queryOne("PRAGMA journal_mode=WAL", nullptr, &mode);
+    status = rc == SQLITE_OK ? createSchema() : fail(rc);
+  } else {
+    status = rc == SQLITE_OK ? ERROR_SUCCESS : fail(rc);
   }
-  return ERROR_SUCCESS;
+  if (turn >= 0) ::close(turn);  // releases the lock
+  return status;
+}
+
+LONG Hive::verifyIntegrity() {
+  // Each time a connection opens; later damage shows as SQLite errors (ERROR_BADDB too).
+  std::string check;
+  int rc = queryOne("PRAGMA quick_check(1)", nullptr, &check);
+  if (rc == SQLITE_OK && check == "ok") return ERROR_SUCCESS;
+  LONG status = rc != SQLITE_OK ? fail(rc) : ERROR_BADDB;
+  return status == ERROR_SUCCESS ? ERROR_BADDB : status;
+}
+
+LONG Hive::keepWriteAheadLog() {
+  std::string mode;
+  int rc = queryOne("PRAGMA journal_mode", nullptr, &mode);
+  if (rc == SQLITE_OK && mode != "wal") rc = queryOne("PRAGMA journal_mode=WAL", nullptr, &mode);
+  return rc == SQLITE_OK ? ERROR_SUCCESS : fail(rc);
 }
 
 LONG Hive::begin(bool write) {
@@ -499,6 +563,7 @@ LONG Hive::commit() {
   inTransaction_ = false;
   if (empty_ || !db_) return ERROR_SUCCESS;
   int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+  if (writing_) connectionNumber_ = ++g_lastConnectionNumber;
   LONG status = ERROR_SUCCESS;
   if (rc != SQLITE_OK) {
     status = fail(rc);
@@ -583,21 +648,6 @@ LONG Hive::subKeys(std::int64_t parent, std::vector<KeyEntry>* out) {
   return rc == SQLITE_DONE ? ERROR_SUCCESS : fail(rc);
 }
 
-LONG Hive::subKeyAt(std::int64_t parent, std::uint32_t index, KeyEntry* out) {
-  if (empty_) return ERROR_NO_MORE_ITEMS;
-  LONG status = ERROR_SUCCESS;
-  Statement s(*this, "SELECT id,name FROM keys WHERE parent=?1 ORDER BY fold LIMIT 1 OFFSET ?2", &status);
-  if (!s) return status;
-  s.bind(1, parent);
-  s.bind(2, index);
-  int rc = s.step();
-  if (rc == SQLITE_ROW) {
-    *out = KeyEntry{sqlite3_column_int64(s.get(), 0), columnName(s.get(), 1)};
-    return ERROR_SUCCESS;
-  }
-  return rc == SQLITE_DONE ? ERROR_NO_MORE_ITEMS : fail(rc);
-}
-
 LONG Hive::values(std::int64_t key, std::vector<ValueEntry>* out) {
   out->clear();
   if (empty_) return ERROR_SUCCESS;
@@ -611,22 +661,6 @@ LONG Hive::values(std::int64_t key, std::vector<ValueEntry>* out) {
                               columnBlob(s.get(), 2)});
   }
   return rc == SQLITE_DONE ? ERROR_SUCCESS : fail(rc);
-}
-
-LONG Hive::valueAt(std::int64_t key, std::uint32_t index, ValueEntry* out) {
-  if (empty_) return ERROR_NO_MORE_ITEMS;
-  LONG status = ERROR_SUCCESS;
-  Statement s(*this, "SELECT name,type,data FROM vals WHERE key=?1 ORDER BY id LIMIT 1 OFFSET ?2", &status);
-  if (!s) return status;
-  s.bind(1, key);
-  s.bind(2, index);
-  int rc = s.step();
-  if (rc == SQLITE_ROW) {
-    *out = ValueEntry{columnName(s.get(), 0), static_cast<DWORD>(sqlite3_column_int64(s.get(), 1)),
-                      columnBlob(s.get(), 2)};
-    return ERROR_SUCCESS;
-  }
-  return rc == SQLITE_DONE ? ERROR_NO_MORE_ITEMS : fail(rc);
 }
 
 LONG Hive::getValue(std::int64_t key, std::u16string_view name, ValueEntry* out) {
@@ -735,6 +769,21 @@ LONG Hive::deleteTree(std::int64_t key) {
     if (rc != SQLITE_DONE) return fail(rc);
   }
   return touch(parent);
+}
+
+LONG Hive::changeStamp(Stamp* out) {
+  if (!inTransaction_) return ERROR_INVALID_FUNCTION;
+  if (empty_) {
+    *out = Stamp{};  // no file, or one without a hive: nothing to list
+    return ERROR_SUCCESS;
+  }
+  LONG status = ERROR_SUCCESS;
+  Statement s(*this, "PRAGMA data_version", &status);
+  if (!s) return status;
+  int rc = s.step();
+  if (rc != SQLITE_ROW) return fail(rc);
+  *out = Stamp{connectionNumber_, sqlite3_column_int64(s.get(), 0)};
+  return ERROR_SUCCESS;
 }
 
 LONG Hive::lastWriteTime(std::int64_t key, std::uint64_t* time) {

@@ -19,6 +19,7 @@
 // connection and never touches the one it inherited.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -93,9 +94,7 @@ class Hive {
   [[nodiscard]] LONG createSubKey(std::int64_t parent, std::u16string_view name, std::int64_t* id);
   // The subkeys in enumeration order.
   [[nodiscard]] LONG subKeys(std::int64_t parent, std::vector<KeyEntry>* out);
-  [[nodiscard]] LONG subKeyAt(std::int64_t parent, std::uint32_t index, KeyEntry* out);
   [[nodiscard]] LONG values(std::int64_t key, std::vector<ValueEntry>* out);
-  [[nodiscard]] LONG valueAt(std::int64_t key, std::uint32_t index, ValueEntry* out);
   [[nodiscard]] LONG getValue(std::int64_t key, std::u16string_view name, ValueEntry* out);
   [[nodiscard]] LONG setValue(std::int64_t key, std::u16string_view name, DWORD type, const std::uint8_t* data,
                               std::size_t size);
@@ -105,6 +104,16 @@ class Hive {
   [[nodiscard]] LONG deleteTree(std::int64_t key);
   // Last write time of the key in Windows FILETIME units (100 ns since 1601).
   [[nodiscard]] LONG lastWriteTime(std::int64_t key, std::uint64_t* time);
+
+  // What a reader keeps to learn later whether the hive changed. Two stamps taken inside
+  // transactions of the same Hive object are equal only when nothing was committed to
+  // the file in between, by this object, another connection or another process.
+  struct Stamp {
+    std::uint64_t connection = 0;  // the connection's number (0: no hive file yet)
+    std::int64_t dataVersion = 0;  // SQLite's count of other connections' commits
+    bool operator==(const Stamp&) const = default;
+  };
+  [[nodiscard]] LONG changeStamp(Stamp* out);
 
   class Transaction {
    public:
@@ -131,6 +140,22 @@ class Hive {
 
   LONG open(bool write);
   LONG openOnce(bool write);
+  // The steps of openOnce(), in order.
+  void abandonInheritedConnection();
+  // Stats the file, creating it (and its folders) for a write; *missing for a read of none.
+  LONG findOrCreateFile(bool write, struct stat* st, bool* missing);
+  // True when the open connection serves the call as it is (*status then says how).
+  bool connectionStillServes(const struct stat& st, bool write, LONG* status);
+  // Classifies the file's header without SQLite; *st receives the file's identity.
+  LONG judgeFile(bool write, HiveFileState* state, struct stat* st);
+  LONG connect(bool canWrite, const struct stat& st);
+  // The file holds our hive (*noHive: none yet, reading); creates it for a write.
+  LONG checkContents(bool write, bool* noHive);
+  LONG createHiveOnce();
+  LONG verifyIntegrity();
+  LONG keepWriteAheadLog();
+  // Runs one statement and reads the first column of its first row (SQLite status).
+  int queryOne(const char* sql, std::int64_t* n, std::string* text);
   LONG openConnection(const std::string& name, int flags, bool uri);
   LONG createSchema();
   void closeConnection();
@@ -149,6 +174,9 @@ class Hive {
   bool inTransaction_ = false;
   bool writing_ = false;
   bool broken_ = false;  // SQLite reported damage: reopen and re-check before the next use
+  // Renumbered for every new connection and for every commit of its own, which SQLite's
+  // data version does not count (see changeStamp()).
+  std::uint64_t connectionNumber_ = 0;
   std::vector<std::pair<SqlLiteral, sqlite3_stmt*>> statements_;
 };
 

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -26,8 +27,12 @@ namespace {
 constexpr std::size_t kMaxKeyNameChars = 255;
 constexpr std::size_t kMaxValueNameChars = 16383;
 constexpr REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
-constexpr std::uintptr_t kFirstRoot = 0x80000000u;
-constexpr std::uintptr_t kLastRoot = 0x80000006u;
+constexpr std::uintptr_t kFirstRoot = 0x80000000u;  // HKEY_CLASSES_ROOT
+constexpr std::uintptr_t kLastRoot = 0x80000006u;   // HKEY_DYN_DATA
+// Handles of opened keys count up from here in steps of four, as Windows hands them
+// out, and skip the roots' range.
+constexpr std::uintptr_t kFirstHandle = 0x10000;
+constexpr std::uintptr_t kHandleStep = 4;
 
 using Path = std::vector<std::u16string>;
 
@@ -43,8 +48,10 @@ struct KeyHandle {
 
 std::mutex g_mutex;
 std::unordered_map<std::uintptr_t, KeyHandle> g_handles;
-std::uintptr_t g_nextHandle = 0x10000;
-std::shared_ptr<Hive> g_hives[4];
+std::uintptr_t g_nextHandle = kFirstHandle;
+// The current hive object of each HiveId.
+constexpr std::size_t kHiveCount = static_cast<std::size_t>(HiveId::CurrentConfig) + 1;
+std::shared_ptr<Hive> g_hives[kHiveCount];
 
 // A child of fork() must not share SQLite connections with its parent (their locks are
 // per process), so every connection is closed just before a fork; both sides reopen
@@ -82,20 +89,30 @@ Path join(const Path& a, const Path& b) {
   return p;
 }
 
+bool isRoot(std::uintptr_t value) { return value >= kFirstRoot && value <= kLastRoot; }
+
+// The roots that are not provided (see registry.h).
+bool isMissingRoot(HKEY hKey) { return hKey == HKEY_PERFORMANCE_DATA || hKey == HKEY_DYN_DATA; }
+
 LONG resolve(HKEY hKey, KeyHandle* out) {
   auto value = reinterpret_cast<std::uintptr_t>(hKey);
-  if (value >= kFirstRoot && value <= kLastRoot) {
+  if (isRoot(value)) {
     KeyHandle h;
     h.access = KEY_ALL_ACCESS;
     h.root = true;
     h.id = Hive::kRootKey;
-    switch (value - kFirstRoot) {
-      case 0: h.classes = true; break;
-      case 1: h.hive = hiveFor(HiveId::CurrentUser); break;
-      case 2: h.hive = hiveFor(HiveId::LocalMachine); break;
-      case 3: h.hive = hiveFor(HiveId::Users); break;
-      case 5: h.hive = hiveFor(HiveId::CurrentConfig); break;
-      default: return ERROR_INVALID_HANDLE;  // performance data and dynamic data
+    if (hKey == HKEY_CLASSES_ROOT) {
+      h.classes = true;
+    } else if (hKey == HKEY_CURRENT_USER) {
+      h.hive = hiveFor(HiveId::CurrentUser);
+    } else if (hKey == HKEY_LOCAL_MACHINE) {
+      h.hive = hiveFor(HiveId::LocalMachine);
+    } else if (hKey == HKEY_USERS) {
+      h.hive = hiveFor(HiveId::Users);
+    } else if (hKey == HKEY_CURRENT_CONFIG) {
+      h.hive = hiveFor(HiveId::CurrentConfig);
+    } else {
+      return ERROR_INVALID_HANDLE;  // performance data and dynamic data
     }
     *out = std::move(h);
     return ERROR_SUCCESS;
@@ -108,8 +125,8 @@ LONG resolve(HKEY hKey, KeyHandle* out) {
 
 HKEY newHandle(KeyHandle h) {
   std::uintptr_t value = g_nextHandle;
-  g_nextHandle += 4;
-  if (g_nextHandle >= kFirstRoot && g_nextHandle <= kLastRoot + 4) g_nextHandle = kLastRoot + 8;
+  g_nextHandle += kHandleStep;
+  if (g_nextHandle >= kFirstRoot && g_nextHandle <= kLastRoot + kHandleStep) g_nextHandle = kLastRoot + 2 * kHandleStep;
   h.root = false;
   g_handles.emplace(value, std::move(h));
   return reinterpret_cast<HKEY>(value);
@@ -189,6 +206,49 @@ struct Layer {
   std::int64_t id;
 };
 
+// An entry of a merged list with the layer (index into ReadView::layers) it comes from.
+template <typename Entry>
+struct FromLayer {
+  Entry entry;
+  std::size_t layer = 0;
+};
+
+// The one merge of the classes view: the entries of the layers in order, one per name
+// without regard to case, the first layer's entry of a name hiding the later ones'.
+// Each name is folded once. Subkeys are then put in enumeration order (by folded name);
+// values keep the order of their layers.
+template <typename Entry>
+std::vector<FromLayer<Entry>> mergeLayers(std::vector<std::vector<Entry>> perLayer, bool sortByName) {
+  std::vector<FromLayer<Entry>> out;
+  if (perLayer.size() == 1) {
+    // One layer: its names are already distinct and in order.
+    out.reserve(perLayer[0].size());
+    for (auto& e : perLayer[0]) out.push_back(FromLayer<Entry>{std::move(e), 0});
+    return out;
+  }
+  std::vector<std::string> folds;
+  std::unordered_set<std::string> seen;
+  for (std::size_t layer = 0; layer < perLayer.size(); ++layer) {
+    for (auto& e : perLayer[layer]) {
+      std::string fold = quendel::text::foldKey(e.name);
+      if (!seen.insert(fold).second) continue;
+      folds.push_back(std::move(fold));
+      out.push_back(FromLayer<Entry>{std::move(e), layer});
+    }
+  }
+  if (!sortByName) return out;
+  std::vector<std::size_t> order(out.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return folds[a] < folds[b]; });
+  std::vector<FromLayer<Entry>> sorted;
+  sorted.reserve(out.size());
+  for (std::size_t i : order) sorted.push_back(std::move(out[i]));
+  return sorted;
+}
+
+// Every hive a view read, with its change stamp: equal stamps mean an unchanged view.
+using ViewStamps = std::vector<std::pair<std::shared_ptr<Hive>, Hive::Stamp>>;
+
 // The keys one call reads, with their read transactions: one key of one hive, or for
 // the classes view the user's key (first) and the machine's key, whichever exist.
 class ReadView {
@@ -199,6 +259,7 @@ class ReadView {
   // The key at a path below the handle's key.
   LONG openPath(const KeyHandle& h, const Path& sub, bool ownKey = false) {
     if (!h.classes) {
+      hives_.push_back(h.hive);
       txn1_.emplace(*h.hive, false);
       if (LONG st = txn1_->status(); st != ERROR_SUCCESS) return st;
       if (LONG st = h.hive->keyExists(h.id); st != ERROR_SUCCESS) return st;
@@ -209,6 +270,7 @@ class ReadView {
     }
     user_ = hiveFor(HiveId::CurrentUser);
     machine_ = hiveFor(HiveId::LocalMachine);
+    hives_ = {user_, machine_};
     Path full = join(join(classesPrefix(), h.path), sub);
     txn1_.emplace(*user_, false);
     if (LONG st = addLayer(*user_, *txn1_, full); st != ERROR_SUCCESS) return st;
@@ -224,74 +286,29 @@ class ReadView {
   bool hasUserLayer() const { return !layers.empty() && user_ && layers.front().hive == user_.get(); }
 
   // Subkeys of the view, merged and in enumeration order.
-  LONG subKeys(std::vector<KeyEntry>* out) {
-    out->clear();
-    for (const auto& l : layers) {
-      std::vector<KeyEntry> keys;
-      if (LONG st = l.hive->subKeys(l.id, &keys); st != ERROR_SUCCESS) return st;
-      if (layers.size() == 1) {
-        *out = std::move(keys);
-        return ERROR_SUCCESS;
-      }
-      for (auto& k : keys) {
-        std::string fold = quendel::text::foldKey(k.name);
-        bool seen = false;
-        for (const auto& o : *out) seen = seen || quendel::text::foldKey(o.name) == fold;
-        if (!seen) out->push_back(std::move(k));
-      }
+  LONG subKeys(std::vector<FromLayer<KeyEntry>>* out) {
+    std::vector<std::vector<KeyEntry>> perLayer(layers.size());
+    for (std::size_t i = 0; i < layers.size(); ++i) {
+      if (LONG st = layers[i].hive->subKeys(layers[i].id, &perLayer[i]); st != ERROR_SUCCESS) return st;
     }
-    std::stable_sort(out->begin(), out->end(), [](const KeyEntry& a, const KeyEntry& b) {
-      return quendel::text::foldKey(a.name) < quendel::text::foldKey(b.name);
-    });
+    *out = mergeLayers(std::move(perLayer), true);
     return ERROR_SUCCESS;
   }
 
-  LONG subKeyAt(DWORD index, KeyEntry* out, Hive** owner) {
-    if (layers.size() == 1) {
-      *owner = layers[0].hive;
-      return layers[0].hive->subKeyAt(layers[0].id, index, out);
+  // Values of the view, merged and in enumeration order.
+  LONG values(std::vector<FromLayer<ValueEntry>>* out) {
+    std::vector<std::vector<ValueEntry>> perLayer(layers.size());
+    for (std::size_t i = 0; i < layers.size(); ++i) {
+      if (LONG st = layers[i].hive->values(layers[i].id, &perLayer[i]); st != ERROR_SUCCESS) return st;
     }
-    std::vector<KeyEntry> all;
-    if (LONG st = subKeys(&all); st != ERROR_SUCCESS) return st;
-    if (index >= all.size()) return ERROR_NO_MORE_ITEMS;
-    *out = all[index];
-    *owner = nullptr;
-    for (const auto& l : layers) {
-      std::int64_t id = 0;
-      if (l.hive->findSubKey(l.id, out->name, &id) == ERROR_SUCCESS) {
-        *owner = l.hive;
-        out->id = id;
-        break;
-      }
-    }
+    *out = mergeLayers(std::move(perLayer), false);
     return ERROR_SUCCESS;
   }
 
-  LONG values(std::vector<ValueEntry>* out) {
-    out->clear();
-    for (const auto& l : layers) {
-      std::vector<ValueEntry> vals;
-      if (LONG st = l.hive->values(l.id, &vals); st != ERROR_SUCCESS) return st;
-      if (layers.size() == 1) {
-        *out = std::move(vals);
-        return ERROR_SUCCESS;
-      }
-      for (auto& v : vals) {
-        std::string fold = quendel::text::foldKey(v.name);
-        bool seen = false;
-        for (const auto& o : *out) seen = seen || quendel::text::foldKey(o.name) == fold;
-        if (!seen) out->push_back(std::move(v));
-      }
-    }
-    return ERROR_SUCCESS;
-  }
-
-  LONG valueAt(DWORD index, ValueEntry* out) {
-    if (layers.size() == 1) return layers[0].hive->valueAt(layers[0].id, index, out);
-    std::vector<ValueEntry> all;
-    if (LONG st = values(&all); st != ERROR_SUCCESS) return st;
-    if (index >= all.size()) return ERROR_NO_MORE_ITEMS;
-    *out = std::move(all[index]);
+  // As values(), without the data (what an enumeration keeps between calls).
+  LONG valueNames(std::vector<FromLayer<ValueEntry>>* out) {
+    if (LONG st = values(out); st != ERROR_SUCCESS) return st;
+    for (auto& v : *out) std::vector<std::uint8_t>().swap(v.entry.data);
     return ERROR_SUCCESS;
   }
 
@@ -313,6 +330,17 @@ class ReadView {
     return ERROR_SUCCESS;
   }
 
+  // The stamps of every hive this view read (inside its transactions).
+  LONG stamps(ViewStamps* out) {
+    out->clear();
+    for (const auto& hive : hives_) {
+      Hive::Stamp stamp;
+      if (LONG st = hive->changeStamp(&stamp); st != ERROR_SUCCESS) return st;
+      out->emplace_back(hive, stamp);
+    }
+    return ERROR_SUCCESS;
+  }
+
   std::vector<Layer> layers;
 
  private:
@@ -325,8 +353,56 @@ class ReadView {
   }
 
   std::shared_ptr<Hive> user_, machine_;
+  std::vector<std::shared_ptr<Hive>> hives_;
   std::optional<Hive::Transaction> txn1_, txn2_;
 };
+
+// The merged list an enumeration by index walks, kept per handle between calls so that
+// index 0, 1, 2 ... costs linear time in all (see registry.h for when it is rebuilt).
+// The hives are held weakly: a kept list neither keeps a replaced hive (and its
+// connection) alive, nor can it mistake a new hive object for the one it was read from.
+template <typename Entry>
+struct KeptList {
+  bool valid = false;
+  std::vector<std::pair<std::weak_ptr<Hive>, Hive::Stamp>> stamps;
+  std::vector<FromLayer<Entry>> entries;
+
+  bool madeFrom(const ViewStamps& now) const {
+    if (stamps.size() != now.size()) return false;
+    for (std::size_t i = 0; i < now.size(); ++i) {
+      if (stamps[i].first.lock() != now[i].first || !(stamps[i].second == now[i].second)) return false;
+    }
+    return true;
+  }
+  void drop() {
+    valid = false;
+    stamps.clear();
+    std::vector<FromLayer<Entry>>().swap(entries);
+  }
+};
+
+struct EnumLists {
+  KeptList<KeyEntry> subKeys;
+  KeptList<ValueEntry> values;  // names and layers only: the data is read at each call
+};
+
+// By handle value; the roots have theirs too. Dropped when the handle is closed.
+std::unordered_map<std::uintptr_t, EnumLists> g_enumLists;
+
+// Brings a kept list up to date for a call at index: rebuilt at index 0, when it was
+// never made, and when a hive of the view changed since it was made (registry.h).
+template <typename Entry>
+LONG refreshList(KeptList<Entry>& kept, ReadView& view, DWORD index,
+                 LONG (ReadView::*build)(std::vector<FromLayer<Entry>>*)) {
+  ViewStamps now;
+  if (LONG st = view.stamps(&now); st != ERROR_SUCCESS) return st;
+  if (index != 0 && kept.valid && kept.madeFrom(now)) return ERROR_SUCCESS;
+  kept.drop();
+  if (LONG st = (view.*build)(&kept.entries); st != ERROR_SUCCESS) return st;
+  kept.stamps.assign(now.begin(), now.end());
+  kept.valid = true;
+  return ERROR_SUCCESS;
+}
 
 // Where a write through the classes view goes (see registry.h).
 std::shared_ptr<Hive> classesWriteTarget(bool userHasKey) {
@@ -377,8 +453,61 @@ LONG copyName(const std::u16string& name, char* buffer, DWORD* size) {
 
 void fileTimeOut(std::uint64_t t, FILETIME* ft) {
   if (!ft) return;
-  ft->dwLowDateTime = static_cast<DWORD>(t & 0xFFFFFFFFu);
-  ft->dwHighDateTime = static_cast<DWORD>(t >> 32);
+  constexpr int kDwordBits = 32;
+  ft->dwLowDateTime = static_cast<DWORD>(t & std::numeric_limits<DWORD>::max());
+  ft->dwHighDateTime = static_cast<DWORD>(t >> kDwordBits);
+}
+
+// One side a change through a handle may write: a hive and the key its path starts at.
+struct Side {
+  std::shared_ptr<Hive> hive;
+  std::int64_t base = Hive::kRootKey;
+};
+
+// The sides of a handle's key below it by sub: the handle's one hive, or for the classes
+// view the user's and the machine's, *path then leading from their roots.
+std::vector<Side> sidesOf(const KeyHandle& h, const Path& sub, Path* path) {
+  if (!h.classes) {
+    *path = sub;
+    return {Side{h.hive, h.id}};
+  }
+  *path = join(join(classesPrefix(), h.path), sub);
+  return {Side{hiveFor(HiveId::CurrentUser)}, Side{hiveFor(HiveId::LocalMachine)}};
+}
+
+// True when the side has the key at path and holds(hive, key) agrees, read in a read
+// transaction of its own; any failure counts as not holding it.
+template <typename Holds>
+bool sideHolds(const Side& side, const Path& path, Holds& holds) {
+  Hive::Transaction txn(*side.hive, false);
+  if (txn.status() != ERROR_SUCCESS || side.hive->keyExists(side.base) != ERROR_SUCCESS) return false;
+  std::int64_t id = 0;
+  return walk(*side.hive, side.base, path, &id) == ERROR_SUCCESS && holds(*side.hive, id);
+}
+
+// Probes each side, then writes the ones that hold what is to change: change(hive, key)
+// runs on the key at path in a write transaction of that side's own. Only those sides
+// are written, since the other may not be writable or not even exist yet. A side where
+// the key or its contents went away before the write (another process) is passed over.
+// ERROR_FILE_NOT_FOUND when no side was changed.
+template <typename Holds, typename Change>
+LONG probeThenWriteEachSide(const std::vector<Side>& sides, const Path& path, Holds&& holds, Change&& change) {
+  bool changed = false;
+  for (const Side& side : sides) {
+    if (!sideHolds(side, path, holds)) continue;
+    Hive& hive = *side.hive;
+    Hive::Transaction txn(hive, true);
+    if (LONG st = txn.status(); st != ERROR_SUCCESS) return st;
+    if (LONG st = hive.keyExists(side.base); st != ERROR_SUCCESS) return st;
+    std::int64_t id = 0;
+    LONG st = walk(hive, side.base, path, &id);
+    if (st == ERROR_SUCCESS) st = change(hive, id);
+    if (st == ERROR_FILE_NOT_FOUND) continue;  // removed meanwhile by another process
+    if (st != ERROR_SUCCESS) return st;
+    if ((st = txn.commit()) != ERROR_SUCCESS) return st;
+    changed = true;
+  }
+  return changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
 // Deletes a key below a handle: its own key when sub is empty. recursive removes the
@@ -402,42 +531,54 @@ LONG deleteKey(HKEY hKey, const char* sub, bool recursive, bool emptyOnly) {
       }
     }
   }
-  std::vector<std::pair<std::shared_ptr<Hive>, std::int64_t>> targets;
-  Path walkPath = path;
-  if (h.classes) {
-    walkPath = join(join(classesPrefix(), h.path), path);
-    targets.emplace_back(hiveFor(HiveId::CurrentUser), Hive::kRootKey);
-    targets.emplace_back(hiveFor(HiveId::LocalMachine), Hive::kRootKey);
-  } else {
-    targets.emplace_back(h.hive, h.id);
+  Path walkPath;
+  std::vector<Side> sides = sidesOf(h, path, &walkPath);
+  return probeThenWriteEachSide(
+      sides, walkPath, [](Hive&, std::int64_t) { return true; },
+      [&](Hive& hive, std::int64_t id) {
+        if (!recursive) {
+          std::int64_t keys = 0, values = 0;
+          if (LONG st = hive.countChildren(id, &keys, &values); st != ERROR_SUCCESS) return st;
+          if (keys > 0 || (emptyOnly && values > 0)) return ERROR_ACCESS_DENIED;
+        }
+        return hive.deleteTree(id);
+      });
+}
+
+// Subkey number index of the handle's key, from its kept list; *time (optional)
+// receives the subkey's last write time.
+LONG subKeyAt(HKEY hKey, const KeyHandle& h, DWORD index, std::uint64_t* time, KeyEntry* out) {
+  ReadView view;
+  if (LONG st = view.open(h); st != ERROR_SUCCESS) return st;
+  if (view.layers.empty()) return ERROR_NO_MORE_ITEMS;
+  auto& kept = g_enumLists[reinterpret_cast<std::uintptr_t>(hKey)].subKeys;
+  if (LONG st = refreshList(kept, view, index, &ReadView::subKeys); st != ERROR_SUCCESS) return st;
+  if (index >= kept.entries.size()) {
+    kept.drop();  // the enumeration is over
+    return ERROR_NO_MORE_ITEMS;
   }
-  bool deleted = false;
-  for (auto& [hive, base] : targets) {
-    {
-      // Only the sides that hold the key are written (the other may not be writable).
-      ReadView probe;
-      KeyHandle side;
-      side.hive = hive;
-      side.id = base;
-      if (probe.openPath(side, walkPath) != ERROR_SUCCESS) continue;
-    }
-    Hive::Transaction txn(*hive, true);
-    if (LONG st = txn.status(); st != ERROR_SUCCESS) return st;
-    if (LONG st = hive->keyExists(base); st != ERROR_SUCCESS) return st;
-    std::int64_t id = 0;
-    LONG st = walk(*hive, base, walkPath, &id);
-    if (st == ERROR_FILE_NOT_FOUND) continue;  // removed meanwhile by another process
-    if (st != ERROR_SUCCESS) return st;
-    if (!recursive) {
-      std::int64_t keys = 0, values = 0;
-      if ((st = hive->countChildren(id, &keys, &values)) != ERROR_SUCCESS) return st;
-      if (keys > 0 || (emptyOnly && values > 0)) return ERROR_ACCESS_DENIED;
-    }
-    if ((st = hive->deleteTree(id)) != ERROR_SUCCESS) return st;
-    if ((st = txn.commit()) != ERROR_SUCCESS) return st;
-    deleted = true;
+  const FromLayer<KeyEntry>& found = kept.entries[index];
+  if (time) {
+    if (LONG st = view.layers[found.layer].hive->lastWriteTime(found.entry.id, time); st != ERROR_SUCCESS) return st;
   }
-  return deleted ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+  *out = found.entry;
+  return ERROR_SUCCESS;
+}
+
+// Value number index of the handle's key: its name from the kept list, its data read now.
+LONG valueAt(HKEY hKey, const KeyHandle& h, DWORD index, ValueEntry* out) {
+  ReadView view;
+  if (LONG st = view.open(h); st != ERROR_SUCCESS) return st;
+  if (view.layers.empty()) return ERROR_NO_MORE_ITEMS;
+  auto& kept = g_enumLists[reinterpret_cast<std::uintptr_t>(hKey)].values;
+  if (LONG st = refreshList(kept, view, index, &ReadView::valueNames); st != ERROR_SUCCESS) return st;
+  if (index >= kept.entries.size()) {
+    kept.drop();  // the enumeration is over
+    return ERROR_NO_MORE_ITEMS;
+  }
+  const FromLayer<ValueEntry>& found = kept.entries[index];
+  const Layer& layer = view.layers[found.layer];
+  return layer.hive->getValue(layer.id, found.entry.name, out);
 }
 
 }  // namespace
@@ -522,9 +663,8 @@ LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD, char*, DWORD dwOpti
 LONG RegCloseKey(HKEY hKey) {
   std::lock_guard<std::mutex> lock(g_mutex);
   auto value = reinterpret_cast<std::uintptr_t>(hKey);
-  if (value >= kFirstRoot && value <= kLastRoot) {
-    return (value == kFirstRoot + 4 || value == kLastRoot) ? ERROR_INVALID_HANDLE : ERROR_SUCCESS;
-  }
+  if (isRoot(value)) return isMissingRoot(hKey) ? ERROR_INVALID_HANDLE : ERROR_SUCCESS;
+  g_enumLists.erase(value);
   return g_handles.erase(value) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
@@ -594,30 +734,15 @@ LONG RegDeleteValueA(HKEY hKey, const char* lpValueName) {
     return writeKey(h, Path(), false, [&](Hive& hive, std::int64_t key, bool) { return hive.deleteValue(key, name); });
   }
   // The classes view: remove the value from every side that holds it.
-  bool deleted = false;
-  for (HiveId id : {HiveId::CurrentUser, HiveId::LocalMachine}) {
-    auto hive = hiveFor(id);
-    Path full = join(classesPrefix(), h.path);
-    {
-      ReadView probe;
-      KeyHandle side;
-      side.hive = hive;
-      side.id = Hive::kRootKey;
-      if (probe.openPath(side, full) != ERROR_SUCCESS) continue;
-      ValueEntry v;
-      if (probe.layers[0].hive->getValue(probe.layers[0].id, name, &v) != ERROR_SUCCESS) continue;
-    }
-    Hive::Transaction txn(*hive, true);
-    if (LONG st = txn.status(); st != ERROR_SUCCESS) return st;
-    std::int64_t key = 0;
-    LONG st = walk(*hive, Hive::kRootKey, full, &key);
-    if (st == ERROR_SUCCESS) st = hive->deleteValue(key, name);
-    if (st == ERROR_FILE_NOT_FOUND) continue;
-    if (st != ERROR_SUCCESS) return st;
-    if ((st = txn.commit()) != ERROR_SUCCESS) return st;
-    deleted = true;
-  }
-  return deleted ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+  Path path;
+  std::vector<Side> sides = sidesOf(h, Path(), &path);
+  return probeThenWriteEachSide(
+      sides, path,
+      [&](Hive& hive, std::int64_t key) {
+        ValueEntry v;
+        return hive.getValue(key, name, &v) == ERROR_SUCCESS;
+      },
+      [&](Hive& hive, std::int64_t key) { return hive.deleteValue(key, name); });
 }
 
 LONG RegDeleteKeyA(HKEY hKey, const char* lpSubKey) {
@@ -644,8 +769,8 @@ LONG RegQueryInfoKeyA(HKEY hKey, char* lpClass, DWORD* lpcchClass, DWORD*, DWORD
   KeyHandle h;
   if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
   if (!(h.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-  std::vector<KeyEntry> keys;
-  std::vector<ValueEntry> vals;
+  std::vector<FromLayer<KeyEntry>> keys;
+  std::vector<FromLayer<ValueEntry>> vals;
   std::uint64_t time = 0;
   {
     ReadView view;
@@ -655,10 +780,10 @@ LONG RegQueryInfoKeyA(HKEY hKey, char* lpClass, DWORD* lpcchClass, DWORD*, DWORD
     if (LONG st = view.lastWriteTime(&time); st != ERROR_SUCCESS) return st;
   }
   std::size_t maxKey = 0, maxName = 0, maxData = 0;
-  for (const auto& k : keys) maxKey = std::max(maxKey, quendel::cp::unicodeToAnsi(k.name).size());
+  for (const auto& k : keys) maxKey = std::max(maxKey, quendel::cp::unicodeToAnsi(k.entry.name).size());
   for (const auto& v : vals) {
-    maxName = std::max(maxName, quendel::cp::unicodeToAnsi(v.name).size());
-    maxData = std::max(maxData, externalData(v).size());
+    maxName = std::max(maxName, quendel::cp::unicodeToAnsi(v.entry.name).size());
+    maxData = std::max(maxData, externalData(v.entry).size());
   }
   if (lpClass && *lpcchClass > 0) lpClass[0] = '\0';
   if (lpcchClass) *lpcchClass = 0;
@@ -683,16 +808,7 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, char* lpName, DWORD* lpcchName, DWO
   if (!(h.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
   KeyEntry key;
   std::uint64_t time = 0;
-  {
-    ReadView view;
-    if (LONG st = view.open(h); st != ERROR_SUCCESS) return st;
-    if (view.layers.empty()) return ERROR_NO_MORE_ITEMS;
-    Hive* owner = nullptr;
-    if (LONG st = view.subKeyAt(dwIndex, &key, &owner); st != ERROR_SUCCESS) return st;
-    if (owner && lpftLastWriteTime) {
-      if (LONG st = owner->lastWriteTime(key.id, &time); st != ERROR_SUCCESS) return st;
-    }
-  }
+  if (LONG st = subKeyAt(hKey, h, dwIndex, lpftLastWriteTime ? &time : nullptr, &key); st != ERROR_SUCCESS) return st;
   if (LONG st = copyName(key.name, lpName, lpcchName); st != ERROR_SUCCESS) return st;
   if (lpClass && *lpcchClass > 0) lpClass[0] = '\0';
   if (lpcchClass) *lpcchClass = 0;
@@ -714,12 +830,7 @@ LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, char* lpValueName, DWORD* lpcchValu
   if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
   if (!(h.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
   ValueEntry v;
-  {
-    ReadView view;
-    if (LONG st = view.open(h); st != ERROR_SUCCESS) return st;
-    if (view.layers.empty()) return ERROR_NO_MORE_ITEMS;
-    if (LONG st = view.valueAt(dwIndex, &v); st != ERROR_SUCCESS) return st;
-  }
+  if (LONG st = valueAt(hKey, h, dwIndex, &v); st != ERROR_SUCCESS) return st;
   std::vector<std::uint8_t> bytes = externalData(v);
   DWORD need = clampSize(bytes.size());
   std::string ansi = quendel::cp::unicodeToAnsi(v.name);

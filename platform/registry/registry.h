@@ -152,6 +152,16 @@ constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
                                     DWORD* lpcbMaxValueNameLen, DWORD* lpcbMaxValueLen, DWORD* lpcbSecurityDescriptor,
                                     FILETIME* lpftLastWriteTime);
 
+// Enumeration by index. A handle keeps the list (of subkeys, and of value names) that
+// RegEnumKey(Ex)A and RegEnumValueA walk, so that index 0, 1, 2 ... costs linear time in
+// all. The list is made afresh at index 0, and at any index when a hive it comes from
+// changed since it was made (a commit by this or another process, the hive file
+// replaced); it is dropped when an index past its end gives ERROR_NO_MORE_ITEMS and when
+// the handle is closed. So every call answers from the key as it is at that moment, as
+// if nothing were kept: when the key changes during an enumeration, later indexes count
+// in the changed list (an entry may then be skipped or seen twice, as on Windows), and
+// never reach past its end. A value's type and data are read at the call.
+//
 // The name of subkey number dwIndex, subkeys sorted by name without regard to case.
 // cchName counts the buffer's bytes, terminating zero included; too small:
 // ERROR_MORE_DATA. Past the last subkey: ERROR_NO_MORE_ITEMS.

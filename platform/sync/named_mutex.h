@@ -41,5 +41,6 @@ using HANDLE = void*;
 struct SECURITY_ATTRIBUTES;
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
-QUENDEL_SYNC_API HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner, const char* name);
-QUENDEL_SYNC_API BOOL CloseHandle(HANDLE handle);
+[[nodiscard]] QUENDEL_SYNC_API HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner,
+                                                   const char* name);
+[[nodiscard]] QUENDEL_SYNC_API BOOL CloseHandle(HANDLE handle);

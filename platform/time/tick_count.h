@@ -26,8 +26,8 @@ union LARGE_INTEGER {
 };
 
 QUENDEL_TIME_API DWORD GetTickCount();
-QUENDEL_TIME_API BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
-QUENDEL_TIME_API BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
+[[nodiscard]] QUENDEL_TIME_API BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
+[[nodiscard]] QUENDEL_TIME_API BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
 
 namespace quendel::platform {
 

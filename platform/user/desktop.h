@@ -34,8 +34,8 @@ constexpr int UOI_NAME = 2;
 
 QUENDEL_DESKTOP_API DWORD GetCurrentThreadId();
 QUENDEL_DESKTOP_API HDESK GetThreadDesktop(DWORD threadId);
-QUENDEL_DESKTOP_API BOOL GetUserObjectInformationA(HANDLE object, int index, void* info, DWORD length,
-                                                   DWORD* lengthNeeded);
+[[nodiscard]] QUENDEL_DESKTOP_API BOOL GetUserObjectInformationA(HANDLE object, int index, void* info, DWORD length,
+                                                                 DWORD* lengthNeeded);
 
 namespace quendel::platform {
 

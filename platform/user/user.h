@@ -64,7 +64,7 @@ constexpr int IDNO = 7;
 QUENDEL_USER_API HMODULE GetModuleHandleA(const char* moduleName);
 QUENDEL_USER_API int LoadStringA(HINSTANCE instance, UINT id, char* buffer, int bufferMax);
 QUENDEL_USER_API LANGID GetUserDefaultLangID();
-QUENDEL_USER_API BOOL MessageBeep(UINT type);
+[[nodiscard]] QUENDEL_USER_API BOOL MessageBeep(UINT type);
 
 namespace quendel::platform {
 

@@ -56,18 +56,18 @@ constexpr LONG ERROR_INVALID_WINDOW_HANDLE = 1400;
 constexpr UINT SPI_GETWORKAREA = 48;
 
 QUENDEL_WINDOW_API UINT RegisterWindowMessageA(const char* name);
-QUENDEL_WINDOW_API BOOL IsWindow(HWND window);
-QUENDEL_WINDOW_API BOOL SetPropA(HWND window, const char* name, HANDLE data);
+[[nodiscard]] QUENDEL_WINDOW_API BOOL IsWindow(HWND window);
+[[nodiscard]] QUENDEL_WINDOW_API BOOL SetPropA(HWND window, const char* name, HANDLE data);
 QUENDEL_WINDOW_API HANDLE GetPropA(HWND window, const char* name);
 QUENDEL_WINDOW_API HANDLE RemovePropA(HWND window, const char* name);
-QUENDEL_WINDOW_API BOOL EnumWindows(WNDENUMPROC callback, LPARAM lParam);
-QUENDEL_WINDOW_API BOOL IsWindowVisible(HWND window);
-QUENDEL_WINDOW_API BOOL IsIconic(HWND window);
-QUENDEL_WINDOW_API BOOL OpenIcon(HWND window);
-QUENDEL_WINDOW_API BOOL SetForegroundWindow(HWND window);
+[[nodiscard]] QUENDEL_WINDOW_API BOOL EnumWindows(WNDENUMPROC callback, LPARAM lParam);
+[[nodiscard]] QUENDEL_WINDOW_API BOOL IsWindowVisible(HWND window);
+[[nodiscard]] QUENDEL_WINDOW_API BOOL IsIconic(HWND window);
+[[nodiscard]] QUENDEL_WINDOW_API BOOL OpenIcon(HWND window);
+[[nodiscard]] QUENDEL_WINDOW_API BOOL SetForegroundWindow(HWND window);
 QUENDEL_WINDOW_API HWND GetDesktopWindow();
-QUENDEL_WINDOW_API BOOL GetWindowRect(HWND window, RECT* rect);
-QUENDEL_WINDOW_API BOOL SystemParametersInfoA(UINT action, UINT param, void* data, UINT winIni);
+[[nodiscard]] QUENDEL_WINDOW_API BOOL GetWindowRect(HWND window, RECT* rect);
+[[nodiscard]] QUENDEL_WINDOW_API BOOL SystemParametersInfoA(UINT action, UINT param, void* data, UINT winIni);
 
 namespace quendel::platform {
 

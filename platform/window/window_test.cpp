@@ -13,7 +13,9 @@
 
 #include "platform/window/window.h"
 #include "platform/window/window_messages.h"
-#include "platform/window/xvfb_for_tests.h"
+#include "platform/x11/xvfb_server.h"
+#include "support/test_processes.h"
+#include "support/testing.h"
 
 namespace {
 
@@ -23,7 +25,7 @@ using quendel::platform::windowId;
 using quendel::testing::builtProgram;
 using quendel::testing::ChildProcess;
 using quendel::testing::ScopedEnv;
-using quendel::testing::XvfbServer;
+using quendel::x11::XvfbServer;
 
 TEST(WindowFacts, VisibleAndIconicAsWindowsSeesThem) {
   struct Case {
@@ -135,7 +137,7 @@ class WindowLayer : public ::testing::Test {
     server_ = nullptr;
   }
   void SetUp() override {
-    ASSERT_TRUE(server_->ok()) << "Xvfb did not start";
+    ASSERT_TRUE(server_->running()) << "Xvfb did not start";
     display_ = std::make_unique<ScopedEnv>("DISPLAY", server_->display().c_str());
   }
   void TearDown() override { display_.reset(); }

@@ -8,14 +8,16 @@
 #include <optional>
 #include <vector>
 
-#include "platform/window/xvfb_for_tests.h"
 #include "platform/x11/x11_session.h"
+#include "platform/x11/xvfb_server.h"
+#include "support/test_processes.h"
+#include "support/testing.h"
 
 namespace {
 
 namespace x11 = quendel::platform::x11;
 using quendel::testing::ScopedEnv;
-using quendel::testing::XvfbServer;
+using quendel::x11::XvfbServer;
 
 void expectRect(const std::optional<RECT>& r, LONG left, LONG top, LONG right, LONG bottom) {
   ASSERT_TRUE(r.has_value());
@@ -50,7 +52,7 @@ TEST(WorkAreaOf, NothingPublishedOrOutOfRange) {
 class PublishedWorkArea : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!server_.ok()) GTEST_SKIP() << "Xvfb is not available";
+    ASSERT_TRUE(server_.running()) << server_.error();
     display_.emplace("DISPLAY", server_.display().c_str());
     c_ = xcb_connect(server_.display().c_str(), nullptr);
     ASSERT_FALSE(xcb_connection_has_error(c_));

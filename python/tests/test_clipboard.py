@@ -47,16 +47,13 @@ def _kill_owner(runtime):
 def session(monkeypatch):
     runtime = tempfile.mkdtemp(prefix="quendel-clip-py-")
     os.chmod(runtime, 0o700)
-    registry = tempfile.mkdtemp(prefix="quendel-clip-reg-")
     monkeypatch.setenv("XDG_RUNTIME_DIR", runtime)
-    monkeypatch.setenv("QUENDEL_REGISTRY_DIR", registry)
     monkeypatch.delenv("QUENDEL_CLIPBOARD_DIR", raising=False)
     monkeypatch.delenv("DISPLAY", raising=False)
     monkeypatch.delenv("WAYLAND_DISPLAY", raising=False)
     yield runtime
     _kill_owner(runtime)
     shutil.rmtree(runtime, ignore_errors=True)
-    shutil.rmtree(registry, ignore_errors=True)
 
 
 def plain_env():
@@ -197,23 +194,10 @@ def test_empty_and_64_mib_blocks():
 # --- the desktop ---------------------------------------------------------------------
 
 @pytest.fixture
-def desktop(session, monkeypatch):
+def desktop(session, monkeypatch, xvfb):
     """A private X server; DISPLAY points at it until the test ends."""
-    if not shutil.which("Xvfb") or not shutil.which("xclip"):
-        pytest.skip("Xvfb and xclip are needed")
-    read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-nolisten", "tcp", "-noreset", "-screen", "0", "640x480x24"],
-                            pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=plain_env())
-    os.close(write)
-    number = b""
-    while not number.endswith(b"\n"):
-        chunk = os.read(read, 16)
-        if not chunk:
-            break
-        number += chunk
-    os.close(read)
-    assert number.strip(), "Xvfb did not start"
-    monkeypatch.setenv("DISPLAY", ":" + number.decode().strip())
+    assert shutil.which("xclip"), "xclip is needed (scripts/install-deps test installs it)"
+    monkeypatch.setenv("DISPLAY", xvfb(size="640x480").display)
     helpers = []
     yield helpers
     for p in helpers:
@@ -221,8 +205,6 @@ def desktop(session, monkeypatch):
             p.kill()
         p.wait()
     _kill_owner(session)
-    xvfb.terminate()
-    xvfb.wait(timeout=30)
 
 
 def xclip_out(target):

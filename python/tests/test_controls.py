@@ -1,26 +1,9 @@
 """Tab pages, the default-button watcher and the list dialog, with Python objects as the
 client's pages, buttons and text boxes."""
 
-import shutil
-import tempfile
-
 import pytest
 
 import toolvane
-
-
-@pytest.fixture(autouse=True)
-def private_registry(monkeypatch):
-    folder = tempfile.mkdtemp(prefix="quendel-py-")
-    monkeypatch.setenv("QUENDEL_REGISTRY_DIR", folder)
-    yield folder
-    shutil.rmtree(folder, ignore_errors=True)
-
-
-def error_number(call):
-    with pytest.raises(toolvane.Error) as e:
-        call()
-    return e.value.number
 
 
 class Frame:
@@ -79,7 +62,7 @@ def test_hide_other_tabs_and_restacking(tabs):
     assert all(f.Visible for f in frames)
 
 
-def test_tab_errors(tabs):
+def test_tab_errors(tabs, error_number):
     control, frames, log, shown = tabs
     assert error_number(lambda: control.PopNextTab()) == 5
     assert error_number(lambda: control.AddTab(None)) == 380
@@ -114,7 +97,7 @@ class TextBox:
     (True, False, [], [("global", True)]),
     (False, True, [("local", True)], [("local", False)]),
 ])
-def test_default_button_watcher(with_global, with_local, got, lost):
+def test_default_button_watcher(with_global, with_local, got, lost, error_number):
     log = []
     glob, local, box = CommandButton("global", log), CommandButton("local", log), TextBox()
     watcher = toolvane.CreateObject("TvFuncs0305.qndTextBoxDefButtonWatcher")

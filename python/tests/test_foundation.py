@@ -1,21 +1,11 @@
 """The toolvane module: activation, late binding, values, errors and events."""
 
 import os
-import shutil
 import subprocess
-import tempfile
 
 import pytest
 
 import toolvane
-
-
-@pytest.fixture(autouse=True)
-def private_registry(monkeypatch):
-    folder = tempfile.mkdtemp(prefix="quendel-py-")
-    monkeypatch.setenv("QUENDEL_REGISTRY_DIR", folder)
-    yield folder
-    shutil.rmtree(folder, ignore_errors=True)
 
 
 def parser_for(line, dummy=toolvane.Missing):

@@ -2,31 +2,15 @@
 Python objects standing in for a client's controls and forms."""
 
 import re
-import shutil
-import tempfile
 
 import pytest
 
 import toolvane
 
 
-@pytest.fixture(autouse=True)
-def private_registry(monkeypatch):
-    folder = tempfile.mkdtemp(prefix="quendel-py-")
-    monkeypatch.setenv("QUENDEL_REGISTRY_DIR", folder)
-    yield folder
-    shutil.rmtree(folder, ignore_errors=True)
-
-
 @pytest.fixture
 def main():
     return toolvane.CreateObject("TvFuncs0305.qndMain")
-
-
-def error_number(call):
-    with pytest.raises(toolvane.Error) as e:
-        call()
-    return e.value.number
 
 
 # ---- Building, searching, joining ----
@@ -54,7 +38,7 @@ def test_array_searches(main, member, array, find, kwargs, index, found):
     assert getattr(main, "Is" + member)(array, find, **kwargs) is found
 
 
-def test_searches_raise_for_bad_bounds(main):
+def test_searches_raise_for_bad_bounds(main, error_number):
     assert error_number(lambda: main.InArrayLong([1, 2], 1, StartAt=-1)) == 9
     assert error_number(lambda: main.InCollection(toolvane.Collection(["a"]), "a", EndAt=2)) == 9
     assert main.InCollection(toolvane.Collection(), "a") == 0
@@ -69,7 +53,7 @@ def test_collection_searches(main):
     assert main.IsInCollection(c, "pear") is False
 
 
-def test_join_and_split(main):
+def test_join_and_split(main, error_number):
     assert main.JoinCollection(toolvane.Collection(["a", "b", "c"]), ",") == "a,b,c"
     assert main.JoinCollection(toolvane.Collection(["a"]), ",") == "a"
     assert list(main.SplitCollection("one two  three")) == ["one", "two", "", "three"]
@@ -227,7 +211,7 @@ def test_insert_hook_swallows_shift_insert_in_locked_boxes(main, locked, shift, 
         main.ClearTextBoxInsertHooks()
 
 
-def test_insert_hook_bookkeeping(main):
+def test_insert_hook_bookkeeping(main, error_number):
     box = TextBox(True)
     assert main.AddTextBoxInsertHook(box) is True
     assert main.AddTextBoxInsertHook(box) is False

@@ -10,7 +10,6 @@ import tempfile
 import pytest
 
 import toolvane
-from xvfb_support import Helper, Xvfb, built_program
 
 GUID = "{6A0C2F11-7777-4E1E-9C9C-5E5E5E5E5E5E}"
 
@@ -26,21 +25,14 @@ def private_mutexes(monkeypatch):
     shutil.rmtree(base, ignore_errors=True)
 
 
-@pytest.fixture(scope="module")
-def server():
-    x = Xvfb()
-    yield x
-    x.stop()
-
-
 @pytest.fixture
-def display(server, monkeypatch):
-    monkeypatch.setenv("DISPLAY", server.display)
-    return server.display
+def display(module_xvfb, monkeypatch):
+    monkeypatch.setenv("DISPLAY", module_xvfb.display)
+    return module_xvfb.display
 
 
-def first_instance(state, method, handler):
-    helper = Helper(built_program("toolvane_instance_helper"), "first", GUID, state, str(method), handler)
+def first_instance(start_helper, state, method, handler):
+    helper = start_helper("toolvane_instance_helper", "first", GUID, state, str(method), handler)
     alone, window = helper.line().split()
     return helper, alone == "1", int(window)
 
@@ -66,8 +58,8 @@ def test_only_the_first_object_is_alone(monkeypatch):
     ("shown", toolvane.amViaMessage, "1", True),
     ("shown", toolvane.amViaMessage, "0", False),
 ])
-def test_second_instance_brings_the_first_forward(display, state, method, handler, expected):
-    helper, first_alone, window = first_instance(state, method, handler)
+def test_second_instance_brings_the_first_forward(display, helper, state, method, handler, expected):
+    helper, first_alone, window = first_instance(helper, state, method, handler)
     try:
         assert first_alone and window
         me = toolvane.CreateObject("TvFuncs0305.qndAlone")
@@ -80,9 +72,9 @@ def test_second_instance_brings_the_first_forward(display, state, method, handle
         helper.stop()
 
 
-def test_hung_first_instance_is_given_up(display, monkeypatch):
+def test_hung_first_instance_is_given_up(display, helper, monkeypatch):
     monkeypatch.setenv("QUENDEL_SENDMESSAGE_TIMEOUT_MS", "200")
-    helper, _, window = first_instance("shown", toolvane.amViaMessage, "silent")
+    helper, _, window = first_instance(helper, "shown", toolvane.amViaMessage, "silent")
     try:
         me = toolvane.CreateObject("TvFuncs0305.qndAlone")
         assert me.ActivatePrevInstanceWindowEx(GUID) is False
@@ -90,8 +82,8 @@ def test_hung_first_instance_is_given_up(display, monkeypatch):
         helper.stop()
 
 
-def test_marking_a_window(display):
-    window_helper = Helper(built_program("platform_window_helper"), "window", "shown", "none")
+def test_marking_a_window(display, helper):
+    window_helper = helper("platform_window_helper", "window", "shown", "none")
     try:
         hwnd = int(window_helper.line())
         me = toolvane.CreateObject("TvFuncs0305.qndAlone")
@@ -107,8 +99,8 @@ def test_marking_a_window(display):
         window_helper.stop()
 
 
-def test_killed_first_instance_releases_its_claim(display):
-    helper = Helper(built_program("toolvane_instance_helper"), "hold", "plain", GUID)
+def test_killed_first_instance_releases_its_claim(display, helper):
+    helper = helper("toolvane_instance_helper", "hold", "plain", GUID)
     try:
         assert helper.line() == "1"
         me = toolvane.CreateObject("TvFuncs0305.qndAlone")
@@ -118,9 +110,9 @@ def test_killed_first_instance_releases_its_claim(display):
     assert me.IsAlone(GUID) is True
 
 
-def test_each_display_is_its_own_desktop(display, monkeypatch):
-    helper = Helper(built_program("toolvane_instance_helper"), "hold", "desktop", GUID)
-    other = Xvfb()
+def test_each_display_is_its_own_desktop(display, helper, xvfb, monkeypatch):
+    helper = helper("toolvane_instance_helper", "hold", "desktop", GUID)
+    other = xvfb()
     try:
         assert helper.line() == "1"
         assert toolvane.CreateObject("TvFuncs0305.qndAlone").IsAloneOnDesktop(GUID) is False

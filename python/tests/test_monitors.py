@@ -4,7 +4,6 @@ single-screen fall-back without RandR or without a display."""
 import pytest
 
 import toolvane
-from xvfb_support import Helper, Xvfb, built_program
 
 
 def device(monitor):
@@ -12,19 +11,13 @@ def device(monitor):
 
 
 @pytest.fixture
-def two_monitors(monkeypatch):
-    x = Xvfb("+extension", "RANDR")
-    try:
-        monkeypatch.setenv("DISPLAY", x.display)
-        setter = Helper(built_program("platform_window_helper"), "set-monitors",
-                        "LEFT:0,0,640,1024:primary", "RIGHT:640,0,640,1024")
-        try:
-            assert setter.line() == "ok"
-        finally:
-            setter.stop()
-        yield x
-    finally:
-        x.stop()
+def two_monitors(monkeypatch, xvfb, helper):
+    x = xvfb("+extension", "RANDR")
+    monkeypatch.setenv("DISPLAY", x.display)
+    setter = helper("platform_window_helper", "set-monitors", "LEFT:0,0,640,1024:primary", "RIGHT:640,0,640,1024")
+    assert setter.line() == "ok"
+    setter.stop()
+    return x
 
 
 def test_two_monitors(two_monitors):
@@ -50,22 +43,18 @@ def test_two_monitors(two_monitors):
 
 
 @pytest.mark.parametrize("with_display", [False, True])
-def test_single_screen_fall_back(monkeypatch, with_display):
-    x = Xvfb("-extension", "RANDR") if with_display else None
-    try:
-        if x:
-            monkeypatch.setenv("DISPLAY", x.display)
-        else:
-            monkeypatch.delenv("DISPLAY", raising=False)
-        mm = toolvane.CreateObject("TvFuncs0305.qndMultiMonitor")
-        monitors = mm.GetAllMonitors()
-        assert len(monitors) == 1
-        for m in (monitors.Item(1), mm.MonitorFromPoint(-99999, -99999, toolvane.mffDefaultToNull),
-                  mm.MonitorFromRect(5000, 5000, 5001, 5001, toolvane.mffDefaultToNull),
-                  mm.MonitorFromWindow(0, toolvane.mffDefaultToNull)):
-            assert (m.DeviceName, m.Primary, m.Flags) == ("DISPLAY", True, 1)
-        if x:
-            assert (m.MonitorWidth, m.MonitorHeight) == (1280, 1024)
-    finally:
-        if x:
-            x.stop()
+def test_single_screen_fall_back(monkeypatch, xvfb, with_display):
+    x = xvfb("-extension", "RANDR") if with_display else None
+    if x:
+        monkeypatch.setenv("DISPLAY", x.display)
+    else:
+        monkeypatch.delenv("DISPLAY", raising=False)
+    mm = toolvane.CreateObject("TvFuncs0305.qndMultiMonitor")
+    monitors = mm.GetAllMonitors()
+    assert len(monitors) == 1
+    for m in (monitors.Item(1), mm.MonitorFromPoint(-99999, -99999, toolvane.mffDefaultToNull),
+              mm.MonitorFromRect(5000, 5000, 5001, 5001, toolvane.mffDefaultToNull),
+              mm.MonitorFromWindow(0, toolvane.mffDefaultToNull)):
+        assert (m.DeviceName, m.Primary, m.Flags) == ("DISPLAY", True, 1)
+    if x:
+        assert (m.MonitorWidth, m.MonitorHeight) == (1280, 1024)

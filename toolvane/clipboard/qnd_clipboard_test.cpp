@@ -95,14 +95,14 @@ TEST_F(QndClipboard, MalformedHtmlHeadersFailAsStated) {
     EXPECT_EQ(errorOf([&] { got = cb.GetHTML(); }), c.error) << c.data;
     EXPECT_EQ(got, c.fragment) << c.data;
     EXPECT_TRUE(OpenClipboard(nullptr)) << "the clipboard is closed after an error";
-    CloseClipboard();
+    EXPECT_TRUE(CloseClipboard());
   }
 }
 
 TEST_F(QndClipboard, ZeroByteAndHugeHtmlBlocks) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   SetClipboardData(cb.CF_HTML(), GlobalAlloc(GMEM_MOVEABLE, 0));
-  CloseClipboard();
+  EXPECT_TRUE(CloseClipboard());
   EXPECT_EQ(cb.GetHTML(ghrvRaw), u"");
   EXPECT_EQ(cb.GetHTML(ghrvHTML), u"");
   Variant data;

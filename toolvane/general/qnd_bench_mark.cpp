@@ -22,7 +22,7 @@ String benchMarkText(const std::function<double()>& readElapsed, LONG iterations
   return text + format(readElapsed()) + unit + u")";
 }
 
-qndBenchMark::qndBenchMark() : qndBenchMark([] { return GetTickCount(); }, [] { MessageBeep(MB_SIMPLE_BEEP); }) {}
+qndBenchMark::qndBenchMark() : qndBenchMark([] { return GetTickCount(); }, [] { (void)MessageBeep(MB_SIMPLE_BEEP); }) {}
 
 qndBenchMark::qndBenchMark(TickSource ticks, Beeper beep) : ticks_(std::move(ticks)), beep_(std::move(beep)) {}
 

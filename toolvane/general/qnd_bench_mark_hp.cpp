@@ -26,7 +26,8 @@ double divide(double dividend, double divisor) {
 
 }  // namespace
 
-qndBenchMarkHP::qndBenchMarkHP() : qndBenchMarkHP(readCounter, readFrequency, [] { MessageBeep(MB_SIMPLE_BEEP); }) {}
+qndBenchMarkHP::qndBenchMarkHP()
+    : qndBenchMarkHP(readCounter, readFrequency, [] { (void)MessageBeep(MB_SIMPLE_BEEP); }) {}
 
 qndBenchMarkHP::qndBenchMarkHP(CounterSource counter, CounterSource frequency, Beeper beep)
     : counter_(std::move(counter)), frequency_(std::move(frequency)), beep_(std::move(beep)) {}

@@ -41,18 +41,25 @@ BOOL examineWindow(HWND window, LPARAM) {
   return TRUE;
 }
 
+// Restores the window first when asked, then asks for the foreground. Both are requests a
+// window manager may refuse; the activation counts as made once they are sent.
+void bringForward(HWND window, bool restoreFirst) {
+  if (restoreFirst) (void)OpenIcon(window);
+  (void)SetForegroundWindow(window);
+}
+
 }  // namespace
 
 qndAlone::qndAlone() { activationMessage_ = static_cast<LONG>(RegisterWindowMessageA(kActivationMessageName)); }
 
 qndAlone::~qndAlone() {
   for (HANDLE h : {plainMutex_, desktopMutex_, userMutex_})
-    if (h) CloseHandle(h);
+    if (h) (void)CloseHandle(h);  // nothing to do about a claim that will not close
 }
 
 bool qndAlone::detect(HANDLE& field, const String& mutexName, const String& appGuid) {
   if (field) {
-    CloseHandle(field);
+    (void)CloseHandle(field);  // the claim is replaced either way
     field = nullptr;
   }
   std::string name = quendel::cp::unicodeToAnsi(mutexName);
@@ -108,22 +115,20 @@ bool qndAlone::ActivatePrevInstanceWindow() { return ActivatePrevInstanceWindowE
 
 bool qndAlone::ActivatePrevInstanceWindowEx(const String& appGuid) {
   search = Search{markerName(appGuid), nullptr, 0};
-  EnumWindows(examineWindow, 0);
+  (void)EnumWindows(examineWindow, 0);  // FALSE only says the search stopped at a match
   HWND window = search.found;
   LONG method = search.method;
   if (!window || !validMethod(method)) return false;
   switch (method) {
     case amNormal:
       if (!IsWindowVisible(window)) return false;
-      if (IsIconic(window)) OpenIcon(window);
-      SetForegroundWindow(window);
+      bringForward(window, IsIconic(window));
       return true;
     case amViaMessage:
       if (activationMessage_ == 0) return false;
       return SendMessageA(window, static_cast<UINT>(activationMessage_), 0, 0) != 0;
     default:  // amNormalWithMinimizeToTrayHook
-      if (!IsWindowVisible(window) && IsIconic(window)) OpenIcon(window);
-      SetForegroundWindow(window);
+      bringForward(window, !IsWindowVisible(window) && IsIconic(window));
       return true;
   }
 }

@@ -14,8 +14,10 @@
 
 #include "automation/activation.h"
 #include "platform/window/window.h"
-#include "platform/window/xvfb_for_tests.h"
+#include "platform/x11/xvfb_server.h"
 #include "support/codepage.h"
+#include "support/test_processes.h"
+#include "support/testing.h"
 #include "toolvane/instance/qnd_alone.h"
 
 namespace {
@@ -23,11 +25,11 @@ namespace {
 using quendel::testing::builtProgram;
 using quendel::testing::ChildProcess;
 using quendel::testing::ScopedEnv;
-using quendel::testing::XvfbServer;
 using quendel::toolvane::amNormal;
 using quendel::toolvane::amNormalWithMinimizeToTrayHook;
 using quendel::toolvane::amViaMessage;
 using quendel::toolvane::qndAlone;
+using quendel::x11::XvfbServer;
 namespace fs = std::filesystem;
 
 const char* kGuid = "{5D3F1A2B-0000-4000-8000-00000000A1A1}";
@@ -113,7 +115,7 @@ class qndAloneWindows : public ::testing::Test {
     server_ = nullptr;
   }
   void SetUp() override {
-    ASSERT_TRUE(server_->ok());
+    ASSERT_TRUE(server_->running());
     display_ = std::make_unique<ScopedEnv>("DISPLAY", server_->display().c_str());
     folder_ = std::make_unique<MutexFolder>();
   }
@@ -231,7 +233,7 @@ TEST_F(qndAloneWindows, KilledFirstInstanceReleasesItsClaim) {
 
 TEST_F(qndAloneWindows, AnotherDisplayIsAnotherDesktop) {
   XvfbServer other;
-  ASSERT_TRUE(other.ok());
+  ASSERT_TRUE(other.running());
   ChildProcess p({builtProgram("toolvane_instance_helper"), "hold", "desktop", kGuid});
   ASSERT_EQ(p.readLine(), "1");
   qndAlone here;

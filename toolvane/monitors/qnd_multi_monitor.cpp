@@ -77,7 +77,8 @@ std::shared_ptr<Collection> qndMultiMonitor::GetAllMonitors() {
     ~Clear() { state.enumeration.reset(); }
   } clear;
   auto result = state.enumeration;
-  EnumDisplayMonitors(nullptr, nullptr, addMonitor, 0);
+  // A failed enumeration leaves the collection as far as it got, which is what the caller sees.
+  (void)EnumDisplayMonitors(nullptr, nullptr, addMonitor, 0);
   return result;
 }
 

@@ -8,7 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "automation/activation.h"
-#include "platform/window/xvfb_for_tests.h"
+#include "platform/x11/xvfb_server.h"
+#include "support/test_processes.h"
 #include "support/testing.h"
 #include "toolvane/monitors/qnd_multi_monitor.h"
 
@@ -18,12 +19,12 @@ using quendel::testing::builtProgram;
 using quendel::testing::ChildProcess;
 using quendel::testing::errorOf;
 using quendel::testing::ScopedEnv;
-using quendel::testing::XvfbServer;
 using quendel::toolvane::mffDefaultToNearest;
 using quendel::toolvane::mffDefaultToNull;
 using quendel::toolvane::mffDefaultToPrimary;
 using quendel::toolvane::Monitor;
 using quendel::toolvane::qndMultiMonitor;
+using quendel::x11::XvfbServer;
 
 TEST(MonitorSnapshot, NormalisedNamedAndChecked) {
   MONITORINFOEXA record{};
@@ -76,7 +77,7 @@ TEST(MultiMonitorFallback, WithoutDisplay) {
 
 TEST(MultiMonitorFallback, DisplayWithoutRandR) {
   XvfbServer x({"-extension", "RANDR"});
-  ASSERT_TRUE(x.ok());
+  ASSERT_TRUE(x.running());
   ScopedEnv env("DISPLAY", x.display().c_str());
   expectFallbackEverywhere();
   auto m = qndMultiMonitor().MonitorFromPoint(0, 0, mffDefaultToNull);
@@ -88,7 +89,7 @@ TEST(MultiMonitorFallback, DisplayWithoutRandR) {
 class TwoRandRMonitors : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(server_.ok());
+    ASSERT_TRUE(server_.running());
     display_ = std::make_unique<ScopedEnv>("DISPLAY", server_.display().c_str());
     ChildProcess set(
         {builtProgram("platform_window_helper"), "set-monitors", "LEFT:0,0,640,1024:primary", "RIGHT:640,0,640,1024"});

@@ -95,9 +95,9 @@ Error500Form::Error500Form(const TimedBoxRequest& request) : QDialog(nullptr), c
   if (icon) {
     int size = twipsToPixelsX(error500design::kIconSize);
     icon_ = style()->standardIcon(iconOf(request.style), nullptr, this).pixmap(QSize(size, size));
-    MessageBeep(static_cast<UINT>(request.style) & MB_ICONMASK);
+    (void)MessageBeep(static_cast<UINT>(request.style) & MB_ICONMASK);  // a box without its bell is still shown
   } else {
-    MessageBeep(MB_SIMPLE_BEEP);
+    (void)MessageBeep(MB_SIMPLE_BEEP);
   }
 
   // 7. Layout.

@@ -20,8 +20,8 @@
 #include <string>
 
 #include "automation/variant.h"
+#include "platform/x11/xvfb_server.h"
 #include "toolvane/errors/error500.h"
-#include "toolvane/ui/xvfb_fixture.h"
 
 namespace qt = quendel::toolvane;
 
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     (void)std::fprintf(stderr, "cannot create %s\n", argv[1]);
     return 1;
   }
-  quendel::toolvane::ui::XvfbServer server(1024, 768);
+  quendel::x11::XvfbServer server({}, 1024, 768);
   if (!server.running()) {
     (void)std::fprintf(stderr, "%s\n", server.error().c_str());
     return 1;

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "toolvane/ui/xvfb_fixture.h"
+#include "platform/x11/xvfb_server.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // The toolkit and the libraries under it (D-Bus, fontconfig) keep allocations for the life
@@ -24,7 +24,7 @@ namespace {
 class XvfbEnvironment : public testing::Environment {
  public:
   void SetUp() override {
-    server_ = std::make_unique<ui::XvfbServer>(1024, 768);
+    server_ = std::make_unique<x11::XvfbServer>(std::vector<std::string>{}, 1024, 768);
     ASSERT_TRUE(server_->running()) << server_->error();
     setenv("DISPLAY", server_->display().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
@@ -39,7 +39,7 @@ class XvfbEnvironment : public testing::Environment {
   }
 
  private:
-  std::unique_ptr<ui::XvfbServer> server_;
+  std::unique_ptr<x11::XvfbServer> server_;
 };
 
 testing::Environment* const environment = testing::AddGlobalTestEnvironment(new XvfbEnvironment);

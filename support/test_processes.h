@@ -1,12 +1,10 @@
-// Test support: private X servers and helper processes, cleaned up by their destructors.
+// Test support: helper processes that a test talks to line by line, ended and reaped by
+// their destructors, and the programs built beside the test program.
 //
-//   XvfbServer x({"-extension", "RANDR"});      // Xvfb on a free display number
-//   ScopedEnv d("DISPLAY", x.display().c_str());
-//   ChildProcess p({helper, "window", "shown", "7"});
+//   ChildProcess p({builtProgram("platform_window_helper"), "window", "shown", "7"});
 //   std::string id = p.readLine();               // what the child printed
 //
-// Only for tests: the servers run without access control on local connections and
-// without a window manager unless a test starts one.
+// The private X server for such tests is platform/x11/xvfb_server.h.
 #pragma once
 
 #include <fcntl.h>
@@ -19,8 +17,6 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#include "support/testing.h"
 
 namespace quendel::testing {
 
@@ -40,7 +36,6 @@ class ChildProcess {
       ::dup2(in[0], 0);
       ::dup2(out[1], 1);
       std::vector<char*> args;
-      args.reserve(argv.size() + 1);
       for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
       args.push_back(nullptr);
       ::execvp(args[0], args.data());
@@ -99,61 +94,6 @@ class ChildProcess {
   pid_t pid_ = -1;
   int toChild_ = -1, fromChild_ = -1;
   std::string buffer_;
-};
-
-// Xvfb on a display number it picks itself (-displayfd).
-class XvfbServer {
- public:
-  explicit XvfbServer(const std::vector<std::string>& extra = {}) {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(fds[1], 3);  // dup2 clears close-on-exec
-      int null = ::open("/dev/null", O_RDWR);
-      ::dup2(null, 0);
-      ::dup2(null, 1);
-      ::dup2(null, 2);
-      std::vector<std::string> argv = {"Xvfb",         "-displayfd", "3",   "-screen", "0",
-                                       "1280x1024x24", "-nolisten",  "tcp", "-noreset"};
-      argv.insert(argv.end(), extra.begin(), extra.end());
-      std::vector<char*> args;
-      args.reserve(argv.size() + 1);
-      for (auto& a : argv) args.push_back(a.data());
-      args.push_back(nullptr);
-      ::execvp("Xvfb", args.data());
-      ::_exit(127);
-    }
-    ::close(fds[1]);
-    std::string number;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < deadline) {
-      pollfd p{fds[0], POLLIN, 0};
-      if (::poll(&p, 1, 200) <= 0) continue;
-      char c;
-      if (::read(fds[0], &c, 1) != 1) break;
-      if (c == '\n') break;
-      number.push_back(c);
-    }
-    ::close(fds[0]);
-    if (!number.empty()) display_ = ":" + number;
-  }
-  ~XvfbServer() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      int status = 0;
-      ::waitpid(pid_, &status, 0);
-    }
-  }
-  XvfbServer(const XvfbServer&) = delete;
-  XvfbServer& operator=(const XvfbServer&) = delete;
-
-  bool ok() const { return !display_.empty(); }
-  const std::string& display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
 };
 
 // A program built beside the test program.
