@@ -245,70 +245,72 @@ bool Variant::toBool() const {
 }
 
 String Variant::toString() const {
-  return std::visit(Overload{
-                        [](const std::monostate&) -> String { return {}; },
-                        [](const NullValue&) -> String { raise(94); },
-                        [](const Integer& i) -> String { return asciiString(std::to_string(i.value).c_str()); },
-                        [](const LONG& l) -> String { return asciiString(std::to_string(l).c_str()); },
-                        [](const float& f) -> String {
-                          // A Single shows the digits it holds: seven significant ones.
-                          return formatDouble(readInvariant(writeInvariant(static_cast<double>(f), kSingleDigits)));
-                        },
-                        [](const double& d) -> String { return formatDouble(d); },
-                        [](const Currency& c) -> String {
-                          std::int64_t q = c.scaled / 10000, r = c.scaled % 10000;
-                          bool neg = c.scaled < 0;
-                          if (r < 0) r = -r;
-                          std::string s = (neg && q == 0 ? "-" : "") + std::to_string(q);
-                          if (r) {
-                            char frac[8];
-                            std::snprintf(frac, sizeof frac, "%04lld", static_cast<long long>(r));
-                            std::string f = frac;
-                            while (!f.empty() && f.back() == '0') f.pop_back();
-                            s += "." + f;
-                          }
-                          return asciiString(s.c_str());
-                        },
-                        [](const Date& d) -> String {
-                          // ISO form: the same in every locale, and read back by any program.
-                          // Before 30 December 1899 the fraction is still the time after
-                          // midnight: -1.25 is 29 December 1899, 06:00.
-                          if (!isDate(d.value)) raise(6);
-                          double days = std::trunc(d.value);
-                          LONG daySecs = static_cast<LONG>(std::lround(std::fabs(d.value - days) * kSecondsPerDay));
-                          if (daySecs == kSecondsPerDay) {  // rounds up to the next midnight
-                            days += 1;
-                            daySecs = 0;
-                          }
-                          time_t secs = static_cast<time_t>((days - kUnixEpochDate) * kSecondsPerDay);
-                          struct tm t {};
-                          gmtime_r(&secs, &t);
-                          char buf[64];
-                          if (daySecs == 0) {
-                            std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
-                          } else {
-                            std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900,
-                                          t.tm_mon + 1, t.tm_mday, daySecs / 3600, daySecs / 60 % 60, daySecs % 60);
-                          }
-                          return asciiString(buf);
-                        },
-                        [](const String& s) -> String { return s; },
-                        [](const ObjectPtr& o) -> String { return defaultValueOf(o).toString(); },
-                        [](const ErrorValue&) -> String { raise(13); },
-                        [](const bool& b) -> String { return b ? u"True" : u"False"; },
-                        [](const BYTE& b) -> String { return asciiString(std::to_string(b).c_str()); },
-                        [](const ArrayRef& a) -> String {
-                          // A Byte array reads as the UTF-16 text its bytes hold.
-                          if (a.elementType != vbByte) raise(13);
-                          // An odd last byte reads as a unit of its own.
-                          if (!a.array) return String();
-                          const auto& b = a.array->bytes();
-                          String s = cp::fromUtf16Le(b.data(), b.size());
-                          if (b.size() % 2) s.push_back(b.back());
-                          return s;
-                        },
-                    },
-                    v_);
+  return std::visit(
+      Overload{
+          [](const std::monostate&) -> String { return {}; },
+          [](const NullValue&) -> String { raise(94); },
+          [](const Integer& i) -> String { return asciiString(std::to_string(i.value).c_str()); },
+          [](const LONG& l) -> String { return asciiString(std::to_string(l).c_str()); },
+          [](const float& f) -> String {
+            // A Single shows the digits it holds: seven significant ones.
+            return formatDouble(readInvariant(writeInvariant(static_cast<double>(f), kSingleDigits)));
+          },
+          [](const double& d) -> String { return formatDouble(d); },
+          [](const Currency& c) -> String {
+            std::int64_t q = c.scaled / 10000, r = c.scaled % 10000;
+            bool neg = c.scaled < 0;
+            if (r < 0) r = -r;
+            std::string s = (neg && q == 0 ? "-" : "") + std::to_string(q);
+            if (r) {
+              char frac[8];
+              // r < 10000: four digits and the NUL always fit.
+              (void)std::snprintf(frac, sizeof frac, "%04lld", static_cast<long long>(r));
+              std::string f = frac;
+              while (!f.empty() && f.back() == '0') f.pop_back();
+              s += "." + f;
+            }
+            return asciiString(s.c_str());
+          },
+          [](const Date& d) -> String {
+            // ISO form: the same in every locale, and read back by any program.
+            // Before 30 December 1899 the fraction is still the time after
+            // midnight: -1.25 is 29 December 1899, 06:00.
+            if (!isDate(d.value)) raise(6);
+            double days = std::trunc(d.value);
+            LONG daySecs = static_cast<LONG>(std::lround(std::fabs(d.value - days) * kSecondsPerDay));
+            if (daySecs == kSecondsPerDay) {  // rounds up to the next midnight
+              days += 1;
+              daySecs = 0;
+            }
+            time_t secs = static_cast<time_t>((days - kUnixEpochDate) * kSecondsPerDay);
+            struct tm t {};
+            gmtime_r(&secs, &t);
+            char buf[64];  // the longest date and time take 20 of these
+            if (daySecs == 0) {
+              (void)std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
+            } else {
+              (void)std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1,
+                                  t.tm_mday, daySecs / 3600, daySecs / 60 % 60, daySecs % 60);
+            }
+            return asciiString(buf);
+          },
+          [](const String& s) -> String { return s; },
+          [](const ObjectPtr& o) -> String { return defaultValueOf(o).toString(); },
+          [](const ErrorValue&) -> String { raise(13); },
+          [](const bool& b) -> String { return b ? u"True" : u"False"; },
+          [](const BYTE& b) -> String { return asciiString(std::to_string(b).c_str()); },
+          [](const ArrayRef& a) -> String {
+            // A Byte array reads as the UTF-16 text its bytes hold.
+            if (a.elementType != vbByte) raise(13);
+            // An odd last byte reads as a unit of its own.
+            if (!a.array) return String();
+            const auto& b = a.array->bytes();
+            String s = cp::fromUtf16Le(b.data(), b.size());
+            if (b.size() % 2) s.push_back(b.back());
+            return s;
+          },
+      },
+      v_);
 }
 
 ObjectPtr Variant::toObject() const {

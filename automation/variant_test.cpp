@@ -170,7 +170,8 @@ std::u16string converted(const Variant& in, qa::VarType to) {
 }
 
 TEST(VariantConversion, EverySourceToEveryValueSubtype) {
-  const qa::VarType to[] = {vbInteger, vbLong, vbSingle, vbDouble, vbCurrency, vbDate, vbString, vbBoolean, vbByte};
+  static constexpr qa::VarType to[] = {vbInteger, vbLong,   vbSingle,  vbDouble, vbCurrency,
+                                       vbDate,    vbString, vbBoolean, vbByte};
   struct Row {
     Variant in;
     const char16_t* out[std::size(to)];
@@ -349,7 +350,7 @@ class CommaDecimalLocale {
     active_ = std::setlocale(LC_NUMERIC, "comma") != nullptr;
   }
   ~CommaDecimalLocale() {
-    std::setlocale(LC_NUMERIC, oldNumeric_.c_str());
+    (void)std::setlocale(LC_NUMERIC, oldNumeric_.c_str());  // the locale it came from exists
     if (oldLocPath_) {
       setenv("LOCPATH", oldLocPath_->c_str(), 1);
     } else {
@@ -373,7 +374,7 @@ TEST(Variant, NumbersIgnoreTheProcessLocale) {
   CommaDecimalLocale comma;
   ASSERT_TRUE(comma.active());
   char probe[16];
-  std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+  ASSERT_EQ(std::snprintf(probe, sizeof probe, "%.1f", 1.5), 3);
   ASSERT_STREQ(probe, "1,5");  // the C library now writes a comma
   EXPECT_EQ(Variant(1.5).toString(), u"1.5");
   EXPECT_EQ(Variant(1.5e-5).toString(), u"1.5E-05");

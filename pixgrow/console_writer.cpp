@@ -15,10 +15,11 @@ void ConsoleWriter::Write(const automation::String& text, LONG) {
   }
   plain.push_back(u'\n');
   const std::string bytes = cp::toUtf8(plain);
-  std::fwrite(bytes.data(), 1, bytes.size(), out_);
-  std::fflush(out_);
+  // Write errors (a closed pipe) are ignored: the exit status still tells the outcome.
+  (void)std::fwrite(bytes.data(), 1, bytes.size(), out_);
+  (void)std::fflush(out_);
 }
 
-void ConsoleWriter::Finish(LONG) { std::fflush(out_); }
+void ConsoleWriter::Finish(LONG) { (void)std::fflush(out_); }
 
 }  // namespace quendel::pixgrow

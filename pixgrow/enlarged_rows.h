@@ -20,7 +20,7 @@ class EnlargedRows final : public gdi::RowSource {
   EnlargedRows(std::shared_ptr<const gdi::RowSource> source, int method);
   int width() const override { return width_; }
   int height() const override { return height_; }
-  const std::uint32_t* row(int y, std::uint32_t* scratch) const override;
+  const std::uint32_t* row(int y, std::uint32_t* out) const override;
   bool repeatsPreviousRow(int y) const override { return method_ == 4 && (y & 1); }
 
  private:

@@ -295,8 +295,12 @@ TEST_F(Program, EnlargesEveryFormatWithEveryMethod) {
       const std::string in = dir.file("in put.png"), out = dir.file("пиксели " + key + ".out");
       const RunResult r = run({key, in, out});
       EXPECT_EQ(r.status, 0);
-      EXPECT_EQ(r.out, "Method:   " + std::to_string(method) + (png ? " (PNG)" : " (BMP)") + "\nIn file:  " + in +
-                           "\nOut file: " + out + "\n\nAll done! ^_^v\n");
+      std::string expected = "Method:   " + std::to_string(method);
+      expected += png ? " (PNG)" : " (BMP)";
+      expected += "\nIn file:  " + in;
+      expected += "\nOut file: " + out;
+      expected += "\n\nAll done! ^_^v\n";
+      EXPECT_EQ(r.out, expected);
       const auto bytes = readFile(out);
       ASSERT_GE(bytes.size(), 2u);
       EXPECT_EQ(bytes[0], png ? 0x89 : 'B');

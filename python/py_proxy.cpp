@@ -111,7 +111,7 @@ py::object fromVariant(const Variant& v) {
 RuntimeError errorFromPython(py::error_already_set& e) {
   ModuleTypes& t = types();
   if (t.error && e.matches(t.error)) {
-    py::object v = e.value();
+    const py::object& v = e.value();
     ErrorInfo info;
     info.number = v.attr("number").cast<LONG>();
     info.description = toString16(v.attr("description"));
@@ -164,11 +164,17 @@ PyProxy::~PyProxy() {
     target_.release();
     return;
   }
-  py::gil_scoped_acquire gil;
-  auto& m = proxies();
-  auto it = m.find(target_.ptr());
-  if (it != m.end() && it->second.expired()) m.erase(it);
-  target_ = py::object();
+  try {
+    py::gil_scoped_acquire gil;
+    auto& m = proxies();
+    auto it = m.find(target_.ptr());
+    if (it != m.end() && it->second.expired()) m.erase(it);
+    target_ = py::object();
+  } catch (...) {
+    // Without the interpreter's lock the reference cannot be dropped: keeping the
+    // object alive is the only safe outcome, since a destructor must not throw.
+    target_.release();
+  }
 }
 
 std::shared_ptr<PyProxy> PyProxy::forObject(const py::handle& target) {

@@ -5,6 +5,7 @@
 #include <pybind11/stl.h>
 
 #include <map>
+#include <utility>
 
 #include "automation/activation.h"
 #include "automation/collection.h"
@@ -161,6 +162,7 @@ PYBIND11_MODULE(_toolvane, m) {
   m.doc() = "Extension behind the toolvane package.";
 
   // Run-time errors reach Python as toolvane.Error wherever they are raised.
+  // NOLINTNEXTLINE(performance-unnecessary-value-param): pybind11's translator type takes it by value
   py::register_exception_translator([](std::exception_ptr p) {
     try {
       if (p) std::rethrow_exception(p);
@@ -175,11 +177,13 @@ PYBIND11_MODULE(_toolvane, m) {
       .def("__getattr__", &getAttribute)
       .def("__setattr__", &setAttribute)
       .def("__call__",
-           [](const ObjectRef& self, py::args a, py::kwargs kw) {
+           [](const ObjectRef& self, const py::args& a, const py::kwargs& kw) {
              return fromVariant(invokeWith(self.object, u"", InvokeKind::Method, a, kw));
            })
-      .def("__getitem__", [](const ObjectRef& self,
-                             py::object index) { return fromVariant(self.object->get(u"", {toVariant(index)})); })
+      .def("__getitem__",
+           [](const ObjectRef& self, const py::object& index) {
+             return fromVariant(self.object->get(u"", {toVariant(index)}));
+           })
       .def("__len__", [](const ObjectRef& self) { return self.object->get(u"Count").toLong(); })
       .def("__iter__",
            [](const ObjectRef& self) {
@@ -204,7 +208,7 @@ PYBIND11_MODULE(_toolvane, m) {
 
   py::class_<BoundMember>(m, "BoundMember")
       .def("__call__",
-           [](const BoundMember& self, py::args a, py::kwargs kw) {
+           [](const BoundMember& self, const py::args& a, const py::kwargs& kw) {
              return fromVariant(invokeWith(self.object, self.name, InvokeKind::Method, a, kw));
            })
       .def("__repr__", [](const BoundMember& self) {
@@ -213,15 +217,15 @@ PYBIND11_MODULE(_toolvane, m) {
       });
 
   m.def("_setup", [](py::object error, py::object byRef, py::object subtype, py::object empty, py::object null,
-                     py::object missing, py::object unallocated, std::string moduleFolder) {
+                     py::object missing, py::object unallocated, const std::string& moduleFolder) {
     ModuleTypes& t = types();
-    t.error = error;
-    t.byRef = byRef;
-    t.subtype = subtype;
-    t.empty = empty;
-    t.null = null;
-    t.missing = missing;
-    t.unallocated = unallocated;
+    t.error = std::move(error);
+    t.byRef = std::move(byRef);
+    t.subtype = std::move(subtype);
+    t.empty = std::move(empty);
+    t.null = std::move(null);
+    t.missing = std::move(missing);
+    t.unallocated = std::move(unallocated);
     // Registration-free activation finds the library beside the module.
     addServerSearchPath(moduleFolder);
     addServerSearchPath(moduleFolder + "/../lib");
@@ -255,7 +259,7 @@ PYBIND11_MODULE(_toolvane, m) {
   static auto* advised = new std::map<std::pair<PyObject*, Object::Cookie>, ObjectPtr>();
   m.def(
       "Advise",
-      [](py::object source, py::object handler, bool byref) {
+      [](py::object source, const py::object& handler, bool byref) {
         ObjectPtr o = unwrapObject(source);
         bool proxy = !o;
         if (proxy) o = PyProxy::forObject(source);
@@ -276,7 +280,7 @@ PYBIND11_MODULE(_toolvane, m) {
     advised->erase({source.ptr(), cookie});
   });
 
-  m.def("RaiseEvent", [](py::object source, const std::string& name, py::args a) {
+  m.def("RaiseEvent", [](const py::object& source, const std::string& name, const py::args& a) {
     py::kwargs none;
     CallFrame frame(a, none);
     std::vector<ObjectPtr> targets;
@@ -286,5 +290,5 @@ PYBIND11_MODULE(_toolvane, m) {
     frame.writeBack();
   });
 
-  m.def("TypeName", [](py::object value) { return quendel::cp::toUtf8(typeName(toVariant(value))); });
+  m.def("TypeName", [](const py::object& value) { return quendel::cp::toUtf8(typeName(toVariant(value))); });
 }

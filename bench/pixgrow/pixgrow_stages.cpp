@@ -80,7 +80,8 @@ int generate(const std::string& folder) {
   GdiplusStartupInput in;
   ULONG_PTR token;
   if (GdiplusStartup(&token, &in, nullptr) != Ok) {
-    std::fprintf(stderr, "cannot start GDI+\n");
+    // The exit status reports the failure.
+    (void)std::fprintf(stderr, "cannot start GDI+\n");
     return 1;
   }
   bool allWritten = true;

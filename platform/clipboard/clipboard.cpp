@@ -1,5 +1,6 @@
 #include "platform/clipboard/clipboard.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -151,15 +152,11 @@ HANDLE SetClipboardData(UINT format, HANDLE mem) {
     gOpen->handedOut.erase(it);
   }
   auto& entries = gOpen->entries;
-  bool replaced = false;
-  for (auto& e : entries) {
-    if (e.format == format) {
-      e.bytes = std::move(bytes);
-      replaced = true;
-      break;
-    }
-  }
-  if (!replaced) entries.push_back(Entry{format, std::move(bytes)});
+  auto same = std::find_if(entries.begin(), entries.end(), [format](const Entry& e) { return e.format == format; });
+  if (same != entries.end())
+    same->bytes = std::move(bytes);
+  else
+    entries.push_back(Entry{format, std::move(bytes)});
   tLastError = 0;
   return mem;
 }

@@ -46,9 +46,11 @@ std::string buildHtmlBlock(std::string_view fragment, std::string_view contextSt
   const std::size_t endFragment = startFragment + fragment.size();
   const std::size_t endHtml = endFragment + end.size() + 1;  // the terminating NUL counts
   char header[kHtmlHeaderLength + 1];
-  std::snprintf(header, sizeof header,
-                "Version:1.0\r\nStartHTML:%010zu\r\nEndHTML:%010zu\r\nStartFragment:%010zu\r\nEndFragment:%010zu\r\n",
-                startHtml, endHtml, startFragment, endFragment);
+  // Every field has ten digits, so the header has exactly kHtmlHeaderLength characters.
+  (void)std::snprintf(
+      header, sizeof header,
+      "Version:1.0\r\nStartHTML:%010zu\r\nEndHTML:%010zu\r\nStartFragment:%010zu\r\nEndFragment:%010zu\r\n", startHtml,
+      endHtml, startFragment, endFragment);
   std::string block;
   block.reserve(endHtml);
   block.append(header, kHtmlHeaderLength);

@@ -84,7 +84,7 @@ TEST(Export, TextHtmlFilesAndRegisteredFormatsGetTheirDesktopTypes) {
 TEST(Export, AnsiTextAloneIsOfferedAsUtf8AndDamagedFilesAreRefused) {
   std::vector<BYTE> bad = {200, 0, 0, 0};
   bad.resize(24);
-  std::vector<Entry> entries = {entry(CF_TEXT, "caf\xC3\xA9\0junk"),
+  std::vector<Entry> entries = {entry(CF_TEXT, std::string("caf\xC3\xA9\0junk", 10)),
                                 Entry{CF_HDROP, Bytes::copyOf(bad.data(), bad.size())}};
   auto out = exportAll(entries);
   EXPECT_EQ(out["UTF8_STRING"], "caf\xC3\xA9");

@@ -25,8 +25,8 @@
 
 #define QUENDEL_CLIPBOARD_API __attribute__((visibility("default")))
 
-struct HGLOBAL__;
-using HGLOBAL = HGLOBAL__*;
+struct HGLOBALHandle;
+using HGLOBAL = HGLOBALHandle*;
 using SIZE_T = std::size_t;
 
 constexpr UINT GMEM_FIXED = 0x0000;

@@ -206,7 +206,7 @@ bool stillOurs(const std::string& folder, ino_t lockInode) {
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: quendel-clipboard-owner STORE-FOLDER\n");
+    (void)std::fprintf(stderr, "usage: quendel-clipboard-owner STORE-FOLDER\n");  // the status tells
     return 2;
   }
   ::setenv("QUENDEL_CLIPBOARD_DIR", argv[1], 1);
@@ -221,10 +221,14 @@ int main(int argc, char** argv) {
   Owner owner(*x, folder->path());
   {
     std::string tmp = folder->file("owner.window.tmp");
+    // Only a whole record replaces the published one: readers never see half of it.
     if (FILE* f = std::fopen(tmp.c_str(), "w")) {
-      std::fprintf(f, "%u %d\n", x->window(), static_cast<int>(::getpid()));
-      std::fclose(f);
-      ::rename(tmp.c_str(), folder->file("owner.window").c_str());
+      const bool written = std::fprintf(f, "%u %d\n", x->window(), static_cast<int>(::getpid())) > 0;
+      const bool closed = std::fclose(f) == 0;
+      if (!written || !closed || ::rename(tmp.c_str(), folder->file("owner.window").c_str()) != 0) {
+        (void)std::remove(tmp.c_str());  // a leftover of a failed write, if any
+        (void)std::fprintf(stderr, "quendel-clipboard-owner: cannot publish %s\n", tmp.c_str());
+      }
     }
   }
   bool running = owner.takeOver(*folder);

@@ -36,9 +36,9 @@
 
 #include "platform/window/window.h"
 
-struct HMONITOR__;
-using HMONITOR = HMONITOR__*;
-struct HDCHandle;
+struct HMONITORHandle;
+using HMONITOR = HMONITORHandle*;
+struct HDCHandle;  // the same tag as platform/gdi/gdi_types.h
 using HDC = HDCHandle*;
 using MONITORENUMPROC = BOOL (*)(HMONITOR monitor, HDC dc, RECT* rect, LPARAM lParam);
 

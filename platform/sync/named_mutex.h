@@ -38,8 +38,8 @@
 #define QUENDEL_SYNC_API __attribute__((visibility("default")))
 
 using HANDLE = void*;
-struct _SECURITY_ATTRIBUTES;
-using LPSECURITY_ATTRIBUTES = _SECURITY_ATTRIBUTES*;
+struct SECURITY_ATTRIBUTES;
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
 [[nodiscard]] QUENDEL_SYNC_API HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner,
                                                    const char* name);

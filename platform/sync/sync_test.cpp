@@ -192,7 +192,7 @@ TEST_F(NamedMutex, HostileEntriesAreRefused) {
   {
     std::FILE* f = std::fopen(target.c_str(), "w");
     ASSERT_NE(f, nullptr);
-    std::fclose(f);
+    ASSERT_EQ(std::fclose(f), 0);
   }
   ASSERT_EQ(::symlink(target.c_str(), (dir_ + "/" + mutexFileName("link")).c_str()), 0);
   ASSERT_EQ(::mkfifo((dir_ + "/" + mutexFileName("fifo")).c_str(), 0666), 0);
@@ -210,7 +210,7 @@ TEST_F(NamedMutex, MissingFolderThatCannotBeMade) {
   {
     std::FILE* f = std::fopen((base_ + "/file").c_str(), "w");
     ASSERT_NE(f, nullptr);
-    std::fclose(f);
+    ASSERT_EQ(std::fclose(f), 0);
   }
   EXPECT_EQ(CreateMutexA(nullptr, FALSE, "x"), nullptr);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_PATH_NOT_FOUND));

@@ -30,8 +30,8 @@
 
 #define QUENDEL_USER_API __attribute__((visibility("default")))
 
-struct HINSTANCE__;
-using HINSTANCE = HINSTANCE__*;
+struct HINSTANCEHandle;
+using HINSTANCE = HINSTANCEHandle*;
 using HMODULE = HINSTANCE;
 using LANGID = WORD;
 

@@ -85,6 +85,7 @@ bool ewmhManagerRuns(x11::Connection& s) {
 std::vector<bool> haveWmState(x11::Connection& s, const std::vector<xcb_window_t>& windows) {
   xcb_atom_t wmState = s.atom("WM_STATE");
   std::vector<xcb_get_property_cookie_t> cookies;
+  cookies.reserve(windows.size());
   for (xcb_window_t w : windows)
     cookies.push_back(xcb_get_property(s.c, 0, w, wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 0));
   std::vector<bool> out;

@@ -44,8 +44,8 @@
 
 #define QUENDEL_WINDOW_API __attribute__((visibility("default")))
 
-struct HWND__;
-using HWND = HWND__*;
+struct HWNDHandle;
+using HWND = HWNDHandle*;
 using HANDLE = void*;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;

@@ -84,13 +84,13 @@ int windowMode(const std::string& state, const std::string& handlerMode) {
     LRESULT answer = std::strtol(handlerMode.c_str(), nullptr, 10);
     quendel::platform::setWindowMessageHandler(hwnd, [answer](HWND, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
       std::printf("message %u %lu %ld\n", msg, static_cast<unsigned long>(wp), static_cast<long>(lp));
-      std::fflush(stdout);
+      (void)std::fflush(stdout);  // a closed pipe means the test is gone: no one to tell
       return answer;
     });
     if (handlerMode != "silent") fd = quendel::platform::windowMessageDescriptor();
   }
   std::printf("%u\n", w);
-  std::fflush(stdout);
+  (void)std::fflush(stdout);  // a closed pipe means the test is gone: no one to tell
   for (;;) {
     bool ready = false;
     if (stdinClosed(1000, fd, &ready)) break;
@@ -123,13 +123,14 @@ int fakeWm(int argc, char** argv) {
   setCardinals(c, root, atom(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM, {active, netState, hidden, workArea});
   if (argc >= 4) {
     std::vector<uint32_t> area;
+    area.reserve(4);
     for (int i = 0; i < 4; ++i) area.push_back(static_cast<uint32_t>(std::strtoul(argv[i], nullptr, 10)));
     setCardinals(c, root, workArea, XCB_ATOM_CARDINAL, area);
     setCardinals(c, root, atom(c, "_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, {0});
   }
   std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
   std::printf("ready\n");
-  std::fflush(stdout);
+  (void)std::fflush(stdout);  // a closed pipe means the test is gone: no one to tell
   auto normal = [&](xcb_window_t w) {
     xcb_map_window(c, w);
     setCardinals(c, w, wmState, wmState, {1, 0});
@@ -164,7 +165,7 @@ int fakeWm(int argc, char** argv) {
             setCardinals(c, root, active, XCB_ATOM_WINDOW, {m->window});
             std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));  // all done first
             std::printf("activate %u\n", m->window);
-            std::fflush(stdout);
+            (void)std::fflush(stdout);  // a closed pipe means the test is gone: no one to tell
           } else if (m->type == changeState && m->data.data32[0] == 3) {
             xcb_unmap_window(c, m->window);
             setCardinals(c, m->window, wmState, wmState, {3, 0});
@@ -252,7 +253,7 @@ int setMonitors(int argc, char** argv) {
     }
   }
   std::printf("ok\n");
-  std::fflush(stdout);
+  (void)std::fflush(stdout);  // a closed pipe means the test is gone: no one to tell
   xcb_disconnect(c);
   return 0;
 }
@@ -264,8 +265,8 @@ int main(int argc, char** argv) {
   if (mode == "window" && argc == 4) return windowMode(argv[2], argv[3]);
   if (mode == "fake-wm") return fakeWm(argc - 2, argv + 2);
   if (mode == "set-monitors") return setMonitors(argc - 2, argv + 2);
-  std::fprintf(stderr,
-               "usage: platform_window_helper window STATE HANDLER | fake-wm [X Y W H] | set-monitors "
-               "NAME:X,Y,W,H[:primary]...\n");
+  (void)std::fprintf(stderr,  // the exit status reports the misuse
+                     "usage: platform_window_helper window STATE HANDLER | fake-wm [X Y W H] | set-monitors "
+                     "NAME:X,Y,W,H[:primary]...\n");
   return 1;
 }

@@ -174,7 +174,7 @@ TEST_F(QndClipboard, DamagedFileLists) {
   auto empty = cb.GetShellFiles();
   ASSERT_TRUE(empty);
   EXPECT_EQ(empty->count(), 0);
-  std::string beyond = header + "a\0\0";
+  std::string beyond = header + std::string("a\0\0", 3);
   beyond[0] = 100;
   ASSERT_TRUE(cb.SetRAWData(CF_HDROP, bytes(beyond)));
   EXPECT_EQ(errorOf([&] { cb.GetShellFiles(); }), 9);

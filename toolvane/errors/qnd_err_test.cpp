@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "automation/err_object.h"
 #include "support/codepage.h"
@@ -40,17 +41,17 @@ class FakeNetworkObject : public Object {
 };
 
 Variant http(Variant lastRC, Variant code, String text, Variant errorCode, String errorText) {
-  return Variant(
-      std::make_shared<FakeNetworkObject>(std::map<std::u16string, Variant>{{u"LastRC", lastRC},
-                                                                            {u"ResponseCode", code},
-                                                                            {u"ResponseText", Variant(text)},
-                                                                            {u"ErrorCode", errorCode},
-                                                                            {u"ErrorText", Variant(errorText)}}));
+  return Variant(std::make_shared<FakeNetworkObject>(
+      std::map<std::u16string, Variant>{{u"LastRC", lastRC},
+                                        {u"ResponseCode", code},
+                                        {u"ResponseText", Variant(std::move(text))},
+                                        {u"ErrorCode", errorCode},
+                                        {u"ErrorText", Variant(std::move(errorText))}}));
 }
 
 Variant ftp(Variant lastRC, Variant errorCode, String errorText) {
   return Variant(std::make_shared<FakeNetworkObject>(std::map<std::u16string, Variant>{
-      {u"LastRC", lastRC}, {u"ErrorCode", errorCode}, {u"ErrorText", Variant(errorText)}}));
+      {u"LastRC", lastRC}, {u"ErrorCode", errorCode}, {u"ErrorText", Variant(std::move(errorText))}}));
 }
 
 // The user's language for one test, through the locale.

@@ -22,25 +22,26 @@ int main(int argc, char** argv) {
     }
   }
   if (!library) {
-    std::fprintf(stderr, "Usage: toolvane-regsvr [-u] LIBRARY\n");
+    // Messages to the terminal; the exit status reports the outcome even if they are lost.
+    (void)std::fprintf(stderr, "Usage: toolvane-regsvr [-u] LIBRARY\n");
     return 2;
   }
   // A bare name would be searched on the library path; a file name is meant.
   std::string path = std::strchr(library, '/') ? library : std::string("./") + library;
   void* lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!lib) {
-    std::fprintf(stderr, "toolvane-regsvr: cannot load %s: %s\n", library, dlerror());
+    (void)std::fprintf(stderr, "toolvane-regsvr: cannot load %s: %s\n", library, dlerror());
     return 1;
   }
   const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
   auto fn = reinterpret_cast<HRESULT (*)()>(dlsym(lib, entry));
   if (!fn) {
-    std::fprintf(stderr, "toolvane-regsvr: %s has no %s entry point\n", library, entry);
+    (void)std::fprintf(stderr, "toolvane-regsvr: %s has no %s entry point\n", library, entry);
     return 1;
   }
   HRESULT hr = fn();
   if (FAILED(hr)) {
-    std::fprintf(stderr, "toolvane-regsvr: %s failed with 0x%08X\n", entry, static_cast<unsigned>(hr));
+    (void)std::fprintf(stderr, "toolvane-regsvr: %s failed with 0x%08X\n", entry, static_cast<unsigned>(hr));
     return 1;
   }
   std::printf("%s: %s succeeded\n", library, entry);

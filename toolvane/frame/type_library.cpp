@@ -52,7 +52,9 @@ const ClassDesc* listed(std::u16string_view name) {
     const ClassDesc& d = describe();
     if (d.name == name) return &d;
   }
-  std::fprintf(stderr, "Toolvane0305: class %s has no member table\n", std::string(name.begin(), name.end()).c_str());
+  // A last word before aborting: nothing to do if it cannot be written.
+  (void)std::fprintf(stderr, "Toolvane0305: class %s has no member table\n",
+                     std::string(name.begin(), name.end()).c_str());
   std::abort();
 }
 

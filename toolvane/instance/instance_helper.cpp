@@ -70,14 +70,15 @@ int first(const std::string& guid, const std::string& state, LONG method, const 
     quendel::platform::setWindowMessageHandler(hwnd, [=](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
       if (msg != wanted) return 0;
       std::printf("activated\n");
-      std::fflush(stdout);
+      // The test reads this output through a pipe; if the pipe closed, the test is gone.
+      (void)std::fflush(stdout);
       return answer;
     });
     if (handlerMode != "silent") fd = quendel::platform::windowMessageDescriptor();
   }
   bool marked = alone.MarkPrevInstanceWindow(static_cast<LONG>(w), method);
   std::printf("%d %u\n", isAlone ? 1 : 0, marked ? w : 0u);
-  std::fflush(stdout);
+  (void)std::fflush(stdout);
   serveUntilStdinCloses(fd);
   xcb_disconnect(c);
   return 0;
@@ -94,7 +95,7 @@ int hold(const std::string& kind, const std::string& guid, const char* uid) {
                 : kind == "user"  ? alone.IsAloneAtUser(g)
                                   : alone.IsAlone(g);
   std::printf("%d\n", result ? 1 : 0);
-  std::fflush(stdout);
+  (void)std::fflush(stdout);
   serveUntilStdinCloses(-1);
   return 0;
 }
@@ -105,6 +106,7 @@ int main(int argc, char** argv) {
   std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "first" && argc == 6) return first(argv[2], argv[3], std::atoi(argv[4]), argv[5]);
   if (mode == "hold" && (argc == 4 || argc == 5)) return hold(argv[2], argv[3], argc == 5 ? argv[4] : nullptr);
-  std::fprintf(stderr, "usage: toolvane_instance_helper first GUID STATE METHOD HANDLER | hold KIND GUID [UID]\n");
+  (void)std::fprintf(stderr,
+                     "usage: toolvane_instance_helper first GUID STATE METHOD HANDLER | hold KIND GUID [UID]\n");
   return 1;
 }

@@ -118,7 +118,8 @@ std::string fileNameFor(const automation::String& appGuid) {
   }
   if (id.size() > kMaxIdLength) {
     char hash[17];
-    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(fnv1a(utf8)));
+    // Sixteen hex digits and the NUL always fit.
+    (void)std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(fnv1a(utf8)));
     id = id.substr(0, kMaxIdLength - 17) + "-" + hash;
   }
   return "quendel-autorun-" + id + ".desktop";

@@ -67,7 +67,8 @@ bool shoot(const QString& file, const std::u16string& text, LONG style, const ch
   });
   timer->start();
   qt::ShowTimedMessageBox(text, style, quendel::automation::Variant(title), -1, -1, 15);
-  std::fprintf(stdout, "%s %s\n", saved ? "wrote" : "FAILED", file.toUtf8().constData());
+  // Messages to the terminal; the exit status reports the outcome even if they are lost.
+  (void)std::fprintf(stdout, "%s %s\n", saved ? "wrote" : "FAILED", file.toUtf8().constData());
   return saved;
 }
 
@@ -76,12 +77,12 @@ bool shoot(const QString& file, const std::u16string& text, LONG style, const ch
 int main(int argc, char** argv) {
   QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
   if (!QDir().mkpath(folder)) {
-    std::fprintf(stderr, "cannot create %s\n", argv[1]);
+    (void)std::fprintf(stderr, "cannot create %s\n", argv[1]);
     return 1;
   }
   quendel::x11::XvfbServer server({}, 1024, 768);
   if (!server.running()) {
-    std::fprintf(stderr, "%s\n", server.error().c_str());
+    (void)std::fprintf(stderr, "%s\n", server.error().c_str());
     return 1;
   }
   setenv("DISPLAY", server.display().c_str(), 1);

@@ -44,8 +44,9 @@ std::string consoleBoxText(const ConsoleBox& box) {
 
 int showOnConsole(const ConsoleBox& box) {
   std::string text = consoleBoxText(box);
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
+  // The answer is returned whether or not the text reached the terminal.
+  (void)std::fwrite(text.data(), 1, text.size(), stderr);
+  (void)std::fflush(stderr);
   return box.defaultIndex;
 }
 
