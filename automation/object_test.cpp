@@ -227,10 +227,11 @@ TEST(Events, SinksChangeArgumentsAndMayUnsubscribe) {
 struct Recorder {
   std::vector<std::u16string> order;
   std::shared_ptr<qa::FunctionSink> sink(std::u16string label, std::function<void()> action = {}) {
-    return std::make_shared<qa::FunctionSink>([this, label, action](qa::Object&, std::u16string_view, auto&) {
-      order.push_back(label);
-      if (action) action();
-    });
+    return std::make_shared<qa::FunctionSink>(
+        [this, label = std::move(label), action = std::move(action)](qa::Object&, std::u16string_view, auto&) {
+          order.push_back(label);
+          if (action) action();
+        });
   }
   std::u16string seen() {
     std::u16string r;

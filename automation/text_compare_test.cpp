@@ -43,11 +43,11 @@ TEST(TextCompare, IgnoresTheLocale) {
   // A toolkit sets the user's locale at start; the comparison must not change with it.
   const char* before = std::setlocale(LC_CTYPE, nullptr);
   std::string saved = before ? before : "C";
-  std::setlocale(LC_CTYPE, "C");
+  ASSERT_NE(std::setlocale(LC_CTYPE, "C"), nullptr);
   bool inC = qa::equalsText(u"Ёлка", u"ёЛКА");
-  std::setlocale(LC_CTYPE, "C.UTF-8");
+  ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
   bool inUtf8 = qa::equalsText(u"Ёлка", u"ёЛКА");
-  std::setlocale(LC_CTYPE, saved.c_str());
+  ASSERT_NE(std::setlocale(LC_CTYPE, saved.c_str()), nullptr);
   EXPECT_TRUE(inC);
   EXPECT_TRUE(inUtf8);
 }

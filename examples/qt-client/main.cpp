@@ -32,7 +32,7 @@ void check(bool ok, const char* what) {
 }
 
 // Closes the top-level dialog named name as soon as it shows, after calling look(dialog).
-void closeWhenShown(const char* name, std::function<void(QDialog*)> look) {
+void closeWhenShown(const char* name, const std::function<void(QDialog*)>& look) {
   auto* timer = new QTimer;
   timer->setInterval(kLookEveryMs);
   QObject::connect(timer, &QTimer::timeout, [timer, name = QString::fromUtf8(name), look] {
@@ -113,8 +113,9 @@ int main(int argc, char** argv) {
     std::printf("%s\n", rc == 0 ? "All done." : "Some steps failed.");
     return rc;
   } catch (const quendel::RuntimeError& e) {
-    std::fprintf(stderr, "qt_client_example: run-time error %d: %s\n", static_cast<int>(e.number()),
-                 quendel::cp::toUtf8(e.description()).c_str());
+    // Exit status 2 reports the failure even when standard error is gone.
+    (void)std::fprintf(stderr, "qt_client_example: run-time error %d: %s\n", static_cast<int>(e.number()),
+                       quendel::cp::toUtf8(e.description()).c_str());
     return 2;
   }
 }

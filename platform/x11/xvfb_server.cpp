@@ -34,6 +34,7 @@ std::vector<std::string> serverArguments(const std::vector<std::string>& extra, 
 // Starts the server with its output going nowhere; 0 or the errno of the failure.
 int spawnQuietly(std::vector<std::string>& args, pid_t* pid) {
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;

@@ -17,7 +17,7 @@
 
 namespace quendel::toolvane {
 
-String BuildErrorText(const ErrorInfo& info);
+String BuildErrorText(const ErrorInfo& e);
 
 // Reads Number, Description, Source, HelpFile and HelpContext, in that order, by name
 // from an error object (the runtime's or any object with those members). Raises 91 for

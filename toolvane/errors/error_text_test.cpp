@@ -42,8 +42,9 @@ TEST(GetErrorMessage, ReadsTheErrorObjectByName) {
             u"Error number: 9\r\nDescription:  Subscript out of range\r\n\r\nSource:       src");
   EXPECT_EQ(err.call(u"GetErrorMessage", {Variant(quendel::automation::ErrObject::create())}).toString(),
             u"Unknown run-time error.");
-  for (auto [arg, number] : {std::pair{Variant::nothing(), 91}, std::pair{Variant(5), 424}}) {
-    EXPECT_EQ(errorOf([&] { err.GetErrorMessage(arg); }), number);
+  for (const auto& [arg, number] : {std::pair{Variant::nothing(), 91}, std::pair{Variant(5), 424}}) {
+    const Variant& value = arg;  // clang 14 cannot capture a structured binding in a lambda
+    EXPECT_EQ(errorOf([&] { err.GetErrorMessage(value); }), number);
   }
 }
 

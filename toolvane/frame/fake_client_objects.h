@@ -49,7 +49,7 @@ class FakeControl : public Object {
   using Method = std::function<Variant(FakeControl&, std::vector<Variant>&)>;
 
   static std::shared_ptr<FakeControl> create(String type, std::shared_ptr<CallLog> log,
-                                             std::map<String, Variant> values = {}, String name = {}) {
+                                             const std::map<String, Variant>& values = {}, String name = {}) {
     auto c = std::make_shared<FakeControl>();
     c->type_ = std::move(type);
     c->log_ = std::move(log);
