@@ -36,6 +36,7 @@ class ChildProcess {
       ::dup2(in[0], 0);
       ::dup2(out[1], 1);
       std::vector<char*> args;
+      args.reserve(argv.size() + 1);
       for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
       args.push_back(nullptr);
       ::execvp(args[0], args.data());

@@ -12,7 +12,7 @@ namespace {
 
 using quendel::testing::errorOf;
 
-std::string withoutNul(std::string block) { return block.substr(0, block.find('\0')); }
+std::string withoutNul(const std::string& block) { return block.substr(0, block.find('\0')); }
 
 TEST(CutHtmlPart, EveryPartOfAWrittenBlock) {
   std::string s = withoutNul(clipboard::buildHtmlBlock("<b>12</b>"));

@@ -17,11 +17,11 @@ using testing::CallLog;
 using testing::FakeControl;
 using testing::FakeControlArray;
 
-Variant arrayOf(VarType type, std::vector<Variant> items, LONG lbound = 0) {
+Variant arrayOf(VarType type, const std::vector<Variant>& items, LONG lbound = 0) {
   return Variant(SafeArray::fromVariants(type, items, lbound));
 }
 
-std::shared_ptr<automation::Collection> collectionOf(std::vector<Variant> items) {
+std::shared_ptr<automation::Collection> collectionOf(const std::vector<Variant>& items) {
   auto c = automation::Collection::create();
   for (auto& v : items) c->add(v);
   return c;
@@ -292,7 +292,7 @@ struct Group {
   std::map<LONG, std::shared_ptr<FakeControl>> buttons;
   std::shared_ptr<FakeControlArray> array;
 
-  Group(std::map<LONG, bool> values) {
+  Group(const std::map<LONG, bool>& values) {
     std::map<LONG, ObjectPtr> items;
     for (auto [i, v] : values) {
       std::string n = "opt" + std::to_string(i);

@@ -312,7 +312,7 @@ TEST_F(SettingsStoreTest, ProxySettingsRoundTrip) {
   const String key = u"Software\\Kestrane\\Quendel\\P\\Version 2.0\\HTTP Proxy";
   String stored = raw(kRootCurrentUser, key, u"Password", rtString).toString();
   EXPECT_EQ(stored.size(), 4u * 12);  // 11 characters, one of them two bytes in UTF-8
-  EXPECT_EQ(stored.find(u"p"), String::npos);
+  EXPECT_EQ(stored.find(u'p'), String::npos);
   EXPECT_EQ(raw(kRootCurrentUser, key, u"BypassLocal", rtString).toString(), u"True");
   EXPECT_EQ(raw(kRootCurrentUser, key, u"AccessType", rtLong).toLong(), 3);
 

@@ -25,7 +25,7 @@ bool qndQuendelSettings::SaveFont2(const String& SubKey, const ObjectPtr& Value,
                                    bool UserSetting) {
   if (!Value) return false;
   const Currency size = Value->get(u"Size").toCurrency();
-  auto save = [&](const char16_t* name, LONG type, Variant v) {
+  auto save = [&](const char16_t* name, LONG type, const Variant& v) {
     SaveSetting2(SubKey, name, type, v, AppObject, UserSetting);
   };
   save(u"Size", rtLong, Variant(divideHalfEven(size.scaled, 10000)));

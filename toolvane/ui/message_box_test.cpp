@@ -24,7 +24,7 @@ struct Seen {
 
 // Acts on the standard box when it shows: records it, then presses key or the button
 // with caption press.
-void drive(Seen* seen, Qt::Key key, QString press = {}) {
+void drive(Seen* seen, Qt::Key key, const QString& press = {}) {
   ut::whenShown("qndMessageBox", [=](QDialog* d) {
     auto* box = static_cast<QMessageBox*>(d);
     seen->title = box->windowTitle();

@@ -54,7 +54,7 @@ QApplication& clientApplication() {
   return *new QApplication(argc, argv);
 }
 
-void whenShown(const char* objectName, std::function<void(QDialog*)> driver) {
+void whenShown(const char* objectName, const std::function<void(QDialog*)>& driver) {
   auto* timer = new QTimer;
   timer->setInterval(5);
   QObject::connect(timer, &QTimer::timeout, [timer, name = QString::fromUtf8(objectName), driver] {

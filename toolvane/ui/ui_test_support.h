@@ -16,7 +16,7 @@ QApplication& clientApplication();
 
 // Calls driver with the visible top-level dialog named objectName as soon as it shows
 // (polled from the event loop the box runs).
-void whenShown(const char* objectName, std::function<void(QDialog*)> driver);
+void whenShown(const char* objectName, const std::function<void(QDialog*)>& driver);
 
 // Keeps the captions a button shows, in order, until its dialog goes.
 class CaptionRecorder {
