@@ -50,7 +50,7 @@ bool ownerAlive(const SessionFolder& folder) {
 
 void spawnOwner(const SessionFolder& folder, const std::string& program) {
   // Everything the child needs is prepared before fork: only async-signal-safe calls follow.
-  std::string dir = folder.path();
+  const std::string& dir = folder.path();
   char* const argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(dir.c_str()), nullptr};
   const bool keepErrors = std::getenv("QUENDEL_DEBUG") != nullptr;
   pid_t child = ::fork();

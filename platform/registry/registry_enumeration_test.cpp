@@ -11,6 +11,7 @@
 
 #include "platform/registry/registry.h"
 #include "platform/registry/registry_test_support.h"
+#include "support/formatted.h"
 #include "support/testing.h"
 
 namespace quendel::registry::testing {
@@ -21,11 +22,7 @@ using RegistryEnumeration = RegistryTest;
 constexpr DWORD kNameBuffer = 64;
 
 // "K0042": names that sort by their number, in the case given by prefix.
-std::string numbered(const char* prefix, int n) {
-  char name[kNameBuffer];
-  std::snprintf(name, sizeof name, "%s%04d", prefix, n);
-  return name;
-}
+std::string numbered(const char* prefix, int n) { return quendel::formatted("%s%04d", prefix, n); }
 
 LONG subKeyAt(HKEY key, DWORD index, std::string* name) {
   char buffer[kNameBuffer];
@@ -65,7 +62,7 @@ LONG makeKey(HKEY root, const std::string& path) {
 // would reopen this process's connections): it runs its changes one by one when told.
 class OtherProcess {
  public:
-  explicit OtherProcess(std::vector<std::function<LONG()>> changes) {
+  explicit OtherProcess(const std::vector<std::function<LONG()>>& changes) {
     if (pipe(toChild_) != 0 || pipe(fromChild_) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
