@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "automation/std_picture.h"
@@ -17,6 +18,8 @@
 #include "platform/gdi/gdi.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/ole/load_picture.h"
+#include "platform/resources/load_image.h"
+#include "platform/resources/version_info.h"
 #include "support/codepage.h"
 #include "support/testing.h"
 
@@ -268,6 +271,33 @@ const char* const kUsage =
     "Method: \n\n    1 - one pixel to four.\n    2 - two pixels to four (scanline).\n"
     "    3 - three pixels to four.\n    4 - four pixels to four.\n\n"
     "Specify method with \"P\" (eg. \"3P\") to create output file in PNG format.\n";
+
+TEST_F(Program, CarriesItsVersionBlockAndIcon) {
+  const std::string path = program();
+  DWORD size = GetFileVersionInfoSizeA(path.c_str(), nullptr);
+  ASSERT_GT(size, 0u);
+  std::vector<char> block(size);
+  ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, block.data()));
+  auto text = [&](const char* name) {
+    void* value = nullptr;
+    UINT length = 0;
+    std::string query = std::string("\\StringFileInfo\\040904E4\\") + name;
+    if (!VerQueryValueA(block.data(), query.c_str(), &value, &length)) return std::string("<none>");
+    return std::string(static_cast<const char*>(value), length);
+  };
+  EXPECT_EQ(text("FileVersion"), std::string("1.01.0023", 10));
+  EXPECT_EQ(text("InternalName"), std::string("Pixgrow", 8));
+  EXPECT_EQ(text("FileDescription"), std::string("Quendel - Pixgrow", 18));
+  void* value = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\", &value, &length));
+  VS_FIXEDFILEINFO fixed;
+  std::memcpy(&fixed, value, sizeof fixed);
+  EXPECT_EQ(fixed.dwFileVersionMS, 0x00010001u);
+  EXPECT_EQ(fixed.dwFileVersionLS, 23u);
+  // The icon is in the program's file, not in this test program.
+  EXPECT_EQ(LoadIconA(GetModuleHandleA(nullptr), "A_MAIN"), nullptr);
+}
 
 TEST_F(Program, UsageForWrongArguments) {
   for (const auto& args : std::vector<std::vector<std::string>>{{},

@@ -1,18 +1,11 @@
 // The description texts of Win32 and WinMM error numbers, the title of the running
 // program and the message tables of loaded modules.
-#include <dlfcn.h>
-#include <elf.h>
-#include <fcntl.h>
-#include <link.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "support/codepage.h"
+#include "support/elf_section.h"
 #include "support/quendelsupport.h"
 
 using quendel::BStr;
@@ -156,86 +149,8 @@ const char16_t* find(const NumberedText (&table)[N], LONG number) {
 
 constexpr std::string_view kMessageSection = ".quendel.msgtable";
 
-struct ModuleLookup {
-  std::uintptr_t handle;
-  std::string path;
-  bool found = false;
-};
-
-int findModule(dl_phdr_info* info, size_t, void* data) {
-  auto* look = static_cast<ModuleLookup*>(data);
-  // A module's handle is the address its first loaded segment is mapped at.
-  for (int i = 0; i < info->dlpi_phnum; ++i) {
-    if (info->dlpi_phdr[i].p_type != PT_LOAD) continue;
-    std::uintptr_t base = info->dlpi_addr + info->dlpi_phdr[i].p_vaddr;
-    if (base == look->handle) {
-      look->path = info->dlpi_name && *info->dlpi_name ? info->dlpi_name : "/proc/self/exe";
-      look->found = true;
-      return 1;
-    }
-    break;
-  }
-  return 0;
-}
-
-class MappedFile {
- public:
-  explicit MappedFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) {
-      void* p = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-      if (p != MAP_FAILED) {
-        data_ = static_cast<const unsigned char*>(p);
-        size_ = static_cast<size_t>(st.st_size);
-      }
-    }
-    ::close(fd);
-  }
-  ~MappedFile() {
-    if (data_) ::munmap(const_cast<unsigned char*>(data_), size_);
-  }
-  MappedFile(const MappedFile&) = delete;
-  MappedFile& operator=(const MappedFile&) = delete;
-  const unsigned char* data() const { return data_; }
-  size_t size() const { return size_; }
-
- private:
-  const unsigned char* data_ = nullptr;
-  size_t size_ = 0;
-};
-
 std::uint32_t le32(const unsigned char* p) {
   return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
-
-// The bytes of the message section of a 64-bit ELF image, or an empty view when the
-// image has none or is damaged.
-std::string_view messageSection(const unsigned char* d, size_t n) {
-  if (n < sizeof(Elf64_Ehdr) || std::memcmp(d, ELFMAG, SELFMAG) != 0 || d[EI_CLASS] != ELFCLASS64) return {};
-  Elf64_Ehdr eh;
-  std::memcpy(&eh, d, sizeof eh);
-  if (eh.e_shentsize != sizeof(Elf64_Shdr) || eh.e_shoff == 0 || eh.e_shoff > n ||
-      eh.e_shnum > (n - eh.e_shoff) / sizeof(Elf64_Shdr) || eh.e_shstrndx >= eh.e_shnum)
-    return {};
-  auto header = [&](size_t i) {
-    Elf64_Shdr sh;
-    std::memcpy(&sh, d + eh.e_shoff + i * sizeof(Elf64_Shdr), sizeof sh);
-    return sh;
-  };
-  Elf64_Shdr names = header(eh.e_shstrndx);
-  if (names.sh_offset > n || names.sh_size > n - names.sh_offset) return {};
-  for (size_t i = 0; i < eh.e_shnum; ++i) {
-    Elf64_Shdr sh = header(i);
-    if (sh.sh_name >= names.sh_size || sh.sh_type == SHT_NOBITS) continue;
-    const char* name = reinterpret_cast<const char*>(d + names.sh_offset + sh.sh_name);
-    size_t room = names.sh_size - sh.sh_name;
-    if (strnlen(name, room) == room || kMessageSection != name) continue;
-    if (sh.sh_offset > n || sh.sh_size > n - sh.sh_offset) return {};
-    return {reinterpret_cast<const char*>(d + sh.sh_offset), static_cast<size_t>(sh.sh_size)};
-  }
-  return {};
 }
 
 }  // namespace
@@ -276,10 +191,9 @@ HRESULT asGetWinMMErrorDescription(LONG number, BStr* out) {
 HRESULT asGetModuleErrorDescription(const void* module, LONG number, BStr* out) {
   if (!out) return E_POINTER;
   if (!module) return E_INVALIDARG;
-  ModuleLookup look{reinterpret_cast<std::uintptr_t>(module), {}};
-  dl_iterate_phdr(findModule, &look);
-  if (!look.found) return E_INVALIDARG;
-  MappedFile file(look.path);
-  *out = quendel::messageTableText(messageSection(file.data(), file.size()), number);
+  std::string path, table;
+  if (!quendel::loadedModulePath(reinterpret_cast<std::uintptr_t>(module), &path)) return E_INVALIDARG;
+  if (!quendel::readElfSection(path, kMessageSection, &table)) table.clear();
+  *out = quendel::messageTableText(table, number);
   return S_OK;
 }

@@ -2,9 +2,12 @@
 
 #include <cstring>
 
+#include "platform/base/last_error.h"
+#include "platform/resources/resource_section.h"
+
 namespace {
 
-constexpr long kComboListCursor = 114;
+constexpr std::uint32_t kComboListCursor = 114;
 constexpr int kSize = 32;
 
 // The arrow: 'X' black, '.' white outline, blank transparent.
@@ -39,27 +42,14 @@ HCURSOR makeArrowCursor() {
 
 }  // namespace
 
-namespace quendel::platform {
-
-long resourceIdFromName(const char* name) {
-  auto value = reinterpret_cast<std::uintptr_t>(name);
-  if (value == 0) return -1;
-  if (value < 0x10000) return static_cast<long>(value);
-  if (name[0] != '#' || name[1] == '\0') return -1;
-  long id = 0;
-  for (const char* p = name + 1; *p; ++p) {
-    if (*p < '0' || *p > '9') return -1;
-    id = id * 10 + (*p - '0');
-    if (id > 0xFFFF) return -1;
-  }
-  return id;
-}
-
-}  // namespace quendel::platform
-
 HCURSOR LoadCursorA(HINSTANCE instance, const char* cursorName) {
-  if (!instance || instance != GetModuleHandleA("User32")) return nullptr;
-  if (quendel::platform::resourceIdFromName(cursorName) != kComboListCursor) return nullptr;
+  if (!instance || instance != GetModuleHandleA("User32"))
+    return static_cast<HCURSOR>(LoadImageA(instance, cursorName, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
+  auto name = quendel::resources::ResourceName::from(cursorName);
+  if (!name || name->id != kComboListCursor) {
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return nullptr;
+  }
   return makeArrowCursor();
 }
 

@@ -6,20 +6,6 @@
 
 namespace {
 
-using quendel::platform::resourceIdFromName;
-
-TEST(CursorNames, ReadTheIdOfAResourceName) {
-  struct Case {
-    const char* name;
-    long id;
-  } cases[] = {
-      {"#114", 114}, {"#0", 0},   {"#65535", 65535}, {"#65536", -1}, {"#", -1},
-      {"#11a", -1},  {"114", -1}, {"", -1},          {nullptr, -1},
-  };
-  for (const auto& c : cases) EXPECT_EQ(resourceIdFromName(c.name), c.id) << (c.name ? c.name : "null");
-  EXPECT_EQ(resourceIdFromName(MAKEINTRESOURCEA(114)), 114);
-}
-
 TEST(LoadCursor, GivesTheArrowOfUser32AsAFreshCursor) {
   HMODULE user32 = GetModuleHandleA("User32");
   ASSERT_NE(user32, nullptr);
