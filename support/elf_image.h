@@ -27,9 +27,9 @@
 namespace quendel {
 
 struct ElfLoadInfo {
-  std::uint16_t type = 0;           // ET_EXEC, ET_DYN ...
-  std::uint64_t lowestVaddr = 0;    // the lowest PT_LOAD p_vaddr, page-aligned
-  std::uint64_t highestEnd = 0;     // the end of the highest PT_LOAD (p_vaddr + p_memsz)
+  std::uint16_t type = 0;         // ET_EXEC, ET_DYN ...
+  std::uint64_t lowestVaddr = 0;  // the lowest PT_LOAD p_vaddr, page-aligned
+  std::uint64_t highestEnd = 0;   // the end of the highest PT_LOAD (p_vaddr + p_memsz)
 };
 
 // Opens path for reading without ever blocking (O_NONBLOCK, so a FIFO or device named

@@ -110,7 +110,9 @@ TEST(ElfImage, PreferredAddressIsWhatTheProgramHeadersAskFor) {
     std::vector<Segment> segments;
     std::uintptr_t preferred;
   } rows[] = {
-      {"exec", ET_EXEC, {{PT_PHDR, 0x400040, 0x100}, {PT_LOAD, 0x400000, 0x2000}, {PT_LOAD, 0x402000, 0x100}},
+      {"exec",
+       ET_EXEC,
+       {{PT_PHDR, 0x400040, 0x100}, {PT_LOAD, 0x400000, 0x2000}, {PT_LOAD, 0x402000, 0x100}},
        0x400000},
       {"exec-unaligned", ET_EXEC, {{PT_LOAD, 0x401234, 0x100}}, 0x401000},
       {"exec-unordered", ET_EXEC, {{PT_LOAD, 0x800000, 0x10}, {PT_LOAD, 0x600000, 0x10}}, 0x600000},

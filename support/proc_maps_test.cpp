@@ -22,10 +22,10 @@ TEST(ProcMaps, ParsesLines) {
   } rows[] = {
       {"7f8552ab8000-7f8552ade000 r--p 00000000 fe:00 332835                     /usr/lib/libc.so.6\n", true,
        0x7f8552ab8000, 0x7f8552ade000, 0, 332835, 0xfe, 0, "/usr/lib/libc.so.6"},
-      {"55d0c000-55d0d000 r-xp 0001a000 08:01 17   /home/a b/my lib.so", true, 0x55d0c000, 0x55d0d000, 0x1a000, 17,
-       8, 1, "/home/a b/my lib.so"},
-      {"7ffd1000-7ffd3000 r-xp 00000000 00:00 0                          [vdso]", true, 0x7ffd1000, 0x7ffd3000, 0,
-       0, 0, 0, "[vdso]"},
+      {"55d0c000-55d0d000 r-xp 0001a000 08:01 17   /home/a b/my lib.so", true, 0x55d0c000, 0x55d0d000, 0x1a000, 17, 8,
+       1, "/home/a b/my lib.so"},
+      {"7ffd1000-7ffd3000 r-xp 00000000 00:00 0                          [vdso]", true, 0x7ffd1000, 0x7ffd3000, 0, 0, 0,
+       0, "[vdso]"},
       {"1000-2000 rw-p 00000000 00:00 0", true, 0x1000, 0x2000, 0, 0, 0, 0, ""},
       {"1000-2000 r--p 00000000 fd:01 99 /tmp/x.so (deleted)", true, 0x1000, 0x2000, 0, 99, 0xfd, 1,
        "/tmp/x.so (deleted)"},
@@ -52,8 +52,8 @@ TEST(ProcMaps, ParsesLines) {
   }
 }
 
-MapsEntry entry(std::uintptr_t low, std::uintptr_t high, const char* perms, std::uint64_t offset,
-                std::uint64_t inode, const char* path) {
+MapsEntry entry(std::uintptr_t low, std::uintptr_t high, const char* perms, std::uint64_t offset, std::uint64_t inode,
+                const char* path) {
   return MapsEntry{low, high, perms, offset, 8, 1, inode, path};
 }
 
@@ -61,10 +61,10 @@ TEST(ProcMaps, GroupsMappingsByFile) {
   std::vector<MapsEntry> maps = {
       entry(0x1000, 0x2000, "r--p", 0, 10, "/lib/a.so"),
       entry(0x2000, 0x5000, "r-xp", 0x1000, 10, "/lib/a.so"),
-      entry(0x5000, 0x6000, "rw-p", 0, 0, ""),                      // the bss: anonymous
-      entry(0x6000, 0x7000, "---p", 0, 20, "/lib/b.so"),              // start not readable
+      entry(0x5000, 0x6000, "rw-p", 0, 0, ""),            // the bss: anonymous
+      entry(0x6000, 0x7000, "---p", 0, 20, "/lib/b.so"),  // start not readable
       entry(0x7000, 0x8000, "r--p", 0, 20, "/lib/b.so"),
-      entry(0x8000, 0x9000, "r--p", 0x4000, 10, "/lib/a.so"),        // a.so again, further on
+      entry(0x8000, 0x9000, "r--p", 0x4000, 10, "/lib/a.so"),  // a.so again, further on
       entry(0x9000, 0xA000, "r-xp", 0, 0, "[vdso]"),
       entry(0xA000, 0xB000, "r--p", 0x1000, 30, "/data/no-start"),
   };

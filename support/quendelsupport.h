@@ -99,12 +99,11 @@ static_assert(sizeof(QuendelMemoryStatus) == 64);
 // such as [vdso] are no files and are not listed), the executable first, the others in
 // address order: modBaseAddr = hModule = its lowest mapped address, modBaseSize = the span
 // to its highest mapped address, szExePath = its path as the map names it (" (deleted)"
-// at the end for a file removed since). The flags must hold TH32CS_SNAPMODULE (E_INVALIDARG
-// otherwise; TH32CS_SNAPMODULE32 and TH32CS_INHERIT are accepted and change nothing). A
-// process whose map cannot be read (gone, not ours) gives S_OK and INVALID_HANDLE_VALUE.
-// First/Next: true and the entry filled, false at the end (entry untouched); E_HANDLE for
-// a handle that is no open snapshot, HRESULT_FROM_WIN32(ERROR_BAD_LENGTH) for a dwSize
-// other than sizeof(MODULEENTRY32).
+// at the end for a file removed since), in the ANSI code page as szModule. The flags must hold TH32CS_SNAPMODULE
+// (E_INVALIDARG otherwise; TH32CS_SNAPMODULE32 and TH32CS_INHERIT are accepted and change nothing). A process whose map
+// cannot be read (gone, not ours) gives S_OK and INVALID_HANDLE_VALUE. First/Next: true and the entry filled, false at
+// the end (entry untouched); E_HANDLE for a handle that is no open snapshot, HRESULT_FROM_WIN32(ERROR_BAD_LENGTH) for a
+// dwSize other than sizeof(MODULEENTRY32).
 constexpr DWORD TH32CS_SNAPMODULE = 0x00000008;
 constexpr DWORD TH32CS_SNAPMODULE32 = 0x00000010;
 constexpr DWORD TH32CS_INHERIT = 0x80000000;

@@ -8,9 +8,11 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "support/codepage.h"
 #include "support/elf_image.h"
 #include "support/kernel_handles.h"
 #include "support/proc_maps.h"
@@ -19,7 +21,7 @@
 namespace {
 
 constexpr DWORD kAcceptedFlags = TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32 | TH32CS_INHERIT;
-constexpr DWORD kModuleId = 1;         // the one value Toolhelp reports
+constexpr DWORD kModuleId = 1;           // the one value Toolhelp reports
 constexpr DWORD kUsageUnknown = 0xFFFF;  // what Toolhelp reports for the usage counts
 constexpr std::string_view kDeleted = " (deleted)";
 
@@ -91,7 +93,9 @@ HRESULT asCreateToolhelp32Snapshot(DWORD flags, LONG pid, HANDLE* out) {
     e.hModule = reinterpret_cast<HMODULE>(f.low);
     // The kernel's paths fit PATH_MAX; one that did not could only be listed cut, which
     // would name another file, so it is left out.
-    if (!copyField(e.szModule, fileName(f.path)) || !copyField(e.szExePath, f.path)) continue;
+    // The record's texts are ANSI, as the A functions give them; file names are UTF-8.
+    const std::string path = quendel::cp::unicodeToAnsi(quendel::cp::fromUtf8(f.path));
+    if (!copyField(e.szModule, fileName(path)) || !copyField(e.szExePath, path)) continue;
     if (haveExe && isExecutable(f, exe))
       entries.insert(entries.begin(), e);
     else
