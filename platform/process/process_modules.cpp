@@ -21,7 +21,7 @@ struct LoadedModule {
   std::uintptr_t base = 0;  // the handle
   std::uint64_t size = 0;
   std::uintptr_t entry = 0;
-  std::string name;         // the loader's name: "" for the executable
+  std::string name;  // the loader's name: "" for the executable
 };
 
 std::uintptr_t pageSize() {
@@ -141,9 +141,9 @@ BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD cb, DWORD* neede
     return FALSE;
   }
   std::vector<LoadedModule> list = loadedModules();
-  const size_t room = cb / sizeof(HMODULE);
+  const size_t room = cb / kModuleHandleBytes;
   for (size_t i = 0; i < list.size() && i < room; ++i) modules[i] = reinterpret_cast<HMODULE>(list[i].base);
-  *needed = static_cast<DWORD>(std::min<std::uint64_t>(list.size() * sizeof(HMODULE), 0xFFFFFFFFu));
+  *needed = static_cast<DWORD>(std::min<std::uint64_t>(list.size() * kModuleHandleBytes, 0xFFFFFFFFu));
   return TRUE;
 }
 

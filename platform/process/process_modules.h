@@ -46,14 +46,15 @@ static_assert(sizeof(MODULEINFO) == 24);
 
 constexpr LONG ERROR_ARITHMETIC_OVERFLOW = 534;
 
+// The bytes of one handle in EnumProcessModules' byte counts (8 here).
+constexpr DWORD kModuleHandleBytes = sizeof(HMODULE);  // NOLINT(bugprone-sizeof-expression): the handle itself
+static_assert(kModuleHandleBytes == 8);
+
 // The pseudo-handle that stands for this process, (HANDLE)-1; it needs no closing.
 QUENDEL_PROCESS_API HANDLE GetCurrentProcess();
 QUENDEL_PROCESS_API DWORD GetCurrentProcessId();
-[[nodiscard]] QUENDEL_PROCESS_API BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD cb,
-                                                          DWORD* needed);
+[[nodiscard]] QUENDEL_PROCESS_API BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD cb, DWORD* needed);
 [[nodiscard]] QUENDEL_PROCESS_API DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, char* fileName,
                                                              DWORD size);
-[[nodiscard]] QUENDEL_PROCESS_API DWORD GetModuleBaseNameA(HANDLE process, HMODULE module, char* baseName,
-                                                           DWORD size);
-[[nodiscard]] QUENDEL_PROCESS_API BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info,
-                                                            DWORD cb);
+[[nodiscard]] QUENDEL_PROCESS_API DWORD GetModuleBaseNameA(HANDLE process, HMODULE module, char* baseName, DWORD size);
+[[nodiscard]] QUENDEL_PROCESS_API BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info, DWORD cb);

@@ -38,9 +38,9 @@ std::map<std::string, std::pair<std::uintptr_t, std::uintptr_t>> mapsSpans() {
 std::vector<HMODULE> modules() {
   std::vector<HMODULE> list(4096);
   DWORD needed = 0;
-  EXPECT_TRUE(EnumProcessModules(GetCurrentProcess(), list.data(), list.size() * sizeof(HMODULE), &needed));
-  EXPECT_EQ(needed % sizeof(HMODULE), 0u);
-  list.resize(needed / sizeof(HMODULE));
+  EXPECT_TRUE(EnumProcessModules(GetCurrentProcess(), list.data(), list.size() * kModuleHandleBytes, &needed));
+  EXPECT_EQ(needed % kModuleHandleBytes, 0u);
+  list.resize(needed / kModuleHandleBytes);
   return list;
 }
 
@@ -85,7 +85,7 @@ TEST(ProcessModules, ShortBuffersAndBadArguments) {
   HMODULE two[2] = {};
   DWORD needed = 0;
   ASSERT_TRUE(EnumProcessModules(GetCurrentProcess(), two, sizeof two, &needed));
-  EXPECT_EQ(needed, all.size() * sizeof(HMODULE)) << "what a full list needs";
+  EXPECT_EQ(needed, all.size() * kModuleHandleBytes) << "what a full list needs";
   EXPECT_EQ(two[0], all[0]);
   EXPECT_EQ(two[1], all[1]);
 
@@ -110,15 +110,13 @@ TEST(ProcessModules, ShortBuffersAndBadArguments) {
       {"enum no array", [&] { return !EnumProcessModules(self, nullptr, 16, &needed); }, ERROR_INVALID_PARAMETER},
       {"name other process", [&] { return GetModuleFileNameExA(otherProcess, all[0], buffer, 64) == 0; },
        ERROR_INVALID_HANDLE},
-      {"name unknown module", [&] { return GetModuleBaseNameA(self, unknown, buffer, 64) == 0; },
-       ERROR_INVALID_HANDLE},
+      {"name unknown module", [&] { return GetModuleBaseNameA(self, unknown, buffer, 64) == 0; }, ERROR_INVALID_HANDLE},
       {"name no room", [&] { return GetModuleBaseNameA(self, all[0], buffer, 0) == 0; }, ERROR_INVALID_PARAMETER},
       {"info unknown module", [&] { return !GetModuleInformation(self, unknown, &info, sizeof info); },
        ERROR_INVALID_HANDLE},
       {"info no module", [&] { return !GetModuleInformation(self, nullptr, &info, sizeof info); },
        ERROR_INVALID_HANDLE},
-      {"info small record", [&] { return !GetModuleInformation(self, all[0], &info, 12); },
-       ERROR_INSUFFICIENT_BUFFER},
+      {"info small record", [&] { return !GetModuleInformation(self, all[0], &info, 12); }, ERROR_INSUFFICIENT_BUFFER},
   };
   for (const Row& r : rows) {
     SetLastError(0);

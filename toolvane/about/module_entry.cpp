@@ -6,7 +6,7 @@
 namespace quendel::toolvane {
 namespace {
 
-constexpr String::size_type kGap = 2;        // blanks between the columns
+constexpr String::size_type kGap = 2;         // blanks between the columns
 constexpr String::size_type kSizeWidth = 13;  // the "!@@@@@@@@@@@@@" mask: 13 places, left-aligned
 
 String padded(String text, String::size_type width) {

@@ -20,7 +20,9 @@ TEST(ModuleEntry, ListLines) {
   } rows[] = {
       {&kLibz, 0, u"libz.so.1  0x00007F0000001000                        106496         /usr/lib/libz.so.1"},
       {&kLibz, 12, u"libz.so.1     0x00007F0000001000                        106496         /usr/lib/libz.so.1"},
-      {&kLibz, 4, u"libz.so.1  0x00007F0000001000                        106496         /usr/lib/libz.so.1"},  // a longer name is not cut
+      {&kLibz, 4,
+       u"libz.so.1  0x00007F0000001000                        106496         /usr/lib/libz.so.1"},  // a longer name is
+                                                                                                    // not cut
       {&kLibz, -3, u"libz.so.1  0x00007F0000001000                        106496         /usr/lib/libz.so.1"},
       {&kMoved, 0, u"old.so  0x00007F0000200000  (0x0000000010000000)  4096           /opt/a b/old.so"},
       {&kMoved, 9, u"old.so     0x00007F0000200000  (0x0000000010000000)  4096           /opt/a b/old.so"},
@@ -49,7 +51,7 @@ TEST(ModuleEntry, MembersByName) {
     double value;
   } rows[] = {
       {low32, u"BaseAddress", vbLong, 0x10000000},
-      {low32, u"PrefferedAddress", vbLong, -4096},  // a 32-bit address in a signed Long
+      {low32, u"PrefferedAddress", vbLong, -4096},   // a 32-bit address in a signed Long
       {low32, u"BaseSize", vbDouble, 2147483648.0},  // a size that does not fit a Long
       {high, u"BaseAddress", vbDouble, 0x7F0000200000},
       {high, u"BaseSize", vbLong, 4096},

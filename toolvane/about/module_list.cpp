@@ -12,8 +12,8 @@ std::shared_ptr<CModuleEntry> ModuleList::ModuleItem(LONG Index) const {
 
 std::uint64_t ModuleList::preferredAddress(std::uint64_t base) {
   std::uintptr_t preferred = 0;
-  HRESULT hr = asGetModulePreferredBaseAddr(static_cast<LONG>(GetCurrentProcessId()),
-                                            static_cast<std::uintptr_t>(base), &preferred);
+  HRESULT hr = asGetModulePreferredBaseAddr(static_cast<LONG>(GetCurrentProcessId()), static_cast<std::uintptr_t>(base),
+                                            &preferred);
   if (SUCCEEDED(hr)) return preferred;
   // One module whose file cannot be read must not cost the whole list.
   asDebugPrint(u"asGetModulePreferredBaseAddr() ==> " + asGetErrorNumber(hr));

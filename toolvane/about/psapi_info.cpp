@@ -24,9 +24,9 @@ CPSAPIInfo::CPSAPIInfo(std::size_t limit) {
   (void)asEnableDebugPrivilege(true);  // the outcome does not matter
   std::vector<HMODULE> handles(limit);
   DWORD needed = 0;
-  if (!EnumProcessModules(GetCurrentProcess(), handles.data(), static_cast<DWORD>(limit * sizeof(HMODULE)), &needed))
+  if (!EnumProcessModules(GetCurrentProcess(), handles.data(), static_cast<DWORD>(limit * kModuleHandleBytes), &needed))
     return;
-  const std::size_t count = needed / sizeof(HMODULE);
+  const std::size_t count = needed / kModuleHandleBytes;
   for (std::size_t i = 0; i < count; ++i) {
     if (i >= limit) throw RuntimeError(9);  // more modules than the array holds
     ModuleData d;
