@@ -9,6 +9,7 @@
 
 #include "support/kernel_handles.h"
 #include "support/quendelsupport.h"
+#include "support/test_processes.h"
 
 namespace {
 
@@ -90,6 +91,31 @@ TEST(Toolhelp, RefusesBadArgumentsAndHandles) {
   EXPECT_EQ(asModule32Next(snap, &me, &ok), E_HANDLE) << "closed";
   EXPECT_FALSE(quendel::closeKernelHandle(snap)) << "closed once";
   EXPECT_TRUE(ok);
+}
+
+// Another process, whose program is linked at a fixed address: it is listed first at the
+// address its file asks for, so it is not relocated, while its libraries ask for none.
+TEST(Toolhelp, FixedAddressProgramInAnotherProcess) {
+  quendel::testing::ChildProcess child({quendel::testing::builtProgram("support_fixed_address_helper")});
+  ASSERT_EQ(child.readLine(), "ready");
+  HANDLE snap = asCreateToolhelp32Snapshot(TH32CS_SNAPMODULE, child.pid());
+  ASSERT_NE(snap, INVALID_HANDLE_VALUE);
+  MODULEENTRY32 me{};
+  me.dwSize = sizeof me;
+  ASSERT_TRUE(asModule32First(snap, &me));
+  EXPECT_STREQ(me.szModule, "support_fixed_address_helper");
+  EXPECT_EQ(me.th32ProcessID, static_cast<DWORD>(child.pid()));
+  auto base = reinterpret_cast<std::uintptr_t>(me.modBaseAddr);
+  EXPECT_EQ(base, 0x400000u) << "the x86-64 linker's fixed base";
+  EXPECT_EQ(asGetModulePreferredBaseAddr(child.pid(), base), base);
+  int libraries = 0;
+  while (asModule32Next(snap, &me)) {
+    auto lib = reinterpret_cast<std::uintptr_t>(me.modBaseAddr);
+    EXPECT_EQ(asGetModulePreferredBaseAddr(child.pid(), lib), lib) << me.szExePath;
+    ++libraries;
+  }
+  EXPECT_GT(libraries, 0) << "at least the C library";
+  EXPECT_TRUE(quendel::closeKernelHandle(snap));
 }
 
 }  // namespace
