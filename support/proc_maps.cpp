@@ -36,10 +36,6 @@ std::string_view takeWord(std::string_view& text) {
   return word;
 }
 
-bool sameFile(const MappedFile& f, const MapsEntry& e) {
-  return f.inode == e.inode && f.devMajor == e.devMajor && f.devMinor == e.devMinor && f.path == e.path;
-}
-
 }  // namespace
 
 std::string procFolder(LONG pid) {
@@ -114,8 +110,13 @@ std::vector<MappedFile> mappedFiles(const std::vector<MapsEntry>& maps) {
 std::optional<MappedFile> mappedFileAt(const std::vector<MapsEntry>& maps, std::uintptr_t address) {
   for (const MapsEntry& e : maps) {
     if (!e.isFile() || address < e.low || address >= e.high) continue;
-    for (const MappedFile& f : mappedFiles(maps))
-      if (sameFile(f, e)) return f;
+    // Group only the mappings of this one file.
+    std::vector<MapsEntry> same;
+    for (const MapsEntry& other : maps)
+      if (other.inode == e.inode && other.devMajor == e.devMajor && other.devMinor == e.devMinor &&
+          other.path == e.path)
+        same.push_back(other);
+    return mappedFiles(same).front();
   }
   return std::nullopt;
 }
