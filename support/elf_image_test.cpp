@@ -15,8 +15,13 @@
 #include <vector>
 
 #include "support/quendelsupport.h"
+#include "support/test_elf.h"
 
 namespace {
+
+using quendel::testing::elfBytes;
+using quendel::testing::Segment;
+using quendel::testing::writeFile;
 
 // A temporary folder, removed with what it holds.
 class TempDir {
@@ -40,44 +45,6 @@ class TempDir {
   std::string path_;
   std::vector<std::string> files_;
 };
-
-struct Segment {
-  std::uint32_t type;
-  std::uint64_t vaddr, memsz;
-};
-
-// The bytes of a small ELF64 file of this machine with the given program headers.
-std::string elfBytes(std::uint16_t type, const std::vector<Segment>& segments) {
-  Elf64_Ehdr eh{};
-  std::memcpy(eh.e_ident, ELFMAG, SELFMAG);
-  eh.e_ident[EI_CLASS] = ELFCLASS64;
-  eh.e_ident[EI_DATA] = ELFDATA2LSB;
-  eh.e_ident[EI_VERSION] = EV_CURRENT;
-  eh.e_type = type;
-  eh.e_machine = EM_X86_64;
-  eh.e_version = EV_CURRENT;
-  eh.e_phoff = sizeof eh;
-  eh.e_ehsize = sizeof eh;
-  eh.e_phentsize = sizeof(Elf64_Phdr);
-  eh.e_phnum = static_cast<std::uint16_t>(segments.size());
-  std::string bytes(reinterpret_cast<const char*>(&eh), sizeof eh);
-  for (const Segment& s : segments) {
-    Elf64_Phdr ph{};
-    ph.p_type = s.type;
-    ph.p_vaddr = s.vaddr;
-    ph.p_memsz = s.memsz;
-    ph.p_align = 0x1000;
-    bytes.append(reinterpret_cast<const char*>(&ph), sizeof ph);
-  }
-  return bytes;
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-  ::close(fd);
-}
 
 // A file mapped read-only into this process for the test's scope.
 class Mapping {

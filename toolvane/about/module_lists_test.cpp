@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "support/codepage.h"
+#include "support/test_elf.h"
 #include "support/testing.h"
 #include "toolvane/about/psapi_info.h"
 #include "toolvane/about/tool_help_info.h"
@@ -109,6 +111,35 @@ TEST(ModuleLists, ProcessStatusListBeyondItsRoomRaises9) {
   EXPECT_EQ(errorOf([&] { CPSAPIInfo small(static_cast<std::size_t>(count) - 1); }), 9);
   EXPECT_EQ(CPSAPIInfo(static_cast<std::size_t>(count)).ModulesCount(), count) << "exactly enough room";
   EXPECT_EQ(errorOf([] { CPSAPIInfo none(0); }), 9) << "no room at all: the first module is beyond it";
+}
+
+// A file that asks for a fixed address but is mapped elsewhere shows as relocated, and
+// its name reaches the entry through the ANSI code page unchanged.
+TEST(ModuleLists, SnapshotShowsARelocatedModuleUnderAnotherCodePage) {
+  char dir[] = "/tmp/quendel-about-XXXXXX";
+  ASSERT_NE(::mkdtemp(dir), nullptr);
+  const std::string path = std::string(dir) + "/модуль.so";
+  quendel::testing::writeFile(path, quendel::testing::elfBytes(ET_EXEC, {{PT_LOAD, 0x600000, 0x1000}}));
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  void* mapped = ::mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE, fd, 0);
+  ::close(fd);
+  ASSERT_NE(mapped, MAP_FAILED);
+  {
+    quendel::testing::ScopedEnv acp("QUENDEL_ACP", "1251");
+    CToolHelpInfo list;
+    std::shared_ptr<CModuleEntry> found;
+    for (LONG i = 0; i < list.ModulesCount(); ++i)
+      if (list.ModuleItem(i)->BaseAddress() == reinterpret_cast<std::uintptr_t>(mapped)) found = list.ModuleItem(i);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->Name(), u"модуль.so");
+    EXPECT_EQ(found->FileName(), cp::fromUtf8(path));
+    EXPECT_EQ(found->PrefferedAddress(), 0x600000u);
+    EXPECT_NE(found->toString(0).find(u"  (0x0000000000600000)  4096"), String::npos) << cp::toUtf8(found->toString(0));
+  }
+  ::munmap(mapped, 4096);
+  ::unlink(path.c_str());
+  ::rmdir(dir);
 }
 
 }  // namespace
