@@ -1,10 +1,11 @@
 // Writes the starting corpus of every fuzz target: pictures of each kind the parsers
-// know, made with the same helpers as the tests.
+// know, made with the same helpers as the tests, and ELF headers for the module readers.
 //   fuzz_corpus <corpus folder>
 #include <png.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/codecs/test_pictures.h"
@@ -17,7 +18,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string root = argv[1];
-  for (const char* t : {"fuzz_bmp", "fuzz_ico", "fuzz_readers", "fuzz_writers"})
+  for (const char* t : {"fuzz_bmp", "fuzz_ico", "fuzz_readers", "fuzz_writers", "fuzz_modules"})
     std::filesystem::create_directories(root + "/" + t);
   int n = 0;
   auto put = [&](const char* target, const std::vector<std::uint8_t>& bytes) {
@@ -77,6 +78,14 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 64; ++i) w.push_back(static_cast<std::uint8_t>(i * 37 + flags));
     put("fuzz_writers", w);
   }
+  // The module readers start from this program's own ELF headers and a map line.
+  std::ifstream self("/proc/self/exe", std::ios::binary);
+  std::vector<std::uint8_t> head(4096);
+  self.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(self.gcount()));
+  put("fuzz_modules", head);
+  const std::string line = "7f85000-7f86000 r-xp 00026000 fe:00 332835   /usr/lib/a b.so (deleted)";
+  put("fuzz_modules", std::vector<std::uint8_t>(line.begin(), line.end()));
   std::printf("fuzz_corpus: %d starting inputs in %s\n", n + 1, root.c_str());
   return 0;
 }

@@ -78,10 +78,53 @@ static_assert(sizeof(QuendelMemoryStatus) == 64);
 // --- Errors, modules and debugging ---
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetLongFileName(const quendel::BStr& path, quendel::BStr* out);
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT asEnableDebugPrivilege(bool enable, bool* out);
-// The lowest address that the ELF file mapped at loadAddress in process pid asks for
-// (0 for position-independent files).
+// The base address that the ELF file mapped at loadAddress in process pid (0: this one)
+// asks for: the lowest PT_LOAD p_vaddr of its program headers, page-aligned. A
+// position-independent object (ET_DYN whose lowest p_vaddr is 0) asks for none and counts
+// as loaded where it asks: the result is its load address (its lowest mapping), so it never
+// shows as relocated. The file is opened without blocking and only when regular; a file
+// deleted or replaced since it was mapped is read from the process's memory. E_INVALIDARG
+// when no file is mapped there ([vdso], anonymous memory) or its headers are damaged;
+// E_ACCESSDENIED when the map or the file cannot be read.
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetModulePreferredBaseAddr(LONG pid, std::uintptr_t loadAddress,
                                                                        std::uintptr_t* out);
+// Module snapshots, as the Toolhelp functions of those names:
+//
+//   HANDLE snap = asCreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0);   // 0: this process
+//   MODULEENTRY32 me{};  me.dwSize = sizeof me;
+//   for (bool ok = asModule32First(snap, &me); ok; ok = asModule32Next(snap, &me)) ...
+//   CloseHandle(snap);                                               // platform/base/handles.h
+//
+// One entry per ELF file mapped in the process (/proc/<pid>/maps; the kernel's own areas
+// such as [vdso] are no files and are not listed), the executable first, the others in
+// address order: modBaseAddr = hModule = its lowest mapped address, modBaseSize = the span
+// to its highest mapped address, szExePath = its path as the map names it (" (deleted)"
+// at the end for a file removed since), in the ANSI code page as szModule. The flags must hold TH32CS_SNAPMODULE
+// (E_INVALIDARG otherwise; TH32CS_SNAPMODULE32 and TH32CS_INHERIT are accepted and change nothing). A process whose map
+// cannot be read (gone, not ours) gives S_OK and INVALID_HANDLE_VALUE. First/Next: true and the entry filled, false at
+// the end (entry untouched); E_HANDLE for a handle that is no open snapshot, HRESULT_FROM_WIN32(ERROR_BAD_LENGTH) for a
+// dwSize other than sizeof(MODULEENTRY32).
+constexpr DWORD TH32CS_SNAPMODULE = 0x00000008;
+constexpr DWORD TH32CS_SNAPMODULE32 = 0x00000010;
+constexpr DWORD TH32CS_INHERIT = 0x80000000;
+// The record of a 64-bit process: full addresses, a 64-bit size, and names as long as the
+// system's (a file name of NAME_MAX bytes, a path of PATH_MAX), each NUL-terminated.
+struct MODULEENTRY32 {
+  DWORD dwSize;         // sizeof(MODULEENTRY32), set by the caller
+  DWORD th32ModuleID;   // always 1
+  DWORD th32ProcessID;  // the process's id
+  DWORD GlblcntUsage;   // always 0xFFFF
+  DWORD ProccntUsage;   // always 0xFFFF
+  BYTE* modBaseAddr;
+  ULONGLONG modBaseSize;
+  HMODULE hModule;
+  char szModule[256];    // the file name without folder (and without " (deleted)")
+  char szExePath[4096];  // the full path
+};
+static_assert(sizeof(MODULEENTRY32) == 4400);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asCreateToolhelp32Snapshot(DWORD flags, LONG pid, HANDLE* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asModule32First(HANDLE snapshot, MODULEENTRY32* entry, bool* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asModule32Next(HANDLE snapshot, MODULEENTRY32* entry, bool* out);
 // Written to standard error only when QUENDEL_DEBUG is set; never to standard output.
 // Always S_OK: debug output never fails its caller, so its result may be dropped.
 QUENDEL_SUPPORT_API HRESULT asDebugPrint(const quendel::BStr& text);
@@ -173,3 +216,6 @@ QUENDEL_WRAP2(quendel::BStr, asGetModuleErrorDescription, const void*, LONG)
 QUENDEL_WRAP1(quendel::BStr, asGetLongFileName, const quendel::BStr&)
 QUENDEL_WRAP1(bool, asEnableDebugPrivilege, bool)
 QUENDEL_WRAP2(std::uintptr_t, asGetModulePreferredBaseAddr, LONG, std::uintptr_t)
+QUENDEL_WRAP2(HANDLE, asCreateToolhelp32Snapshot, DWORD, LONG)
+QUENDEL_WRAP2(bool, asModule32First, HANDLE, MODULEENTRY32*)
+QUENDEL_WRAP2(bool, asModule32Next, HANDLE, MODULEENTRY32*)

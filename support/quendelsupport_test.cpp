@@ -105,6 +105,8 @@ TEST(SupportNumbers, ErrorNumbersAndHex) {
   EXPECT_EQ(esHex2(0x04E4), u"04E4");
   EXPECT_EQ(esHexEx4(255), u"0x000000FF");
   EXPECT_EQ(esHexEx4(-1), u"0xFFFFFFFF");
+  EXPECT_EQ(esHexEx8(0x7F0012345000), u"0x00007F0012345000");
+  EXPECT_EQ(esHexEx8(~0ull), u"0xFFFFFFFFFFFFFFFF");
 }
 
 TEST(SupportNumbers, RandomNumbersStayInRange) {
@@ -191,10 +193,14 @@ TEST(SupportFiles, FilesAndModules) {
   BStr exe = asGetEXEModulePrettyFileName();
   EXPECT_NE(exe.find(u"support_tests"), BStr::npos);
   EXPECT_EQ(asGetThunderMainTitle(), u"support_tests");  // the file name without extension
-  // This test program is position-independent: its file asks for base 0.
+  // The support library is position-independent: it asks for no address, so its
+  // preferred base is where it is loaded (the address of its first mapping).
   HRESULT (*raw)(BStr*) = &asGetNewGUID;
   auto self = reinterpret_cast<std::uintptr_t>(raw);
-  EXPECT_EQ(asGetModulePreferredBaseAddr(0, self), 0u);
+  std::uintptr_t preferred = asGetModulePreferredBaseAddr(0, self);
+  EXPECT_NE(preferred, 0u);
+  EXPECT_LE(preferred, self);
+  EXPECT_EQ(asGetModulePreferredBaseAddr(0, preferred), preferred);
   std::uintptr_t out = 7;
   EXPECT_EQ(asGetModulePreferredBaseAddr(0, 1, &out), E_INVALIDARG);
   EXPECT_EQ(out, 7u);

@@ -28,6 +28,12 @@ HRESULT esHexEx4(LONG value, BStr* out) {
   return S_OK;
 }
 
+HRESULT esHexEx8(ULONGLONG value, BStr* out) {
+  if (!out) return E_POINTER;
+  *out = quendel::cp::fromLatin1(quendel::formatted("0x%016llX", static_cast<unsigned long long>(value)));
+  return S_OK;
+}
+
 HRESULT esGetRnd(LONG low, LONG high, LONG reserved, LONG* out) {
   (void)reserved;
   if (!out) return E_POINTER;

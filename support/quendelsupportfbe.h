@@ -4,6 +4,7 @@
 // inline wrapper of the same name that returns the result and raises on failure.
 //
 //   esHex1(0x0F) == u"0F";  esHex2(0x0409) == u"0409";  esHexEx4(255) == u"0x000000FF"
+//   esHexEx8(0x7F0012345000) == u"0x00007F0012345000"   (the 64-bit address form)
 //
 // The port counts as the NT family: esIsHostWinNT is true, the 9x and old NT checks are
 // false. esIsInIDE is false: the port never runs inside a development environment.
@@ -14,6 +15,8 @@
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT esHex1(BYTE value, quendel::BStr* out);
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT esHex2(WORD value, quendel::BStr* out);
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT esHexEx4(LONG value, quendel::BStr* out);
+// "0x" and 16 upper-case digits: an address of this 64-bit port, always 18 characters.
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esHexEx8(ULONGLONG value, quendel::BStr* out);
 // A random integer from low to high inclusive, from the system's random source.
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT esGetRnd(LONG low, LONG high, LONG reserved, LONG* out);
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsHostWin95(bool* out);
@@ -60,6 +63,7 @@ struct POINT {
 QUENDEL_WRAP1(quendel::BStr, esHex1, BYTE)
 QUENDEL_WRAP1(quendel::BStr, esHex2, WORD)
 QUENDEL_WRAP1(quendel::BStr, esHexEx4, LONG)
+QUENDEL_WRAP1(quendel::BStr, esHexEx8, ULONGLONG)
 QUENDEL_WRAP3(LONG, esGetRnd, LONG, LONG, LONG)
 QUENDEL_WRAP0(bool, esIsHostWin95)
 QUENDEL_WRAP0(bool, esIsHostWin9x)

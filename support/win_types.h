@@ -21,6 +21,15 @@ using BOOL = std::int32_t;
 using UINT = std::uint32_t;
 using HRESULT = std::int32_t;
 using LONGLONG = std::int64_t;
+using ULONGLONG = std::uint64_t;
+
+// Kernel object handles (mutexes, snapshots) and module handles (a module's load address).
+using HANDLE = void*;
+struct HINSTANCEHandle;
+using HINSTANCE = HINSTANCEHandle*;
+using HMODULE = HINSTANCE;
+// What the handle-returning kernel calls give on failure.
+inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
@@ -32,6 +41,7 @@ constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFFu);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 constexpr HRESULT E_ACCESSDENIED = static_cast<HRESULT>(0x80070005u);
+constexpr HRESULT E_HANDLE = static_cast<HRESULT>(0x80070006u);
 constexpr HRESULT DISP_E_UNKNOWNNAME = static_cast<HRESULT>(0x80020006u);
 constexpr HRESULT DISP_E_PARAMNOTFOUND = static_cast<HRESULT>(0x80020004u);
 constexpr HRESULT DISP_E_TYPEMISMATCH = static_cast<HRESULT>(0x80020005u);
@@ -60,6 +70,8 @@ constexpr LONG ERROR_TOO_MANY_OPEN_FILES = 4;
 constexpr LONG ERROR_ACCESS_DENIED = 5;
 constexpr LONG ERROR_INVALID_HANDLE = 6;
 constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr LONG ERROR_NO_MORE_FILES = 18;
+constexpr LONG ERROR_BAD_LENGTH = 24;
 constexpr LONG ERROR_INVALID_DATA = 13;
 constexpr LONG ERROR_OUTOFMEMORY = 14;
 constexpr LONG ERROR_SHARING_VIOLATION = 32;

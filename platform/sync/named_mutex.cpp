@@ -8,12 +8,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
-#include <map>
-#include <mutex>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "platform/sync/mutex_names.h"
+#include "support/kernel_handles.h"
 
 namespace {
 
@@ -23,14 +23,16 @@ using namespace std::chrono_literals;
 // go on without it.
 constexpr auto kLockPatience = 2s;
 
-struct MutexEntry {
+// One open handle of a mutex; closing the handle releases the claim.
+struct MutexEntry : quendel::KernelObject {
+  MutexEntry() : KernelObject(quendel::KernelObjectKind::Mutex) {}
+  ~MutexEntry() override;
+  MutexEntry(const MutexEntry&) = delete;
+  MutexEntry& operator=(const MutexEntry&) = delete;
+
   int fd = -1;  // -1 for an unnamed mutex
   std::string file;
 };
-
-std::mutex tableLock;
-std::map<std::uintptr_t, MutexEntry> table;
-std::uintptr_t nextHandle = 0x104;
 
 DWORD win32FromErrno(int e) {
   switch (e) {
@@ -114,12 +116,26 @@ int openLockFile(int dirFd, const std::string& file, bool* created) {
   return -1;
 }
 
-HANDLE addHandle(MutexEntry entry) {
-  std::lock_guard<std::mutex> guard(tableLock);
-  std::uintptr_t id = nextHandle;
-  nextHandle += 4;
-  table.emplace(id, std::move(entry));
-  return reinterpret_cast<HANDLE>(id);
+// The last holder removes the file, if it is still the one this handle holds.
+MutexEntry::~MutexEntry() {
+  if (fd < 0) return;
+  int dirFd = ::open(quendel::platform::mutexDirectory().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (dirFd < 0) {
+    ::close(fd);
+    return;
+  }
+  {
+    FolderGate gate(dirFd);
+    struct stat held {
+    }, named{};
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 &&
+        ::fstatat(dirFd, file.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && held.st_dev == named.st_dev &&
+        held.st_ino == named.st_ino) {
+      ::unlinkat(dirFd, file.c_str(), 0);
+    }
+    ::close(fd);  // inside the gate, so no other closer sees our lock after the check
+  }
+  ::close(dirFd);
 }
 
 HANDLE failWith(DWORD error) {
@@ -131,7 +147,7 @@ HANDLE failWith(DWORD error) {
 
 HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL, const char* name) {
   if (!name || !*name) {
-    HANDLE h = addHandle(MutexEntry{});
+    HANDLE h = quendel::addKernelHandle(std::make_shared<MutexEntry>());
     SetLastError(ERROR_SUCCESS);
     return h;
   }
@@ -139,7 +155,8 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL, const char* name) {
   int dirFd = openFolder(dir);
   if (dirFd < 0) return failWith(errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
 
-  MutexEntry entry;
+  auto owned = std::make_shared<MutexEntry>();
+  MutexEntry& entry = *owned;
   entry.file = quendel::platform::mutexFileName(name);
   bool existed = false;
   {
@@ -154,6 +171,7 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL, const char* name) {
     struct stat st {};
     if (::fstat(entry.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
       ::close(entry.fd);
+      entry.fd = -1;  // not a claim: nothing for the destructor to release
       ::close(dirFd);
       return failWith(ERROR_ACCESS_DENIED);
     }
@@ -167,40 +185,7 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL, const char* name) {
     }
   }
   ::close(dirFd);
-  HANDLE h = addHandle(std::move(entry));
+  HANDLE h = quendel::addKernelHandle(std::move(owned));
   SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
   return h;
-}
-
-BOOL CloseHandle(HANDLE handle) {
-  MutexEntry entry;
-  {
-    std::lock_guard<std::mutex> guard(tableLock);
-    auto it = table.find(reinterpret_cast<std::uintptr_t>(handle));
-    if (it == table.end()) {
-      SetLastError(ERROR_INVALID_HANDLE);
-      return FALSE;
-    }
-    entry = std::move(it->second);
-    table.erase(it);
-  }
-  if (entry.fd >= 0) {
-    int dirFd = ::open(quendel::platform::mutexDirectory().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (dirFd >= 0) {
-      FolderGate gate(dirFd);
-      // The last holder removes the file, if it is still the one we hold.
-      struct stat held {
-      }, named{};
-      if (::flock(entry.fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(entry.fd, &held) == 0 &&
-          ::fstatat(dirFd, entry.file.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && held.st_dev == named.st_dev &&
-          held.st_ino == named.st_ino) {
-        ::unlinkat(dirFd, entry.file.c_str(), 0);
-      }
-      ::close(entry.fd);
-    } else {
-      ::close(entry.fd);
-    }
-    if (dirFd >= 0) ::close(dirFd);
-  }
-  return TRUE;
 }

@@ -28,12 +28,11 @@
 // with mode 1777 (shared, sticky) when missing; lock files get mode 0644, so other users
 // see the mutex exists. Handles are not inherited by programs started with exec.
 //
-// CloseHandle(handle): closes a handle of CreateMutexA; TRUE, or FALSE with
-// ERROR_INVALID_HANDLE for a closed or made-up handle. The last holder removes the
-// lock file when it may.
+// CloseHandle(handle) (platform/base/handles.h) closes a handle of CreateMutexA; the
+// last holder removes the lock file when it may.
 #pragma once
 
-#include "platform/base/last_error.h"
+#include "platform/base/handles.h"
 
 #define QUENDEL_SYNC_API __attribute__((visibility("default")))
 
@@ -43,4 +42,3 @@ using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
 [[nodiscard]] QUENDEL_SYNC_API HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner,
                                                    const char* name);
-[[nodiscard]] QUENDEL_SYNC_API BOOL CloseHandle(HANDLE handle);
