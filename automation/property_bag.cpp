@@ -85,16 +85,26 @@ void Writer::value(const Variant& v) {
   std::visit(
       [&](const auto& x) {
         using T = std::decay_t<decltype(x)>;
-        if constexpr (std::is_same_v<T, Integer>) num(x.value);
-        else if constexpr (std::is_same_v<T, LONG>) num(static_cast<std::int32_t>(x));
-        else if constexpr (std::is_same_v<T, float> || std::is_same_v<T, double>) num(x);
-        else if constexpr (std::is_same_v<T, Currency>) num(x.scaled);
-        else if constexpr (std::is_same_v<T, Date>) num(x.value);
-        else if constexpr (std::is_same_v<T, String>) str(x);
-        else if constexpr (std::is_same_v<T, ObjectPtr>) object(x);
-        else if constexpr (std::is_same_v<T, ErrorValue>) num(static_cast<std::int32_t>(x.scode));
-        else if constexpr (std::is_same_v<T, bool>) num(static_cast<std::uint8_t>(x ? 1 : 0));
-        else if constexpr (std::is_same_v<T, BYTE>) num(static_cast<std::uint8_t>(x));
+        if constexpr (std::is_same_v<T, Integer>)
+          num(x.value);
+        else if constexpr (std::is_same_v<T, LONG>)
+          num(static_cast<std::int32_t>(x));
+        else if constexpr (std::is_same_v<T, float> || std::is_same_v<T, double>)
+          num(x);
+        else if constexpr (std::is_same_v<T, Currency>)
+          num(x.scaled);
+        else if constexpr (std::is_same_v<T, Date>)
+          num(x.value);
+        else if constexpr (std::is_same_v<T, String>)
+          str(x);
+        else if constexpr (std::is_same_v<T, ObjectPtr>)
+          object(x);
+        else if constexpr (std::is_same_v<T, ErrorValue>)
+          num(static_cast<std::int32_t>(x.scode));
+        else if constexpr (std::is_same_v<T, bool>)
+          num(static_cast<std::uint8_t>(x ? 1 : 0));
+        else if constexpr (std::is_same_v<T, BYTE>)
+          num(static_cast<std::uint8_t>(x));
         else if constexpr (std::is_same_v<T, Variant::ArrayRef>) {
           num(static_cast<std::uint8_t>(x.array ? 1 : 0));
           if (!x.array) return;

@@ -128,9 +128,11 @@ TEST(PropertyBag, PicturesAndFontsRoundTrip) {
   store->data()[0] = 0xFF102030u;
   store->data()[1] = 0xFFFFFFFFu;
   HBITMAP bitmap = gdi::createBitmapFromStore(store, 32);
-  auto bmp = qa::StdPicture::create({qa::Integer{PICTYPE_BITMAP}, reinterpret_cast<std::uintptr_t>(bitmap), 0, 53, 26},
-                                    [](const qa::PictureDesc& d) { (void)DeleteObject(reinterpret_cast<HGDIOBJ>(d.handle)); });
-  auto font = qa::StdFont::create({u"Tahoma", qa::Currency{90000}, true, false, true, qa::Integer{700}, qa::Integer{204}});
+  auto bmp =
+      qa::StdPicture::create({qa::Integer{PICTYPE_BITMAP}, reinterpret_cast<std::uintptr_t>(bitmap), 0, 53, 26},
+                             [](const qa::PictureDesc& d) { (void)DeleteObject(reinterpret_cast<HGDIOBJ>(d.handle)); });
+  auto font =
+      qa::StdFont::create({u"Tahoma", qa::Currency{90000}, true, false, true, qa::Integer{700}, qa::Integer{204}});
   PropertyBag bag(kProgId);
   bag.WriteProperty(u"Bitmap", Variant(bmp), Variant::nothing());
   bag.WriteProperty(u"Empty", Variant(qa::StdPicture::create({})), Variant::nothing());

@@ -59,7 +59,8 @@ bool writeIcon(const gdi::IconPixels& px, ByteSink& sink) {
     const std::uint32_t* row = px.argb.data() + static_cast<std::size_t>(y) * w;
     std::vector<std::uint8_t> mask(maskStride, 0);
     for (int x = 0; x < w; ++x)
-      if ((row[x] >> kAlphaShift) == 0) mask[static_cast<std::size_t>(x) / 8] |= static_cast<std::uint8_t>(0x80u >> (x % 8));
+      if ((row[x] >> kAlphaShift) == 0)
+        mask[static_cast<std::size_t>(x) / 8] |= static_cast<std::uint8_t>(0x80u >> (x % 8));
     b.insert(b.end(), mask.begin(), mask.end());
   }
   sink.write(b.data(), b.size());

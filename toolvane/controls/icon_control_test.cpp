@@ -30,9 +30,7 @@ class RecordingSurface : public qt::IconSurface {
   void setMousePointer(LONG v) override { calls.push_back("pointer " + std::to_string(v)); }
 };
 
-std::shared_ptr<qa::StdPicture> picture(short type) {
-  return qa::StdPicture::create({qa::Integer{type}, 0, 0, 0, 0});
-}
+std::shared_ptr<qa::StdPicture> picture(short type) { return qa::StdPicture::create({qa::Integer{type}, 0, 0, 0, 0}); }
 
 struct Fixture {
   std::shared_ptr<qt::ucIconControl> control = std::make_shared<qt::ucIconControl>();
@@ -65,10 +63,14 @@ TEST(IconControl, WritesDrawAsTheirRulesSay) {
   } rows[] = {
       {"Picture Nothing clears", [](auto& c) { c.setPicture(nullptr); }, {"erase 2147483663"}, u"Picture"},
       {"Picture draws over", [](auto& c) { c.setPicture(picture(PICTYPE_ICON)); }, {"draw 3", "refresh"}, u"Picture"},
-      {"BackColor erases and redraws", [](auto& c) { c.setBackColor(0xFF); },
-       {"erase 255", "draw 0", "refresh"}, u"BackColor"},
+      {"BackColor erases and redraws",
+       [](auto& c) { c.setBackColor(0xFF); },
+       {"erase 255", "draw 0", "refresh"},
+       u"BackColor"},
       {"MouseIcon does not draw", [](auto& c) { c.setMouseIcon(picture(PICTYPE_ICON)); }, {"icon"}, u"MouseIcon"},
-      {"MousePointer does not draw", [](auto& c) { c.setMousePointer(qa::Integer{99}); }, {"pointer 99"},
+      {"MousePointer does not draw",
+       [](auto& c) { c.setMousePointer(qa::Integer{99}); },
+       {"pointer 99"},
        u"MousePointer"},
   };
   for (const auto& r : rows) {
