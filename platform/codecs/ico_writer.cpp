@@ -21,7 +21,8 @@ void put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
 
 }  // namespace
 
-bool writeIcon(const gdi::IconPixels& px, ByteSink& sink) {
+bool writeIcon(const gdi::IconPixels& pixels, ByteSink& sink) {
+  const gdi::IconPixels& px = pixels;
   const int w = px.width, h = px.height;
   if (w <= 0 || h <= 0 || w >= kMaxSide || h >= kMaxSide ||
       px.argb.size() != static_cast<std::size_t>(w) * static_cast<std::size_t>(h))

@@ -33,10 +33,16 @@ TEST(IconPixels, AlphaOrMaskDecidesTransparency) {
     std::uint32_t color[3], mask[3], want[3];
   } rows[] = {
       // With alpha the colour image is what shows, whatever the mask says.
-      {"alpha", true, {0x80FF0000u, 0x00000000u, 0xFF00FF00u}, {0, 0x00FFFFFFu, 0x00FFFFFFu},
+      {"alpha",
+       true,
+       {0x80FF0000u, 0x00000000u, 0xFF00FF00u},
+       {0, 0x00FFFFFFu, 0x00FFFFFFu},
        {0x80FF0000u, 0x00000000u, 0xFF00FF00u}},
       // Without, the mask: clear is opaque (the alpha byte ignored), set is transparent.
-      {"mask", false, {0x00FF0000u, 0xFF123456u, 0xFFFFFFFFu}, {0, 0x00FFFFFFu, 0},
+      {"mask",
+       false,
+       {0x00FF0000u, 0xFF123456u, 0xFFFFFFFFu},
+       {0, 0x00FFFFFFu, 0},
        {0xFFFF0000u, 0x00000000u, 0xFFFFFFFFu}},
   };
   for (const auto& r : rows) {

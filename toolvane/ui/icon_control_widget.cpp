@@ -27,8 +27,7 @@ Integer buttonsOf(Qt::MouseButtons buttons) {
 
 }  // namespace
 
-IconControlWidget::IconControlWidget(QWidget* parent)
-    : QWidget(parent), control_(std::make_shared<ucIconControl>()) {
+IconControlWidget::IconControlWidget(QWidget* parent) : QWidget(parent), control_(std::make_shared<ucIconControl>()) {
   setObjectName(QStringLiteral("ucIconControl"));
   setAttribute(Qt::WA_OpaquePaintEvent);  // the backing image covers every pixel
   setMouseTracking(true);                 // MouseMove without a button held, as the control raises it

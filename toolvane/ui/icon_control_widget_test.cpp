@@ -86,8 +86,8 @@ TEST(IconControlWidget, BackColorRedrawsTheIconOnTheNewColourWithExactAlpha) {
     int x, y;
     QRgb want;
   } rows[] = {
-      {0, 0, rgb(255, 0, 0)},  {3, 1, rgb(0, 0, 127)},   {2, 2, rgb(64, 64, 255)},
-      {1, 3, rgb(0, 0, 255)},  {5, 0, rgb(0, 0, 255)},   {7, 7, rgb(0, 0, 255)},
+      {0, 0, rgb(255, 0, 0)}, {3, 1, rgb(0, 0, 127)}, {2, 2, rgb(64, 64, 255)},
+      {1, 3, rgb(0, 0, 255)}, {5, 0, rgb(0, 0, 255)}, {7, 7, rgb(0, 0, 255)},
   };
   for (const auto& r : rows) EXPECT_EQ(img.pixel(r.x, r.y), r.want) << r.x << "," << r.y;
   // A system colour is the palette's: the button face by default.
@@ -135,7 +135,8 @@ TEST(IconControlWidget, MouseEventsReachTheSinksInTwips) {
   });
   s.control->advise(sink);
   const double tx = 1440.0 / s.widget->logicalDpiX(), ty = 1440.0 / s.widget->logicalDpiY();
-  auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held, Qt::KeyboardModifiers mods) {
+  auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held,
+                  Qt::KeyboardModifiers mods) {
     QMouseEvent e(type, at, s.widget->mapToGlobal(at), button, held, mods);
     QApplication::sendEvent(s.widget, &e);
   };
@@ -150,10 +151,10 @@ TEST(IconControlWidget, MouseEventsReachTheSinksInTwips) {
     return std::string(name) + " " + std::to_string(button) + " " + std::to_string(shift) + " " +
            std::to_string(static_cast<long>(x * tx)) + " " + std::to_string(static_cast<long>(y * ty));
   };
-  EXPECT_EQ(seen, (std::vector<std::string>{at("MouseDown", 2, 1, 2, 3), at("MouseMove", 3, 2, 4, 5),
-                                             at("MouseUp", 2, 4, 4, 5), "Click", at("MouseDown", 1, 0, 1, 1),
-                                             at("MouseUp", 1, 0, 1, 1), "Click", "DblClick",
-                                             at("MouseUp", 1, 0, 1, 1)}));
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{at("MouseDown", 2, 1, 2, 3), at("MouseMove", 3, 2, 4, 5),
+                                      at("MouseUp", 2, 4, 4, 5), "Click", at("MouseDown", 1, 0, 1, 1),
+                                      at("MouseUp", 1, 0, 1, 1), "Click", "DblClick", at("MouseUp", 1, 0, 1, 1)}));
 }
 
 }  // namespace

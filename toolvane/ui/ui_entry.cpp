@@ -13,8 +13,8 @@ bool applicationRuns() { return qobject_cast<QApplication*>(QCoreApplication::in
 
 quendel::automation::ObjectPtr createIconControl(void* parent) {
   if (!parent) throw quendel::RuntimeError(5);
-  auto* widget = new quendel::toolvane::ui::IconControlWidget(static_cast<QWidget*>(parent));  // owned by parent
-  return widget->control();
+  auto* widget = new quendel::toolvane::ui::IconControlWidget(static_cast<QWidget*>(parent));
+  return widget->control();  // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks): the parent widget owns it
 }
 
 const quendel::toolvane::ui::UiApi table{
