@@ -180,9 +180,11 @@ ObjectPtr Reader::object() {
     PictureDescription loaded;
     if (FAILED(LoadPictureFromBytes(file, n, &loaded))) damaged();
     d.handle = loaded.Handle;
-    auto picture = StdPicture::create(d, releasePicture);
-    if (loaded.Type != d.type.value) damaged();  // the picture above frees the handle
-    return picture;
+    if (loaded.Type != d.type.value) {
+      releasePicture({Integer{loaded.Type}, loaded.Handle, 0, 0, 0});
+      damaged();
+    }
+    return StdPicture::create(d, releasePicture);
   }
   if (kind == kFont) {
     FontDesc d;

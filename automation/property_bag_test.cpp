@@ -203,6 +203,7 @@ TEST(PropertyBag, DamagedBytesRaiseInsteadOfCrashing) {
   }
   const std::size_t progIdLength = 8, count = progIdLength + 4 + 2 * (std::size(kProgId) - 1);
   const std::size_t firstName = count + 4;
+  const std::size_t pictureType = firstName + 4 + 2 * 7 + 2 + 1;  // after "Picture", its tag and kind
   const struct Row {
     const char* what;
     std::function<void(std::vector<std::uint8_t>&)> damage;
@@ -215,6 +216,8 @@ TEST(PropertyBag, DamagedBytesRaiseInsteadOfCrashing) {
       {"huge name length", [&](auto& b) { put32(b, firstName, 0xFFFFFFF0u); }, 321},
       {"unknown type", [&](auto& b) { b[firstName + 4 + 2 * 7] = 0x55; }, 321},
       {"byte left over", [](auto& b) { b.push_back(0); }, 321},
+      {"icon bytes said to be a bitmap", [&](auto& b) { b[pictureType] = 1; }, 321},
+      {"picture file damaged", [&](auto& b) { b[pictureType + 14] = 'X'; }, 321},
       {"another class", [&](auto& b) { b[progIdLength + 4] = 'X'; }, 13},
   };
   for (const auto& r : rows) {

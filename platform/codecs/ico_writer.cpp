@@ -6,7 +6,7 @@ namespace quendel::codecs {
 
 namespace {
 
-constexpr int kMaxSide = 256;  // the directory holds sizes up to 256, as 0
+constexpr int kMaxSide = 256;  // the directory writes 256 as 0
 constexpr std::size_t kDirectoryBytes = 6 + 16, kInfoHeaderBytes = 40;
 constexpr unsigned kAlphaShift = 24;
 
@@ -24,7 +24,7 @@ void put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
 bool writeIcon(const gdi::IconPixels& pixels, ByteSink& sink) {
   const gdi::IconPixels& px = pixels;
   const int w = px.width, h = px.height;
-  if (w <= 0 || h <= 0 || w >= kMaxSide || h >= kMaxSide ||
+  if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide ||
       px.argb.size() != static_cast<std::size_t>(w) * static_cast<std::size_t>(h))
     return false;
   const std::size_t colorStride = static_cast<std::size_t>(w) * 4;
@@ -37,8 +37,8 @@ bool writeIcon(const gdi::IconPixels& pixels, ByteSink& sink) {
   put16(b, 0);
   put16(b, px.isIcon ? 1 : 2);
   put16(b, 1);
-  b.push_back(static_cast<std::uint8_t>(w));
-  b.push_back(static_cast<std::uint8_t>(h));
+  b.push_back(static_cast<std::uint8_t>(w == kMaxSide ? 0 : w));
+  b.push_back(static_cast<std::uint8_t>(h == kMaxSide ? 0 : h));
   b.push_back(0);  // colour count
   b.push_back(0);  // reserved
   put16(b, px.isIcon ? 1 : px.xHotspot);

@@ -7,7 +7,7 @@
 //
 // A pixel of alpha 0 gets a set mask bit, so readers that go by the mask see the same
 // transparency. A cursor keeps its hot spot. Returns false for an empty image, one of
-// 256 pixels or more in either direction (beyond the directory's fields), or a failed
+// more than 256 pixels in either direction (beyond the directory's fields), or a failed
 // sink.
 #pragma once
 

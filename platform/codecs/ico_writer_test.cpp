@@ -54,14 +54,21 @@ TEST(IcoWriter, RefusesWhatTheFormCannotHold) {
     gdi::IconPixels px;
   } rows[] = {
       {"empty", pixels(0, 0)},
-      {"256 wide", pixels(256, 1)},
-      {"256 high", pixels(1, 256)},
+      {"257 wide", pixels(257, 1)},
+      {"257 high", pixels(1, 257)},
   };
   for (const auto& r : rows) {
     codecs::MemorySink sink;
     EXPECT_FALSE(codecs::writeIcon(r.px, sink)) << r.what;
     EXPECT_TRUE(sink.bytes().empty()) << r.what;
   }
+  // 256 is the largest size: written as 0 in the directory, read from the image.
+  gdi::IconPixels largest = pixels(256, 2);
+  codecs::MemorySink big;
+  ASSERT_TRUE(codecs::writeIcon(largest, big));
+  codecs::DecodedIcon icon;
+  ASSERT_EQ(codecs::decodeIcon(big.bytes().data(), big.bytes().size(), 32, 32, 32, &icon), codecs::DecodeStatus::Ok);
+  EXPECT_EQ(icon.color.pixels->width(), 256);
   gdi::IconPixels short_ = pixels(4, 4);
   short_.argb.pop_back();
   codecs::MemorySink sink;

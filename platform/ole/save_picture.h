@@ -8,8 +8,8 @@
 // the hot spot kept); a bitmap a 24-bit Windows bitmap (its pixels, not the depth it
 // reports); an empty picture (PICTYPE_NONE) no bytes.
 // Failures (the output untouched): E_POINTER for a null output; CTL_E_INVALIDPICTURE for
-// a handle that is not of its type or an icon too large for the file form (256 pixels or
-// more); E_NOTIMPL for metafiles; E_OUTOFMEMORY when memory runs out.
+// a handle that is not of its type or an icon too large for the file form (more than 256
+// pixels); E_NOTIMPL for metafiles; E_OUTOFMEMORY when memory runs out.
 #pragma once
 
 #include <vector>
