@@ -124,6 +124,20 @@ TEST(IconControlWidget, MouseIconAndMousePointerDoNotRedraw) {
   EXPECT_NE(s.pixels(), before);
 }
 
+TEST(IconControlWidget, KeepsItsDrawingWhenItGrows) {
+  Shown s;
+  s.control->setBackColor(0x00FFFFFF);  // white
+  s.control->setPicture(iconPicture());
+  s.widget->resize(2 * kSide, 2 * kSide);
+  s.widget->hide();
+  s.widget->show();  // repainted from what it keeps, not drawn again
+  const QImage img = s.pixels();
+  ASSERT_EQ(img.size(), QSize(2 * kSide, 2 * kSide));
+  EXPECT_EQ(img.pixel(0, 0), rgb(255, 0, 0));
+  EXPECT_EQ(img.pixel(0, 1), rgb(127, 127, 127));  // half black over white, blended once
+  EXPECT_EQ(img.pixel(2 * kSide - 1, 2 * kSide - 1), rgb(255, 255, 255));
+}
+
 TEST(IconControlWidget, MouseEventsReachTheSinksInTwips) {
   Shown s;
   std::vector<std::string> seen;
