@@ -7,6 +7,7 @@
 
 #include "automation/property_bag.h"
 #include "automation/std_picture.h"
+#include "platform/gdi/gdi.h"
 #include "platform/gdi/icon.h"
 #include "platform/ole/load_picture.h"
 #include "support/testing.h"
@@ -122,6 +123,19 @@ TEST(IconControlWidget, MouseIconAndMousePointerDoNotRedraw) {
   // Drawing twice does change them: the check above can fail.
   s.control->RedrawIcon();
   EXPECT_NE(s.pixels(), before);
+}
+
+TEST(IconControlWidget, PicturesWithoutAnIconDrawNothing) {
+  Shown s;
+  s.control->setBackColor(0x00808080);
+  const QImage before = s.pixels();
+  HBITMAP bitmap = CreateCompatibleBitmap(nullptr, 4, 4);  // black
+  s.control->setPicture(qa::StdPicture::create(
+      {qa::Integer{PICTYPE_BITMAP}, reinterpret_cast<std::uintptr_t>(bitmap), 0, 106, 106},
+      [](const qa::PictureDesc& d) { (void)DeleteObject(reinterpret_cast<HGDIOBJ>(d.handle)); }));
+  EXPECT_EQ(s.pixels(), before);
+  s.control->setPicture(qa::StdPicture::create({}));  // the empty picture of a new control
+  EXPECT_EQ(s.pixels(), before);
 }
 
 TEST(IconControlWidget, KeepsItsDrawingWhenItGrows) {
