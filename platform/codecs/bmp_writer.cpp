@@ -18,7 +18,7 @@ void put32(std::uint8_t* p, std::uint32_t v) {
 }
 }  // namespace
 
-bool writeBmp(const gdi::RowSource& rows, int bitsPerPixel, double dpiX, double dpiY, FileSink& sink) {
+bool writeBmp(const gdi::RowSource& rows, int bitsPerPixel, double dpiX, double dpiY, ByteSink& sink) {
   const int w = rows.width(), h = rows.height();
   if (w <= 0 || h <= 0 || (bitsPerPixel != 24 && bitsPerPixel != 32)) return false;
   const std::uint64_t stride = ((static_cast<std::uint64_t>(w) * bitsPerPixel + 31) / 32) * 4;

@@ -4,11 +4,11 @@
 // Returns false when the file would pass the format's 4 GiB limit.
 #pragma once
 
-#include "platform/codecs/file_sink.h"
+#include "platform/codecs/byte_sink.h"
 #include "platform/gdi/row_source.h"
 
 namespace quendel::codecs {
 
-[[nodiscard]] bool writeBmp(const gdi::RowSource& rows, int bitsPerPixel, double dpiX, double dpiY, FileSink& sink);
+[[nodiscard]] bool writeBmp(const gdi::RowSource& rows, int bitsPerPixel, double dpiX, double dpiY, ByteSink& sink);
 
 }  // namespace quendel::codecs

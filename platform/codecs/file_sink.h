@@ -13,19 +13,21 @@
 #include <memory>
 #include <string>
 
+#include "platform/codecs/byte_sink.h"
+
 namespace quendel::codecs {
 
-class FileSink {
+class FileSink final : public ByteSink {
  public:
   FileSink() = default;
   FileSink(const FileSink&) = delete;
   FileSink& operator=(const FileSink&) = delete;
-  ~FileSink();
+  ~FileSink() override;
 
   [[nodiscard]] int open(const std::string& target);
-  void write(const void* data, std::size_t size);
+  void write(const void* data, std::size_t size) override;
   [[nodiscard]] int commit();
-  bool failed() const { return error_ != 0; }
+  bool failed() const override { return error_ != 0; }
 
  private:
   void flush();

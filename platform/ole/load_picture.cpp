@@ -138,9 +138,14 @@ HRESULT LoadPicture(const char16_t* fileName, PictureDescription* picture) {
   std::vector<std::uint8_t> data;
   HRESULT hr = readSupportedFile(fileName, &data);
   if (FAILED(hr)) return hr;
+  return LoadPictureFromBytes(data.data(), data.size(), picture);
+}
+
+HRESULT LoadPictureFromBytes(const std::uint8_t* data, std::size_t size, PictureDescription* picture) {
+  if ((!data && size) || !picture) return E_POINTER;
   PictureDescription result;
-  hr = iconFileType(data.data(), data.size()) != kNotIconFile ? loadIcon(data.data(), data.size(), &result)
-                                                              : loadBitmap(data.data(), data.size(), &result);
+  HRESULT hr =
+      iconFileType(data, size) != kNotIconFile ? loadIcon(data, size, &result) : loadBitmap(data, size, &result);
   if (FAILED(hr)) return hr;
   *picture = result;
   return S_OK;

@@ -23,6 +23,9 @@
 // memory.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "platform/gdi/gdi_types.h"
 
 #define QUENDEL_OLE_API __attribute__((visibility("default")))
@@ -47,6 +50,9 @@ struct PictureDescription {
 };
 
 [[nodiscard]] QUENDEL_OLE_API HRESULT LoadPicture(const char16_t* fileName, PictureDescription* picture);
+// The same from the bytes of a file held in memory (a picture saved in a property bag).
+[[nodiscard]] QUENDEL_OLE_API HRESULT LoadPictureFromBytes(const std::uint8_t* data, std::size_t size,
+                                                           PictureDescription* picture);
 
 // MulDiv(pixels, 2540, 96), rounded half away from zero as MulDiv does.
 QUENDEL_OLE_API LONG PixelsToHimetric(LONG pixels);

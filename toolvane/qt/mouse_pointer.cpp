@@ -30,11 +30,6 @@ std::optional<Qt::CursorShape> shapeOf(MousePointer pointer) {
 
 }  // namespace
 
-bool isMousePointer(LONG value) {
-  return (value >= static_cast<LONG>(MousePointer::Default) && value <= static_cast<LONG>(MousePointer::SizeAll)) ||
-         value == static_cast<LONG>(MousePointer::Custom);
-}
-
 void applyMousePointer(QWidget& widget, LONG pointer, const QCursor* custom) {
   if (!isMousePointer(pointer)) return;
   auto p = static_cast<MousePointer>(pointer);

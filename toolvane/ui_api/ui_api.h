@@ -24,6 +24,7 @@
 #include <optional>
 #include <vector>
 
+#include "automation/object.h"
 #include "automation/std_font.h"
 #include "support/win_types.h"
 
@@ -42,7 +43,7 @@ struct ListDialogRequest {
 
 namespace quendel::toolvane::ui {
 
-inline constexpr int kUiApiVersion = 2;
+inline constexpr int kUiApiVersion = 3;
 
 // What the boxes take when the caller gives nothing: the stop icon with OK
 // (MB_ICONHAND | MB_OK), and the seconds the timed box counts down.
@@ -82,6 +83,10 @@ struct UiApi {
   LONG (*showMessageBox)(const MessageBoxRequest& request);
   // Version 2: the simple list dialog (frmList); returns when the window is closed.
   void (*showListDialog)(const ListDialogRequest& request);
+  // Version 3: a new icon control (ucIconControl) as a child widget of `parent`, a
+  // QWidget* of the calling client, which owns it; the widget is named "ucIconControl".
+  // Returns the control, reached by name; raises 5 for a null parent.
+  automation::ObjectPtr (*createIconControl)(void* parent);
 };
 
 }  // namespace quendel::toolvane::ui
