@@ -16,8 +16,14 @@ namespace {
 
 constexpr unsigned char kNativeData = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? ELFDATA2LSB : ELFDATA2MSB;
 
-// Reads exactly n bytes at offset of the source, within its size.
-bool readAt(int fd, std::uint64_t base, std::uint64_t size, std::uint64_t offset, void* to, std::size_t n) {
+std::uint64_t pageSize() {
+  long size = ::sysconf(_SC_PAGESIZE);
+  return size > 0 ? static_cast<std::uint64_t>(size) : 4096;
+}
+
+}  // namespace
+
+bool readSourceBytes(int fd, std::uint64_t base, std::uint64_t size, std::uint64_t offset, void* to, std::size_t n) {
   if (offset > size || n > size - offset) return false;
   const std::uint64_t at = base + offset;
   if (at < base || at > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return false;
@@ -31,13 +37,6 @@ bool readAt(int fd, std::uint64_t base, std::uint64_t size, std::uint64_t offset
   }
   return true;
 }
-
-std::uint64_t pageSize() {
-  long size = ::sysconf(_SC_PAGESIZE);
-  return size > 0 ? static_cast<std::uint64_t>(size) : 4096;
-}
-
-}  // namespace
 
 int openRegularFileNoBlock(const char* path) {
   int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -53,12 +52,12 @@ int openRegularFileNoBlock(const char* path) {
 
 bool hasElfMagic(int fd, std::uint64_t base, std::uint64_t size) {
   unsigned char magic[SELFMAG];
-  return readAt(fd, base, size, 0, magic, sizeof magic) && std::memcmp(magic, ELFMAG, SELFMAG) == 0;
+  return readSourceBytes(fd, base, size, 0, magic, sizeof magic) && std::memcmp(magic, ELFMAG, SELFMAG) == 0;
 }
 
 bool readElfLoadInfo(int fd, std::uint64_t base, std::uint64_t size, ElfLoadInfo* out) {
   Elf64_Ehdr eh{};
-  if (!readAt(fd, base, size, 0, &eh, sizeof eh) || std::memcmp(eh.e_ident, ELFMAG, SELFMAG) != 0 ||
+  if (!readSourceBytes(fd, base, size, 0, &eh, sizeof eh) || std::memcmp(eh.e_ident, ELFMAG, SELFMAG) != 0 ||
       eh.e_ident[EI_CLASS] != ELFCLASS64 || eh.e_ident[EI_DATA] != kNativeData ||
       eh.e_phentsize != sizeof(Elf64_Phdr) || eh.e_phnum == 0 || eh.e_phnum == PN_XNUM)
     return false;
@@ -66,7 +65,7 @@ bool readElfLoadInfo(int fd, std::uint64_t base, std::uint64_t size, ElfLoadInfo
   const std::uint64_t tableBytes = std::uint64_t{eh.e_phnum} * sizeof(Elf64_Phdr);
   if (eh.e_phoff > size || tableBytes > size - eh.e_phoff) return false;
   std::vector<Elf64_Phdr> table(eh.e_phnum);
-  if (!readAt(fd, base, size, eh.e_phoff, table.data(), tableBytes)) return false;
+  if (!readSourceBytes(fd, base, size, eh.e_phoff, table.data(), tableBytes)) return false;
   ElfLoadInfo info;
   info.type = eh.e_type;
   bool anyLoad = false;

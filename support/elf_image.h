@@ -36,6 +36,10 @@ struct ElfLoadInfo {
 // there cannot hang the caller) and only when it is a regular file: the descriptor, or
 // -1 with errno set (EINVAL for a FIFO, device, folder or socket).
 [[nodiscard]] QUENDEL_ELF_API int openRegularFileNoBlock(const char* path);
+// Reads exactly n bytes at offset of the source [base, base + size) of fd with pread
+// (EINTR retried); false when they reach past the source or the file ends earlier.
+[[nodiscard]] QUENDEL_ELF_API bool readSourceBytes(int fd, std::uint64_t base, std::uint64_t size, std::uint64_t offset,
+                                                   void* to, std::size_t n);
 // True when the source holds the ELF magic at base.
 [[nodiscard]] QUENDEL_ELF_API bool hasElfMagic(int fd, std::uint64_t base, std::uint64_t size);
 // Reads the load layout from the headers in [base, base + size) of the source fd.

@@ -1,13 +1,14 @@
 #include "support/elf_section.h"
 
 #include <elf.h>
-#include <fcntl.h>
 #include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <vector>
+
+#include "support/elf_image.h"
 
 namespace {
 
@@ -16,9 +17,10 @@ constexpr std::uint64_t kMaxSections = 0x10000;
 // A section name table beyond this is damaged.
 constexpr std::uint64_t kMaxNameTable = 1u << 20;
 
+// Closes a descriptor when it goes out of scope.
 class Fd {
  public:
-  explicit Fd(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
+  explicit Fd(int fd) : fd_(fd) {}
   ~Fd() {
     if (fd_ >= 0) ::close(fd_);
   }
@@ -29,19 +31,6 @@ class Fd {
  private:
   int fd_;
 };
-
-// Reads exactly size bytes at offset; false when the file ends earlier or reading fails.
-bool readAt(int fd, std::uint64_t offset, void* into, std::size_t size) {
-  auto* p = static_cast<char*>(into);
-  while (size > 0) {
-    ssize_t got = ::pread(fd, p, size, static_cast<off_t>(offset));
-    if (got <= 0) return false;
-    p += got;
-    offset += static_cast<std::uint64_t>(got);
-    size -= static_cast<std::size_t>(got);
-  }
-  return true;
-}
 
 bool fits(std::uint64_t offset, std::uint64_t size, std::uint64_t total) {
   return offset <= total && size <= total - offset;
@@ -110,16 +99,18 @@ std::string_view elfSectionIn(std::string_view image, std::string_view name) {
 }
 
 bool readElfSection(const std::string& path, std::string_view name, std::string* out) {
-  Fd fd(path);
-  struct stat st {};
   // Only regular files: a FIFO or device named by a caller must not block or stream.
-  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  Fd fd(openRegularFileNoBlock(path.c_str()));
+  struct stat st {};
+  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) return false;
   auto total = static_cast<std::uint64_t>(st.st_size);
-  auto read = [&](std::uint64_t offset, void* into, std::size_t size) { return readAt(fd.get(), offset, into, size); };
+  auto read = [&](std::uint64_t offset, void* into, std::size_t size) {
+    return readSourceBytes(fd.get(), 0, total, offset, into, size);
+  };
   Elf64_Shdr sh{};
   if (!findSection(read, total, name, &sh)) return false;
   std::string bytes(sh.sh_size, '\0');
-  if (!readAt(fd.get(), sh.sh_offset, bytes.data(), bytes.size())) return false;
+  if (!readSourceBytes(fd.get(), 0, total, sh.sh_offset, bytes.data(), bytes.size())) return false;
   *out = std::move(bytes);
   return true;
 }

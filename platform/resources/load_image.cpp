@@ -85,7 +85,8 @@ void iconSize(std::string_view data, UINT flags, int* cx, int* cy) {
 HANDLE loadIcon(std::string_view data, int cx, int cy, UINT flags) {
   iconSize(data, flags, &cx, &cy);
   quendel::codecs::DecodedIcon icon;
-  DecodeStatus s = quendel::codecs::decodeIcon(bytesOf(data), data.size(), cx, cy, quendel::codecs::kDisplayBits, &icon);
+  DecodeStatus s =
+      quendel::codecs::decodeIcon(bytesOf(data), data.size(), cx, cy, quendel::codecs::kDisplayBits, &icon);
   if (s != DecodeStatus::Ok) {
     SetLastError(decodeError(s));
     return nullptr;

@@ -48,8 +48,8 @@ IconPixels iconPixels(HICON icon) {
   EXPECT_TRUE(GetIconInfo(icon, &info));
   BITMAP bm{};
   EXPECT_GT(GetObjectA(info.hbmColor, sizeof bm, &bm), 0);
-  out = {info.fIcon != FALSE, info.xHotspot, info.yHotspot, bm.bmWidth, bm.bmHeight, pixelsOf(info.hbmColor),
-         pixelsOf(info.hbmMask)};
+  out = {info.fIcon != FALSE, info.xHotspot,           info.yHotspot,         bm.bmWidth,
+         bm.bmHeight,         pixelsOf(info.hbmColor), pixelsOf(info.hbmMask)};
   EXPECT_TRUE(DeleteObject(info.hbmColor));
   EXPECT_TRUE(DeleteObject(info.hbmMask));
   return out;
@@ -60,8 +60,13 @@ IconPixels decodedIcon(const std::vector<std::uint8_t>& file, int size) {
   quendel::codecs::DecodedIcon icon;
   EXPECT_EQ(quendel::codecs::decodeIcon(file.data(), file.size(), size, size, quendel::codecs::kDisplayBits, &icon),
             quendel::codecs::DecodeStatus::Ok);
-  return {icon.isIcon, icon.hotspotX, icon.hotspotY, icon.color.pixels->width(), icon.color.pixels->height(),
-          pixelsOf(*icon.color.pixels), {}};
+  return {icon.isIcon,
+          icon.hotspotX,
+          icon.hotspotY,
+          icon.color.pixels->width(),
+          icon.color.pixels->height(),
+          pixelsOf(*icon.color.pixels),
+          {}};
 }
 
 HMODULE self() { return GetModuleHandleA(nullptr); }
@@ -94,7 +99,8 @@ TEST(LoadImage, ScalesAnIconToASizeItLacks) {
   EXPECT_EQ(got.height, 24);
   // Nearest pixel: target (x, y) shows source (x * 32 / 48, y * 32 / 24).
   for (auto [x, y] : {std::pair{0, 0}, {20, 10}, {47, 23}, {31, 5}})
-    EXPECT_EQ(got.color[static_cast<std::size_t>(y * 48 + x)], big.color[static_cast<std::size_t>(y * 32 / 24 * 32 + x * 32 / 48)]);
+    EXPECT_EQ(got.color[static_cast<std::size_t>(y * 48 + x)],
+              big.color[static_cast<std::size_t>(y * 32 / 24 * 32 + x * 32 / 48)]);
   EXPECT_TRUE(DestroyIcon(icon));
 }
 

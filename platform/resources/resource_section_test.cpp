@@ -47,8 +47,10 @@ std::string sectionOf(const std::vector<Item>& items) {
   return head + table + blobs;
 }
 
-const std::vector<Item> kItems = {
-    {kVersion, 1, "", "version"}, {kGroupIcon, 0, "NOEMI_0000", "icon"}, {kGroupIcon, 7, "", "seven"}, {kBitmap, 0, "A", ""}};
+const std::vector<Item> kItems = {{kVersion, 1, "", "version"},
+                                  {kGroupIcon, 0, "NOEMI_0000", "icon"},
+                                  {kGroupIcon, 7, "", "seven"},
+                                  {kBitmap, 0, "A", ""}};
 
 TEST(ResourceNames, AreReadAsThePlatformReadsThem) {
   struct Case {
@@ -57,11 +59,19 @@ TEST(ResourceNames, AreReadAsThePlatformReadsThem) {
     std::uint32_t id;
     const char* name;
   } cases[] = {
-      {"#114", true, 114, ""},      {"#65535", true, 65535, ""}, {"#65536", false, 0, ""},
-      {"#0", false, 0, ""},         {"#", false, 0, ""},         {"#11a", false, 0, ""},
-      {"", false, 0, ""},           {nullptr, false, 0, ""},     {"114", true, 0, "114"},
-      {"noemi_0000", true, 0, "NOEMI_0000"}, {"Mercury Cursor", true, 0, "MERCURY CURSOR"},
-      {"tab\there", false, 0, ""},  {"caf\xC3\xA9", false, 0, ""},
+      {"#114", true, 114, ""},
+      {"#65535", true, 65535, ""},
+      {"#65536", false, 0, ""},
+      {"#0", false, 0, ""},
+      {"#", false, 0, ""},
+      {"#11a", false, 0, ""},
+      {"", false, 0, ""},
+      {nullptr, false, 0, ""},
+      {"114", true, 0, "114"},
+      {"noemi_0000", true, 0, "NOEMI_0000"},
+      {"Mercury Cursor", true, 0, "MERCURY CURSOR"},
+      {"tab\there", false, 0, ""},
+      {"caf\xC3\xA9", false, 0, ""},
   };
   for (const auto& c : cases) {
     auto name = ResourceName::from(c.text);

@@ -121,8 +121,7 @@ bool parseVersionBlock(std::string_view data, VersionBlock* out) {
   Cursor in(data);
   VersionBlock block;
   std::uint32_t translations = 0;
-  if (!readHead(in, data.size(), &block.fixed) || !in.u32(&translations) || translations > in.left() / 4)
-    return false;
+  if (!readHead(in, data.size(), &block.fixed) || !in.u32(&translations) || translations > in.left() / 4) return false;
   for (std::uint32_t i = 0; i < translations; ++i) {
     std::uint16_t language = 0, codePage = 0;
     if (!in.u16(&language) || !in.u16(&codePage)) return false;

@@ -52,7 +52,7 @@ TEST(VersionInfo, ReadsTheProgramsOwnBlock) {
   EXPECT_EQ(fixed.dwFileVersionLS, 0x00000013u);
   EXPECT_EQ(fixed.dwProductVersionMS, 0x00020007u);
   EXPECT_EQ(fixed.dwProductVersionLS, 0x00000013u);  // the numbers are VERSION's; PRODUCT_VERSION is a text
-  EXPECT_EQ(fixed.dwFileType, 1u);  // an application
+  EXPECT_EQ(fixed.dwFileType, 1u);                   // an application
 
   ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &value, &length));
   ASSERT_EQ(length, 4u);
@@ -131,7 +131,8 @@ VersionBlock sampleBlock() {
   block.fixed.dwSignature = quendel::resources::kFixedSignature;
   block.fixed.dwFileVersionMS = 0x00030005;
   block.translations = {{0x0409, 0x04E4}, {0x0419, 0x04E3}};
-  block.tables = {{"040904E4", {{"InternalName", "Sample"}, {"Empty", ""}}}, {"041904E3", {{"InternalName", "Образец"}}}};
+  block.tables = {{"040904E4", {{"InternalName", "Sample"}, {"Empty", ""}}},
+                  {"041904E3", {{"InternalName", "Образец"}}}};
   return block;
 }
 

@@ -50,12 +50,9 @@ TEST(LibraryResources, VersionBlockReadsBackByteForByte) {
     const char* name;
     const char* text;
   } cases[] = {
-      {"CompanyName", "Kestrane"},
-      {"FileDescription", "Quendel - Библиотека общих функций 3.05"},
-      {"FileVersion", "3.05.0301"},
-      {"ProductVersion", "3.05.0301"},
-      {"InternalName", "Toolvane0305"},
-      {"OriginalFilename", "Toolvane0305.DLL"},
+      {"CompanyName", "Kestrane"},      {"FileDescription", "Quendel - Библиотека общих функций 3.05"},
+      {"FileVersion", "3.05.0301"},     {"ProductVersion", "3.05.0301"},
+      {"InternalName", "Toolvane0305"}, {"OriginalFilename", "Toolvane0305.DLL"},
       {"OLESelfRegister", ""},
   };
   for (const auto& c : cases) {
