@@ -22,6 +22,12 @@ using UINT = std::uint32_t;
 using HRESULT = std::int32_t;
 using LONGLONG = std::int64_t;
 
+// Window and icon handles (platform/window, platform/gdi), opaque to the support layer.
+struct HWNDHandle;
+using HWND = HWNDHandle*;
+struct HICONHandle;
+using HICON = HICONHandle*;
+
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
@@ -63,6 +69,7 @@ constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr LONG ERROR_INVALID_DATA = 13;
 constexpr LONG ERROR_OUTOFMEMORY = 14;
 constexpr LONG ERROR_SHARING_VIOLATION = 32;
+constexpr LONG ERROR_NOT_SUPPORTED = 50;
 constexpr LONG ERROR_FILE_EXISTS = 80;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
 constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
@@ -79,3 +86,5 @@ constexpr LONG ERROR_CANTWRITE = 1013;
 constexpr LONG ERROR_KEY_DELETED = 1018;
 constexpr LONG ERROR_KEY_HAS_CHILDREN = 1020;
 constexpr LONG ERROR_NOT_FOUND = 1168;
+constexpr LONG ERROR_INVALID_WINDOW_HANDLE = 1400;
+constexpr LONG ERROR_INVALID_CURSOR_HANDLE = 1402;

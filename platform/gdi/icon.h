@@ -37,8 +37,6 @@
 
 #include "platform/gdi/gdi.h"
 
-constexpr LONG ERROR_INVALID_CURSOR_HANDLE = 1402;
-
 QUENDEL_GDI_API HICON CreateIconIndirect(const ICONINFO* info);
 [[nodiscard]] QUENDEL_GDI_API BOOL GetIconInfo(HICON icon, ICONINFO* info);
 [[nodiscard]] QUENDEL_GDI_API BOOL DestroyIcon(HICON icon);
