@@ -93,8 +93,10 @@ QUENDEL_SUPPORT_API HWND registeredThunderMain();
 // (DestroyIcon); the library's picture forms of these functions are in
 // toolvane/general/icon_picture.h.
 //
-//   HICON big = asGetWindowIcon(hwnd);                      // nullptr: the window has none
+//   HICON big = nullptr;
+//   raiseOnFailure(asGetWindowIcon(hwnd, &big));            // nullptr: the window has none
 //   raiseOnFailure(asSetWindowIconAll(hwnd, big, small));   // nullptr twice: remove them
+// (No one-argument wrappers: in the library, asGetWindowIcon(hwnd) is the picture form.)
 struct QuendelWindowServices {
   HRESULT (*getWindowIcon)(HWND window, bool small, HICON* out);
   HRESULT (*setWindowIcons)(HWND window, HICON large, HICON small);
@@ -212,8 +214,6 @@ QUENDEL_WRAP1(quendel::BStr, asSystemTimeToStringDate, const SYSTEMTIME&)
 QUENDEL_WRAP1(quendel::BStr, asSystemTimeToStringTime, const SYSTEMTIME&)
 QUENDEL_WRAP0(quendel::BStr, asGetEXEModulePrettyFileName)
 QUENDEL_WRAP0(quendel::BStr, asGetThunderMainTitle)
-QUENDEL_WRAP1(HICON, asGetWindowIcon, HWND)
-QUENDEL_WRAP1(HICON, asGetWindowIconSmall, HWND)
 QUENDEL_WRAP1(quendel::BStr, asGetAPIErrorDescription, LONG)
 QUENDEL_WRAP1(quendel::BStr, asGetWinMMErrorDescription, LONG)
 QUENDEL_WRAP2(quendel::BStr, asGetModuleErrorDescription, const void*, LONG)

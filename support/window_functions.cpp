@@ -1,8 +1,8 @@
 // The window functions of quendelsupport.h: they check their arguments and hand the
 // work to the window services that the platform layer installs; and the program's
 // hidden main window with its title.
-#include <cerrno>
 #include <atomic>
+#include <cerrno>
 #include <string>
 
 #include "support/codepage.h"

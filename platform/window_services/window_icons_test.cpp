@@ -23,7 +23,7 @@ TEST(NetWmIcon, ParsingKeepsTheWholeImagesBeforeDamage) {
     std::size_t images;
   };
   Items tooMany = two;
-  tooMany[4] = 0xFFFFFFFFu;  // a side far beyond the limit
+  tooMany[4] = 0xFFFFFFFFu;                  // a side far beyond the limit
   Items overflow = {0x10000u, 0x10000u, 1};  // width * height beyond 32 bits
   const Case cases[] = {
       {"two images", two, 2},

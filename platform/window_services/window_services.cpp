@@ -39,7 +39,8 @@ bool find(HWND window, Target* t) {
 // A property of a window; null when it is missing (or the window is).
 x11::Ptr<xcb_get_property_reply_t> property(x11::Connection& s, xcb_window_t w, xcb_atom_t name,
                                             std::uint32_t maxItems) {
-  auto r = x11::reply(s.c, xcb_get_property_reply, xcb_get_property(s.c, 0, w, name, XCB_GET_PROPERTY_TYPE_ANY, 0, maxItems));
+  auto r = x11::reply(s.c, xcb_get_property_reply,
+                      xcb_get_property(s.c, 0, w, name, XCB_GET_PROPERTY_TYPE_ANY, 0, maxItems));
   if (r && r->type == XCB_ATOM_NONE) r.reset();
   return r;
 }
@@ -79,7 +80,8 @@ HRESULT setWindowIcons(HWND window, HICON large, HICON small) {
   if (images.empty()) return s.check(xcb_delete_property_checked(s.c, t.id, name)) ? S_OK : kNoWindow;
   std::vector<std::uint32_t> items = netWmIconItems(images);
   // One request holds at most the server's maximum length, so large icons go in pieces.
-  const std::uint32_t piece = std::max<std::uint32_t>(xcb_get_maximum_request_length(s.c), 1024) - kChangePropertyHeaderItems;
+  const std::uint32_t piece =
+      std::max<std::uint32_t>(xcb_get_maximum_request_length(s.c), 1024) - kChangePropertyHeaderItems;
   for (std::size_t at = 0; at < items.size(); at += piece) {
     const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(piece, items.size() - at));
     const auto mode = at == 0 ? XCB_PROP_MODE_REPLACE : XCB_PROP_MODE_APPEND;

@@ -57,8 +57,8 @@ struct Other {
     sync();
   }
   std::optional<Items> items(xcb_window_t w, const char* name) {
-    auto* r = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, w, atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 1u << 20), nullptr);
+    auto* r = xcb_get_property_reply(c, xcb_get_property(c, 0, w, atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 1u << 20),
+                                     nullptr);
     std::optional<Items> out;
     if (r && r->type != XCB_ATOM_NONE && r->format == 32) {
       auto* v = static_cast<uint32_t*>(xcb_get_property_value(r));
@@ -84,7 +84,8 @@ struct Other {
 ArgbImage pattern(int side, std::uint32_t seed) {
   ArgbImage i{side, side, Items(static_cast<std::size_t>(side) * side)};
   for (std::size_t k = 0; k < i.pixels.size(); ++k)
-    i.pixels[k] = (static_cast<std::uint32_t>(k * 7 + seed) & 0xFF) << 24 | static_cast<std::uint32_t>(k * 2654435761u) >> 8;
+    i.pixels[k] =
+        (static_cast<std::uint32_t>(k * 7 + seed) & 0xFF) << 24 | static_cast<std::uint32_t>(k * 2654435761u) >> 8;
   return i;
 }
 
