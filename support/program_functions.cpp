@@ -1,9 +1,8 @@
-// The program functions of quendelsupport.h: the running executable's path and the
-// title of its main window.
+// The program functions of quendelsupport.h: the running executable's path (the main
+// window's title is in window_functions.cpp).
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <string>
 
 #include "support/codepage.h"
@@ -21,14 +20,5 @@ HRESULT asGetEXEModulePrettyFileName(BStr* out) {
   const std::string deleted = " (deleted)";
   if (path.size() > deleted.size() && path.ends_with(deleted)) path.resize(path.size() - deleted.size());
   *out = quendel::cp::fromUtf8(path);
-  return S_OK;
-}
-
-HRESULT asGetThunderMainTitle(BStr* out) {
-  if (!out) return E_POINTER;
-  std::string name = program_invocation_short_name ? program_invocation_short_name : "";
-  // The title a program has not set is its executable's name without extension.
-  if (auto dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.resize(dot);
-  *out = quendel::cp::fromUtf8(name);
   return S_OK;
 }

@@ -72,8 +72,55 @@ static_assert(sizeof(QuendelMemoryStatus) == 64);
 
 // --- Program ---
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetEXEModulePrettyFileName(quendel::BStr* out);
-// The running program's title: its executable's file name without extension.
+// The running program's title: the title of the hidden main window it registered
+// (asSetThunderMainHandle, esGetThunderMainHandle), else, without one or when that
+// window's title cannot be read, its executable's file name without extension.
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetThunderMainTitle(quendel::BStr* out);
+// Registers the program's hidden main window (nullptr: none, the start-up state); a
+// program's UI code calls it for the window that stands for the program.
+QUENDEL_SUPPORT_API void asSetThunderMainHandle(HWND window);
+namespace quendel {
+// The registered main window (for esGetThunderMainHandle); nullptr when none.
+QUENDEL_SUPPORT_API HWND registeredThunderMain();
+}  // namespace quendel
+
+// --- Windows ---
+// Window handles are X11 window ids. The support library talks to no display: the
+// platform layer installs the services below when it is loaded. Statuses: without
+// services, without a display, or for a window that does not exist,
+// HRESULT_FROM_WIN32(ERROR_INVALID_WINDOW_HANDLE); an icon handle that names no icon,
+// HRESULT_FROM_WIN32(ERROR_INVALID_CURSOR_HANDLE). Icons returned belong to the caller
+// (DestroyIcon); the library's picture forms of these functions are in
+// toolvane/general/icon_picture.h.
+//
+//   HICON big = nullptr;
+//   raiseOnFailure(asGetWindowIcon(hwnd, &big));            // nullptr: the window has none
+//   raiseOnFailure(asSetWindowIconAll(hwnd, big, small));   // nullptr twice: remove them
+// (No one-argument wrappers: in the library, asGetWindowIcon(hwnd) is the picture form.)
+struct QuendelWindowServices {
+  HRESULT (*getWindowIcon)(HWND window, bool small, HICON* out);
+  HRESULT (*setWindowIcons)(HWND window, HICON large, HICON small);
+  HRESULT (*centerWindow)(HWND window);
+  HRESULT (*closeWindow)(HWND window);
+  HRESULT (*getWindowTitle)(HWND window, quendel::BStr* out);
+};
+// Installs the services (nullptr: none) and returns those it replaces.
+QUENDEL_SUPPORT_API const QuendelWindowServices* asSetWindowServices(const QuendelWindowServices* services);
+// The window's icon from its _NET_WM_ICON images: the largest (by area, the first of
+// equals); asGetWindowIconSmall: the one nearest 16 x 16 (sum of the width and height
+// differences, the larger on a tie). S_OK and nullptr when the window has none.
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetWindowIcon(HWND window, HICON* out);
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetWindowIconSmall(HWND window, HICON* out);
+// Writes both icons into the window's _NET_WM_ICON (one image when they are the same
+// handle or one is null); both null remove the property.
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asSetWindowIconAll(HWND window, HICON large, HICON small);
+// Centres the window's outer frame on the work area of its monitor (the top-left kept
+// inside the work area when the window is larger).
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asCenterFormEx(HWND window);
+// Closes the window as the user would: a WM_DELETE_WINDOW message when it takes that
+// protocol, else WM_CLOSE to its message handler (platform/window/window_messages.h);
+// HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED) for a window that takes neither.
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asUnloadForm(HWND window);
 
 // --- Errors, modules and debugging ---
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetLongFileName(const quendel::BStr& path, quendel::BStr* out);

@@ -79,3 +79,9 @@ HRESULT esIsFileExist(const BStr& path, bool* out) {
   *out = ::stat(p.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
   return S_OK;
 }
+
+HRESULT esGetThunderMainHandle(HWND* out) {
+  if (!out) return E_POINTER;
+  *out = quendel::registeredThunderMain();
+  return S_OK;
+}

@@ -26,6 +26,8 @@
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsHostWinNT40(bool* out);
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsInIDE(bool* out);
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT esRegisterAppPath(bool* out);
+// The program's hidden main window (asSetThunderMainHandle); nullptr when it has none.
+[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esGetThunderMainHandle(HWND* out);
 // True when a file (not a folder) of that path exists.
 [[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsFileExist(const quendel::BStr& path, bool* out);
 
@@ -72,6 +74,7 @@ QUENDEL_WRAP0(bool, esIsHostWinNT351)
 QUENDEL_WRAP0(bool, esIsHostWinNT40)
 QUENDEL_WRAP0(bool, esIsInIDE)
 QUENDEL_WRAP0(bool, esRegisterAppPath)
+QUENDEL_WRAP0(HWND, esGetThunderMainHandle)
 QUENDEL_WRAP1(bool, esIsFileExist, const quendel::BStr&)
 QUENDEL_WRAP0(QuendelScreenInfo, esGetScreenInfo)
 QUENDEL_WRAP0(float, esScreenTwipsPerPixelX)

@@ -31,6 +31,12 @@ using HMODULE = HINSTANCE;
 // What the handle-returning kernel calls give on failure.
 inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
 
+// Window and icon handles (platform/window, platform/gdi), opaque to the support layer.
+struct HWNDHandle;
+using HWND = HWNDHandle*;
+struct HICONHandle;
+using HICON = HICONHandle*;
+
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
@@ -75,6 +81,7 @@ constexpr LONG ERROR_BAD_LENGTH = 24;
 constexpr LONG ERROR_INVALID_DATA = 13;
 constexpr LONG ERROR_OUTOFMEMORY = 14;
 constexpr LONG ERROR_SHARING_VIOLATION = 32;
+constexpr LONG ERROR_NOT_SUPPORTED = 50;
 constexpr LONG ERROR_FILE_EXISTS = 80;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
 constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
@@ -92,6 +99,8 @@ constexpr LONG ERROR_CANTWRITE = 1013;
 constexpr LONG ERROR_KEY_DELETED = 1018;
 constexpr LONG ERROR_KEY_HAS_CHILDREN = 1020;
 constexpr LONG ERROR_NOT_FOUND = 1168;
+constexpr LONG ERROR_INVALID_WINDOW_HANDLE = 1400;
+constexpr LONG ERROR_INVALID_CURSOR_HANDLE = 1402;
 constexpr LONG ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
 constexpr LONG ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;

@@ -16,12 +16,10 @@
 
 struct HBITMAPHandle;
 struct HDCHandle;
-struct HICONHandle;
 struct HPALETTEHandle;
 struct HENHMETAFILEHandle;
 using HBITMAP = HBITMAPHandle*;
 using HDC = HDCHandle*;
-using HICON = HICONHandle*;
 using HCURSOR = HICON;
 using HPALETTE = HPALETTEHandle*;
 using HENHMETAFILE = HENHMETAFILEHandle*;

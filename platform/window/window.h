@@ -44,15 +44,12 @@
 
 #define QUENDEL_WINDOW_API __attribute__((visibility("default")))
 
-struct HWNDHandle;
-using HWND = HWNDHandle*;
 using HANDLE = void*;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using WNDENUMPROC = BOOL (*)(HWND window, LPARAM lParam);
 
-constexpr LONG ERROR_INVALID_WINDOW_HANDLE = 1400;
 constexpr UINT SPI_GETWORKAREA = 48;
 
 QUENDEL_WINDOW_API UINT RegisterWindowMessageA(const char* name);

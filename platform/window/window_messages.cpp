@@ -107,9 +107,26 @@ int receiverDescriptor() {
   return receiver.conn && receiver.conn->display == currentDisplay() ? xcb_get_file_descriptor(receiver.conn->c) : -1;
 }
 
+// The receiving process's messenger of a window, if it is still the one of this window; 0 if none.
+xcb_window_t messengerOf(x11::Connection& s, xcb_window_t id) {
+  auto messenger = x11::cardinals(s, id, s.atom(kMessengerOf));
+  if (!messenger || messenger->empty()) return 0;
+  xcb_window_t to = (*messenger)[0];
+  auto owner = x11::cardinals(s, to, s.atom(kMessengerFor));
+  return owner && !owner->empty() && (*owner)[0] == id ? to : 0;
+}
+
 }  // namespace
 
 namespace quendel::platform {
+
+bool windowHasMessageHandler(HWND window) {
+  std::uint32_t id = windowId(window);
+  if (!id) return false;
+  if (localHandler(id)) return true;
+  auto s = x11::session();
+  return s && messengerOf(*s, id) != 0;
+}
 
 int sendMessageTimeoutMs() {
   const char* env = std::getenv("QUENDEL_SENDMESSAGE_TIMEOUT_MS");
@@ -209,12 +226,8 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  // The receiving process's messenger, if it is still the one of this window.
-  auto messenger = x11::cardinals(*s, id, s->atom(kMessengerOf));
-  if (!messenger || messenger->empty()) return 0;
-  xcb_window_t to = (*messenger)[0];
-  auto owner = x11::cardinals(*s, to, s->atom(kMessengerFor));
-  if (!owner || owner->empty() || (*owner)[0] != id) return 0;
+  xcb_window_t to = messengerOf(*s, id);
+  if (!to) return 0;
 
   xcb_window_t replyTo = replyWindowFor(s);
   std::uint32_t serial;

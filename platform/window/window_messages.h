@@ -45,6 +45,9 @@ namespace quendel::platform {
 using WindowMessageHandler = std::function<LRESULT(HWND window, UINT message, WPARAM wParam, LPARAM lParam)>;
 
 QUENDEL_WINDOW_API bool setWindowMessageHandler(HWND window, WindowMessageHandler handler);
+// Whether SendMessageA reaches a handler of the window: one of this process, or another
+// process's whose messenger is still that window's.
+QUENDEL_WINDOW_API bool windowHasMessageHandler(HWND window);
 QUENDEL_WINDOW_API int windowMessageDescriptor();
 QUENDEL_WINDOW_API int dispatchWindowMessages();
 
