@@ -285,9 +285,9 @@ TEST_F(Program, CarriesItsVersionBlockAndIcon) {
     if (!VerQueryValueA(block.data(), query.c_str(), &value, &length)) return std::string("<none>");
     return std::string(static_cast<const char*>(value), length);
   };
-  EXPECT_EQ(text("FileVersion"), std::string("1.01.0023", 10));
-  EXPECT_EQ(text("InternalName"), std::string("Pixgrow", 8));
-  EXPECT_EQ(text("FileDescription"), std::string("Quendel - Pixgrow", 18));
+  EXPECT_EQ(text("FileVersion"), std::string("1.01.0023") + '\0');
+  EXPECT_EQ(text("InternalName"), std::string("Pixgrow") + '\0');
+  EXPECT_EQ(text("FileDescription"), std::string("Quendel - Pixgrow") + '\0');
   void* value = nullptr;
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueA(block.data(), "\\", &value, &length));

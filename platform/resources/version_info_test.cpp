@@ -20,6 +20,9 @@ using quendel::resources::TextEncoding;
 using quendel::resources::VersionBlock;
 using quendel::resources::VersionValue;
 
+// A text as the version calls give it: with its terminating NUL.
+std::string withNul(const char* text) { return std::string(text) + '\0'; }
+
 // The block of this test program, as its CMakeLists.txt describes it.
 std::vector<char> ownBlock() {
   DWORD handle = 7;
@@ -65,14 +68,14 @@ TEST(VersionInfo, ReadsTheProgramsOwnBlock) {
     const char* path;
     std::string value;  // with its NUL
   } cases[] = {
-      {"\\StringFileInfo\\041904E3\\InternalName", std::string("ResourceTests", 14)},
-      {"\\StringFileInfo\\041904e3\\internalname", std::string("ResourceTests", 14)},
-      {"\\StringFileInfo\\041904E3\\FileVersion", std::string("2.07.0019", 10)},
-      {"\\StringFileInfo\\041904E3\\ProductVersion", std::string("2.7.0.0", 8)},
-      {"\\StringFileInfo\\041904E3\\CompanyName", std::string("Quendel test", 13)},
-      {"\\StringFileInfo\\041904E3\\FileDescription", std::string("Проверка ресурсов", sizeof "Проверка ресурсов")},
-      {"\\StringFileInfo\\041904E3\\OriginalFilename", std::string("platform_resources_tests", 25)},
-      {"\\StringFileInfo\\041904E3\\Comments", std::string("two words", 10)},
+      {"\\StringFileInfo\\041904E3\\InternalName", withNul("ResourceTests")},
+      {"\\StringFileInfo\\041904e3\\internalname", withNul("ResourceTests")},
+      {"\\StringFileInfo\\041904E3\\FileVersion", withNul("2.07.0019")},
+      {"\\StringFileInfo\\041904E3\\ProductVersion", withNul("2.7.0.0")},
+      {"\\StringFileInfo\\041904E3\\CompanyName", withNul("Quendel test")},
+      {"\\StringFileInfo\\041904E3\\FileDescription", withNul("Проверка ресурсов")},
+      {"\\StringFileInfo\\041904E3\\OriginalFilename", withNul("platform_resources_tests")},
+      {"\\StringFileInfo\\041904E3\\Comments", withNul("two words")},
       {"\\StringFileInfo\\041904E3\\Empty", std::string(1, '\0')},
       {"\\StringFileInfo\\040904E4\\InternalName", "<none>"},
       {"\\StringFileInfo\\041904E3\\LegalTrademarks", "<none>"},
@@ -90,7 +93,7 @@ TEST(VersionInfo, GivesTextsInTheAnsiCodePage) {
   ASSERT_EQ(unsetenv("QUENDEL_ACP"), 0);
   quendel::cp::resetForTests();
   EXPECT_EQ(query(block, "\\StringFileInfo\\041904E3\\FileDescription"),
-            std::string("\xCF\xF0\xEE\xE2\xE5\xF0\xEA\xE0 \xF0\xE5\xF1\xF3\xF0\xF1\xEE\xE2", 18));
+            withNul("\xCF\xF0\xEE\xE2\xE5\xF0\xEA\xE0 \xF0\xE5\xF1\xF3\xF0\xF1\xEE\xE2"));
 }
 
 TEST(VersionInfo, FilesWithoutAVersionBlockHaveSizeZero) {
@@ -147,9 +150,9 @@ TEST(VersionBlocks, RoundTripAndAnswerQueries) {
   ASSERT_TRUE(findVersionValue(bytes, "\\VarFileInfo\\Translation", &value));
   EXPECT_EQ(value.length, 8u);
   ASSERT_TRUE(findVersionValue(bytes, "\\StringFileInfo\\041904E3\\InternalName", &value));
-  EXPECT_EQ(bytes.substr(value.offset, value.length), std::string("Образец", sizeof "Образец"));
+  EXPECT_EQ(bytes.substr(value.offset, value.length), withNul("Образец"));
   ASSERT_TRUE(findVersionValue(bytes, "StringFileInfo\\040904E4\\InternalName\\", &value));
-  EXPECT_EQ(bytes.substr(value.offset, value.length), std::string("Sample", 7));
+  EXPECT_EQ(bytes.substr(value.offset, value.length), withNul("Sample"));
 }
 
 TEST(VersionBlocks, DamagedBlocksAreRefused) {

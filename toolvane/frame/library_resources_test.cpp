@@ -9,6 +9,7 @@
 #include "platform/cursor/cursor.h"
 #include "platform/resources/version_info.h"
 #include "support/elf_section.h"
+#include "support/formatted.h"
 
 namespace {
 
@@ -41,9 +42,8 @@ TEST(LibraryResources, VersionBlockReadsBackByteForByte) {
   ASSERT_EQ(length, 4u);
   WORD pair[2];
   std::memcpy(pair, value, sizeof pair);
-  char key[9];
-  std::snprintf(key, sizeof key, "%04X%04X", pair[0], pair[1]);
-  EXPECT_STREQ(key, "041904E3");
+  const std::string key = quendel::formatted("%04X%04X", pair[0], pair[1]);
+  EXPECT_EQ(key, "041904E3");
 
   // Texts in the ANSI code page, here UTF-8.
   struct Case {
