@@ -9,31 +9,12 @@
 
 #include "support/kernel_handles.h"
 #include "support/quendelsupport.h"
+#include "support/test_maps.h"
 #include "support/test_processes.h"
 
 namespace {
 
-// The lowest and highest address of each file in /proc/self/maps, read simply.
-std::map<std::string, std::pair<std::uintptr_t, std::uintptr_t>> mapsSpans() {
-  std::map<std::string, std::pair<std::uintptr_t, std::uintptr_t>> spans;
-  std::ifstream in("/proc/self/maps");
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    std::string range, perms, offset, dev, inode, path;
-    fields >> range >> perms >> offset >> dev >> inode;
-    std::getline(fields >> std::ws, path);
-    if (inode == "0" || path.empty() || path[0] != '/') continue;
-    std::uintptr_t low = std::stoull(range.substr(0, range.find('-')), nullptr, 16);
-    std::uintptr_t high = std::stoull(range.substr(range.find('-') + 1), nullptr, 16);
-    auto [it, added] = spans.try_emplace(path, low, high);
-    if (!added) {
-      it->second.first = std::min(it->second.first, low);
-      it->second.second = std::max(it->second.second, high);
-    }
-  }
-  return spans;
-}
+using quendel::testing::mapsSpans;
 
 std::string baseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 

@@ -11,6 +11,7 @@
 
 #include "support/codepage.h"
 #include "support/test_elf.h"
+#include "support/test_maps.h"
 #include "support/testing.h"
 #include "toolvane/about/psapi_info.h"
 #include "toolvane/about/tool_help_info.h"
@@ -20,27 +21,7 @@ namespace {
 
 using quendel::testing::errorOf;
 
-// The lowest and highest address of each file in /proc/self/maps, read simply.
-std::map<std::string, std::pair<std::uint64_t, std::uint64_t>> mapsSpans() {
-  std::map<std::string, std::pair<std::uint64_t, std::uint64_t>> spans;
-  std::ifstream in("/proc/self/maps");
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    std::string range, perms, offset, dev, inode, path;
-    fields >> range >> perms >> offset >> dev >> inode;
-    std::getline(fields >> std::ws, path);
-    if (inode == "0" || path.empty() || path[0] != '/') continue;
-    std::uint64_t low = std::stoull(range.substr(0, range.find('-')), nullptr, 16);
-    std::uint64_t high = std::stoull(range.substr(range.find('-') + 1), nullptr, 16);
-    auto [it, added] = spans.try_emplace(path, low, high);
-    if (!added) {
-      it->second.first = std::min(it->second.first, low);
-      it->second.second = std::max(it->second.second, high);
-    }
-  }
-  return spans;
-}
+using quendel::testing::mapsSpans;
 
 std::string executable() {
   char exe[4096] = {};
