@@ -116,6 +116,23 @@ xcb_window_t messengerOf(x11::Connection& s, xcb_window_t id) {
   return owner && !owner->empty() && (*owner)[0] == id ? to : 0;
 }
 
+// Whether `messenger` is a window this process's receiver made and has since let go. Its
+// removal travels on the receiver's connection, so another connection may still read the
+// old property for a moment; the window's handler is gone all the same.
+bool releasedOwnMessenger(xcb_window_t messenger) {
+  std::lock_guard<std::recursive_mutex> guard(receiverLock);
+  if (!receiver.conn || receiver.conn->display != currentDisplay()) return false;
+  const xcb_setup_t* setup = xcb_get_setup(receiver.conn->c);
+  const bool ours = (messenger & ~setup->resource_id_mask) == setup->resource_id_base;
+  return ours && receiver.byMessenger.count(messenger) == 0;
+}
+
+// The messenger to send a window's messages to; 0 when there is none to reach.
+xcb_window_t liveMessengerOf(x11::Connection& s, xcb_window_t id) {
+  xcb_window_t to = messengerOf(s, id);
+  return to && !releasedOwnMessenger(to) ? to : 0;
+}
+
 }  // namespace
 
 namespace quendel::platform {
@@ -125,7 +142,7 @@ bool windowHasMessageHandler(HWND window) {
   if (!id) return false;
   if (localHandler(id)) return true;
   auto s = x11::session();
-  return s && messengerOf(*s, id) != 0;
+  return s && liveMessengerOf(*s, id) != 0;
 }
 
 int sendMessageTimeoutMs() {
@@ -226,7 +243,7 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  xcb_window_t to = messengerOf(*s, id);
+  xcb_window_t to = liveMessengerOf(*s, id);
   if (!to) return 0;
 
   xcb_window_t replyTo = replyWindowFor(s);

@@ -308,6 +308,19 @@ TEST_F(WindowLayer, SendMessageToOwnWindowRunsHandlerAtOnce) {
                                                           [](HWND, UINT, WPARAM, LPARAM) { return LRESULT(0); }));
 }
 
+TEST_F(WindowLayer, ARemovedHandlerIsGoneAtOnceForEveryConnection) {
+  // The removal travels on another connection than the one that asks; asking right after
+  // must not find the old messenger, nor wait for an answer from it.
+  Raw raw;
+  constexpr int kRounds = 200;
+  for (int round = 0; round < kRounds; ++round) {
+    HWND w = hwndFromId(raw.makeWindow());
+    ASSERT_TRUE(quendel::platform::setWindowMessageHandler(w, [](HWND, UINT, WPARAM, LPARAM) { return LRESULT(1); }));
+    ASSERT_TRUE(quendel::platform::setWindowMessageHandler(w, nullptr));
+    ASSERT_FALSE(quendel::platform::windowHasMessageHandler(w)) << "round " << round;
+  }
+}
+
 // With a (tiny) EWMH window manager running.
 class ManagedWindows : public WindowLayer {
  protected:
