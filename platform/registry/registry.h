@@ -59,14 +59,6 @@ typedef struct HKEYHandle* HKEY;
 using REGSAM = DWORD;
 using PHKEY = HKEY*;
 
-#ifndef QUENDEL_FILETIME_DEFINED
-#define QUENDEL_FILETIME_DEFINED
-struct FILETIME {
-  DWORD dwLowDateTime;
-  DWORD dwHighDateTime;
-};
-#endif
-
 // Status codes that only the registry uses.
 constexpr LONG ERROR_BAD_PATHNAME = 161;
 constexpr LONG ERROR_NOACCESS = 998;
