@@ -19,15 +19,14 @@
 
 #include "platform/process/process_modules.h"
 
-[[nodiscard]] QUENDEL_PROCESS_API BOOL GetProcessTimes(HANDLE hProcess, FILETIME* lpCreationTime,
-                                                       FILETIME* lpExitTime, FILETIME* lpKernelTime,
-                                                       FILETIME* lpUserTime);
+[[nodiscard]] QUENDEL_PROCESS_API BOOL GetProcessTimes(HANDLE hProcess, FILETIME* lpCreationTime, FILETIME* lpExitTime,
+                                                       FILETIME* lpKernelTime, FILETIME* lpUserTime);
 
 namespace quendel::platform {
 
 // The creation time from the texts of /proc/stat and /proc/self/stat and the clock's
 // ticks per second; false when either text is damaged.
-QUENDEL_PROCESS_API bool processCreationTime(std::string_view procStat, std::string_view selfStat,
-                                             long ticksPerSecond, FILETIME* out);
+QUENDEL_PROCESS_API bool processCreationTime(std::string_view procStat, std::string_view selfStat, long ticksPerSecond,
+                                             FILETIME* out);
 
 }  // namespace quendel::platform

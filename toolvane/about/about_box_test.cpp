@@ -77,7 +77,10 @@ TEST_F(InternalName, FromTheFirstTranslationOrDummy) {
     const char16_t* want;
   } cases[] = {
       {"Russian table", {{0x0419, 0x04E3}}, {table("041904E3", {{"InternalName", "MyTool"}})}, u"MyTool"},
-      {"kept as stored, blanks included", {{0x0409, 0x04E4}}, {table("040904E4", {{"InternalName", " Spaced "}})}, u" Spaced "},
+      {"kept as stored, blanks included",
+       {{0x0409, 0x04E4}},
+       {table("040904E4", {{"InternalName", " Spaced "}})},
+       u" Spaced "},
       {"Cyrillic text", {{0x0419, 0x04E3}}, {table("041904E3", {{"InternalName", "Программа"}})}, u"Программа"},
       {"no translation entry", {}, {table("040904E4", {{"InternalName", "Fallback"}})}, u"Dummy"},
       {"no InternalName", {{0x0419, 0x04E3}}, {table("041904E3", {{"ProductName", "P"}})}, u"Dummy"},
@@ -233,8 +236,8 @@ TEST(AboutMembers, TypeLibraryParametersAndDefaults) {
   std::vector<std::u16string> names;
   for (const auto& p : ex->params) names.push_back(p.name);
   EXPECT_EQ(names, (std::vector<std::u16string>{u"Title", u"Icon", u"SmallIcon", u"VerMajor", u"VerMinor",
-                                                u"VerRevision", u"Author", u"AuthorEMail", u"Devote",
-                                                u"Description", u"Picture", u"PictureToolTipText"}));
+                                                u"VerRevision", u"Author", u"AuthorEMail", u"Devote", u"Description",
+                                                u"Picture", u"PictureToolTipText"}));
   EXPECT_EQ(ex->params[3].defaultValue.toLong(), 1);
   EXPECT_EQ(ex->params[6].defaultValue.toString(), u"Мира Сольт");
   EXPECT_EQ(ex->params[8].defaultValue.toString(), u"Посвящается Ноэми");

@@ -2,7 +2,7 @@
 //
 //   std::array<String, 5> values;
 //   if (FillProcessTimes(&values)) ...   // creation, since start, kernel, user, processor
-//   DurationToText(36730450000.0);       // "1:02:03.45" (100-ns units)
+//   DurationToText(37230450000.0);       // "1:02:03.45" (100-ns units)
 //   FileTimeToText(ft);                  // "09.12.2026, 01:49:02" in local time
 //
 // DurationToText takes 100-nanosecond units: hours as a plain number, minutes and seconds

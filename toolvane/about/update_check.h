@@ -35,6 +35,10 @@
 
 #include "toolvane/frame/library_object.h"
 
+namespace quendel::platform {
+struct DownloadOptions;
+}
+
 namespace quendel::toolvane {
 
 constexpr char kUpdateHostVariable[] = "QUENDEL_UPDATE_HOST";
@@ -43,26 +47,28 @@ constexpr long kVersionFileMaxBytes = 64 * 1024;
 
 // What the controls of the page show. The form copies it onto its widgets.
 struct UpdatePageState {
-  bool pageKept = false;                 // the page exists (a name was given)
-  bool checkButtonVisible = true;        // cmdUpdateCheck
+  bool pageKept = false;           // the page exists (a name was given)
+  bool checkButtonVisible = true;  // cmdUpdateCheck
   String checkButtonText = u"Проверить обновление";
-  String checkButtonToolTip;             // the version file's address (UpdateURL)
-  bool infoVisible = true;               // lblUpdateInfo
+  String checkButtonToolTip;  // the version file's address (UpdateURL)
+  bool infoVisible = true;    // lblUpdateInfo
   String infoText = u"Нажмите кнопку для проверки версии программы на сайте.";
-  bool resultVisible = false;            // lblUpdateResult, lblUpdateURL, lblUpdateVersion(0) to (3)
-  String resultText = u"...";            // lblUpdateResult
-  String siteURL;                        // lblUpdateURL's caption, the maker's site
-  bool siteURLIsLink = false;            // underlined, the MERCURY_CURSOR pointer over it
+  bool resultVisible = false;  // lblUpdateResult, lblUpdateURL, lblUpdateVersion(0) to (3)
+  String resultText = u"...";  // lblUpdateResult
+  String siteURL;              // lblUpdateURL's caption, the maker's site
+  bool siteURLIsLink = false;  // underlined, the MERCURY_CURSOR pointer over it
   std::array<String, 4> versionTexts{u"Локальная версия:", u"Версия на сайте:", u"0.00.0000", u"0.00.0000"};
 };
 
 // The download step: URLDownloadToCacheFileA's arguments that vary, and its result. The
 // cancel flag is set when the pump asks to stop; the download checks it as it goes.
-using UpdateDownload = std::function<HRESULT(const std::string& url, char* fileName, DWORD cchFileName,
-                                             const std::atomic<bool>& cancel)>;
+using UpdateDownload =
+    std::function<HRESULT(const std::string& url, char* fileName, DWORD cchFileName, const std::atomic<bool>& cancel)>;
 
-// The download through URLDownloadToCacheFileA with its standard bounds.
+// The download through URLDownloadToCacheFileA with its standard bounds, or with other
+// bounds (tests, callers that must give up sooner).
 UpdateDownload standardUpdateDownload();
+UpdateDownload updateDownloadWith(const platform::DownloadOptions& options);
 
 // The maker's host: QUENDEL_UPDATE_HOST when it is set and well-formed, else the default.
 std::string updateHost();

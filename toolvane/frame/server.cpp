@@ -7,6 +7,7 @@
 #include "automation/activation.h"
 #include "toolvane/frame/library_object.h"
 #include "toolvane/frame/registration.h"
+#include "toolvane/frame/system_information_program.h"
 #include "toolvane/frame/type_library.h"
 
 namespace quendel::toolvane {
@@ -58,7 +59,12 @@ QUENDEL_EXPORT HRESULT DllGetClassObject(const CLSID* clsid, const IID* iid, voi
 
 QUENDEL_EXPORT HRESULT DllCanUnloadNow() { return LibraryObject::liveObjects() == 0 ? S_OK : S_FALSE; }
 
-QUENDEL_EXPORT HRESULT DllRegisterServer() { return registerServer(typeLibrary(), thisLibraryPath()); }
+QUENDEL_EXPORT HRESULT DllRegisterServer() {
+  HRESULT hr = registerServer(typeLibrary(), thisLibraryPath());
+  if (FAILED(hr)) return hr;
+  // The About box's "System Info" button starts the program recorded here.
+  return registerSystemInformationProgram();
+}
 
 QUENDEL_EXPORT HRESULT DllUnregisterServer() { return unregisterServer(typeLibrary()); }
 

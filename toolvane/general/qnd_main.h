@@ -39,7 +39,8 @@
 // RemoveTextBoxInsertHook: True when a guard was removed. Both raise 5 for Nothing and 13
 // for an object that is no TextBox. The guards belong to this object.
 //
-// The About box (qnd_main_about.cpp, the window in toolvane/about/about_box.h): each
+// The About box (toolvane/about/qnd_main_about.cpp with its part of the member table,
+// describeAboutBox; the window in toolvane/about/about_box.h): each
 // member returns when the window is closed. ShowAboutBox takes the icons of the client
 // window Form.hWnd (errors ignored: a failed fetch leaves Nothing) and the title and
 // version of AppObject (Title, Major, Minor, Revision; its errors reach the caller, 91
@@ -128,6 +129,8 @@ class qndMain : public LibraryObject {
 
   static const ClassDesc& describe();
   const ClassDesc* classDesc() const override { return &describe(); }
+  // The About members' part of the member table (kept with the About box).
+  static automation::ClassBuilder<qndMain>& describeAboutBox(automation::ClassBuilder<qndMain>& b);
 
  private:
   enum class Match { Long, Binary, Text, Variant };

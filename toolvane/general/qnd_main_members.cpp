@@ -1,5 +1,4 @@
 // The member table of qndMain, in slot order.
-#include "toolvane/about/about_box.h"
 #include "toolvane/frame/class_ids.h"
 #include "toolvane/frame/class_registration.h"
 #include "toolvane/general/qnd_main.h"
@@ -139,39 +138,6 @@ B& insertHooks(B& b) {
       .memberHelp(u"Удаляет все обработчики, созданные через AddTextBoxInsertHook().");
 }
 
-// The About box.
-B& aboutBox(B& b) {
-  const auto picture = [](std::u16string_view name) {
-    return optionalParam(name, vbObject, Variant(ObjectPtr{}), kIn | kOut);
-  };
-  const auto text = [](std::u16string_view name, const char16_t* value) {
-    return optionalParam(name, vbString, Variant(value));
-  };
-  return b
-      .sub(u"ShowMSAboutBox", {param(u"MSControlObject", vbObject, kIn | kOut)},
-           [](C& m, CallArgs& a) { m.ShowMSAboutBox(a.obj(0)); })
-      .memberHelp(u"Выводит окно об элементе управления Microsoft в модальном режиме")
-      .sub(u"ShowAboutBox",
-           {param(u"Form", vbObject), param(u"AppObject", vbObject), text(u"Description", u""), picture(u"Picture"),
-            text(u"PictureToolTipText", kDefaultPictureToolTipText)},
-           [](C& m, CallArgs& a) { m.ShowAboutBox(a.obj(0), a.obj(1), a.str(2), a.obj(3), a.str(4)); })
-      .sub(u"ShowAboutBox2",
-           {param(u"Icon", vbObject, kIn | kOut), param(u"IconSmall", vbObject, kIn | kOut),
-            param(u"AppObject", vbObject), text(u"Description", u""), picture(u"Picture"),
-            text(u"PictureToolTipText", kDefaultPictureToolTipText)},
-           [](C& m, CallArgs& a) { m.ShowAboutBox2(a.obj(0), a.obj(1), a.obj(2), a.str(3), a.obj(4), a.str(5)); })
-      .sub(u"ShowAboutBoxEx",
-           {param(u"Title", vbString), picture(u"Icon"), picture(u"SmallIcon"),
-            optionalParam(u"VerMajor", vbLong, Variant(LONG{1})), optionalParam(u"VerMinor", vbLong, Variant(LONG{0})),
-            optionalParam(u"VerRevision", vbLong, Variant(LONG{0})), text(u"Author", kDefaultAuthor),
-            text(u"AuthorEMail", kDefaultAuthorEMail), text(u"Devote", kDefaultDevote), text(u"Description", u""),
-            picture(u"Picture"), text(u"PictureToolTipText", kDefaultPictureToolTipText)},
-           [](C& m, CallArgs& a) {
-             m.ShowAboutBoxEx(a.str(0), a.obj(1), a.obj(2), a.lng(3), a.lng(4), a.lng(5), a.str(6), a.str(7), a.str(8),
-                              a.str(9), a.obj(10), a.str(11));
-           });
-}
-
 }  // namespace
 
 const ClassDesc& qndMain::describe() {
@@ -181,7 +147,7 @@ const ClassDesc& qndMain::describe() {
         .instancing(Instancing::Global)
         .help(u"Класс разных глобальных функций")
         .creator([] { return std::make_shared<qndMain>(); });
-    aboutBox(insertHooks(controlsAndForms(joiningAndSplitting(searching(building(b))))));
+    describeAboutBox(insertHooks(controlsAndForms(joiningAndSplitting(searching(building(b))))));
     return b.build();
   }();
   return d;
