@@ -27,7 +27,8 @@ std::int64_t roundedDiv(std::int64_t a, std::int64_t b) { return (a + b / 2) / b
 std::int32_t i16(std::uint32_t v) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(v)); }
 
 bool readRect(const ByteReader& r, std::size_t at, MetafileRect* out) {
-  return r.i32(at, &out->left) && r.i32(at + 4, &out->top) && r.i32(at + 8, &out->right) && r.i32(at + 12, &out->bottom);
+  return r.i32(at, &out->left) && r.i32(at + 4, &out->top) && r.i32(at + 8, &out->right) &&
+         r.i32(at + 12, &out->bottom);
 }
 
 DecodeStatus sizeStatus(std::int64_t width, std::int64_t height) {
@@ -67,7 +68,8 @@ DecodeStatus readWmf(const ByteReader& r, bool placeable, MetafileHeader* h) {
   std::uint32_t type = 0, headerWords = 0, version = 0;
   if (!r.has(at, kWmfHeaderBytes) || !r.u16(at, &type) || !r.u16(at + 2, &headerWords) || !r.u16(at + 4, &version))
     return DecodeStatus::Damaged;
-  if ((type != 1 && type != 2) || headerWords != kWmfHeaderWords || (version != kWmfVersion1 && version != kWmfVersion3))
+  if ((type != 1 && type != 2) || headerWords != kWmfHeaderWords ||
+      (version != kWmfVersion1 && version != kWmfVersion3))
     return DecodeStatus::Damaged;
   std::int32_t extX = 0, extY = 0;
   if (DecodeStatus s = walkWmfRecords(r, at + kWmfHeaderBytes, h, &extX, &extY); s != DecodeStatus::Ok) return s;

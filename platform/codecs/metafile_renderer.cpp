@@ -2,9 +2,9 @@
 
 #include <cairo.h>
 #include <emf2svg.h>
+#include <librsvg/rsvg.h>
 #include <libwmf/api.h>
 #include <libwmf/svg.h>
-#include <librsvg/rsvg.h>
 
 #include <algorithm>
 #include <chrono>
@@ -90,8 +90,8 @@ class WmfPlayer {
 
   wmfAPI* api() const { return api_; }
   bool open(const std::vector<std::uint8_t>& bytes) {
-    return api_ && wmf_mem_open(api_, const_cast<unsigned char*>(bytes.data()), static_cast<long>(bytes.size())) ==
-                       wmf_E_None;
+    return api_ &&
+           wmf_mem_open(api_, const_cast<unsigned char*>(bytes.data()), static_cast<long>(bytes.size())) == wmf_E_None;
   }
 
  private:
@@ -116,10 +116,37 @@ constexpr std::size_t kWmfHeaderBytes = 18;
 // Records that set up the drawing (mapping, state, objects) without drawing anything.
 bool isSetupRecord(std::uint32_t function) {
   switch (function) {
-    case 0x0103: case 0x020B: case 0x020C: case 0x020D: case 0x020E: case 0x020F: case 0x0211: case 0x0410:
-    case 0x0412: case 0x0102: case 0x0201: case 0x0209: case 0x0106: case 0x0104: case 0x0107: case 0x012E:
-    case 0x0108: case 0x012D: case 0x01F0: case 0x02FA: case 0x02FC: case 0x02FB: case 0x00F7: case 0x0142:
-    case 0x01F9: case 0x001E: case 0x0127: case 0x0234: case 0x0035: case 0x0231: case 0x0626: return true;
+    case 0x0103:
+    case 0x020B:
+    case 0x020C:
+    case 0x020D:
+    case 0x020E:
+    case 0x020F:
+    case 0x0211:
+    case 0x0410:
+    case 0x0412:
+    case 0x0102:
+    case 0x0201:
+    case 0x0209:
+    case 0x0106:
+    case 0x0104:
+    case 0x0107:
+    case 0x012E:
+    case 0x0108:
+    case 0x012D:
+    case 0x01F0:
+    case 0x02FA:
+    case 0x02FC:
+    case 0x02FB:
+    case 0x00F7:
+    case 0x0142:
+    case 0x01F9:
+    case 0x001E:
+    case 0x0127:
+    case 0x0234:
+    case 0x0035:
+    case 0x0231:
+    case 0x0626: return true;
     default: return false;
   }
 }
@@ -202,9 +229,8 @@ DecodeStatus wmfToSvg(const std::uint8_t* data, std::size_t size, const Metafile
   wmfD_Rect frame{};
   if (!wmfFrame(r, h, &frame)) return DecodeStatus::Damaged;
   PlayBudget budget;
-  budget.deadline = std::chrono::steady_clock::now() +
-                    std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                        std::chrono::duration<double>(kMaxMetafileSeconds));
+  budget.deadline = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                           std::chrono::duration<double>(kMaxMetafileSeconds));
   WmfPlayer player(&budget);
   const std::vector<std::uint8_t> bytes(data, data + size);
   if (!player.open(bytes)) return DecodeStatus::Damaged;
@@ -306,8 +332,7 @@ DecodeStatus drawSvg(const std::string& svg, gdi::PixelStore& target) {
   if (error) g_error_free(error);
   if (!styled) return DecodeStatus::Damaged;
   gdouble svgWidth = 0, svgHeight = 0;
-  if (!rsvg_handle_get_intrinsic_size_in_pixels(handle.get(), &svgWidth, &svgHeight) || svgWidth <= 0 ||
-      svgHeight <= 0)
+  if (!rsvg_handle_get_intrinsic_size_in_pixels(handle.get(), &svgWidth, &svgHeight) || svgWidth <= 0 || svgHeight <= 0)
     return DecodeStatus::Damaged;
   const int w = target.width(), h = target.height();
   SurfacePtr surface(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(target.data()),

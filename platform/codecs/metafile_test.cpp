@@ -46,8 +46,8 @@ TEST(MetafileHeader, ReadsSizesAndRefusesDamage) {
        MetafileKind::PlaceableWmf, 96, 48, 2540, 1270},
       {"plain: the window extent", [&] { return makeWmf(50, 20, one, false); }, DecodeStatus::Ok,
        MetafileKind::PlainWmf, 50, 20, 1323, 529},
-      {"emf: bounds plus one, frame", [&] { return makeEmf(40, 30, one); }, DecodeStatus::Ok, MetafileKind::Emf, 40,
-       30, 1057, 793},
+      {"emf: bounds plus one, frame", [&] { return makeEmf(40, 30, one); }, DecodeStatus::Ok, MetafileKind::Emf, 40, 30,
+       1057, 793},
       {"empty", [] { return std::vector<std::uint8_t>{}; }, DecodeStatus::UnknownFormat, MetafileKind::None},
       {"a png", [] { return std::vector<std::uint8_t>{0x89, 'P', 'N', 'G', 13, 10, 26, 10}; },
        DecodeStatus::UnknownFormat, MetafileKind::None},
@@ -177,9 +177,9 @@ TEST(MetafileRenderer, RectanglesLandOnTheirPixelsAtTheDrawnSize) {
       double fx, fy;
       std::uint32_t pixel;
     };
-    const Probe probes[] = {{0.1, 0.1, kRedPixel},   {0.4, 0.4, kRedPixel},   {0.6, 0.6, kBluePixel},
-                            {0.9, 0.9, kBluePixel},  {0.9, 0.1, kGreyPixel},  {0.1, 0.9, kGreyPixel},
-                            {0.6, 0.4, kGreyPixel},  {0.4, 0.6, kGreyPixel}};
+    const Probe probes[] = {{0.1, 0.1, kRedPixel},  {0.4, 0.4, kRedPixel},  {0.6, 0.6, kBluePixel},
+                            {0.9, 0.9, kBluePixel}, {0.9, 0.1, kGreyPixel}, {0.1, 0.9, kGreyPixel},
+                            {0.6, 0.4, kGreyPixel}, {0.4, 0.6, kGreyPixel}};
     for (const Probe& p : probes) {
       const int x = static_cast<int>(p.fx * c.width), y = static_cast<int>(p.fy * c.height);
       EXPECT_EQ(store->row(y)[x], p.pixel) << "at " << x << "," << y;

@@ -100,9 +100,31 @@ std::vector<std::uint8_t> makeEmf(int width, int height, const std::vector<Fille
   const std::uint32_t frameW = static_cast<std::uint32_t>((width * 2540 + 48) / 96) - 1;
   const std::uint32_t frameH = static_cast<std::uint32_t>((height * 2540 + 48) / 96) - 1;
   emfRecord(b, 1,
-            {0, 0, u(width - 1), u(height - 1), 0, 0, frameW, frameH, 0x464D4520u, 0x10000, 0, 0, 2, 0, 0, 0,
-             kDevicePixels, kDevicePixels, kDeviceMillimeters, kDeviceMillimeters, 0, 0, 0,
-             kDeviceMillimeters * 1000, kDeviceMillimeters * 1000});
+            {0,
+             0,
+             u(width - 1),
+             u(height - 1),
+             0,
+             0,
+             frameW,
+             frameH,
+             0x464D4520u,
+             0x10000,
+             0,
+             0,
+             2,
+             0,
+             0,
+             0,
+             kDevicePixels,
+             kDevicePixels,
+             kDeviceMillimeters,
+             kDeviceMillimeters,
+             0,
+             0,
+             0,
+             kDeviceMillimeters * 1000,
+             kDeviceMillimeters * 1000});
   std::uint32_t records = 1;
   emfRecord(b, kEmrSelectObject, {kNullPen});
   ++records;
