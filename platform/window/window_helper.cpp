@@ -9,6 +9,8 @@
 //       a minimal EWMH window manager (maps, activates, iconifies, maximizes on request;
 //       publishes the work area and frame extents when given); prints "ready", then
 //       "activate ID" for each activation.
+//   platform_window_helper send WINDOW MESSAGE WPARAM LPARAM
+//       sends one message with SendMessageA from this process and prints the answer.
 //   platform_window_helper set-monitors [--no-output] NAME:X,Y,W,H[:primary] ...
 //       defines RandR monitors and prints "ok"; the first one takes over the screen's
 //       output (and so its automatic monitor) unless --no-output is given.
@@ -400,9 +402,17 @@ int main(int argc, char** argv) {
   if (mode == "window" && argc == 4) return windowMode(argv[2], argv[3]);
   if (mode == "fake-wm") return fakeWm(argc - 2, argv + 2);
   if (mode == "set-monitors") return setMonitors(argc - 2, argv + 2);
-  (void)std::fprintf(
-      stderr,  // the exit status reports the misuse
-      "usage: platform_window_helper window STATE HANDLER | fake-wm [X Y W H] [frame L R T B] | set-monitors "
-      "NAME:X,Y,W,H[:primary]...\n");
+  if (mode == "send" && argc == 6) {
+    auto number = [&](int i) { return std::strtoll(argv[i], nullptr, 0); };
+    LRESULT answer =
+        SendMessageA(quendel::platform::hwndFromId(static_cast<uint32_t>(number(2))), static_cast<UINT>(number(3)),
+                     static_cast<WPARAM>(number(4)), static_cast<LPARAM>(number(5)));
+    std::printf("%ld\n", static_cast<long>(answer));
+    return 0;
+  }
+  (void)std::fprintf(stderr,  // the exit status reports the misuse
+                     "usage: platform_window_helper window STATE HANDLER | fake-wm [X Y W H] [frame L R T B] | send W "
+                     "M WP LP | set-monitors "
+                     "NAME:X,Y,W,H[:primary]...\n");
   return 1;
 }

@@ -7,8 +7,8 @@
 
 #include <cstring>
 #include <functional>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -41,12 +41,18 @@ TEST(ShowCommands, EachAsksForOneState) {
     UINT cmd;
     ShowTarget target;
   } cases[] = {
-      {SW_HIDE, ShowTarget::Hidden},           {SW_SHOWNORMAL, ShowTarget::Normal},
-      {SW_SHOWMINIMIZED, ShowTarget::Minimized}, {SW_SHOWMAXIMIZED, ShowTarget::Maximized},
-      {SW_SHOWNOACTIVATE, ShowTarget::Normal}, {SW_SHOW, ShowTarget::Normal},
-      {SW_MINIMIZE, ShowTarget::Minimized},    {SW_SHOWMINNOACTIVE, ShowTarget::Minimized},
-      {SW_SHOWNA, ShowTarget::Normal},         {SW_RESTORE, ShowTarget::Normal},
-      {SW_SHOWDEFAULT, ShowTarget::Normal},    {SW_FORCEMINIMIZE, ShowTarget::Minimized},
+      {SW_HIDE, ShowTarget::Hidden},
+      {SW_SHOWNORMAL, ShowTarget::Normal},
+      {SW_SHOWMINIMIZED, ShowTarget::Minimized},
+      {SW_SHOWMAXIMIZED, ShowTarget::Maximized},
+      {SW_SHOWNOACTIVATE, ShowTarget::Normal},
+      {SW_SHOW, ShowTarget::Normal},
+      {SW_MINIMIZE, ShowTarget::Minimized},
+      {SW_SHOWMINNOACTIVE, ShowTarget::Minimized},
+      {SW_SHOWNA, ShowTarget::Normal},
+      {SW_RESTORE, ShowTarget::Normal},
+      {SW_SHOWDEFAULT, ShowTarget::Normal},
+      {SW_FORCEMINIMIZE, ShowTarget::Minimized},
       {12345, ShowTarget::Normal},
   };
   for (const auto& c : cases) EXPECT_EQ(quendel::platform::showTargetOf(c.cmd), c.target) << c.cmd;
@@ -58,14 +64,14 @@ TEST(RequestOrigin, FollowsTheWindowsGravity) {
     std::uint32_t gravity;
     LONG x, y;
   } cases[] = {
-      {0, 100, 50},       // ForgetGravity: as NorthWest
-      {1, 100, 50},       // NorthWest: the frame's corner is the requested position
-      {2, 105, 50},       // North: centred across
-      {3, 110, 50},       // NorthEast
-      {5, 105, 63},       // Center
-      {9, 110, 76},       // SouthEast
-      {10, 104, 74},      // Static: the client itself sits inside the frame
-      {77, 100, 50},      // unknown
+      {0, 100, 50},   // ForgetGravity: as NorthWest
+      {1, 100, 50},   // NorthWest: the frame's corner is the requested position
+      {2, 105, 50},   // North: centred across
+      {3, 110, 50},   // NorthEast
+      {5, 105, 63},   // Center
+      {9, 110, 76},   // SouthEast
+      {10, 104, 74},  // Static: the client itself sits inside the frame
+      {77, 100, 50},  // unknown
   };
   for (const auto& c : cases) {
     auto o = quendel::platform::requestOrigin(100, 50, c.gravity, frame);
@@ -233,8 +239,7 @@ TEST_F(Placement, ManagedFramedWindowsGoThroughTheManager) {
   EXPECT_EQ(placementOf(w).rcNormalPosition, normal);
 
   // Minimized while maximized: restoring would maximize again.
-  ASSERT_TRUE(
-      place(w, SW_SHOWMINIMIZED, normal, WPF_RESTORETOMAXIMIZED));
+  ASSERT_TRUE(place(w, SW_SHOWMINIMIZED, normal, WPF_RESTORETOMAXIMIZED));
   ASSERT_TRUE(waitFor([&] { return IsIconic(w) != FALSE; }));
   WINDOWPLACEMENT wp = placementOf(w);
   EXPECT_EQ(wp.showCmd, SW_SHOWMINIMIZED);

@@ -21,7 +21,9 @@ String valueNameOf(LONG column) {
   return u"Column " + String(digits.begin(), digits.end()) + u" Width";
 }
 
-LONG columnCount(const ObjectPtr& listView) { return listView->get(u"ColumnHeaders").toObject()->get(u"Count").toLong(); }
+LONG columnCount(const ObjectPtr& listView) {
+  return listView->get(u"ColumnHeaders").toObject()->get(u"Count").toLong();
+}
 
 // The view's window; a window that does not answer list-view messages fails the step
 // (SendMessageA would answer 0, which reads as a real width).
@@ -54,8 +56,7 @@ bool qndQuendelSettings::LoadListViewColumns2(const ObjectPtr& ListViewObject, c
   if (!ListViewObject || !AppObject) throw RuntimeError(91);
   const LONG count = columnCount(ListViewObject);
   for (LONG n = 1; n <= count; ++n) {
-    const LONG twips =
-        LoadSetting2(SubKey, valueNameOf(n), rtLong, AppObject, Variant(LONG{-1}), UserSetting).toLong();
+    const LONG twips = LoadSetting2(SubKey, valueNameOf(n), rtLong, AppObject, Variant(LONG{-1}), UserSetting).toLong();
     if (twips < 0) continue;  // never saved: the column keeps its width
     ignoringErrors([&] {
       LONG perPixel = Variant(esScreenTwipsPerPixelX()).toLong();

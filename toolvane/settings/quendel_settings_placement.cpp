@@ -44,20 +44,18 @@ bool qndQuendelSettings::SaveFormPlacement(const ObjectPtr& FormObject, const St
   std::vector<BYTE> bytes(kPlacementBytes);
   std::memcpy(bytes.data(), &wp, kPlacementBytes);
   Variant value(automation::SafeArray::fromBytes(std::move(bytes), 0));
-  return SaveSetting(keyFor(FormObject, SubKey), ValueName, rtBinary, value, AppTitle, VerMajor, VerMinor,
-                     UserSetting);
+  return SaveSetting(keyFor(FormObject, SubKey), ValueName, rtBinary, value, AppTitle, VerMajor, VerMinor, UserSetting);
 }
 
-bool qndQuendelSettings::SaveFormPlacement2(const ObjectPtr& FormObject, const String& SubKey,
-                                            const String& ValueName, const ObjectPtr& AppObject, bool UserSetting) {
+bool qndQuendelSettings::SaveFormPlacement2(const ObjectPtr& FormObject, const String& SubKey, const String& ValueName,
+                                            const ObjectPtr& AppObject, bool UserSetting) {
   AppIdentity app = readAppIdentity(AppObject);
   return SaveFormPlacement(FormObject, SubKey, ValueName, app.title, app.major, app.minor, UserSetting);
 }
 
-bool qndQuendelSettings::LoadFormPlacementPx(const ObjectPtr& FormObject, const String& SubKey,
-                                             const String& ValueName, const String& AppTitle, LONG VerMajor,
-                                             LONG VerMinor, bool SetMinimized, LONG FixedWidth, LONG FixedHeight,
-                                             bool UserSetting) {
+bool qndQuendelSettings::LoadFormPlacementPx(const ObjectPtr& FormObject, const String& SubKey, const String& ValueName,
+                                             const String& AppTitle, LONG VerMajor, LONG VerMinor, bool SetMinimized,
+                                             LONG FixedWidth, LONG FixedHeight, bool UserSetting) {
   if (!FormObject) throw RuntimeError(91);
   const String key = keyFor(FormObject, SubKey);
   bool found = false;
@@ -96,9 +94,9 @@ bool qndQuendelSettings::LoadFormPlacement(const ObjectPtr& FormObject, const St
                              UserSetting);
 }
 
-bool qndQuendelSettings::LoadFormPlacement2(const ObjectPtr& FormObject, const String& SubKey,
-                                            const String& ValueName, const ObjectPtr& AppObject, bool SetMinimized,
-                                            float FixedWidth, float FixedHeight, bool UserSetting) {
+bool qndQuendelSettings::LoadFormPlacement2(const ObjectPtr& FormObject, const String& SubKey, const String& ValueName,
+                                            const ObjectPtr& AppObject, bool SetMinimized, float FixedWidth,
+                                            float FixedHeight, bool UserSetting) {
   AppIdentity app = readAppIdentity(AppObject);
   return LoadFormPlacement(FormObject, SubKey, ValueName, app.title, app.major, app.minor, SetMinimized, FixedWidth,
                            FixedHeight, UserSetting);

@@ -56,8 +56,8 @@ class PlacementStore : public SettingsTest {
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
     xcb_map_window(c_, window_);
     std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
-    form_ = FakeControl::create(u"Form", nullptr,
-                                {{u"hWnd", handleToVariant(window_)}, {u"Name", Variant(u"frmMain")}}, u"frmMain");
+    form_ = FakeControl::create(u"Form", nullptr, {{u"hWnd", handleToVariant(window_)}, {u"Name", Variant(u"frmMain")}},
+                                u"frmMain");
   }
   void TearDown() override {
     xcb_disconnect(c_);
@@ -146,12 +146,9 @@ TEST_F(PlacementStore, OnlyAWholeStructureIsLoaded) {
     LONG type;
     bool loads;
   } rows[] = {
-      {"44 bytes, length 44", bytes(valid), rtBinary, true},
-      {"43 bytes", bytes(shortBy1), rtBinary, false},
-      {"45 bytes", bytes(longBy1), rtBinary, false},
-      {"length field 40", bytes(wrongLength), rtBinary, false},
-      {"length field 0", bytes(zeroLength), rtBinary, false},
-      {"empty", bytes({}), rtBinary, false},
+      {"44 bytes, length 44", bytes(valid), rtBinary, true},  {"43 bytes", bytes(shortBy1), rtBinary, false},
+      {"45 bytes", bytes(longBy1), rtBinary, false},          {"length field 40", bytes(wrongLength), rtBinary, false},
+      {"length field 0", bytes(zeroLength), rtBinary, false}, {"empty", bytes({}), rtBinary, false},
       {"a number", Variant(LONG{44}), rtLong, false},
   };
   for (const auto& row : rows) {
@@ -172,7 +169,8 @@ TEST_F(PlacementStore, FixedSizesKeepThePositionInPixelsOrTwips) {
     std::function<bool()> load;
     RECT expected;
   } rows[] = {
-      {"300 px wide", [&] { return s.LoadFormPlacementPx(form_, u"", u"Window placement", u"T", 1, 0, false, 300); },
+      {"300 px wide",
+       [&] { return s.LoadFormPlacementPx(form_, u"", u"Window placement", u"T", 1, 0, false, 300); },
        {100, 50, 400, 250}},
       {"4500 twips wide",
        [&] { return s.LoadFormPlacement(form_, u"", u"Window placement", u"T", 1, 0, false, 4500.0f); },
@@ -228,8 +226,8 @@ TEST_F(PlacementStore, AnUnorderedRectangleIsPutInOrder) {
   wp.length = sizeof wp;
   wp.showCmd = SW_SHOWNORMAL;
   wp.rcNormalPosition = RECT{300, 200, 100, 50};
-  ASSERT_TRUE(reg.SetValue(kRootCurrentUser, kPath + u"\\frmMain", u"Window placement", rtBinary,
-                           bytes(bytesOfPlacement(wp))));
+  ASSERT_TRUE(
+      reg.SetValue(kRootCurrentUser, kPath + u"\\frmMain", u"Window placement", rtBinary, bytes(bytesOfPlacement(wp))));
   ASSERT_TRUE(s.LoadFormPlacementPx(form_, u"", u"Window placement", u"T", 1, 0));
   EXPECT_TRUE(sameRect(outer(), {100, 50, 300, 200}));
 }
@@ -259,8 +257,8 @@ class ColumnStore : public PlacementStore {
   void SetUp() override {
     PlacementStore::SetUp();
     headers_ = FakeControl::create(u"ColumnHeaders", nullptr, {{u"Count", Variant(LONG{3})}});
-    view_ = FakeControl::create(u"ListView", nullptr,
-                                {{u"hWnd", handleToVariant(window_)}, {u"ColumnHeaders", Variant(ObjectPtr(headers_))}});
+    view_ = FakeControl::create(
+        u"ListView", nullptr, {{u"hWnd", handleToVariant(window_)}, {u"ColumnHeaders", Variant(ObjectPtr(headers_))}});
     widths_ = {100, 57, 33};
     ASSERT_TRUE(platform::setWindowMessageHandler(hwnd(), [this](HWND, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
       if (wp >= widths_.size()) return 0;
@@ -276,8 +274,9 @@ class ColumnStore : public PlacementStore {
   }
   LONG stored(LONG column, bool* ok) {
     std::string n = std::to_string(column);
-    return reg.GetValue(kRootCurrentUser, kPath + u"\\Unnamed List", u"Column " + String(n.begin(), n.end()) + u" Width",
-                        rtLong, ok)
+    return reg
+        .GetValue(kRootCurrentUser, kPath + u"\\Unnamed List", u"Column " + String(n.begin(), n.end()) + u" Width",
+                  rtLong, ok)
         .toLong();
   }
   std::shared_ptr<FakeControl> headers_, view_;
