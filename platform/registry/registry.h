@@ -77,6 +77,15 @@ constexpr LONG ERROR_UNSUPPORTED_TYPE = 1630;
 // function refuses with ERROR_INVALID_HANDLE.
 HKEY rootFromLong(std::int32_t root);
 
+namespace quendel::registry {
+// A number for the hive of a predefined root (not HKEY_CLASSES_ROOT) that stays the same
+// only while nothing changes that hive, in any process: what a caller derived from the
+// hive under one number still holds while the number is the same. Read at memory speed
+// while the hive's reads are cached (hive.h); a hive that cannot be told unchanged gives a
+// new number at every call. ERROR_INVALID_HANDLE for another handle.
+[[nodiscard]] LONG hiveChangeCount(HKEY root, std::uint64_t* count);
+}  // namespace quendel::registry
+
 constexpr DWORD REG_NONE = 0;
 constexpr DWORD REG_SZ = 1;
 constexpr DWORD REG_EXPAND_SZ = 2;

@@ -52,6 +52,9 @@
 // raises 6 after the five values before it were saved.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include <memory>
 
 #include "toolvane/frame/library_object.h"
@@ -125,7 +128,19 @@ class qndQuendelSettings : public LibraryObject {
   const ClassDesc* classDesc() const override { return &describe(); }
 
  private:
+  // The earlier version LoadSetting falls back to, found afresh only when the hive changed
+  // since it was last found (registry::hiveChangeCount).
+  String previousVersion(LONG root, const String& AppTitle, LONG VerMajor, LONG VerMinor);
+  struct FoundPrevious {
+    LONG root, major, minor;
+    String title;
+    std::uint64_t hiveCount;
+    String previous;
+  };
+  static constexpr std::size_t kMaxFoundPrevious = 16;
+
   std::shared_ptr<qndRegistry> registry_;
+  std::vector<FoundPrevious> foundPrevious_;  // most recent last
 };
 
 }  // namespace quendel::toolvane
