@@ -1,8 +1,10 @@
 // The in-process server entry points of the library, with C linkage.
 #include <dlfcn.h>
 
+#include <cstdlib>
 #include <map>
 #include <mutex>
+#include <string>
 
 #include "automation/activation.h"
 #include "toolvane/frame/library_object.h"
@@ -22,17 +24,20 @@ class Factory : public ClassFactory {
   const ClassDesc& desc_;
 };
 
+// The library's absolute path under the name it was loaded by: the folder resolved, the
+// file name kept, so that registering through "libtoolvane0305.so" (a link to the versioned
+// file) stays right when an update moves the link to a newer file.
 std::string thisLibraryPath() {
   Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&thisLibraryPath), &info) && info.dli_fname) {
-    if (char* real = realpath(info.dli_fname, nullptr)) {
-      std::string p = real;
-      free(real);
-      return p;
-    }
-    return info.dli_fname;
-  }
-  return {};
+  if (!dladdr(reinterpret_cast<void*>(&thisLibraryPath), &info) || !info.dli_fname) return {};
+  const std::string loaded = info.dli_fname;
+  const auto slash = loaded.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : loaded.substr(0, slash == 0 ? 1 : slash);
+  char* real = realpath(folder.c_str(), nullptr);
+  if (!real) return loaded;
+  std::string p = real;
+  free(real);
+  return (p == "/" ? p : p + "/") + loaded.substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
 }  // namespace
