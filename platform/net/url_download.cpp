@@ -52,7 +52,7 @@ bool makeFolders(const std::string& path) {
     std::string part = path.substr(0, pos);
     if (mkdir(part.c_str(), kCacheFolderMode) != 0 && errno != EEXIST) return false;
   }
-  struct stat st{};
+  struct stat st {};
   if (stat(path.c_str(), &st) != 0) return false;
   if (!S_ISDIR(st.st_mode)) {
     errno = ENOTDIR;
@@ -295,7 +295,8 @@ HRESULT downloadToCacheFile(const char* url, char* fileName, DWORD cchFileName, 
   if (code == CURLE_ABORTED_BY_CALLBACK) return E_ABORT;
   if (HRESULT hr = urlDownloadResult(code, status); FAILED(hr)) return hr;
   if (!temp.commit(target)) return fromErrno(errno);
-  if (callback) (void)callback->OnProgress(clampProgress(t.written), clampProgress(t.written), BINDSTATUS_ENDDOWNLOADDATA, nullptr);
+  if (callback)
+    (void)callback->OnProgress(clampProgress(t.written), clampProgress(t.written), BINDSTATUS_ENDDOWNLOADDATA, nullptr);
   std::memcpy(fileName, target.c_str(), target.size() + 1);
   return S_OK;
 }

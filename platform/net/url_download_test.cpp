@@ -76,7 +76,7 @@ TEST_F(UrlDownloadTest, DownloadsIntoOneCacheFilePerAddress) {
   EXPECT_EQ(fs::path(path).parent_path(), cacheFolder());
   EXPECT_NE(path.find("Version.Dummy.DAT"), std::string::npos);
   EXPECT_EQ(read(path), "3.5.120");
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   ASSERT_EQ(stat(cacheFolder().c_str(), &st), 0);
@@ -162,14 +162,14 @@ TEST_F(UrlDownloadTest, TheNameMustFitTheBuffer) {
   std::string expected = cacheFolder() + "/" + quendel::platform::cacheFileNameFor(url);
   std::string buffer(expected.size() + 8, 'x');
   // One byte short of the name and its NUL: refused, nothing written, nothing asked.
-  EXPECT_EQ(URLDownloadToCacheFileA(nullptr, url.c_str(), buffer.data(), static_cast<DWORD>(expected.size()), 0,
-                                    nullptr),
-            E_OUTOFMEMORY);
+  EXPECT_EQ(
+      URLDownloadToCacheFileA(nullptr, url.c_str(), buffer.data(), static_cast<DWORD>(expected.size()), 0, nullptr),
+      E_OUTOFMEMORY);
   EXPECT_EQ(buffer, std::string(expected.size() + 8, 'x'));
   EXPECT_EQ(server.requests("/v"), 0);
-  ASSERT_EQ(URLDownloadToCacheFileA(nullptr, url.c_str(), buffer.data(), static_cast<DWORD>(expected.size() + 1), 0,
-                                    nullptr),
-            S_OK);
+  ASSERT_EQ(
+      URLDownloadToCacheFileA(nullptr, url.c_str(), buffer.data(), static_cast<DWORD>(expected.size() + 1), 0, nullptr),
+      S_OK);
   EXPECT_STREQ(buffer.c_str(), expected.c_str());
   EXPECT_EQ(URLDownloadToCacheFileA(nullptr, nullptr, buffer.data(), 100, 0, nullptr), E_INVALIDARG);
   EXPECT_EQ(URLDownloadToCacheFileA(nullptr, url.c_str(), nullptr, 100, 0, nullptr), E_INVALIDARG);

@@ -75,9 +75,9 @@ bool processCreationTime(std::string_view procStat, std::string_view selfStat, l
   }
   std::uint64_t ticks = 0;
   if (!parseNumber(value, &ticks)) return false;
-  std::uint64_t units = ticks / static_cast<std::uint64_t>(ticksPerSecond) * kUnitsPerSecond +
-                        ticks % static_cast<std::uint64_t>(ticksPerSecond) * kUnitsPerSecond /
-                            static_cast<std::uint64_t>(ticksPerSecond);
+  std::uint64_t units =
+      ticks / static_cast<std::uint64_t>(ticksPerSecond) * kUnitsPerSecond +
+      ticks % static_cast<std::uint64_t>(ticksPerSecond) * kUnitsPerSecond / static_cast<std::uint64_t>(ticksPerSecond);
   *out = fileTimeFromQuad(kFileTimeUnixEpoch + boot * kUnitsPerSecond + units);
   return true;
 }

@@ -16,8 +16,7 @@ std::uint64_t quad(const FILETIME& ft) { return fileTimeToQuad(ft); }
 TEST(ProcessTimes, CreationFromTheProcTexts) {
   const std::string stat = "cpu  1 2 3\nbtime 1700000000\nprocesses 5\n";
   // Field 22 is the start tick; a command name with blanks and ')' must not shift it.
-  const std::string self =
-      "42 (my (odd) prog) S 1 42 42 0 -1 4194560 100 0 0 0 5 6 0 0 20 0 1 0 250 1000 10\n";
+  const std::string self = "42 (my (odd) prog) S 1 42 42 0 -1 4194560 100 0 0 0 5 6 0 0 20 0 1 0 250 1000 10\n";
   struct Case {
     std::string stat, self;
     long ticks;
@@ -26,11 +25,11 @@ TEST(ProcessTimes, CreationFromTheProcTexts) {
   } cases[] = {
       {stat, self, 100, true, kFileTimeUnixEpoch + 1700000002ULL * 10000000ULL + 5000000ULL},
       {stat, self, 1000, true, kFileTimeUnixEpoch + 1700000000ULL * 10000000ULL + 2500000ULL},
-      {"cpu 1\n", self, 100, false, 0},                          // no btime
-      {"btime x\n", self, 100, false, 0},                        // damaged btime
-      {stat, "42 (prog) S 1 2 3\n", 100, false, 0},              // too few fields
-      {stat, "42 prog S 1 2 3", 100, false, 0},                  // no parentheses
-      {stat, self, 0, false, 0},                                 // no clock rate
+      {"cpu 1\n", self, 100, false, 0},              // no btime
+      {"btime x\n", self, 100, false, 0},            // damaged btime
+      {stat, "42 (prog) S 1 2 3\n", 100, false, 0},  // too few fields
+      {stat, "42 prog S 1 2 3", 100, false, 0},      // no parentheses
+      {stat, self, 0, false, 0},                     // no clock rate
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.self + " / " + std::to_string(c.ticks));

@@ -18,7 +18,7 @@ class FileWatchThread {
   static FileWatchThread& get() {
     // Replaced (and the old one left to leak) in a forked child, whose copy of the
     // thread does not run.
-    static FileWatchThread* instance = new FileWatchThread();  // NOLINT(cppcoreguidelines-owning-memory)
+    static FileWatchThread* instance = new FileWatchThread();        // NOLINT(cppcoreguidelines-owning-memory)
     if (restart_.exchange(false)) instance = new FileWatchThread();  // NOLINT(cppcoreguidelines-owning-memory)
     return *instance;
   }
@@ -127,8 +127,8 @@ bool FileWatch::concerns(const char* entry, std::uint32_t mask) const {
   // The log and the index are written by every commit, and made and removed as the
   // database's connections come and go (counting that would make each reopening cause
   // the next); only another file renamed into their place, or theirs away, counts.
-  bool companion = std::strcmp(suffix, "-wal") == 0 || std::strcmp(suffix, "-shm") == 0 ||
-                   std::strcmp(suffix, "-journal") == 0;
+  bool companion =
+      std::strcmp(suffix, "-wal") == 0 || std::strcmp(suffix, "-shm") == 0 || std::strcmp(suffix, "-journal") == 0;
   return companion && (mask & (IN_MOVED_FROM | IN_MOVED_TO)) != 0;
 }
 

@@ -10,10 +10,10 @@
 // its permissions changed: its name created, removed or renamed, the file written or its
 // attributes changed, another file renamed into the place of its log, shared index or
 // journal (or theirs away). A database's own commits go to its log and index and are not
-// counted, nor is their creation and removal; its checkpoints write the file and are. The count moves when the thread has read the event, a moment after the change.
-// of() gives nullptr when the folder cannot be watched (missing, or no inotify): callers
-// must then judge the file at every use. After fork() the child starts afresh (the thread
-// does not survive it): forget() every watch before forking.
+// counted, nor is their creation and removal; its checkpoints write the file and are. The count moves when the thread
+// has read the event, a moment after the change. of() gives nullptr when the folder cannot be watched (missing, or no
+// inotify): callers must then judge the file at every use. After fork() the child starts afresh (the thread does not
+// survive it): forget() every watch before forking.
 #pragma once
 
 #include <atomic>

@@ -50,8 +50,8 @@ LONG readNumber(const char* name, DWORD* out) {
 
 LONG writeNumber(const char* path, const char* name, DWORD value) {
   HKEY key = nullptr;
-  LONG st = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                            &key, nullptr);
+  LONG st = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr);
   if (st != ERROR_SUCCESS) return st;
   st = RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
   LONG closed = RegCloseKey(key);
@@ -279,11 +279,11 @@ TEST(FileWatchEvents, CountWhatMayReplaceOrDamageTheFile) {
       {"its permissions changed", [&] { return ::chmod(file.c_str(), 0640) == 0; }, true},
       {"its log created", [&] { return touch(file + "-wal"); }, false},
       {"its log written", [&] { return touch(file + "-wal"); }, false},
-      {"its index renamed over", [&] { return touch(dir + "/x") && ::rename((dir + "/x").c_str(), (file + "-shm").c_str()) == 0; },
-       true},
+      {"its index renamed over",
+       [&] { return touch(dir + "/x") && ::rename((dir + "/x").c_str(), (file + "-shm").c_str()) == 0; }, true},
       {"another file written", [&] { return touch(dir + "/hive.dbx"); }, false},
-      {"another file renamed over it", [&] { return touch(dir + "/y") && ::rename((dir + "/y").c_str(), file.c_str()) == 0; },
-       true},
+      {"another file renamed over it",
+       [&] { return touch(dir + "/y") && ::rename((dir + "/y").c_str(), file.c_str()) == 0; }, true},
       {"the file removed", [&] { return ::unlink(file.c_str()) == 0; }, true},
   };
   auto watch = FileWatch::of(file);

@@ -18,7 +18,8 @@ void copyHeader(const volatile std::uint8_t* from, WalIndex::Header* to) {
   // Another process may write it meanwhile: the fences keep the compiler from reusing an
   // earlier copy, and read() compares the two copies, so a torn one is never trusted.
   std::atomic_signal_fence(std::memory_order_seq_cst);
-  std::memcpy(to->data(), const_cast<const std::uint8_t*>(from), kHeaderSize);  // NOLINT(cppcoreguidelines-pro-type-const-cast)
+  std::memcpy(to->data(), const_cast<const std::uint8_t*>(from),
+              kHeaderSize);  // NOLINT(cppcoreguidelines-pro-type-const-cast)
   std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 

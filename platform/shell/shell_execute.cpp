@@ -56,7 +56,7 @@ std::string findOnPath(std::string_view name) {
     std::string_view folder = folders.substr(0, end);
     folders = end == std::string_view::npos ? std::string_view{} : folders.substr(end + 1);
     std::string candidate = std::string(folder.empty() ? "." : folder) + "/" + std::string(name);
-    struct stat st{};
+    struct stat st {};
     if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0)
       return candidate;
   }
@@ -159,9 +159,8 @@ HINSTANCE ShellExecuteA(HWND /*hwnd*/, const char* lpOperation, const char* lpFi
   if (!lpFile || !*lpFile) return result(SE_ERR_FNF, ERROR_FILE_NOT_FOUND);
   std::string directory = lpDirectory ? lpDirectory : "";
   if (!directory.empty()) {
-    struct stat st{};
-    if (stat(directory.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-      return result(SE_ERR_PNF, ERROR_PATH_NOT_FOUND_CODE);
+    struct stat st {};
+    if (stat(directory.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return result(SE_ERR_PNF, ERROR_PATH_NOT_FOUND_CODE);
   }
   std::string file = lpFile;
   std::vector<std::string> args;
@@ -173,7 +172,7 @@ HINSTANCE ShellExecuteA(HWND /*hwnd*/, const char* lpOperation, const char* lpFi
     }
     // A relative path names a file of the working directory the program gets.
     if (path[0] != '/' && !directory.empty()) path = directory + "/" + path;
-    struct stat st{};
+    struct stat st {};
     if (stat(path.c_str(), &st) != 0) return fromErrno(errno);
     if (S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0) {
       args.push_back(path);

@@ -108,7 +108,7 @@ TEST_F(ShellExecuteTest, FailuresAsTheShellNumbersThem) {
       {"open", "", "", SE_ERR_FNF, 2},
       {"open", root_ + "/bin/recorder", root_ + "/no-such-folder", SE_ERR_PNF, 3},
       {"print", root_ + "/bin/recorder", "", SE_ERR_NOASSOC, 1155},
-      {"open", doc, "", SE_ERR_NOASSOC, 1155},          // no xdg-open on PATH
+      {"open", doc, "", SE_ERR_NOASSOC, 1155},  // no xdg-open on PATH
       {"open", "mailto:x@example.org", "", SE_ERR_NOASSOC, 1155},
       {"open", garbage, "", ERROR_BAD_FORMAT_RESULT, 11},
   };

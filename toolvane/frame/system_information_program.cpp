@@ -12,12 +12,17 @@ namespace quendel::toolvane {
 namespace {
 
 // The desktops' own programs first, then the general ones.
-constexpr const char* kPrograms[] = {"gnome-system-monitor", "plasma-systemmonitor", "ksysguard",
-                                     "mate-system-monitor",  "xfce4-taskmanager",    "lxtask",
-                                     "hardinfo2",            "hardinfo"};
+constexpr const char* kPrograms[] = {"gnome-system-monitor",
+                                     "plasma-systemmonitor",
+                                     "ksysguard",
+                                     "mate-system-monitor",
+                                     "xfce4-taskmanager",
+                                     "lxtask",
+                                     "hardinfo2",
+                                     "hardinfo"};
 
 bool isProgram(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
