@@ -34,7 +34,7 @@ void RealShowAboutBox(const ui::AboutBoxRequest& request) {
   // Without a display there is nothing to show and the toolkit stays unloaded.
   if (!ui::windowsAvailable()) return;
   const ui::UiApi& api = ui::api();
-  if (api.version < kAboutBoxUiVersion)
+  if (api.version < kAboutBoxUiVersion || !api.showAboutBox)
     throw RuntimeError(OBJECT_DEFINED_ERROR_BASE, u"The user-interface library has no About box. ");
   api.showAboutBox(request);
 }
