@@ -14,7 +14,7 @@
 
 namespace quendel::gdi::detail {
 
-enum class Kind { Bitmap, Dc, Icon, Metafile, EnhMetafile };
+enum class Kind { Bitmap, Dc, Icon };
 
 struct BitmapObject {
   int width = 0;

@@ -1,6 +1,5 @@
 #include "toolvane/settings/qnd_registry.h"
 
-#include <array>
 #include <string>
 
 #include "platform/registry/registry.h"
@@ -55,23 +54,19 @@ Variant qndRegistry::GetValue(LONG RegistryRoot, const String& SubKey, const Str
 
   // Most values are small: the first query reads into a buffer of this size and learns the
   // size only when the value does not fit, which saves a registry call per read.
-  // The first buffer is on the stack; a larger one is allocated only for a larger value.
-  std::array<BYTE, kFirstReadSize> first{};
-  std::vector<BYTE> grown;
-  BYTE* data = first.data();
-  DWORD capacity = static_cast<DWORD>(first.size());
+  std::vector<BYTE> data(kFirstReadSize, 0);
   for (int attempt = 0;; ++attempt) {
-    DWORD size = capacity;
-    lastRegError_ = RegQueryValueExA(k.handle(), name.c_str(), nullptr, nullptr, data, &size);
+    DWORD size = static_cast<DWORD>(data.size());
+    lastRegError_ = RegQueryValueExA(k.handle(), name.c_str(), nullptr, nullptr, data.data(), &size);
     if (lastRegError_ == ERROR_MORE_DATA && attempt + 1 < kGrowRetries) {  // larger, or rewritten meanwhile
-      grown.assign(size, 0);
-      data = grown.data();
-      capacity = size;
+      data.assign(size, 0);
       continue;
     }
     if (lastRegError_ != ERROR_SUCCESS) return failed();
-    return rv::BytesToValue(data, std::min(size, capacity), ValueType);
+    data.resize(std::min<std::size_t>(size, data.size()));
+    break;
   }
+  return rv::BytesToValue(data.data(), data.size(), ValueType);
 }
 
 bool qndRegistry::SetValue(LONG RegistryRoot, const String& SubKey, const String& ValueName, LONG ValueType,

@@ -15,7 +15,7 @@ namespace quendel::toolvane::ui {
 
 namespace {
 
-constexpr const char* kUiLibraryName = QUENDEL_UI_LIBRARY_FILE;
+constexpr const char* kUiLibraryName = "libtoolvane0305ui.so";
 
 std::mutex loadMutex;
 const UiApi* loaded = nullptr;
