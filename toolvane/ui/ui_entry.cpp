@@ -1,6 +1,7 @@
 // The entry table of libtoolvane0305ui.so (ui_api.h).
 #include <QApplication>
 
+#include "toolvane/ui/about_form.h"
 #include "toolvane/ui/error500_form.h"
 #include "toolvane/ui/icon_control_widget.h"
 #include "toolvane/ui/list_form.h"
@@ -21,6 +22,7 @@ const quendel::toolvane::ui::UiApi table{
     quendel::toolvane::ui::kUiApiVersion,      applicationRuns,
     quendel::toolvane::ui::runTimedMessageBox, quendel::toolvane::ui::runMessageBox,
     quendel::toolvane::ui::runListDialog,      createIconControl,
+    quendel::toolvane::ui::runAboutBox,
 };
 
 }  // namespace
