@@ -100,7 +100,7 @@ TEST_F(QtListView, ViewsAnswerTheColumnMessagesInPixels) {
     HWND w = reinterpret_cast<HWND>(handleFromVariant(a->get(u"hWnd")));
     ASSERT_TRUE(IsWindow(w));
     EXPECT_EQ(reinterpret_cast<HWND>(handleFromVariant(a->get(u"hWnd"))), w);  // made once
-    EXPECT_NE(w, reinterpret_cast<HWND>(form.winId()));                         // the view's own window
+    EXPECT_NE(w, reinterpret_cast<HWND>(form.winId()));                        // the view's own window
     struct Message {
       UINT message;
       WPARAM column;
@@ -134,9 +134,8 @@ TEST_F(QtListView, AnotherProcessReachesTheViewsWindow) {
   form.show();
   HWND w = reinterpret_cast<HWND>(handleFromVariant(adapt(tree)->get(u"hWnd")));
   auto send = [&](UINT msg, WPARAM wp, LPARAM lp) {
-    ChildProcess p({builtProgram("platform_window_helper"), "send",
-                    std::to_string(reinterpret_cast<std::uintptr_t>(w)), std::to_string(msg), std::to_string(wp),
-                    std::to_string(lp)});
+    ChildProcess p({builtProgram("platform_window_helper"), "send", std::to_string(reinterpret_cast<std::uintptr_t>(w)),
+                    std::to_string(msg), std::to_string(wp), std::to_string(lp)});
     // The answer comes from this event loop.
     for (int i = 0; i < 500; ++i) {
       QApplication::processEvents(QEventLoop::AllEvents, 10);

@@ -58,8 +58,7 @@ int run(int argc, char** argv) {
     WINDOWPLACEMENT wp{};
     wp.length = sizeof wp;
     wp.showCmd = showCommandOf(argv[3]);
-    wp.rcNormalPosition =
-        RECT{std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]), std::atoi(argv[7])};
+    wp.rcNormalPosition = RECT{std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]), std::atoi(argv[7])};
     if (!SetWindowPlacement(hwnd, &wp)) {
       xcb_disconnect(c);
       return 3;
@@ -67,7 +66,8 @@ int run(int argc, char** argv) {
     WINDOWPLACEMENT now{};
     now.length = sizeof now;
     for (int i = 0; i < kWaitTries; ++i) {  // the window manager acts in its own time
-      if (GetWindowPlacement(hwnd, &now) && now.showCmd == wp.showCmd && sameRect(now.rcNormalPosition, wp.rcNormalPosition))
+      if (GetWindowPlacement(hwnd, &now) && now.showCmd == wp.showCmd &&
+          sameRect(now.rcNormalPosition, wp.rcNormalPosition))
         break;
       ::usleep(10000);
     }

@@ -353,9 +353,8 @@ TEST_F(PlacementStore, PlacementTravelsBetweenProcesses) {
     UINT showCmd;
     bool managed;
   } rows[] = {
-      {"normal", SW_SHOWNORMAL, false},   {"maximized", SW_SHOWMAXIMIZED, false},
-      {"minimized", SW_SHOWMINIMIZED, false}, {"normal", SW_SHOWNORMAL, true},
-      {"maximized", SW_SHOWMAXIMIZED, true},  {"minimized", SW_SHOWMINIMIZED, true},
+      {"normal", SW_SHOWNORMAL, false}, {"maximized", SW_SHOWMAXIMIZED, false}, {"minimized", SW_SHOWMINIMIZED, false},
+      {"normal", SW_SHOWNORMAL, true},  {"maximized", SW_SHOWMAXIMIZED, true},  {"minimized", SW_SHOWMINIMIZED, true},
   };
   const RECT normal{120, 90, 520, 390};
   for (const auto& row : rows) {
@@ -372,9 +371,9 @@ TEST_F(PlacementStore, PlacementTravelsBetweenProcesses) {
                         std::to_string(normal.top), std::to_string(normal.right), std::to_string(normal.bottom)});
     ASSERT_EQ(saver.readLine(), "saved");
     bool ok = false;
-    std::vector<BYTE> b = bytesOf(reg.GetValue(kRootCurrentUser, u"Software\\Kestrane\\Quendel\\Helper\\Version 1.0\\" +
-                                                   String(key.begin(), key.end()),
-                                               u"Window placement", rtBinary, &ok));
+    std::vector<BYTE> b = bytesOf(reg.GetValue(
+        kRootCurrentUser, u"Software\\Kestrane\\Quendel\\Helper\\Version 1.0\\" + String(key.begin(), key.end()),
+        u"Window placement", rtBinary, &ok));
     ASSERT_EQ(b.size(), 44u);
     WINDOWPLACEMENT savedWp{};
     std::memcpy(&savedWp, b.data(), sizeof savedWp);
