@@ -2,7 +2,8 @@
 #
 #   make run     install what is missing, build, enlarge the bundled sample with Pixgrow
 #   make test    install what is missing, check the format and the layers, build with ASan
-#                and UBSan, clang-tidy over the changed files, run every test
+#                and UBSan, clang-tidy over the changed files, run every test, then install
+#                the optimised build into a temporary prefix and build clients against it
 #   make lint    clang-tidy over the whole tree (make test runs it on changed files)
 #   make format  put every C++ source into the project's format
 #   make bench   build optimised and run the benchmarks against their peers
@@ -30,9 +31,10 @@ build:
 run: build
 	@scripts/run-sample build
 
-test: checks test-build
+test: checks test-build build
 	@scripts/lint build/test --changed
 	@cd build/test && ctest --output-on-failure -j $(JOBS) --timeout 900
+	@scripts/test-installed-tree build
 
 checks:
 	@scripts/install-deps test

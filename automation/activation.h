@@ -55,7 +55,8 @@ void addServerSearchPath(const std::string& folder);
 // The library file that serves clsid, registered or registration-free; empty when none.
 std::string serverPathFor(const CLSID& clsid);
 
-// The registration-free file names of the family's servers.
-inline constexpr const char* kFamilyServers[] = {"libtoolvane0305.so"};
+// The registration-free file names of the family's servers: the development link, then the
+// soname, which an installed tree without the development files still has.
+inline constexpr const char* kFamilyServers[] = {"libtoolvane0305.so", "libtoolvane0305.so.3"};
 
 }  // namespace quendel::automation

@@ -122,8 +122,8 @@ struct TypeLibDesc {
 // The arguments of one call after binding, in parameter order.
 class CallArgs {
  public:
-  CallArgs(std::vector<Variant*> slots, std::vector<Variant> paramArray)
-      : slots_(std::move(slots)), rest_(std::move(paramArray)) {}
+  CallArgs(std::vector<Variant*> fixed, std::vector<Variant> paramArray)
+      : slots_(std::move(fixed)), rest_(std::move(paramArray)) {}
 
   std::size_t size() const { return slots_.size(); }
   bool isMissing(std::size_t i) const;

@@ -158,6 +158,10 @@ class Reader {
 void releasePicture(const PictureDesc& d) {
   if (d.type.value == PICTYPE_ICON)
     (void)DestroyIcon(reinterpret_cast<HICON>(d.handle));
+  else if (d.type.value == PICTYPE_METAFILE)
+    (void)DeleteMetaFile(reinterpret_cast<HMETAFILE>(d.handle));
+  else if (d.type.value == PICTYPE_ENHMETAFILE)
+    (void)DeleteEnhMetaFile(reinterpret_cast<HENHMETAFILE>(d.handle));
   else if (d.handle)
     (void)DeleteObject(reinterpret_cast<HGDIOBJ>(d.handle));
 }

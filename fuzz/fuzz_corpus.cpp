@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/codecs/test_metafiles.h"
 #include "platform/codecs/test_pictures.h"
 
 using namespace quendel::testpics;
@@ -18,7 +19,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string root = argv[1];
-  for (const char* t : {"fuzz_bmp", "fuzz_ico", "fuzz_readers", "fuzz_writers", "fuzz_modules"})
+  for (const char* t : {"fuzz_bmp", "fuzz_ico", "fuzz_readers", "fuzz_writers", "fuzz_modules", "fuzz_metafile"})
     std::filesystem::create_directories(root + "/" + t);
   int n = 0;
   auto put = [&](const char* target, const std::vector<std::uint8_t>& bytes) {
@@ -86,6 +87,10 @@ int main(int argc, char** argv) {
   put("fuzz_modules", head);
   const std::string line = "7f85000-7f86000 r-xp 00026000 fe:00 332835   /usr/lib/a b.so (deleted)";
   put("fuzz_modules", std::vector<std::uint8_t>(line.begin(), line.end()));
+  const std::vector<FilledRect> squares = {{0, 0, 8, 8, 0x0000FF}, {4, 4, 16, 12, 0x00FF00}};
+  put("fuzz_metafile", makeWmf(16, 12, squares));
+  put("fuzz_metafile", makeWmf(16, 12, squares, false));
+  put("fuzz_metafile", makeEmf(16, 12, squares));
   std::printf("fuzz_corpus: %d starting inputs in %s\n", n + 1, root.c_str());
   return 0;
 }

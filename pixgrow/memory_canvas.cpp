@@ -5,6 +5,7 @@
 #include "automation/std_picture.h"
 #include "platform/gdi/icon.h"
 #include "platform/ole/load_picture.h"
+#include "platform/ole/render_picture.h"
 
 namespace quendel::pixgrow {
 
@@ -74,6 +75,13 @@ void MemoryCanvas::DrawPicture(const automation::ObjectPtr& Picture, LONG X, LON
     if (!ok) throw RuntimeError(5);
   } else if (type == PICTYPE_ICON) {
     if (!DrawIconEx(dc_, X, Y, reinterpret_cast<HICON>(handle), 0, 0, 0, nullptr, DI_NORMAL)) throw RuntimeError(5);
+  } else if (type == PICTYPE_METAFILE || type == PICTYPE_ENHMETAFILE) {
+    PictureDescription d;
+    d.Type = static_cast<short>(type);
+    d.Handle = handle;
+    const HRESULT hr = RenderPicture(&d, dc_, X, Y, Width, Height);
+    if (hr == E_OUTOFMEMORY) throw RuntimeError(7);
+    if (FAILED(hr)) throw RuntimeError(481);  // Invalid picture
   } else {
     throw RuntimeError(5);
   }

@@ -9,13 +9,15 @@
 // A new canvas is black (0x000000) and costs no pixel memory until something is drawn
 // on it: its bitmap starts as a view of black rows and is stored on the first write.
 // DrawPicture draws a bitmap picture with BitBlt (a whole-picture copy shares the
-// pixels instead of copying them) and an icon picture with DrawIconEx; the picture is
-// drawn at its own size, clipped to Width x Height (there is no stretching). ShowRows
+// pixels instead of copying them) and an icon picture with DrawIconEx, at their own
+// size, clipped to Width x Height (there is no stretching); a metafile picture is
+// rendered stretched to Width x Height over the canvas (RenderPicture). ShowRows
 // makes the canvas show computed rows instead of its pixels (see enlarged_rows.h).
 // Picture() returns a picture object whose Handle is the canvas's bitmap; it does not
 // own the bitmap, so the canvas must outlive its use.
 // Failures raise run-time errors: 5 for a negative size or a picture of another type,
-// 7 (out of memory) when GDI refuses, 91 before Create.
+// 7 (out of memory) when GDI refuses or a metafile reaches a drawing limit, 481 (invalid
+// picture) for metafile records that cannot be drawn, 91 before Create.
 #pragma once
 
 #include <memory>

@@ -155,7 +155,8 @@ void fillFromEnhMetafilePicture(const ObjectPtr& picture, std::uintptr_t handle,
   info.HorizontalResolution = info.VerticalResolution = 0;
   info.ImageType = kImageTypeEnhMetafile;
   ENHMETAHEADER header{};
-  if (GetEnhMetaFileHeader(reinterpret_cast<HENHMETAFILE>(handle), kEnhMetaHeaderBytes, &header) != 0) {
+  if (GetEnhMetaFileHeader(reinterpret_cast<HENHMETAFILE>(handle), kEnhMetaHeaderBytes, &header) ==
+      kEnhMetaHeaderBytes) {
     info.Width = header.rclBounds.right - header.rclBounds.left + 1;
     info.Height = header.rclBounds.bottom - header.rclBounds.top + 1;
   } else {
@@ -250,6 +251,10 @@ ObjectPtr LoadPictureFileEx(const String& FileName, LONG BackColor, bool UseGdip
       ObjectPtr picture = automation::StdPicture::create(d, [](const automation::PictureDesc& p) {
         if (p.type.value == PICTYPE_ICON) {
           (void)DestroyIcon(reinterpret_cast<HICON>(p.handle));
+        } else if (p.type.value == PICTYPE_METAFILE) {
+          (void)DeleteMetaFile(reinterpret_cast<HMETAFILE>(p.handle));
+        } else if (p.type.value == PICTYPE_ENHMETAFILE) {
+          (void)DeleteEnhMetaFile(reinterpret_cast<HENHMETAFILE>(p.handle));
         } else {
           (void)DeleteObject(reinterpret_cast<HGDIOBJ>(p.handle));
         }

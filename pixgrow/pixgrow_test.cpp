@@ -14,6 +14,7 @@
 #include "pixgrow/memory_canvas.h"
 #include "pixgrow/mod_gdiplus_load_and_save.h"
 #include "pixgrow/mod_main.h"
+#include "platform/codecs/test_metafiles.h"
 #include "platform/codecs/test_pictures.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdiplus/gdiplus.h"
@@ -185,6 +186,45 @@ TEST(LoadPictureFile, InfoOfEveryRoute) {
   EXPECT_NEAR(info.HorizontalResolution, 96.012, 0.01);
 }
 
+TEST(LoadPictureFile, MetafileInfoThroughBothRoutes) {
+  TempDir dir;
+  const std::vector<FilledRect> square = {{0, 0, 10, 10, RGB(255, 0, 0)}};
+  writeFile(dir.file("a.wmf"), makeWmf(40, 20, square));
+  writeFile(dir.file("twips.wmf"), makeWmf(1440, 960, square, true, 1440));
+  writeFile(dir.file("plain.wmf"), makeWmf(30, 10, square, false));
+  writeFile(dir.file("a.emf"), makeEmf(40, 20, square));
+  struct {
+    const char* name;
+    bool gdiplus;
+    LONG type;
+    const char16_t* typeName;
+    LONG w, h, bits;
+    float dpi;
+  } rows[] = {
+      // The OLE route: the size from HIMETRIC, or the EMF bounds plus one; no depth.
+      {"a.wmf", false, kImageTypeMetafile, u"Windows metafile", 40, 20, 0, 0},
+      {"twips.wmf", false, kImageTypeMetafile, u"Windows metafile", 96, 64, 0, 0},
+      {"a.emf", false, kImageTypeEnhMetafile, u"Enhanced metafile", 40, 20, 0, 0},
+      // A plain WMF is no OLE picture, so it takes the GDI+ route by itself.
+      {"plain.wmf", false, kImageTypeMetafile, u"Windows metafile", 30, 10, 32, 96},
+      {"a.wmf", true, kImageTypeMetafile, u"Windows metafile", 40, 20, 32, 96},
+      {"a.emf", true, kImageTypeEnhMetafile, u"Enhanced metafile", 40, 20, 32, 96},
+  };
+  for (auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.name << (r.gdiplus ? " through GDI+" : ""));
+    PictureInfo info;
+    ObjectPtr picture = LoadPictureFile(u16(dir.file(r.name)), info, 0, r.gdiplus);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(info.ImageType, r.type);
+    EXPECT_EQ(info.ImageTypeName, r.typeName);
+    EXPECT_EQ(info.Width, r.w);
+    EXPECT_EQ(info.Height, r.h);
+    EXPECT_EQ(info.BitsPerPixel, r.bits);
+    EXPECT_NEAR(info.HorizontalResolution, r.dpi, 0.01);
+    EXPECT_NEAR(info.VerticalResolution, r.dpi, 0.01);
+  }
+}
+
 TEST(LoadPictureFile, TransparentPixelsBecomeBlack) {
   TempDir dir;
   Pixels p;
@@ -350,6 +390,41 @@ TEST_F(Program, EnlargesEveryFormatWithEveryMethod) {
     }
 }
 
+TEST_F(Program, EnlargesMetafilesWithEveryMethod) {
+  // A red left part over the canvas's black: columns 0-2 red, 6-7 black; the edge
+  // between may round either way.
+  TempDir dir;
+  const std::vector<FilledRect> left = {{0, 0, 4, 6, RGB(255, 0, 0)}};
+  writeFile(dir.file("in.wmf"), makeWmf(8, 6, left));
+  writeFile(dir.file("in.emf"), makeEmf(8, 6, left));
+  writeFile(dir.file("plain.wmf"), makeWmf(8, 6, left, false));
+  for (const char* name : {"in.wmf", "in.emf", "plain.wmf"})
+    for (int method = 1; method <= 4; ++method)
+      for (bool png : {true, false}) {
+        SCOPED_TRACE(testing::Message() << name << " " << method << (png ? "P" : ""));
+        const std::string key = std::to_string(method) + (png ? "P" : "");
+        const std::string out = dir.file(std::string("out ") + key);
+        const RunResult r = run({key, dir.file(name), out});
+        ASSERT_EQ(r.status, 0) << r.out;
+        PictureInfo info;
+        ObjectPtr back = LoadPictureFile(u16(out), info, 0, false);
+        ASSERT_EQ(info.Width, 16);
+        ASSERT_EQ(info.Height, 12);
+        MemoryCanvas c;
+        c.Create(16, 12, 0);
+        c.DrawPicture(back, 0, 0, 16, 12, 0, 0, SRCCOPY);
+        for (int y = 0; y < 12; ++y)
+          for (int x = 0; x < 16; ++x) {
+            const int sx = x / 2;
+            if (sx >= 3 && sx <= 5) continue;
+            const bool written =
+                method == 4 || (y % 2 == 0 && (x % 2 == 0 || method >= 2)) || (method == 3 && y % 2 == 1 && x % 2 == 0);
+            const COLORREF want = written && sx <= 2 ? RGB(255, 0, 0) : 0;
+            ASSERT_EQ(GetPixel(c.hDC(), x, y), want) << x << "," << y;
+          }
+      }
+}
+
 TEST_F(Program, BadInputFailsWithExitOneAndWritesNothing) {
   TempDir dir;
   writeFile(dir.file("empty.png"), {});
@@ -368,6 +443,14 @@ TEST_F(Program, BadInputFailsWithExitOneAndWritesNothing) {
   auto huge = makeBmp(s);
   huge[18] = 0xA0, huge[19] = 0x86, huge[20] = 0x01;  // 100000 x 8
   writeFile(dir.file("huge.bmp"), huge);
+  auto cutEmf = makeEmf(8, 8, {{0, 0, 4, 4, 0x0000FF}});
+  cutEmf.resize(cutEmf.size() - 12);
+  writeFile(dir.file("cut.emf"), cutEmf);
+  auto cutWmf = makeWmf(8, 8, {{0, 0, 4, 4, 0x0000FF}});
+  cutWmf.resize(cutWmf.size() - 4);
+  writeFile(dir.file("cut.wmf"), cutWmf);
+  writeFile(dir.file("huge.wmf"), makeWmf(20000, 20000, {}, true, 4));
+  writeFile(dir.file("records.emf"), makeEmf(8, 8, std::vector<FilledRect>(260000, {0, 0, 1, 1, 0x00FF00})));
   ::mkdir(dir.file("folder").c_str(), 0755);
   struct {
     std::string name;
@@ -378,6 +461,10 @@ TEST_F(Program, BadInputFailsWithExitOneAndWritesNothing) {
       {"cut.jpg", "Description:  Can't load bitmap file. Invalid parameter\n"},
       {"cut.bmp", "Description:  Can't load bitmap file. Invalid parameter\n"},
       {"huge.bmp", "Description:  Can't load bitmap file. Invalid picture\n"},
+      {"cut.emf", "Description:  Can't load bitmap file. Invalid parameter\n"},
+      {"cut.wmf", "Description:  Can't load bitmap file. Invalid parameter\n"},
+      {"huge.wmf", "Description:  Can't load bitmap file. Invalid picture\n"},
+      {"records.emf", "Description:  Can't load bitmap file. Invalid picture\n"},
   };
   for (auto& r : rows) {
     SCOPED_TRACE(r.name);

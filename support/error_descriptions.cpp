@@ -71,15 +71,6 @@ constexpr NumberedText kApiTexts[] = {
     {1814, u"The specified resource name cannot be found in the image file."},
 };
 
-// COM statuses that are not a Win32 code in disguise.
-constexpr NumberedText kHResultTexts[] = {
-    {static_cast<LONG>(0x80004001u), u"Not implemented"},
-    {static_cast<LONG>(0x80004002u), u"No such interface supported"},
-    {static_cast<LONG>(0x80004003u), u"Invalid pointer"},
-    {static_cast<LONG>(0x80004005u), u"Unspecified error"},
-    {static_cast<LONG>(0x8000FFFFu), u"Catastrophic failure"},
-};
-
 constexpr NumberedText kWinMMTexts[] = {
     {0, u"The specified command was carried out."},
     {1, u"Undefined external error."},
@@ -174,7 +165,7 @@ BStr messageTableText(std::string_view table, LONG number) {
 HRESULT asGetAPIErrorDescription(LONG number, BStr* out) {
   if (!out) return E_POINTER;
   const char16_t* text = find(kApiTexts, number);
-  if (!text) text = find(kHResultTexts, number);
+  if (!text) text = quendel::hresultText(number);
   // HRESULT_FROM_WIN32 wraps a Win32 code; its text is the code's own.
   if (!text && (static_cast<ULONG>(number) & 0xFFFF0000u) == 0x80070000u) text = find(kApiTexts, number & 0xFFFF);
   *out = text ? BStr(text) : BStr();

@@ -45,6 +45,10 @@ TEST(ErrorDescriptions, ApiTexts) {
       {1168, u"Element not found."},
       {static_cast<LONG>(0x80070005u), u"Access is denied."},  // HRESULT_FROM_WIN32(5)
       {static_cast<LONG>(0x80004005u), u"Unspecified error"},
+      {static_cast<LONG>(0x80004004u), u"Operation aborted"},
+      {static_cast<LONG>(0x800C0005u), u"The server or proxy was not found."},  // download statuses
+      {static_cast<LONG>(0x800C000Bu), u"The Internet connection has timed out."},
+      {static_cast<LONG>(0x800C0001u), u""},
       {9999, u""},
       {-1, u""},
   };

@@ -132,11 +132,35 @@ const std::map<HRESULT, const char16_t*>& hresultTexts() {
       {E_POINTER, u"Invalid pointer"},
       {E_ACCESSDENIED, u"Access is denied."},
       {SELFREG_E_CLASS, u"Error registering the classes"},
+      {static_cast<HRESULT>(0x80004004u), u"Operation aborted"},
+      // The Internet facility's statuses (downloads).
+      {static_cast<HRESULT>(0x800C0002u), u"The URL could not be parsed."},
+      {static_cast<HRESULT>(0x800C0003u), u"No Internet session was established."},
+      {static_cast<HRESULT>(0x800C0004u), u"The attempt to connect to the Internet has failed."},
+      {static_cast<HRESULT>(0x800C0005u), u"The server or proxy was not found."},
+      {static_cast<HRESULT>(0x800C0006u), u"The object was not found."},
+      {static_cast<HRESULT>(0x800C0007u), u"An Internet connection was established, but the data cannot be retrieved."},
+      {static_cast<HRESULT>(0x800C0008u), u"The download has failed (the connection was interrupted)."},
+      {static_cast<HRESULT>(0x800C0009u), u"Authentication is needed to access the object."},
+      {static_cast<HRESULT>(0x800C000Au), u"The object is not in one of the acceptable MIME types."},
+      {static_cast<HRESULT>(0x800C000Bu), u"The Internet connection has timed out."},
+      {static_cast<HRESULT>(0x800C000Cu), u"The request was invalid."},
+      {static_cast<HRESULT>(0x800C000Du),
+       u"The protocol is not known and no pluggable protocols have been entered that match."},
+      {static_cast<HRESULT>(0x800C000Eu), u"A security problem was encountered."},
+      {static_cast<HRESULT>(0x800C000Fu), u"The object could not be loaded."},
+      {static_cast<HRESULT>(0x800C0014u), u"The redirection failed."},
   };
   return texts;
 }
 
 }  // namespace
+
+const char16_t* hresultText(HRESULT hr) {
+  const auto& hr_texts = hresultTexts();
+  auto it = hr_texts.find(hr);
+  return it == hr_texts.end() ? nullptr : it->second;
+}
 
 BStr standardErrorText(LONG number) {
   const auto& texts = standardTexts();

@@ -48,6 +48,10 @@ class RuntimeError : public std::exception {
 // "Application-defined or object-defined error" for a number it does not know.
 BStr standardErrorText(LONG number);
 
+// The text of an HRESULT the runtime knows (COM, class activation, downloads); nullptr
+// for any other.
+const char16_t* hresultText(HRESULT hr);
+
 // The run-time error number that a failing HRESULT is reported as.
 LONG errorNumberFromHResult(HRESULT hr);
 

@@ -37,4 +37,13 @@ inline std::map<std::string, std::pair<std::uint64_t, std::uint64_t>> mapsSpans(
   return spans;
 }
 
+// How often `library` ("libfoo.so") is counted in `seen`, under its own name or under the
+// name of its versioned file ("libfoo.so.3.5.301"), which is the one a map shows.
+inline int timesListed(const std::map<std::string, int>& seen, const std::string& library) {
+  int n = 0;
+  for (const auto& [name, count] : seen)
+    if (name == library || name.starts_with(library + ".")) n += count;
+  return n;
+}
+
 }  // namespace quendel::testing

@@ -25,6 +25,12 @@ using ULONGLONG = std::uint64_t;
 
 // Kernel object handles (mutexes, snapshots) and module handles (a module's load address).
 using HANDLE = void*;
+
+// A point in time or a duration in 100-nanosecond units, in two 32-bit halves.
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
 struct HINSTANCEHandle;
 using HINSTANCE = HINSTANCEHandle*;
 using HMODULE = HINSTANCE;

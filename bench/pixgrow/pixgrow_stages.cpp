@@ -1,6 +1,7 @@
 // Measures the stages of a 2x enlargement on the picture stack, and makes the inputs.
 //
-//   pixgrow_stages generate <folder>         writes sprite256.png, photo2048.png, photo4096.png
+//   pixgrow_stages generate <folder>         writes sprite16.png, sprite256.png, photo2048.png,
+//                                            photo4096.png and photo8192.png
 //   pixgrow_stages stages <in.png> <folder>  decode, doubling (methods 1-4 as row views),
 //                                            PNG and BMP encoding; prints one line per stage
 //   pixgrow_stages compare <a> <b>           exit 0 when both hold the same pixels
@@ -104,11 +105,13 @@ int generate(const std::string& folder) {
   static const std::uint32_t palette[16] = {0x1A1C2C, 0x5D275D, 0xB13E53, 0xEF7D57, 0xFFCD75, 0xA7F070,
                                             0x38B764, 0x257179, 0x29366F, 0x3B5DC9, 0x41A6F6, 0x73EFF7,
                                             0xF4F4F4, 0x94B0C2, 0x566C86, 0x333C57};
-  save("sprite256.png", 256, 256, [](int x, int y) {
+  auto sprite = [](int x, int y) {
     const int bx = x / 8, by = y / 8;
     if (x % 8 == 0 || y % 8 == 0) return palette[0];
     return palette[(bx * 7 + by * 3 + (bx * by) % 5) % 16];
-  });
+  };
+  save("sprite16.png", 16, 16, sprite);
+  save("sprite256.png", 256, 256, sprite);
   // Photo-like: smooth shading with fine noise, so nothing repeats.
   auto photo = [](int x, int y) {
     std::uint32_t n = static_cast<std::uint32_t>(x) * 73856093u ^ static_cast<std::uint32_t>(y) * 19349663u;
@@ -121,6 +124,7 @@ int generate(const std::string& folder) {
   };
   save("photo2048.png", 2048, 2048, photo);
   save("photo4096.png", 4096, 4096, photo);
+  save("photo8192.png", 8192, 8192, photo);
   GdiplusShutdown(token);
   return allWritten ? 0 : 1;
 }

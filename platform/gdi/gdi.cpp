@@ -120,6 +120,16 @@ std::shared_ptr<BitmapObject> newBitmap(int width, int height, int bits) {
   return b;
 }
 
+}  // namespace
+
+HBITMAP selectedBitmap(HDC dc) {
+  std::lock_guard lock(detail::tableMutex());
+  auto d = detail::find<DcObject>(dc, Kind::Dc);
+  return d ? reinterpret_cast<HBITMAP>(d->bitmap) : nullptr;
+}
+
+namespace {
+
 // The bitmap selected into a DC (or null).
 std::shared_ptr<BitmapObject> dcBitmap(HDC dc) {
   auto d = detail::find<DcObject>(dc, Kind::Dc);
@@ -281,6 +291,8 @@ DWORD GetObjectType(HGDIOBJ object) {
   std::lock_guard lock(detail::tableMutex());
   if (detail::find<BitmapObject>(object, Kind::Bitmap)) return OBJ_BITMAP;
   if (detail::find<DcObject>(object, Kind::Dc)) return OBJ_MEMDC;
+  if (detail::findObject(reinterpret_cast<std::uintptr_t>(object), Kind::Metafile)) return OBJ_METAFILE;
+  if (detail::findObject(reinterpret_cast<std::uintptr_t>(object), Kind::EnhMetafile)) return OBJ_ENHMETAFILE;
   return 0;
 }
 
@@ -371,9 +383,4 @@ BOOL BitBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWO
     }
   }
   return 1;
-}
-
-UINT GetEnhMetaFileHeader(HENHMETAFILE, UINT, ENHMETAHEADER*) {
-  // No metafile objects exist yet, so no handle can name one.
-  return 0;
 }

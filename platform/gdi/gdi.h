@@ -23,8 +23,7 @@
 //  - GetObjectA on a bitmap fills a BITMAP and returns sizeof(BITMAP); a null buffer
 //    asks for the size; a smaller buffer fails (0). bmBits is NULL (device-dependent
 //    bitmap: its bits are reached through BitmapRows only).
-//  - There are no metafile objects yet: GetEnhMetaFileHeader returns 0 for every
-//    handle.
+//  - Metafile objects and their calls are in metafile.h; GetObjectType tells them.
 //
 // Beyond Win32, namespace quendel::gdi gives whole-row access for code that moves
 // pixels at memory speed, and bitmaps made from a PixelStore (no copy) or from a
@@ -36,6 +35,7 @@
 #include <optional>
 
 #include "platform/gdi/gdi_types.h"
+#include "platform/gdi/metafile.h"
 #include "platform/gdi/row_source.h"
 
 #define QUENDEL_GDI_API __attribute__((visibility("default")))
@@ -51,7 +51,6 @@ QUENDEL_GDI_API int GetObjectA(HANDLE object, int size, void* buffer);
 QUENDEL_GDI_API COLORREF GetPixel(HDC dc, int x, int y);
 QUENDEL_GDI_API COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
 [[nodiscard]] QUENDEL_GDI_API BOOL BitBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop);
-QUENDEL_GDI_API UINT GetEnhMetaFileHeader(HENHMETAFILE metafile, UINT size, ENHMETAHEADER* header);
 
 namespace quendel::gdi {
 
@@ -72,6 +71,8 @@ QUENDEL_GDI_API std::shared_ptr<const RowSource> bitmapRowSource(HBITMAP bitmap)
 // The bitmap's own store for writing whole rows (materialised and unshared first).
 // Null for an invalid handle. Do not keep it across other GDI calls on the bitmap.
 QUENDEL_GDI_API std::shared_ptr<PixelStore> bitmapStoreForWriting(HBITMAP bitmap);
+// The bitmap selected into a memory DC, null for an invalid handle.
+QUENDEL_GDI_API HBITMAP selectedBitmap(HDC dc);
 // The reported depth of a bitmap, 0 for an invalid handle.
 QUENDEL_GDI_API int bitmapBitsPixel(HBITMAP bitmap);
 

@@ -14,7 +14,7 @@
 
 namespace quendel::gdi::detail {
 
-enum class Kind { Bitmap, Dc, Icon };
+enum class Kind { Bitmap, Dc, Icon, Metafile, EnhMetafile };
 
 struct BitmapObject {
   int width = 0;

@@ -18,11 +18,13 @@ struct HBITMAPHandle;
 struct HDCHandle;
 struct HPALETTEHandle;
 struct HENHMETAFILEHandle;
+struct HMETAFILEHandle;
 using HBITMAP = HBITMAPHandle*;
 using HDC = HDCHandle*;
 using HCURSOR = HICON;
 using HPALETTE = HPALETTEHandle*;
 using HENHMETAFILE = HENHMETAFILEHandle*;
+using HMETAFILE = HMETAFILEHandle*;
 using HGDIOBJ = void*;
 using HANDLE = void*;
 using COLORREF = DWORD;
@@ -42,6 +44,7 @@ constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF
 // GetObjectType results.
 constexpr DWORD OBJ_PAL = 5;
 constexpr DWORD OBJ_BITMAP = 7;
+constexpr DWORD OBJ_METAFILE = 9;
 constexpr DWORD OBJ_MEMDC = 10;
 constexpr DWORD OBJ_ENHMETAFILE = 13;
 

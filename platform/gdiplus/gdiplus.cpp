@@ -14,6 +14,8 @@
 #include "platform/codecs/gif_reader.h"
 #include "platform/codecs/ico_reader.h"
 #include "platform/codecs/jpeg_reader.h"
+#include "platform/codecs/metafile_header.h"
+#include "platform/codecs/metafile_renderer.h"
 #include "platform/codecs/png_reader.h"
 #include "platform/codecs/png_writer.h"
 #include "platform/codecs/tiff_reader.h"
@@ -137,15 +139,40 @@ void GdiplusShutdown(ULONG_PTR token) {
 
 namespace {
 
-// Metafiles: a placeable WMF (its key), or an EMF (record type 1 with " EMF" at 40).
-bool looksLikeMetafile(const std::uint8_t* head, std::size_t n) {
-  constexpr std::uint8_t kPlaceableKey[4] = {0xD7, 0xCD, 0xC6, 0x9A};
-  constexpr std::uint8_t kEmfHeaderRecord[4] = {1, 0, 0, 0};
-  constexpr std::size_t kEmfSignatureAt = 40;
-  const bool placeableWmf = n >= sizeof kPlaceableKey && std::memcmp(head, kPlaceableKey, sizeof kPlaceableKey) == 0;
-  const bool emf = n >= kEmfSignatureAt + 4 && std::memcmp(head, kEmfHeaderRecord, sizeof kEmfHeaderRecord) == 0 &&
-                   std::memcmp(head + kEmfSignatureAt, " EMF", 4) == 0;
-  return placeableWmf || emf;
+constexpr double kMillimetersPerInch = 25.4;
+
+// The resolution of an EMF's reference device, 96 where its header cannot tell.
+REAL referenceDpi(std::int32_t pixels, std::int32_t millimeters) {
+  if (pixels <= 0 || millimeters <= 0) return kDefaultDpi;
+  return static_cast<REAL>(pixels * kMillimetersPerInch / millimeters);
+}
+
+// A WMF or EMF drawn at its own size over transparent pixels, so that making a GDI
+// bitmap puts the background colour where the records paint nothing.
+Status loadMetafile(const WCHAR* filename, std::unique_ptr<Image>* out) {
+  std::vector<std::uint8_t> data;
+  codecs::FileResult r = codecs::readPictureFile(filename, &data);
+  if (r.error) return r.error == EFBIG ? OutOfMemory : Win32Error;
+  codecs::MetafileHeader header;
+  DecodeStatus s = codecs::readMetafileHeader(data.data(), data.size(), &header);
+  if (s != DecodeStatus::Ok) return fromDecode(s);
+  auto store = gdi::PixelStore::create(header.widthPixels, header.heightPixels, true);
+  if (!store) return OutOfMemory;
+  s = codecs::renderMetafile(data.data(), data.size(), header, *store);
+  if (s != DecodeStatus::Ok) return fromDecode(s);
+  auto image = std::make_unique<Image>();
+  const bool emf = header.kind == codecs::MetafileKind::Emf;
+  image->raw = emf ? gdiplus::ImageFormatEMF : gdiplus::ImageFormatWMF;
+  image->format = PixelFormat32bppRGB;
+  if (emf) {
+    image->dpiX = referenceDpi(header.devicePixelsX, header.deviceMillimetersX);
+    image->dpiY = referenceDpi(header.devicePixelsY, header.deviceMillimetersY);
+  }
+  image->hasAlpha = true;
+  image->store = store;
+  image->rows = std::make_shared<gdi::StoreRowSource>(std::move(store));
+  *out = std::move(image);
+  return Ok;
 }
 
 // BMP, JPEG, GIF and icon files, read whole.
@@ -213,7 +240,12 @@ GpStatus GdipCreateBitmapFromFile(const WCHAR* filename, GpBitmap** bitmap) {
     s = codecs::decodeTiffFile(codecs::utf8Path(filename), &pic, &cmyk);
   } else {
     (void)std::fclose(f);  // opened for reading only
-    if (looksLikeMetafile(head, n)) return NotImplemented;
+    if (codecs::metafileKindOf(head, n) != codecs::MetafileKind::None) {
+      std::unique_ptr<Image> image;
+      const Status loaded = loadMetafile(filename, &image);
+      if (loaded == Ok) *bitmap = adopt(std::move(image));
+      return loaded;
+    }
     const bool known = codecs::looksLikeBmp(head, n) || codecs::looksLikeJpeg(head, n) ||
                        codecs::looksLikeGif(head, n) || codecs::iconFileType(head, n) == codecs::kIconFile;
     if (!known) return UnknownImageFormat;

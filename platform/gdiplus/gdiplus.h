@@ -15,16 +15,20 @@
 // ends stay valid objects but can no longer be used until a session opens again.
 //
 // Reading (GdipCreateBitmapFromFile): BMP, JPEG, GIF (first frame), PNG, TIFF (first
-// page) and ICO. Raw formats, pixel formats and resolutions are reported as GDI+
-// reports them: resolution from the file, 96 dpi when the file has none; pixel
-// formats per kind of file (see gdiplus.cpp, pixelFormatOf). Statuses chosen:
+// page), ICO, and WMF (placeable or plain) and EMF drawn at their own size
+// (metafile_header.h) over transparent pixels, raw format WMF or EMF, 32bppRGB, an EMF
+// at its reference device's resolution, a WMF at 96 dpi. Raw formats, pixel formats and
+// resolutions are reported as GDI+ reports them: resolution from the file, 96 dpi when
+// the file has none; pixel formats per kind of file (see gdiplus.cpp, pixelFormatOf).
+// Statuses chosen:
 //   - null argument: InvalidParameter;
 //   - missing file, directory, unreadable file: Win32Error (the open fails);
 //   - empty file or unknown data, a cursor file: UnknownImageFormat;
-//   - metafiles (recognised but not yet drawn here): NotImplemented;
-//   - damaged or cut-off data of a known format: InvalidParameter;
-//   - 100000 pixels or more in either direction (refused before allocating), or no
-//     memory: OutOfMemory.
+//   - damaged or cut-off data of a known format (metafile records out of place, or
+//     records the drawing library refuses): InvalidParameter;
+//   - 100000 pixels or more in either direction (refused before allocating), a
+//     metafile past its drawing limits (records, memory, time), or no memory:
+//     OutOfMemory.
 // GdipCreateHBITMAPFromBitmap blends every pixel over the ARGB background's colour
 // (a transparent pixel takes that colour, so background 0 gives black) into a 32-bit
 // GDI bitmap; an opaque picture shares its pixels instead of copying them.

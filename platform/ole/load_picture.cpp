@@ -9,8 +9,10 @@
 #include "platform/codecs/gif_reader.h"
 #include "platform/codecs/ico_reader.h"
 #include "platform/codecs/jpeg_reader.h"
+#include "platform/codecs/metafile_header.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/icon.h"
+#include "platform/gdi/metafile.h"
 
 using namespace quendel::codecs;
 
@@ -29,13 +31,19 @@ HRESULT fromErrno(int error) {
   return (error == ENOENT || error == ENOTDIR) ? CTL_E_FILENOTFOUND : CTL_E_PATHFILEACCESSERROR;
 }
 
-// How many bytes tell the formats read here apart.
-constexpr std::size_t kSignatureBytes = 8;
+// How many bytes tell the formats read here apart (an EMF's signature is at 40).
+constexpr std::size_t kSignatureBytes = 44;
 // The depths bitmaps report for the formats without a depth of their own.
 constexpr int kColorJpegBits = 24, kGreyJpegBits = 8, kGifBits = 8;
 constexpr std::uint32_t kOpaque = 0xFF000000u;
 constexpr unsigned kAlphaShift = 24, kChannelBits = 8;
 constexpr unsigned kFullAlpha = 0xFF;
+
+// The metafiles that are OLE pictures: a plain WMF has no size of its own to give.
+bool isOleMetafile(const std::uint8_t* head, std::size_t n) {
+  const MetafileKind kind = metafileKindOf(head, n);
+  return kind == MetafileKind::PlaceableWmf || kind == MetafileKind::Emf;
+}
 
 // The whole file when its first bytes belong to a format read here. Only those formats
 // are read whole; others are told by their first bytes.
@@ -47,7 +55,7 @@ HRESULT readSupportedFile(const char16_t* fileName, std::vector<std::uint8_t>* d
   const std::size_t n = peekBytes(f, head, sizeof head);
   (void)std::fclose(f);  // opened for reading only
   if (!looksLikeBmp(head, n) && !looksLikeJpeg(head, n) && !looksLikeGif(head, n) &&
-      iconFileType(head, n) == kNotIconFile)
+      iconFileType(head, n) == kNotIconFile && !isOleMetafile(head, n))
     return CTL_E_INVALIDPICTURE;
   FileResult r = readPictureFile(fileName, data);
   if (r.error) return r.error == EFBIG ? E_OUTOFMEMORY : fromErrno(r.error);
@@ -123,6 +131,32 @@ HRESULT loadBitmap(const std::uint8_t* bytes, std::size_t size, PictureDescripti
   return S_OK;
 }
 
+// A placeable WMF or an EMF whose records are whole, sized from its header.
+HRESULT loadMetafile(const std::uint8_t* bytes, std::size_t size, PictureDescription* result) {
+  MetafileHeader header;
+  HRESULT hr = fromDecode(readMetafileHeader(bytes, size, &header));
+  if (FAILED(hr)) return hr;
+  const bool enhanced = header.kind == MetafileKind::Emf;
+  const UINT_PTR handle = enhanced ? reinterpret_cast<UINT_PTR>(SetEnhMetaFileBits(static_cast<UINT>(size), bytes))
+                                   : reinterpret_cast<UINT_PTR>(quendel::gdi::createMetafileFromFile(bytes, size));
+  if (!handle) return E_OUTOFMEMORY;
+  result->Type = enhanced ? PICTYPE_ENHMETAFILE : PICTYPE_METAFILE;
+  result->Handle = handle;
+  result->Width = header.widthHimetric;
+  result->Height = header.heightHimetric;
+  return S_OK;
+}
+
+HRESULT loadAny(const std::uint8_t* data, std::size_t size, PictureDescription* result) {
+  if (iconFileType(data, size) != kNotIconFile) return loadIcon(data, size, result);
+  if (isOleMetafile(data, size)) {
+    // SetEnhMetaFileBits takes a 32-bit size.
+    if (size > UINT32_MAX) return E_OUTOFMEMORY;
+    return loadMetafile(data, size, result);
+  }
+  return loadBitmap(data, size, result);
+}
+
 }  // namespace
 
 LONG PixelsToHimetric(LONG pixels) {
@@ -144,8 +178,7 @@ HRESULT LoadPicture(const char16_t* fileName, PictureDescription* picture) {
 HRESULT LoadPictureFromBytes(const std::uint8_t* data, std::size_t size, PictureDescription* picture) {
   if ((!data && size) || !picture) return E_POINTER;
   PictureDescription result;
-  HRESULT hr =
-      iconFileType(data, size) != kNotIconFile ? loadIcon(data, size, &result) : loadBitmap(data, size, &result);
+  HRESULT hr = loadAny(data, size, &result);
   if (FAILED(hr)) return hr;
   *picture = result;
   return S_OK;

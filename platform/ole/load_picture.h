@@ -10,17 +10,22 @@
 // file gives the image the platform picks for the standard icon size (32 x 32) at the
 // display's depth (32 bits), as a PICTYPE_ICON picture whose GetIconInfo tells an icon
 // from a cursor. Bitmaps report the file's depth in bmBitsPixel (24 for colour JPEG,
-// 8 for greyscale JPEG and GIF); transparent GIF pixels are black. Metafiles are not
-// read yet; they, PNG, TIFF and unknown data are CTL_E_INVALIDPICTURE, like anything
-// the platform's loader cannot read.
-// Width and Height are HIMETRIC at 96 pixels per inch: MulDiv(pixels, 2540, 96).
-// The caller owns Handle (DeleteObject or DestroyIcon). hPal is always 0: pictures
-// are true-colour.
+// 8 for greyscale JPEG and GIF); transparent GIF pixels are black. Placeable WMF and
+// EMF files become PICTYPE_METAFILE and PICTYPE_ENHMETAFILE pictures (an HMETAFILE or
+// HENHMETAFILE, drawn by RenderPicture) once their records have been checked; a plain
+// WMF (no size of its own), PNG, TIFF and unknown data are CTL_E_INVALIDPICTURE, like
+// anything the platform's loader cannot read.
+// Width and Height are HIMETRIC: for bitmaps and icons at 96 pixels per inch,
+// MulDiv(pixels, 2540, 96); for a WMF its placeable box at its units per inch; for an
+// EMF its frame.
+// The caller owns Handle (DeleteObject, DestroyIcon, DeleteMetaFile or
+// DeleteEnhMetaFile). hPal is always 0: pictures are true-colour.
 // Failures (the description untouched): E_POINTER for a null argument;
 // CTL_E_FILENOTFOUND for a missing file or empty name; CTL_E_PATHFILEACCESSERROR for a
 // directory or a file that cannot be read; CTL_E_INVALIDPICTURE for unknown, empty
-// or damaged data; E_OUTOFMEMORY for a picture beyond picture_limits.h or without
-// memory.
+// or damaged data (metafile records out of place included); E_OUTOFMEMORY for a picture
+// beyond picture_limits.h (a metafile's frame in pixels, or more records than
+// kMaxMetafileRecords) or without memory.
 #pragma once
 
 #include <cstddef>

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <type_traits>
@@ -59,6 +60,8 @@ std::string parentFolder(const std::string& path) {
 
 // Numbers connections and their own commits for Hive::changeStamp(), over all hives.
 std::atomic<std::uint64_t> g_lastConnectionNumber{0};
+// Numbers the fillings of every hive's cache for Hive::changeCount().
+std::atomic<std::uint64_t> g_lastEpoch{0};
 
 bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
@@ -215,11 +218,16 @@ Hive::~Hive() {
 }
 
 void Hive::closeConnection() {
+  wal_.detach();  // the mapping belongs to the connection
+  dropCache();
   if (!db_) return;
   if (owner_ == ::getpid()) {
     for (auto& s : statements_) sqlite3_finalize(s.second);
     sqlite3_close_v2(db_);
   }
+  // Only now: closing a descriptor of the file drops every lock the process holds on it.
+  if (headerFd_ >= 0) ::close(headerFd_);
+  headerFd_ = -1;
   statements_.clear();
   db_ = nullptr;
   readOnly_ = false;
@@ -227,6 +235,12 @@ void Hive::closeConnection() {
 }
 
 sqlite3_stmt* Hive::prepare(SqlLiteral sql, LONG* status) {
+  if (deferred_) {
+    if (LONG st = startDeferred(); st != ERROR_SUCCESS) {
+      *status = st;
+      return nullptr;
+    }
+  }
   for (auto& s : statements_) {
     if (s.first == sql) return s.second;
   }
@@ -292,7 +306,11 @@ LONG Hive::openConnection(const std::string& name, int flags, bool uri) {
   // WAL with synchronous=NORMAL: a commit is in the log (in the kernel's page cache) when
   // the call returns, so killing any process at any moment loses nothing committed; only
   // a power failure can drop the latest commits, never the database's integrity.
-  sqlite3_exec(db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+  // QUENDEL_REGISTRY_SYNC=full makes every commit wait for the disk as well (survives a
+  // power failure, at the price of a flush per call).
+  const char* sync = std::getenv("QUENDEL_REGISTRY_SYNC");
+  const bool full = sync && std::strcmp(sync, "full") == 0;
+  sqlite3_exec(db_, full ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
   return ERROR_SUCCESS;
 }
 
@@ -354,6 +372,17 @@ LONG Hive::open(bool write) {
 
 LONG Hive::openOnce(bool write) {
   abandonInheritedConnection();
+  // Watched before it is judged, so that whatever touches the file from now on shows.
+  if (!watch_) watch_ = FileWatch::of(location_.file);
+  const std::uint64_t seen = watch_ ? watch_->changes() : 0;
+  // Replaced, removed, written or re-permitted outside the database (or checkpointed):
+  // its identity is compared below; its header is judged here through a descriptor of
+  // our own, since closing and reopening the connection would itself touch the file.
+  const bool touched = seen != watchSeen_;
+  watchSeen_ = seen;
+  if (touched && db_ && headerFd_ >= 0 && classifyHiveFile(headerFd_, true) == HiveFileState::Damaged) {
+    closeConnection();  // judged afresh below, which refuses it
+  }
   struct stat st {};
   bool missing = false;
   if (LONG s = findOrCreateFile(write, &st, &missing); s != ERROR_SUCCESS) return s;
@@ -392,6 +421,11 @@ LONG Hive::openOnce(bool write) {
 void Hive::abandonInheritedConnection() {
   if (db_ && owner_ != ::getpid()) {
     // Inherited across fork(): abandon it without closing (see ~Hive).
+    wal_.detach();
+    dropCache();
+    watch_.reset();
+    if (headerFd_ >= 0) ::close(headerFd_);  // the child holds no locks of its own yet
+    headerFd_ = -1;
     statements_.clear();
     db_ = nullptr;
   }
@@ -461,6 +495,7 @@ LONG Hive::connect(bool canWrite, const struct stat& st) {
   if (status != ERROR_SUCCESS) return status;
   readOnly_ = !canWrite;
   immutable_ = !canWrite && !(exists(file + "-wal") && exists(file + "-shm"));
+  headerFd_ = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   dev_ = st.st_dev;
   ino_ = st.st_ino;
   return ERROR_SUCCESS;
@@ -540,13 +575,57 @@ LONG Hive::keepWriteAheadLog() {
   return rc == SQLITE_OK ? ERROR_SUCCESS : fail(rc);
 }
 
+bool Hive::cacheStillCurrent() const {
+  return cacheOpen_ && db_ && watch_ && watch_->changes() == watchSeen_ && wal_.unchanged(cacheHeader_);
+}
+
+void Hive::dropCache() {
+  cache_.clear();
+  cacheOpen_ = false;
+  epoch_ = ++g_lastEpoch;
+}
+
+void Hive::openCache() {
+  // Taken before SQLite's transaction begins: a commit landing in between makes the
+  // header differ next time, so the filling is dropped rather than kept stale.
+  if (!wal_.attached() && !immutable_) wal_.attach(db_);
+  if (watch_ && wal_.attached() && wal_.read(&cacheHeader_)) cacheOpen_ = true;
+}
+
+LONG Hive::startDeferred() {
+  deferred_ = false;
+  WalIndex::Header now{};
+  if (!wal_.read(&now) || now != cacheHeader_ || !watch_ || watch_->changes() != watchSeen_) {
+    dropCache();  // changed since the transaction began: what SQLite reads now is newer
+  }
+  int rc = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    deferred_ = true;  // still without an SQLite transaction: the next statement tries again
+    dropCache();
+    return fail(rc);
+  }
+  return ERROR_SUCCESS;
+}
+
+std::uint64_t Hive::changeCount() { return cacheable() ? epoch_ : ++g_lastEpoch; }
+
 LONG Hive::begin(bool write) {
   if (inTransaction_) return ERROR_INVALID_FUNCTION;
+  if (!write && cacheStillCurrent()) {
+    empty_ = false;
+    writing_ = false;
+    deferred_ = true;
+    inTransaction_ = true;
+    return ERROR_SUCCESS;
+  }
+  dropCache();
+  deferred_ = false;
   empty_ = false;
   writing_ = write;
   LONG status = open(write);
   if (status != ERROR_SUCCESS) return status;
   if (!empty_) {
+    if (!write) openCache();
     int rc = sqlite3_exec(db_, write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
       status = fail(rc);
@@ -561,6 +640,10 @@ LONG Hive::begin(bool write) {
 LONG Hive::commit() {
   if (!inTransaction_) return ERROR_INVALID_FUNCTION;
   inTransaction_ = false;
+  if (deferred_) {  // answered from the cache alone
+    deferred_ = false;
+    return ERROR_SUCCESS;
+  }
   if (empty_ || !db_) return ERROR_SUCCESS;
   int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
   if (writing_) connectionNumber_ = ++g_lastConnectionNumber;
@@ -576,6 +659,10 @@ LONG Hive::commit() {
 void Hive::rollback() {
   if (!inTransaction_) return;
   inTransaction_ = false;
+  if (deferred_) {
+    deferred_ = false;
+    return;
+  }
   if (db_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   if (broken_) closeConnection();
 }

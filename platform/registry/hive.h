@@ -17,6 +17,15 @@
 // A hive file that does not exist reads as an empty hive and is created only by a write.
 // Not thread-safe: the caller serialises calls. After fork() a child opens its own
 // connection and never touches the one it inherited.
+//
+// Reads at memory speed. The connection and its statements stay open for the life of the
+// object, and cache() keeps what reads found. A read transaction begins without SQLite
+// while the cache is current: the header of the write-ahead-log index is what it was when
+// the cache was filled (every commit of any process rewrites it before returning, so a
+// read sees every commit that returned before it began), and the file watch (file_watch.h)
+// saw nothing touch the file outside the database. Otherwise the cache is emptied, the
+// file judged again when it was touched, and the transaction reads through SQLite, which
+// it also does when a read misses the cache (Statement starts the SQLite transaction then).
 #pragma once
 
 #include <sys/stat.h>
@@ -29,7 +38,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/registry/file_watch.h"
 #include "platform/registry/hive_paths.h"
+#include "platform/registry/read_cache.h"
+#include "platform/registry/wal_index.h"
 #include "support/win_types.h"
 
 struct sqlite3;
@@ -85,8 +97,21 @@ class Hive {
   // True when this process could write the hive (file and folder writable, or creatable).
   bool writable() const;
 
-  // Closes the database connection (outside a transaction); the next call reopens it.
-  void release() { closeConnection(); }
+  // Closes the database connection (outside a transaction) and drops the file watch, as
+  // before fork(); the next call reopens both.
+  void release() {
+    closeConnection();
+    watch_.reset();
+  }
+
+  // What reads found (read_cache.h); use it only while cacheable().
+  ReadCache& cache() { return cache_; }
+  // True inside a read transaction whose answers may be taken from and kept in cache():
+  // it then describes the hive as it was when the transaction began.
+  bool cacheable() const { return inTransaction_ && !writing_ && cacheOpen_; }
+  // Inside a transaction: equal in two transactions only when nothing changed the hive in
+  // between (every number is new when that cannot be told, so never equal then).
+  std::uint64_t changeCount();
 
   [[nodiscard]] LONG keyExists(std::int64_t key);
   [[nodiscard]] LONG findSubKey(std::int64_t parent, std::u16string_view name, std::int64_t* id);
@@ -162,6 +187,13 @@ class Hive {
   LONG fail(int rc);
   LONG touch(std::int64_t key);
   sqlite3_stmt* prepare(SqlLiteral sql, LONG* status);
+  // The cache's part of a transaction: whether it may begin without SQLite, emptying
+  // it, taking the index header a new filling is valid for, the SQLite transaction of
+  // a read that began without one.
+  bool cacheStillCurrent() const;
+  void dropCache();
+  void openCache();
+  LONG startDeferred();
 
   HiveLocation location_;
   sqlite3* db_ = nullptr;
@@ -178,6 +210,16 @@ class Hive {
   // data version does not count (see changeStamp()).
   std::uint64_t connectionNumber_ = 0;
   std::vector<std::pair<SqlLiteral, sqlite3_stmt*>> statements_;
+
+  ReadCache cache_;
+  WalIndex wal_;
+  WalIndex::Header cacheHeader_{};  // the index header cache_ is valid for
+  bool cacheOpen_ = false;          // cache_ describes the hive as of cacheHeader_
+  bool deferred_ = false;           // a read served from cache_ so far: no SQLite transaction yet
+  std::uint64_t epoch_ = 0;         // renumbered whenever cache_ is emptied (changeCount())
+  std::shared_ptr<FileWatch> watch_;
+  std::uint64_t watchSeen_ = 0;  // watch_->changes() when the file was last judged
+  int headerFd_ = -1;            // the file, read-only, for judging it while connected
 };
 
 }  // namespace quendel::registry

@@ -3,6 +3,7 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <mutex>
@@ -14,12 +15,14 @@
 
 #include "platform/registry/hive.h"
 #include "platform/registry/hive_paths.h"
+#include "platform/registry/read_cache.h"
 #include "support/case_fold.h"
 #include "support/codepage.h"
 
 using quendel::registry::Hive;
 using quendel::registry::HiveId;
 using quendel::registry::KeyEntry;
+using quendel::registry::ReadCache;
 using quendel::registry::ValueEntry;
 
 namespace {
@@ -47,6 +50,8 @@ struct KeyHandle {
 };
 
 std::mutex g_mutex;
+// Numbers handed out by hiveChangeCount() for views whose changes are not counted.
+std::uint64_t g_uncountedChanges = 1ull << 62;
 std::unordered_map<std::uintptr_t, KeyHandle> g_handles;
 std::uintptr_t g_nextHandle = kFirstHandle;
 // The current hive object of each HiveId.
@@ -67,14 +72,55 @@ void beforeFork() {
   }
 }
 void afterFork() { g_mutex.unlock(); }
+void afterForkInChild() {
+  quendel::registry::FileWatch::restartAfterFork();
+  g_mutex.unlock();
+}
+
+// The variables the hives' locations depend on, joined (each followed by a NUL; unset:
+// an extra NUL), and whether they still read so without building the text.
+constexpr const char* kLocationVariables[] = {"QUENDEL_REGISTRY_DIR", "XDG_CONFIG_HOME", "HOME"};
+std::string environmentOfLocations() {
+  std::string text;
+  for (const char* name : kLocationVariables) {
+    if (const char* v = std::getenv(name))
+      text += v;
+    else
+      text += '\0';
+    text += '\0';
+  }
+  return text;
+}
+bool sameEnvironment(const std::string& last) {
+  // QUENDEL_REGISTRY_DIR, when set, decides alone.
+  if (const char* dir = std::getenv(kLocationVariables[0]); dir && *dir) {
+    std::size_t n = std::strlen(dir);
+    return last.size() > n && last.compare(0, n, dir) == 0 && last[n] == '\0';
+  }
+  std::size_t at = 0;
+  for (const char* name : kLocationVariables) {
+    const char* v = std::getenv(name);
+    std::string_view now = v ? std::string_view(v) : std::string_view("\0", 1);
+    if (last.compare(at, now.size(), now) != 0 || at + now.size() >= last.size() || last[at + now.size()] != '\0')
+      return false;
+    at += now.size() + 1;
+  }
+  return at == last.size();
+}
 
 // The hive object for the hive's current file; a handle keeps the object it was opened on.
-std::shared_ptr<Hive> hiveFor(HiveId id) {
-  static const bool forkHandlers = pthread_atfork(beforeFork, afterFork, afterFork) == 0;
+const std::shared_ptr<Hive>& hiveFor(HiveId id) {
+  static const bool forkHandlers = pthread_atfork(beforeFork, afterFork, afterForkInChild) == 0;
   (void)forkHandlers;
-  auto loc = quendel::registry::hiveLocation(id);
+  // The location follows the environment (QUENDEL_REGISTRY_DIR, XDG_CONFIG_HOME, HOME);
+  // it is worked out again only when one of those changed.
+  static std::string lastEnvironment[kHiveCount];
+  std::string& last = lastEnvironment[static_cast<int>(id)];
   auto& slot = g_hives[static_cast<int>(id)];
+  if (slot && sameEnvironment(last)) return slot;
+  auto loc = quendel::registry::hiveLocation(id);
   if (!slot || slot->file() != loc.file) slot = std::make_shared<Hive>(std::move(loc));
+  last = environmentOfLocations();
   return slot;
 }
 
@@ -94,10 +140,13 @@ bool isRoot(std::uintptr_t value) { return value >= kFirstRoot && value <= kLast
 // The roots that are not provided (see registry.h).
 bool isMissingRoot(HKEY hKey) { return hKey == HKEY_PERFORMANCE_DATA || hKey == HKEY_DYN_DATA; }
 
-LONG resolve(HKEY hKey, KeyHandle* out) {
+// The open key a handle names, without copying it: the roots' entries live here, the
+// others in g_handles (valid until that handle is closed).
+LONG resolve(HKEY hKey, const KeyHandle** out) {
   auto value = reinterpret_cast<std::uintptr_t>(hKey);
   if (isRoot(value)) {
-    KeyHandle h;
+    static KeyHandle roots[kLastRoot - kFirstRoot + 1];
+    KeyHandle& h = roots[value - kFirstRoot];
     h.access = KEY_ALL_ACCESS;
     h.root = true;
     h.id = Hive::kRootKey;
@@ -114,12 +163,12 @@ LONG resolve(HKEY hKey, KeyHandle* out) {
     } else {
       return ERROR_INVALID_HANDLE;  // performance data and dynamic data
     }
-    *out = std::move(h);
+    *out = &h;
     return ERROR_SUCCESS;
   }
   auto it = g_handles.find(value);
   if (it == g_handles.end()) return ERROR_INVALID_HANDLE;
-  *out = it->second;
+  *out = &it->second;
   return ERROR_SUCCESS;
 }
 
@@ -171,6 +220,49 @@ std::vector<std::uint8_t> internalData(DWORD type, const BYTE* data, DWORD size)
 
 DWORD clampSize(std::size_t n) {
   return n > std::numeric_limits<DWORD>::max() ? std::numeric_limits<DWORD>::max() : static_cast<DWORD>(n);
+}
+
+// The hive's cache when the current read transaction may use it, bound to the code page
+// the names and data it keeps are spelt in.
+ReadCache* usableCache(Hive& hive) {
+  if (!hive.cacheable()) return nullptr;
+  ReadCache& cache = hive.cache();
+  if (unsigned codePage = quendel::cp::ansiCodePage(); cache.codePage() != codePage) {
+    cache.clear();
+    cache.setCodePage(codePage);
+  }
+  return &cache;
+}
+
+// Not an answer: the cache does not know (the call reads the hive then).
+constexpr LONG kNotCached = -1;
+
+// The key at a path below from as the cache knows it, in a read transaction of its own:
+// ERROR_SUCCESS with *id, ERROR_FILE_NOT_FOUND, or kNotCached.
+LONG cachedKey(Hive& hive, std::int64_t from, std::string_view path, std::int64_t* id) {
+  Hive::Transaction txn(hive, false);
+  ReadCache* cache = txn.status() == ERROR_SUCCESS ? usableCache(hive) : nullptr;
+  const std::int64_t* found = cache ? cache->findKey(from, path) : nullptr;
+  if (!found) return kNotCached;
+  if (*found == 0) return ERROR_FILE_NOT_FOUND;
+  *id = *found;
+  return ERROR_SUCCESS;
+}
+
+// Hands out a value's type and data as RegQueryValueExA does.
+LONG deliverValue(DWORD type, const std::vector<std::uint8_t>& bytes, DWORD* lpType, BYTE* lpData, DWORD* lpcbData) {
+  DWORD need = clampSize(bytes.size());
+  if (lpData) {
+    if (*lpcbData < need) {
+      *lpcbData = need;
+      if (lpType) *lpType = type;
+      return ERROR_MORE_DATA;
+    }
+    if (need) std::memcpy(lpData, bytes.data(), need);
+  }
+  if (lpcbData) *lpcbData = need;
+  if (lpType) *lpType = type;
+  return ERROR_SUCCESS;
 }
 
 // Follows names from a key; ERROR_FILE_NOT_FOUND when one is missing.
@@ -513,8 +605,9 @@ LONG probeThenWriteEachSide(const std::vector<Side>& sides, const Path& path, Ho
 // Deletes a key below a handle: its own key when sub is empty. recursive removes the
 // whole tree; otherwise a key with subkeys (or with values, when emptyOnly) is refused.
 LONG deleteKey(HKEY hKey, const char* sub, bool recursive, bool emptyOnly) {
-  KeyHandle h;
-  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  const KeyHandle* named = nullptr;
+  if (LONG st = resolve(hKey, &named); st != ERROR_SUCCESS) return st;
+  const KeyHandle& h = *named;
   Path path;
   if (LONG st = splitPath(sub, false, &path); st != ERROR_SUCCESS) return st;
   if (path.empty() && (h.root || (h.classes && h.path.empty()))) return ERROR_ACCESS_DENIED;
@@ -590,15 +683,34 @@ HKEY rootFromLong(std::int32_t root) {
 LONG RegOpenKeyExA(HKEY hKey, const char* lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
   if (!phkResult) return ERROR_INVALID_PARAMETER;
   std::lock_guard<std::mutex> lock(g_mutex);
-  KeyHandle h;
-  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
-  Path path;
-  if (LONG st = splitPath(lpSubKey, false, &path); st != ERROR_SUCCESS) return st;
+  const KeyHandle* named = nullptr;
+  if (LONG st = resolve(hKey, &named); st != ERROR_SUCCESS) return st;
+  const KeyHandle& h = *named;
+  // Keys opened for reading come from the cache of the hive while it is current.
+  const std::string_view spelt = lpSubKey ? lpSubKey : "";
+  const bool cached = !h.classes && !(samDesired & kWriteRights);
   KeyHandle result;
   result.access = samDesired;
+  if (cached) {
+    std::int64_t id = 0;
+    if (LONG st = cachedKey(*h.hive, h.id, spelt, &id); st != kNotCached) {
+      if (st != ERROR_SUCCESS) return st;
+      result.hive = h.hive;
+      result.id = id;
+      *phkResult = newHandle(std::move(result));
+      return ERROR_SUCCESS;
+    }
+  }
+  Path path;
+  if (LONG st = splitPath(lpSubKey, false, &path); st != ERROR_SUCCESS) return st;
   {
     ReadView view;
-    if (LONG st = view.openPath(h, path, path.empty()); st != ERROR_SUCCESS) return st;
+    LONG st = view.openPath(h, path, path.empty());
+    if (cached && (st == ERROR_SUCCESS || st == ERROR_FILE_NOT_FOUND)) {
+      if (ReadCache* cache = usableCache(*h.hive))
+        cache->putKey(h.id, spelt, st == ERROR_SUCCESS ? view.layers.front().id : 0);
+    }
+    if (st != ERROR_SUCCESS) return st;
     if (h.classes) {
       result.classes = true;
       result.path = join(h.path, path);
@@ -621,8 +733,9 @@ LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD, char*, DWORD dwOpti
   if (!phkResult || !lpSubKey) return ERROR_INVALID_PARAMETER;
   if (dwOptions != REG_OPTION_NON_VOLATILE) return ERROR_INVALID_PARAMETER;
   std::lock_guard<std::mutex> lock(g_mutex);
-  KeyHandle h;
-  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  const KeyHandle* named = nullptr;
+  if (LONG st = resolve(hKey, &named); st != ERROR_SUCCESS) return st;
+  const KeyHandle& h = *named;
   Path path;
   if (LONG st = splitPath(lpSubKey, true, &path); st != ERROR_SUCCESS) return st;
   KeyHandle result;
@@ -664,42 +777,50 @@ LONG RegCloseKey(HKEY hKey) {
   std::lock_guard<std::mutex> lock(g_mutex);
   auto value = reinterpret_cast<std::uintptr_t>(hKey);
   if (isRoot(value)) return isMissingRoot(hKey) ? ERROR_INVALID_HANDLE : ERROR_SUCCESS;
-  g_enumLists.erase(value);
+  if (!g_enumLists.empty()) g_enumLists.erase(value);
   return g_handles.erase(value) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
 LONG RegQueryValueExA(HKEY hKey, const char* lpValueName, DWORD*, DWORD* lpType, BYTE* lpData, DWORD* lpcbData) {
   if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
   std::lock_guard<std::mutex> lock(g_mutex);
-  KeyHandle h;
-  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  const KeyHandle* named = nullptr;
+  if (LONG st = resolve(hKey, &named); st != ERROR_SUCCESS) return st;
+  const KeyHandle& h = *named;
   if (!(h.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-  ValueEntry v;
+  const std::string_view spelt = lpValueName ? lpValueName : "";
+  if (!h.classes) {
+    Hive::Transaction txn(*h.hive, false);
+    ReadCache* cache = txn.status() == ERROR_SUCCESS ? usableCache(*h.hive) : nullptr;
+    if (const ReadCache::Value* v = cache ? cache->findValue(h.id, spelt) : nullptr) {
+      if (v->status != ERROR_SUCCESS) return v->status;
+      return deliverValue(v->type, v->data, lpType, lpData, lpcbData);
+    }
+  }
+  ReadCache::Value found;
   {
     ReadView view;
     if (LONG st = view.open(h); st != ERROR_SUCCESS) return st;
-    if (LONG st = view.getValue(valueName(lpValueName), &v); st != ERROR_SUCCESS) return st;
-  }
-  std::vector<std::uint8_t> bytes = externalData(v);
-  DWORD need = clampSize(bytes.size());
-  if (lpData) {
-    if (*lpcbData < need) {
-      *lpcbData = need;
-      if (lpType) *lpType = v.type;
-      return ERROR_MORE_DATA;
+    ValueEntry v;
+    found.status = view.getValue(valueName(lpValueName), &v);
+    if (found.status == ERROR_SUCCESS) {
+      found.type = v.type;
+      found.data = externalData(v);
     }
-    if (need) std::memcpy(lpData, bytes.data(), need);
+    if (!h.classes && (found.status == ERROR_SUCCESS || found.status == ERROR_FILE_NOT_FOUND)) {
+      if (ReadCache* cache = usableCache(*h.hive)) cache->putValue(h.id, spelt, found);
+    }
+    if (found.status != ERROR_SUCCESS) return found.status;
   }
-  if (lpcbData) *lpcbData = need;
-  if (lpType) *lpType = v.type;
-  return ERROR_SUCCESS;
+  return deliverValue(found.type, found.data, lpType, lpData, lpcbData);
 }
 
 LONG RegSetValueExA(HKEY hKey, const char* lpValueName, DWORD, DWORD dwType, const BYTE* lpData, DWORD cbData) {
   if (!lpData && cbData > 0) return ERROR_NOACCESS;
   std::lock_guard<std::mutex> lock(g_mutex);
-  KeyHandle h;
-  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  const KeyHandle* named = nullptr;
+  if (LONG st = resolve(hKey, &named); st != ERROR_SUCCESS) return st;
+  const KeyHandle& h = *named;
   if (!(h.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
   std::u16string name = valueName(lpValueName);
   if (name.size() > kMaxValueNameChars) return ERROR_INVALID_PARAMETER;
@@ -711,8 +832,9 @@ LONG RegSetValueExA(HKEY hKey, const char* lpValueName, DWORD, DWORD dwType, con
 
 LONG RegDeleteValueA(HKEY hKey, const char* lpValueName) {
   std::lock_guard<std::mutex> lock(g_mutex);
-  KeyHandle h;
-  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  const KeyHandle* named = nullptr;
+  if (LONG st = resolve(hKey, &named); st != ERROR_SUCCESS) return st;
+  const KeyHandle& h = *named;
   if (!(h.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
   std::u16string name = valueName(lpValueName);
   // Look first: a missing value neither creates a hive nor needs write access.
@@ -766,8 +888,9 @@ LONG RegQueryInfoKeyA(HKEY hKey, char* lpClass, DWORD* lpcchClass, DWORD*, DWORD
                       DWORD* lpcbSecurityDescriptor, FILETIME* lpftLastWriteTime) {
   if (lpClass && !lpcchClass) return ERROR_INVALID_PARAMETER;
   std::lock_guard<std::mutex> lock(g_mutex);
-  KeyHandle h;
-  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  const KeyHandle* named = nullptr;
+  if (LONG st = resolve(hKey, &named); st != ERROR_SUCCESS) return st;
+  const KeyHandle& h = *named;
   if (!(h.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
   std::vector<FromLayer<KeyEntry>> keys;
   std::vector<FromLayer<ValueEntry>> vals;
@@ -803,8 +926,9 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, char* lpName, DWORD* lpcchName, DWO
   if (!lpName || !lpcchName) return ERROR_INVALID_PARAMETER;
   if (lpClass && !lpcchClass) return ERROR_INVALID_PARAMETER;
   std::lock_guard<std::mutex> lock(g_mutex);
-  KeyHandle h;
-  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  const KeyHandle* named = nullptr;
+  if (LONG st = resolve(hKey, &named); st != ERROR_SUCCESS) return st;
+  const KeyHandle& h = *named;
   if (!(h.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
   KeyEntry key;
   std::uint64_t time = 0;
@@ -826,8 +950,9 @@ LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, char* lpValueName, DWORD* lpcchValu
   if (!lpValueName || !lpcchValueName) return ERROR_INVALID_PARAMETER;
   if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
   std::lock_guard<std::mutex> lock(g_mutex);
-  KeyHandle h;
-  if (LONG st = resolve(hKey, &h); st != ERROR_SUCCESS) return st;
+  const KeyHandle* named = nullptr;
+  if (LONG st = resolve(hKey, &named); st != ERROR_SUCCESS) return st;
+  const KeyHandle& h = *named;
   if (!(h.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
   ValueEntry v;
   if (LONG st = valueAt(hKey, h, dwIndex, &v); st != ERROR_SUCCESS) return st;
@@ -848,8 +973,29 @@ LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, char* lpValueName, DWORD* lpcchValu
   return ERROR_SUCCESS;
 }
 
+namespace quendel::registry {
+
+LONG hiveChangeCount(HKEY root, std::uint64_t* count) {
+  if (!count) return ERROR_INVALID_PARAMETER;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (!isRoot(reinterpret_cast<std::uintptr_t>(root))) return ERROR_INVALID_HANDLE;
+  const KeyHandle* named = nullptr;
+  if (LONG st = resolve(root, &named); st != ERROR_SUCCESS) return st;
+  const KeyHandle& h = *named;
+  if (h.classes) {
+    *count = ++g_uncountedChanges;  // two hives: never taken for unchanged
+    return ERROR_SUCCESS;
+  }
+  Hive::Transaction txn(*h.hive, false);
+  if (LONG st = txn.status(); st != ERROR_SUCCESS) return st;
+  *count = h.hive->changeCount();
+  return ERROR_SUCCESS;
+}
+
+}  // namespace quendel::registry
+
 LONG RegFlushKey(HKEY hKey) {
   std::lock_guard<std::mutex> lock(g_mutex);
-  KeyHandle h;
-  return resolve(hKey, &h);
+  const KeyHandle* named = nullptr;
+  return resolve(hKey, &named);
 }

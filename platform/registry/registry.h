@@ -59,14 +59,6 @@ typedef struct HKEYHandle* HKEY;
 using REGSAM = DWORD;
 using PHKEY = HKEY*;
 
-#ifndef QUENDEL_FILETIME_DEFINED
-#define QUENDEL_FILETIME_DEFINED
-struct FILETIME {
-  DWORD dwLowDateTime;
-  DWORD dwHighDateTime;
-};
-#endif
-
 // Status codes that only the registry uses.
 constexpr LONG ERROR_BAD_PATHNAME = 161;
 constexpr LONG ERROR_NOACCESS = 998;
@@ -84,6 +76,15 @@ constexpr LONG ERROR_UNSUPPORTED_TYPE = 1630;
 // (HKEY_CLASSES_ROOT is -2147483648 there). Other numbers give a handle that every
 // function refuses with ERROR_INVALID_HANDLE.
 HKEY rootFromLong(std::int32_t root);
+
+namespace quendel::registry {
+// A number for the hive of a predefined root (not HKEY_CLASSES_ROOT) that stays the same
+// only while nothing changes that hive, in any process: what a caller derived from the
+// hive under one number still holds while the number is the same. Read at memory speed
+// while the hive's reads are cached (hive.h); a hive that cannot be told unchanged gives a
+// new number at every call. ERROR_INVALID_HANDLE for another handle.
+[[nodiscard]] LONG hiveChangeCount(HKEY root, std::uint64_t* count);
+}  // namespace quendel::registry
 
 constexpr DWORD REG_NONE = 0;
 constexpr DWORD REG_SZ = 1;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/window/window_internal.h"
 #include "platform/x11/work_area.h"
 #include "platform/x11/x11_session.h"
 
@@ -12,11 +13,15 @@ namespace x11 = quendel::platform::x11;
 using quendel::platform::hwndFromId;
 using quendel::platform::WindowFacts;
 using quendel::platform::windowId;
+using quendel::platform::detail::ewmhManagerRuns;
+using quendel::platform::detail::kWmStateIconic;
+using quendel::platform::detail::kWmStateNormal;
+using quendel::platform::detail::readFacts;
+using quendel::platform::detail::Target;
+using quendel::platform::detail::target;
 
 namespace {
 
-constexpr std::uint32_t kWmStateIconic = 3;
-constexpr std::uint32_t kWmStateNormal = 1;
 constexpr std::size_t kMaxNameBytes = 255;
 
 // Names of registered messages and properties: letter case folded, as Windows atoms are.
@@ -34,13 +39,47 @@ bool validName(const char* name) {
 
 xcb_atom_t propertyAtom(x11::Connection& s, const char* name) { return s.atom(foldedName("_QUENDEL_PROP_", name)); }
 
-// The connection and the window id, when the window exists.
-struct Target {
-  std::shared_ptr<x11::Connection> s;
-  xcb_window_t id = 0;
-  explicit operator bool() const { return s && id; }
-};
+// The windows of one level with WM_STATE set, asked for all at once.
+std::vector<bool> haveWmState(x11::Connection& s, const std::vector<xcb_window_t>& windows) {
+  xcb_atom_t wmState = s.atom("WM_STATE");
+  std::vector<xcb_get_property_cookie_t> cookies;
+  cookies.reserve(windows.size());
+  for (xcb_window_t w : windows)
+    cookies.push_back(xcb_get_property(s.c, 0, w, wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 0));
+  std::vector<bool> out;
+  for (auto cookie : cookies) {
+    auto r = x11::reply(s.c, xcb_get_property_reply, cookie);
+    out.push_back(r && r->type != XCB_ATOM_NONE);
+  }
+  return out;
+}
 
+std::vector<xcb_window_t> childrenTopFirst(x11::Connection& s, xcb_window_t w) {
+  auto tree = x11::reply(s.c, xcb_query_tree_reply, xcb_query_tree(s.c, w));
+  if (!tree) return {};
+  xcb_window_t* kids = xcb_query_tree_children(tree.get());
+  std::vector<xcb_window_t> out(kids, kids + xcb_query_tree_children_length(tree.get()));
+  std::reverse(out.begin(), out.end());
+  return out;
+}
+
+// The client window inside a window manager's frame (two levels down at most), or 0.
+xcb_window_t clientInside(x11::Connection& s, xcb_window_t frame, int depth) {
+  std::vector<xcb_window_t> kids = childrenTopFirst(s, frame);
+  std::vector<bool> has = haveWmState(s, kids);
+  for (std::size_t i = 0; i < kids.size(); ++i)
+    if (has[i]) return kids[i];
+  if (depth > 1)
+    for (xcb_window_t k : kids)
+      if (xcb_window_t found = clientInside(s, k, depth - 1)) return found;
+  return 0;
+}
+
+}  // namespace
+
+namespace quendel::platform::detail {
+
+// The connection and the window id, when the window exists.
 Target target(HWND window) {
   Target t;
   std::uint32_t id = windowId(window);
@@ -81,43 +120,7 @@ bool ewmhManagerRuns(x11::Connection& s) {
   return supported && std::find(supported->begin(), supported->end(), active) != supported->end();
 }
 
-// The windows of one level with WM_STATE set, asked for all at once.
-std::vector<bool> haveWmState(x11::Connection& s, const std::vector<xcb_window_t>& windows) {
-  xcb_atom_t wmState = s.atom("WM_STATE");
-  std::vector<xcb_get_property_cookie_t> cookies;
-  cookies.reserve(windows.size());
-  for (xcb_window_t w : windows)
-    cookies.push_back(xcb_get_property(s.c, 0, w, wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 0));
-  std::vector<bool> out;
-  for (auto cookie : cookies) {
-    auto r = x11::reply(s.c, xcb_get_property_reply, cookie);
-    out.push_back(r && r->type != XCB_ATOM_NONE);
-  }
-  return out;
-}
-
-std::vector<xcb_window_t> childrenTopFirst(x11::Connection& s, xcb_window_t w) {
-  auto tree = x11::reply(s.c, xcb_query_tree_reply, xcb_query_tree(s.c, w));
-  if (!tree) return {};
-  xcb_window_t* kids = xcb_query_tree_children(tree.get());
-  std::vector<xcb_window_t> out(kids, kids + xcb_query_tree_children_length(tree.get()));
-  std::reverse(out.begin(), out.end());
-  return out;
-}
-
-// The client window inside a window manager's frame (two levels down at most), or 0.
-xcb_window_t clientInside(x11::Connection& s, xcb_window_t frame, int depth) {
-  std::vector<xcb_window_t> kids = childrenTopFirst(s, frame);
-  std::vector<bool> has = haveWmState(s, kids);
-  for (std::size_t i = 0; i < kids.size(); ++i)
-    if (has[i]) return kids[i];
-  if (depth > 1)
-    for (xcb_window_t k : kids)
-      if (xcb_window_t found = clientInside(s, k, depth - 1)) return found;
-  return 0;
-}
-
-}  // namespace
+}  // namespace quendel::platform::detail
 
 namespace quendel::platform {
 

@@ -84,7 +84,8 @@ TEST_F(Frame, RegistrationEntriesAndRoundTrip) {
   ASSERT_EQ(DllRegisterServer(), S_OK);
   EXPECT_EQ(readClassesRoot("TvFuncs0305.qndRegistry\\CLSID"), "{18917954-CE9C-4678-90FD-0E86B95FD963}");
   std::string server = readClassesRoot("CLSID\\{E9D884CC-57A6-476F-A102-0EFF90170A43}\\InprocServer32");
-  EXPECT_TRUE(server.ends_with("/libtoolvane0305.so")) << server;
+  // The name the library was loaded by: the build links it by its soname.
+  EXPECT_TRUE(server.ends_with("/libtoolvane0305.so.3")) << server;
   EXPECT_EQ(qa::serverPathFor(quendel::guidFromLiteral(qt::ids::qndErr.clsid)), server);
   auto obj = qa::createObject(u"TvFuncs0305.qndMain");
   EXPECT_EQ(obj->className(), u"qndMain");

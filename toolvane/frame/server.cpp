@@ -1,12 +1,15 @@
 // The in-process server entry points of the library, with C linkage.
 #include <dlfcn.h>
 
+#include <cstdlib>
 #include <map>
 #include <mutex>
+#include <string>
 
 #include "automation/activation.h"
 #include "toolvane/frame/library_object.h"
 #include "toolvane/frame/registration.h"
+#include "toolvane/frame/system_information_program.h"
 #include "toolvane/frame/type_library.h"
 
 namespace quendel::toolvane {
@@ -21,17 +24,20 @@ class Factory : public ClassFactory {
   const ClassDesc& desc_;
 };
 
+// The library's absolute path under the name it was loaded by: the folder resolved, the
+// file name kept, so that registering through "libtoolvane0305.so" (a link to the versioned
+// file) stays right when an update moves the link to a newer file.
 std::string thisLibraryPath() {
   Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&thisLibraryPath), &info) && info.dli_fname) {
-    if (char* real = realpath(info.dli_fname, nullptr)) {
-      std::string p = real;
-      free(real);
-      return p;
-    }
-    return info.dli_fname;
-  }
-  return {};
+  if (!dladdr(reinterpret_cast<void*>(&thisLibraryPath), &info) || !info.dli_fname) return {};
+  const std::string loaded = info.dli_fname;
+  const auto slash = loaded.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : loaded.substr(0, slash == 0 ? 1 : slash);
+  char* real = realpath(folder.c_str(), nullptr);
+  if (!real) return loaded;
+  std::string p = real;
+  free(real);
+  return (p == "/" ? p : p + "/") + loaded.substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
 }  // namespace
@@ -58,7 +64,12 @@ QUENDEL_EXPORT HRESULT DllGetClassObject(const CLSID* clsid, const IID* iid, voi
 
 QUENDEL_EXPORT HRESULT DllCanUnloadNow() { return LibraryObject::liveObjects() == 0 ? S_OK : S_FALSE; }
 
-QUENDEL_EXPORT HRESULT DllRegisterServer() { return registerServer(typeLibrary(), thisLibraryPath()); }
+QUENDEL_EXPORT HRESULT DllRegisterServer() {
+  HRESULT hr = registerServer(typeLibrary(), thisLibraryPath());
+  if (FAILED(hr)) return hr;
+  // The About box's "System Info" button starts the program recorded here.
+  return registerSystemInformationProgram();
+}
 
 QUENDEL_EXPORT HRESULT DllUnregisterServer() { return unregisterServer(typeLibrary()); }
 

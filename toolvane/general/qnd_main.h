@@ -38,7 +38,17 @@
 // it is locked (CTextBoxInsertHook); True for a new guard, False when it has one already.
 // RemoveTextBoxInsertHook: True when a guard was removed. Both raise 5 for Nothing and 13
 // for an object that is no TextBox. The guards belong to this object.
-#pragma once
+//
+// The About box (toolvane/about/qnd_main_about.cpp with its part of the member table,
+// describeAboutBox; the window in toolvane/about/about_box.h): each
+// member returns when the window is closed. ShowAboutBox takes the icons of the client
+// window Form.hWnd (errors ignored: a failed fetch leaves Nothing) and the title and
+// version of AppObject (Title, Major, Minor, Revision; its errors reach the caller, 91
+// for Nothing). ShowAboutBox2 takes Icon, and IconSmall, or Icon when IconSmall is
+// Nothing. ShowAboutBoxEx passes its values unchanged. The fixed author, e-mail and
+// dedication fill in what a member does not take. ShowMSAboutBox disables the control's
+// Parent, calls its AboutBox, enables the Parent and gives it the focus, each step with
+// errors ignored.
 
 #include <memory>
 #include <vector>
@@ -107,8 +117,20 @@ class qndMain : public LibraryObject {
   bool RemoveTextBoxInsertHook(const ObjectPtr& TextBoxControl);
   void ClearTextBoxInsertHooks();
 
+  void ShowMSAboutBox(const ObjectPtr& MSControlObject);
+  void ShowAboutBox(const ObjectPtr& Form, const ObjectPtr& AppObject, const String& Description,
+                    const ObjectPtr& Picture, const String& PictureToolTipText);
+  void ShowAboutBox2(const ObjectPtr& Icon, const ObjectPtr& IconSmall, const ObjectPtr& AppObject,
+                     const String& Description, const ObjectPtr& Picture, const String& PictureToolTipText);
+  void ShowAboutBoxEx(const String& Title, const ObjectPtr& Icon, const ObjectPtr& SmallIcon, LONG VerMajor,
+                      LONG VerMinor, LONG VerRevision, const String& Author, const String& AuthorEMail,
+                      const String& Devote, const String& Description, const ObjectPtr& Picture,
+                      const String& PictureToolTipText);
+
   static const ClassDesc& describe();
   const ClassDesc* classDesc() const override { return &describe(); }
+  // The About members' part of the member table (kept with the About box).
+  static automation::ClassBuilder<qndMain>& describeAboutBox(automation::ClassBuilder<qndMain>& b);
 
  private:
   enum class Match { Long, Binary, Text, Variant };

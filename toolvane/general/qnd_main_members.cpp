@@ -147,7 +147,7 @@ const ClassDesc& qndMain::describe() {
         .instancing(Instancing::Global)
         .help(u"Класс разных глобальных функций")
         .creator([] { return std::make_shared<qndMain>(); });
-    insertHooks(controlsAndForms(joiningAndSplitting(searching(building(b)))));
+    describeAboutBox(insertHooks(controlsAndForms(joiningAndSplitting(searching(building(b))))));
     return b.build();
   }();
   return d;

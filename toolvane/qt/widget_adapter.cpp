@@ -18,8 +18,10 @@
 #include <QTextEdit>
 #include <unordered_map>
 
+#include "platform/window/window_placement.h"
 #include "support/quendelsupport.h"
 #include "toolvane/qt/key_codes_qt.h"
+#include "toolvane/qt/list_view.h"
 
 namespace quendel::toolvane::qt {
 
@@ -110,6 +112,15 @@ bool AdapterHolder::eventFilter(QObject* watched, QEvent* event) {
       if (swallowed) return true;
       break;
     }
+    case QEvent::Move:
+    case QEvent::Resize: {
+      // The X server forgets a window's normal geometry once it is maximized or minimized.
+      constexpr auto kNotNormal = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+      if (widget_->isWindow() && widget_->internalWinId() && !(widget_->windowState() & kNotNormal))
+        (void)platform::rememberNormalPlacement(
+            platform::hwndFromId(static_cast<std::uint32_t>(widget_->internalWinId())));
+      break;
+    }
     default: break;
   }
   return false;
@@ -129,6 +140,7 @@ WidgetKind kindOf(const QWidget* w) {
   if (qobject_cast<const QComboBox*>(w)) return WidgetKind::ComboBox;
   if (qobject_cast<const QLabel*>(w)) return WidgetKind::Label;
   if (qobject_cast<const QListWidget*>(w)) return WidgetKind::ListBox;
+  if (isListView(w)) return WidgetKind::ListView;
   if (qobject_cast<const QGroupBox*>(w) || isExactly(w, QFrame::staticMetaObject) ||
       isExactly(w, QWidget::staticMetaObject))
     return WidgetKind::Frame;

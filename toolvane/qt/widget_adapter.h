@@ -14,6 +14,8 @@
 //   QComboBox                                   ComboBox
 //   QLabel                                      Label
 //   QListWidget                                 ListBox
+//   QTreeView, QTreeWidget, QTableView,          ListView (list_view.h)
+//   QTableWidget
 //   QGroupBox, QFrame, plain QWidget            Frame
 //   anything else                               Control
 // Every kind: Name, Left, Top, Width, Height (twips, at the widget's screen's logical DPI;
@@ -26,7 +28,8 @@
 // Show([Style]: 1 modal, returns when the form is hidden or destroyed), Hide.
 // CommandButton: Caption, Default (True clears it on the window's other buttons), Value
 // (reads False; True clicks the button). OptionButton: Caption, Value (Boolean). CheckBox:
-// Caption, Value (0 unchecked, 1 checked, 2 grayed).
+// Caption, Value (0 unchecked, 1 checked, 2 grayed). ListView: ColumnHeaders, and an hWnd
+// made on demand that answers the column-width messages.
 // TextBox: Text, Locked. ComboBox: Style (2 drop-down list, 0 editable), Text, ListIndex,
 // ListCount. Label, Frame: Caption. ListBox: ListIndex, ListCount.
 //
@@ -34,6 +37,9 @@
 // GotFocus and LostFocus for every kind; KeyDown(KeyCode, Shift) for every kind, before
 // the widget sees the key: a handler that sets KeyCode to 0 swallows it; Click for
 // buttons when clicked.
+//
+// A form's window notes its normal rectangle whenever it moves or changes size in the
+// normal state, so that its placement saved while maximized or minimized restores there.
 //
 // The same widget always gives the same adapter while the widget lives; the widget holds
 // its adapter, and the adapter the picture set as MouseIcon until the widget is destroyed. After the widget is
@@ -58,6 +64,7 @@ enum class WidgetKind {
   ComboBox,
   Label,
   ListBox,
+  ListView,
   Frame,
   Control
 };

@@ -7,6 +7,7 @@
 #include "automation/std_picture.h"
 #include "toolvane/qt/controls_collection.h"
 #include "toolvane/qt/font_adapter.h"
+#include "toolvane/qt/list_view.h"
 #include "toolvane/qt/modal_loop.h"
 #include "toolvane/qt/qstring_text.h"
 #include "toolvane/qt/widget_adapter.h"
@@ -51,6 +52,9 @@ B& common(B& b) {
       .get(u"hWnd", vbLong,
            [](W& a, CallArgs&) {
              QWidget& w = a.widget();
+             if (a.kind() == WidgetKind::ListView)
+               return handleToVariant(
+                   reinterpret_cast<std::uintptr_t>(listViewWindow(static_cast<QAbstractItemView&>(w))));
              return handleToVariant(static_cast<std::uintptr_t>(w.isWindow() ? w.winId() : w.internalWinId()));
            })
       .get(u"Font", vbObject, [](W& a, CallArgs&) { return Variant(std::make_shared<FontAdapter>(&a.widget())); })
@@ -216,6 +220,13 @@ ClassDesc listBoxDesc() {
   return b.build();
 }
 
+ClassDesc listViewDesc() {
+  B b(u"ListView");
+  common(b).get(u"ColumnHeaders", vbObject,
+                [](W& a, CallArgs&) { return Variant(columnHeadersOf(static_cast<QAbstractItemView&>(a.widget()))); });
+  return b.build();
+}
+
 ClassDesc captionedDesc(std::u16string_view name) {
   B b(name);
   caption(common(b));
@@ -233,6 +244,7 @@ const ClassDesc* WidgetAdapter::classDesc() const {
   static const ClassDesc comboBox = comboBoxDesc();
   static const ClassDesc label = captionedDesc(u"Label");
   static const ClassDesc listBox = listBoxDesc();
+  static const ClassDesc listView = listViewDesc();
   static const ClassDesc frame = captionedDesc(u"Frame");
   static const ClassDesc control = captionedDesc(u"Control");
   switch (kind()) {
@@ -244,6 +256,7 @@ const ClassDesc* WidgetAdapter::classDesc() const {
     case WidgetKind::ComboBox: return &comboBox;
     case WidgetKind::Label: return &label;
     case WidgetKind::ListBox: return &listBox;
+    case WidgetKind::ListView: return &listView;
     case WidgetKind::Frame: return &frame;
     default: return &control;
   }

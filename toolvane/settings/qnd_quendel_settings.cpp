@@ -1,5 +1,8 @@
 #include "toolvane/settings/qnd_quendel_settings.h"
 
+#include <algorithm>
+
+#include "platform/registry/registry.h"
 #include "support/quendelsupport.h"
 #include "toolvane/settings/app_identity.h"
 #include "toolvane/settings/prev_version_finder.h"
@@ -32,13 +35,32 @@ Variant qndQuendelSettings::LoadSetting(const String& SubKey, const String& Valu
   Variant value =
       registry_->GetValue(root, GetSettingPath(AppTitle, VerMajor, VerMinor, SubKey), ValueName, ValueType, &found);
   if (!found && (VerMajor != 0 || VerMinor != 0)) {
-    String previous = modPrevVersionFinder::FindPreviousVersion(*registry_, root, AppTitle, VerMajor, VerMinor);
+    String previous = previousVersion(root, AppTitle, VerMajor, VerMinor);
     if (!previous.empty())
       value = registry_->GetValue(root, settingsPath(AppTitle, previous, SubKey), ValueName, ValueType, &found);
   }
   if (Success) *Success = found;
   if (found) return value;
   return Default.isMissing() ? registry_values::EmptyValueFor(ValueType) : Default;
+}
+
+String qndQuendelSettings::previousVersion(LONG root, const String& AppTitle, LONG VerMajor, LONG VerMinor) {
+  auto same = [&](const FoundPrevious& f) {
+    return f.root == root && f.major == VerMajor && f.minor == VerMinor && f.title == AppTitle;
+  };
+  std::uint64_t before = 0;
+  const bool counted = registry::hiveChangeCount(rootFromLong(root), &before) == ERROR_SUCCESS;
+  auto kept = std::find_if(foundPrevious_.begin(), foundPrevious_.end(), same);
+  if (counted && kept != foundPrevious_.end() && kept->hiveCount == before) return kept->previous;
+  String found = modPrevVersionFinder::FindPreviousVersion(*registry_, root, AppTitle, VerMajor, VerMinor);
+  // Kept only when nothing changed the hive while the versions were listed.
+  std::uint64_t after = 0;
+  if (kept != foundPrevious_.end()) foundPrevious_.erase(kept);
+  if (counted && registry::hiveChangeCount(rootFromLong(root), &after) == ERROR_SUCCESS && after == before) {
+    if (foundPrevious_.size() >= kMaxFoundPrevious) foundPrevious_.erase(foundPrevious_.begin());
+    foundPrevious_.push_back(FoundPrevious{root, VerMajor, VerMinor, AppTitle, before, found});
+  }
+  return found;
 }
 
 bool qndQuendelSettings::SaveSetting(const String& SubKey, const String& ValueName, LONG ValueType,

@@ -3,6 +3,7 @@
 // version (prev_version_finder.h), plus fonts and proxy settings kept in the same key.
 //
 //   qndQuendelSettings s;
+//   s.SaveFormPlacement2(form, u"", u"Window placement", app);   // when the form closes
 //   s.SaveSetting(u"Main", u"LastFile", rtString, Variant(u"a.png"), u"Quendel - Pixgrow", 1, 2);
 //   bool found = false;
 //   Variant v = s.LoadSetting(u"Main", u"LastFile", rtString, u"Quendel - Pixgrow", 1, 3, Variant::missing(),
@@ -18,6 +19,21 @@
 // and the type's empty value when not, with *Success False. The fall-back only reads;
 // saves always go to the current version. SaveSetting returns False for a missing Value
 // or one of the wrong subtype (nothing is created then) and for any registry failure.
+//
+// Window placement: SaveFormPlacement stores the form's WINDOWPLACEMENT (44 bytes, as
+// GetWindowPlacement fills it) as a binary value, by default "Window placement" in the
+// key named after the form. LoadFormPlacementPx reads it back (with the fall-back), takes
+// only a value of exactly 44 bytes whose length field is 44, puts the restored rectangle
+// in order, applies SetMinimized and the fixed sizes (pixels; 0 keeps the stored size)
+// and returns whether SetWindowPlacement succeeded. LoadFormPlacement takes the fixed
+// sizes in twips: CLng(twips) \ CLng(twips per pixel) of the screen. The form needs hWnd
+// and Name.
+//
+// List views: SaveListViewColumns2 stores "Column <n> Width" (n from 1, twips, Long) for
+// each of ColumnHeaders.Count columns, asking the view's window with LVM_GETCOLUMNWIDTH;
+// a count or width that cannot be read is skipped. LoadListViewColumns2 sets each column
+// with a stored width (LVM_SETCOLUMNWIDTH, pixels); the others keep theirs. A window
+// without a handler of list-view messages counts as unreadable: nothing is saved for it.
 //
 // Fonts: SaveFont2 writes Size (rounded), Size2 (size x 1000), Italic, Strikethrough,
 // Underline, Charset, Weight and Name; LoadFont2 prefers Size2, takes each missing value
@@ -36,6 +52,9 @@
 // raises 6 after the five values before it were saved.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include <memory>
 
 #include "toolvane/frame/library_object.h"
@@ -44,6 +63,8 @@
 namespace quendel::toolvane {
 
 inline constexpr char16_t kDefaultAppTitle[] = u"Quendel - Grumm";
+inline constexpr char16_t kDefaultPlacementValue[] = u"Window placement";
+inline constexpr char16_t kDefaultListKey[] = u"Unnamed List";
 
 class qndQuendelSettings : public LibraryObject {
  public:
@@ -65,6 +86,33 @@ class qndQuendelSettings : public LibraryObject {
                     const Variant& Value = Variant(String()), const ObjectPtr& AppObject = nullptr,
                     bool UserSetting = true);
 
+  bool SaveFormPlacement(const ObjectPtr& FormObject, const String& SubKey = {},
+                         const String& ValueName = kDefaultPlacementValue, const String& AppTitle = kDefaultAppTitle,
+                         LONG VerMajor = 0, LONG VerMinor = 0, bool UserSetting = true);
+  bool SaveFormPlacement2(const ObjectPtr& FormObject, const String& SubKey = {},
+                          const String& ValueName = kDefaultPlacementValue, const ObjectPtr& AppObject = nullptr,
+                          bool UserSetting = true);
+  bool LoadFormPlacementPx(const ObjectPtr& FormObject, const String& SubKey = {},
+                           const String& ValueName = kDefaultPlacementValue, const String& AppTitle = kDefaultAppTitle,
+                           LONG VerMajor = 0, LONG VerMinor = 0, bool SetMinimized = false, LONG FixedWidth = 0,
+                           LONG FixedHeight = 0, bool UserSetting = true);
+  bool LoadFormPlacementPx2(const ObjectPtr& FormObject, const String& SubKey = {},
+                            const String& ValueName = kDefaultPlacementValue, const ObjectPtr& AppObject = nullptr,
+                            bool SetMinimized = false, LONG FixedWidth = 0, LONG FixedHeight = 0,
+                            bool UserSetting = true);
+  bool LoadFormPlacement(const ObjectPtr& FormObject, const String& SubKey = {},
+                         const String& ValueName = kDefaultPlacementValue, const String& AppTitle = kDefaultAppTitle,
+                         LONG VerMajor = 0, LONG VerMinor = 0, bool SetMinimized = false, float FixedWidth = 0,
+                         float FixedHeight = 0, bool UserSetting = true);
+  bool LoadFormPlacement2(const ObjectPtr& FormObject, const String& SubKey = {},
+                          const String& ValueName = kDefaultPlacementValue, const ObjectPtr& AppObject = nullptr,
+                          bool SetMinimized = false, float FixedWidth = 0, float FixedHeight = 0,
+                          bool UserSetting = true);
+  bool SaveListViewColumns2(const ObjectPtr& ListViewObject, const String& SubKey = kDefaultListKey,
+                            const ObjectPtr& AppObject = nullptr, bool UserSetting = true);
+  bool LoadListViewColumns2(const ObjectPtr& ListViewObject, const String& SubKey = kDefaultListKey,
+                            const ObjectPtr& AppObject = nullptr, bool UserSetting = true);
+
   bool SaveFont2(const String& SubKey = u"Unnamed Font", const ObjectPtr& Value = nullptr,
                  const ObjectPtr& AppObject = nullptr, bool UserSetting = true);
   // A StdFont, or null (Nothing).
@@ -80,7 +128,19 @@ class qndQuendelSettings : public LibraryObject {
   const ClassDesc* classDesc() const override { return &describe(); }
 
  private:
+  // The earlier version LoadSetting falls back to, found afresh only when the hive changed
+  // since it was last found (registry::hiveChangeCount).
+  String previousVersion(LONG root, const String& AppTitle, LONG VerMajor, LONG VerMinor);
+  struct FoundPrevious {
+    LONG root, major, minor;
+    String title;
+    std::uint64_t hiveCount;
+    String previous;
+  };
+  static constexpr std::size_t kMaxFoundPrevious = 16;
+
   std::shared_ptr<qndRegistry> registry_;
+  std::vector<FoundPrevious> foundPrevious_;  // most recent last
 };
 
 }  // namespace quendel::toolvane

@@ -17,6 +17,12 @@ ObjectPtr objectOrNothing(const CallArgs& a, std::size_t i) { return a.isMissing
 String stringOrEmpty(const CallArgs& a, std::size_t i) { return a.isMissing(i) ? String() : a.str(i); }
 Variant objectResult(ObjectPtr o) { return o ? Variant(std::move(o)) : Variant::nothing(); }
 
+constexpr char16_t kSaveHelp[] = u"Сохраняет положение, размеры и состояние формы.";
+constexpr char16_t kLoadPixelsHelp[] =
+    u"Восстанавливает положение, размеры и состояние формы. FixedWidth и FixedHeight задаются в пикселях.";
+constexpr char16_t kLoadTwipsHelp[] =
+    u"Восстанавливает положение, размеры и состояние формы. FixedWidth и FixedHeight задаются в твипах.";
+
 }  // namespace
 
 const ClassDesc& qndQuendelSettings::describe() {
@@ -31,6 +37,14 @@ const ClassDesc& qndQuendelSettings::describe() {
   const auto userSetting = [] { return optionalParam(u"UserSetting", vbBoolean, Variant(true)); };
   const auto success = [] { return optionalOf(u"Success", vbBoolean, kIn | kOut); };
   const auto value = [] { return optionalParam(u"Value", vbVariant, Variant(String())); };
+  const auto form = [] { return param(u"FormObject", vbObject); };
+  const auto formKey = [] { return optionalParam(u"SubKey", vbString, Variant(String())); };
+  const auto placementName = [] { return optionalParam(u"ValueName", vbString, Variant(kDefaultPlacementValue)); };
+  const auto setMinimized = [] { return optionalParam(u"SetMinimized", vbBoolean, Variant(false)); };
+  const auto pixels = [](std::u16string_view name) { return optionalParam(name, vbLong, Variant(LONG{0})); };
+  const auto twips = [](std::u16string_view name) { return optionalParam(name, vbSingle, Variant(0.0f)); };
+  const auto listView = [] { return param(u"ListViewObject", vbObject); };
+  const auto listKey = [] { return optionalParam(u"SubKey", vbString, Variant(kDefaultListKey)); };
 
   static const ClassDesc d =
       ClassBuilder<C>(u"qndQuendelSettings")
@@ -75,6 +89,63 @@ const ClassDesc& qndQuendelSettings::describe() {
               [](C& s, CallArgs& a) {
                 return Variant(s.SaveSetting2(a.str(0), a.str(1), a.lng(2), a[3], objectOrNothing(a, 4), a.boolean(5)));
               })
+          .function(u"SaveFormPlacement", vbBoolean,
+                    {form(), formKey(), placementName(), appTitle(), verMajor(), verMinor(), userSetting()},
+                    [](C& s, CallArgs& a) {
+                      return Variant(s.SaveFormPlacement(a.obj(0), a.str(1), a.str(2), a.str(3), longOrZero(a, 4),
+                                                         longOrZero(a, 5), a.boolean(6)));
+                    })
+          .memberHelp(kSaveHelp)
+          .function(
+              u"SaveFormPlacement2", vbBoolean, {form(), formKey(), placementName(), appObject(), userSetting()},
+              [](C& s, CallArgs& a) {
+                return Variant(s.SaveFormPlacement2(a.obj(0), a.str(1), a.str(2), objectOrNothing(a, 3), a.boolean(4)));
+              })
+          .memberHelp(kSaveHelp)
+          .function(
+              u"LoadFormPlacementPx", vbBoolean,
+              {form(), formKey(), placementName(), appTitle(), verMajor(), verMinor(), setMinimized(),
+               pixels(u"FixedWidth"), pixels(u"FixedHeight"), userSetting()},
+              [](C& s, CallArgs& a) {
+                return Variant(s.LoadFormPlacementPx(a.obj(0), a.str(1), a.str(2), a.str(3), longOrZero(a, 4),
+                                                     longOrZero(a, 5), a.boolean(6), a.lng(7), a.lng(8), a.boolean(9)));
+              })
+          .memberHelp(kLoadPixelsHelp)
+          .function(u"LoadFormPlacementPx2", vbBoolean,
+                    {form(), formKey(), placementName(), appObject(), setMinimized(), pixels(u"FixedWidth"),
+                     pixels(u"FixedHeight"), userSetting()},
+                    [](C& s, CallArgs& a) {
+                      return Variant(s.LoadFormPlacementPx2(a.obj(0), a.str(1), a.str(2), objectOrNothing(a, 3),
+                                                            a.boolean(4), a.lng(5), a.lng(6), a.boolean(7)));
+                    })
+          .memberHelp(kLoadPixelsHelp)
+          .function(
+              u"LoadFormPlacement", vbBoolean,
+              {form(), formKey(), placementName(), appTitle(), verMajor(), verMinor(), setMinimized(),
+               twips(u"FixedWidth"), twips(u"FixedHeight"), userSetting()},
+              [](C& s, CallArgs& a) {
+                return Variant(s.LoadFormPlacement(a.obj(0), a.str(1), a.str(2), a.str(3), longOrZero(a, 4),
+                                                   longOrZero(a, 5), a.boolean(6), a.sng(7), a.sng(8), a.boolean(9)));
+              })
+          .memberHelp(kLoadTwipsHelp)
+          .function(u"LoadFormPlacement2", vbBoolean,
+                    {form(), formKey(), placementName(), appObject(), setMinimized(), twips(u"FixedWidth"),
+                     twips(u"FixedHeight"), userSetting()},
+                    [](C& s, CallArgs& a) {
+                      return Variant(s.LoadFormPlacement2(a.obj(0), a.str(1), a.str(2), objectOrNothing(a, 3),
+                                                          a.boolean(4), a.sng(5), a.sng(6), a.boolean(7)));
+                    })
+          .memberHelp(kLoadTwipsHelp)
+          .function(u"SaveListViewColumns2", vbBoolean, {listView(), listKey(), appObject(), userSetting()},
+                    [](C& s, CallArgs& a) {
+                      return Variant(s.SaveListViewColumns2(a.obj(0), a.str(1), objectOrNothing(a, 2), a.boolean(3)));
+                    })
+          .memberHelp(u"Сохраняет ширину столбцов списка ListView (в твипах).")
+          .function(u"LoadListViewColumns2", vbBoolean, {listView(), listKey(), appObject(), userSetting()},
+                    [](C& s, CallArgs& a) {
+                      return Variant(s.LoadListViewColumns2(a.obj(0), a.str(1), objectOrNothing(a, 2), a.boolean(3)));
+                    })
+          .memberHelp(u"Восстанавливает ширину столбцов списка ListView.")
           .function(u"SaveFont2", vbBoolean,
                     {optionalParam(u"SubKey", vbString, Variant(u"Unnamed Font")), optionalOf(u"Value", vbObject),
                      appObject(), userSetting()},

@@ -1,5 +1,6 @@
 #include "toolvane/settings/qnd_registry.h"
 
+#include <array>
 #include <string>
 
 #include "platform/registry/registry.h"
@@ -54,19 +55,23 @@ Variant qndRegistry::GetValue(LONG RegistryRoot, const String& SubKey, const Str
 
   // Most values are small: the first query reads into a buffer of this size and learns the
   // size only when the value does not fit, which saves a registry call per read.
-  std::vector<BYTE> data(kFirstReadSize, 0);
+  // The first buffer is on the stack; a larger one is allocated only for a larger value.
+  std::array<BYTE, kFirstReadSize> first{};
+  std::vector<BYTE> grown;
+  BYTE* data = first.data();
+  DWORD capacity = static_cast<DWORD>(first.size());
   for (int attempt = 0;; ++attempt) {
-    DWORD size = static_cast<DWORD>(data.size());
-    lastRegError_ = RegQueryValueExA(k.handle(), name.c_str(), nullptr, nullptr, data.data(), &size);
+    DWORD size = capacity;
+    lastRegError_ = RegQueryValueExA(k.handle(), name.c_str(), nullptr, nullptr, data, &size);
     if (lastRegError_ == ERROR_MORE_DATA && attempt + 1 < kGrowRetries) {  // larger, or rewritten meanwhile
-      data.assign(size, 0);
+      grown.assign(size, 0);
+      data = grown.data();
+      capacity = size;
       continue;
     }
     if (lastRegError_ != ERROR_SUCCESS) return failed();
-    data.resize(std::min<std::size_t>(size, data.size()));
-    break;
+    return rv::BytesToValue(data, std::min(size, capacity), ValueType);
   }
-  return rv::BytesToValue(data.data(), data.size(), ValueType);
 }
 
 bool qndRegistry::SetValue(LONG RegistryRoot, const String& SubKey, const String& ValueName, LONG ValueType,

@@ -18,9 +18,13 @@ quendel::automation::ObjectPtr createIconControl(void* parent) {
 }
 
 const quendel::toolvane::ui::UiApi table{
-    quendel::toolvane::ui::kUiApiVersion,      applicationRuns,
-    quendel::toolvane::ui::runTimedMessageBox, quendel::toolvane::ui::runMessageBox,
-    quendel::toolvane::ui::runListDialog,      createIconControl,
+    quendel::toolvane::ui::kUiApiVersion,
+    applicationRuns,
+    quendel::toolvane::ui::runTimedMessageBox,
+    quendel::toolvane::ui::runMessageBox,
+    quendel::toolvane::ui::runListDialog,
+    createIconControl,
+    nullptr,  // showAboutBox: the About window is not in this library yet
 };
 
 }  // namespace

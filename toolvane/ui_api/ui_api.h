@@ -43,7 +43,7 @@ struct ListDialogRequest {
 
 namespace quendel::toolvane::ui {
 
-inline constexpr int kUiApiVersion = 3;
+inline constexpr int kUiApiVersion = 4;
 
 // What the boxes take when the caller gives nothing: the stop icon with OK
 // (MB_ICONHAND | MB_OK), and the seconds the timed box counts down.
@@ -73,6 +73,22 @@ struct MessageBoxRequest {
   LONG helpContext = 0;
 };
 
+// The About box (frmAbout) as RealShowAboutBox hands it over: the twelve values of the
+// About data. A picture is a StdPicture, or null for Nothing (the library's resource
+// picture is used then).
+struct AboutBoxRequest {
+  BStr title;
+  automation::ObjectPtr icon;
+  automation::ObjectPtr smallIcon;
+  LONG verMajor = 1, verMinor = 0, verRevision = 0;
+  BStr author;
+  BStr authorEMail;
+  BStr devote;
+  BStr description;
+  automation::ObjectPtr picture;
+  BStr pictureToolTipText;
+};
+
 struct UiApi {
   int version;
   // True when the process already runs a widget application object (the client's own, or
@@ -87,6 +103,9 @@ struct UiApi {
   // QWidget* of the calling client, which owns it; the widget is named "ucIconControl".
   // Returns the control, reached by name; raises 5 for a null parent.
   automation::ObjectPtr (*createIconControl)(void* parent);
+  // Version 4: the About box; fills, shows and unloads frmAbout, returns when it is closed.
+  // Errors of the description text and of InitTabs are raised before the window shows.
+  void (*showAboutBox)(const AboutBoxRequest& request);
 };
 
 }  // namespace quendel::toolvane::ui

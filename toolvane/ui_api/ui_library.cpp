@@ -15,7 +15,7 @@ namespace quendel::toolvane::ui {
 
 namespace {
 
-constexpr const char* kUiLibraryName = "libtoolvane0305ui.so";
+constexpr const char* kUiLibraryName = QUENDEL_UI_LIBRARY_FILE;
 
 std::mutex loadMutex;
 const UiApi* loaded = nullptr;
