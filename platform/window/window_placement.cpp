@@ -283,7 +283,9 @@ BOOL GetWindowPlacement(HWND window, WINDOWPLACEMENT* placement) {
   RECT normal = outer;
   if (st.iconic || st.maximized) {
     if (auto stored = storedNormalRect(s, t.id)) normal = *stored;
-  } else {
+  } else if (st.mapped) {
+    // Only a shown window is surely where it stays: a hidden one may be waiting for the
+    // window manager to carry out a placement.
     storeNormalRect(s, t.id, outer);
   }
   RECT area = workArea();

@@ -1,5 +1,6 @@
 // Form placement and list-view columns in the settings store, with real windows under a
 // private X server (no window manager: the placement applies at once).
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "platform/window/window_messages.h"
 #include "platform/window/window_placement.h"
 #include "platform/x11/xvfb_server.h"
+#include "support/test_processes.h"
 #include "support/testing.h"
 #include "toolvane/frame/fake_client_objects.h"
 #include "toolvane/settings/qnd_quendel_settings.h"
@@ -339,6 +341,65 @@ TEST_F(ColumnStore, TheMembersAreReachedByName) {
     ASSERT_NE(m, d.members.end());
     EXPECT_EQ(m->params[7].type, String(name) == u"LoadFormPlacement" ? vbSingle : vbLong);
     EXPECT_NE(m->help.find(String(name) == u"LoadFormPlacement" ? u"твип" : u"пиксел"), String::npos);
+  }
+}
+
+// Saved by one program, loaded by another, with and without a window manager.
+TEST_F(PlacementStore, PlacementTravelsBetweenProcesses) {
+  using quendel::testing::builtProgram;
+  using quendel::testing::ChildProcess;
+  struct Row {
+    const char* state;
+    UINT showCmd;
+    bool managed;
+  } rows[] = {
+      {"normal", SW_SHOWNORMAL, false}, {"maximized", SW_SHOWMAXIMIZED, false}, {"minimized", SW_SHOWMINIMIZED, false},
+      {"normal", SW_SHOWNORMAL, true},  {"maximized", SW_SHOWMAXIMIZED, true},  {"minimized", SW_SHOWMINIMIZED, true},
+  };
+  const RECT normal{120, 90, 520, 390};
+  for (const auto& row : rows) {
+    const std::string what = std::string(row.state) + (row.managed ? " with a window manager" : " without one");
+    SCOPED_TRACE(what);
+    std::unique_ptr<ChildProcess> wm;
+    if (row.managed) {
+      wm = std::make_unique<ChildProcess>(std::vector<std::string>{
+          builtProgram("platform_window_helper"), "fake-wm", "0", "30", "1280", "994", "frame", "3", "3", "20", "3"});
+      ASSERT_EQ(wm->readLine(), "ready");
+    }
+    const std::string key = std::string(row.state) + (row.managed ? "-managed" : "");
+    ChildProcess saver({builtProgram("toolvane_settings_helper"), "save", key, row.state, std::to_string(normal.left),
+                        std::to_string(normal.top), std::to_string(normal.right), std::to_string(normal.bottom)});
+    ASSERT_EQ(saver.readLine(), "saved");
+    bool ok = false;
+    std::vector<BYTE> b = bytesOf(reg.GetValue(
+        kRootCurrentUser, u"Software\\Kestrane\\Quendel\\Helper\\Version 1.0\\" + String(key.begin(), key.end()),
+        u"Window placement", rtBinary, &ok));
+    ASSERT_EQ(b.size(), 44u);
+    WINDOWPLACEMENT savedWp{};
+    std::memcpy(&savedWp, b.data(), sizeof savedWp);
+    EXPECT_EQ(savedWp.showCmd, row.showCmd);
+    EXPECT_TRUE(sameRect(savedWp.rcNormalPosition, normal));
+
+    ChildProcess loader({builtProgram("toolvane_settings_helper"), "load", key});
+    std::string id = loader.readLine();
+    ASSERT_FALSE(id.empty());
+    ASSERT_EQ(loader.readLine(), "loaded");
+    HWND w = platform::hwndFromId(static_cast<std::uint32_t>(std::stoul(id)));
+    WINDOWPLACEMENT now{};
+    now.length = sizeof now;
+    bool arrived = false;
+    for (int i = 0; i < 300 && !arrived; ++i) {
+      arrived = GetWindowPlacement(w, &now) && now.showCmd == row.showCmd && sameRect(now.rcNormalPosition, normal);
+      if (!arrived) ::usleep(10000);
+    }
+    EXPECT_TRUE(arrived) << now.showCmd << " " << now.rcNormalPosition.left << "," << now.rcNormalPosition.top << ","
+                         << now.rcNormalPosition.right << "," << now.rcNormalPosition.bottom;
+    if (row.showCmd == SW_SHOWNORMAL) {
+      RECT r{};
+      ASSERT_TRUE(GetWindowRect(w, &r));
+      const LONG down = row.managed ? 30 : 0;  // the work area starts below the panel
+      EXPECT_TRUE(sameRect(r, {normal.left, normal.top + down, normal.right, normal.bottom + down}));
+    }
   }
 }
 
