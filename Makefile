@@ -10,7 +10,7 @@
 #   make fuzz    build the fuzz targets with clang and run each for FUZZ_SECONDS
 #   make install install under PREFIX (default /usr/local) and register the library
 #   make run-examples  run the example Qt client off screen
-#   make screenshots   render the timed message box into build/screenshots/
+#   make screenshots   render the timed message box and the About box into build/screenshots/
 #
 # Builds: build/ (optimised: run, bench, install), build/test (sanitizers), build/fuzz.
 

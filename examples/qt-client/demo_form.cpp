@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "automation/activation.h"
+#include "automation/app_object.h"
 #include "automation/collection.h"
 #include "toolvane/qt/control_array.h"
 #include "toolvane/qt/widget_adapter.h"
@@ -83,6 +84,8 @@ void DemoForm::buildButtons() {
   cmdList_->setGeometry(kMargin, kBottomRowTop, kButtonWidth, kButtonHeight);
   cmdChild_ = new QPushButton(QStringLiteral("Child form..."), this);
   cmdChild_->setGeometry(2 * kMargin + kButtonWidth, kBottomRowTop, kButtonWidth, kButtonHeight);
+  cmdAbout_ = new QPushButton(QStringLiteral("About..."), this);
+  cmdAbout_->setGeometry(3 * kMargin + 2 * kButtonWidth, kBottomRowTop, kButtonWidth, kButtonHeight);
 }
 
 // The library, created by ProgID as any client creates it, attached to the widgets.
@@ -108,6 +111,20 @@ void DemoForm::attachLibrary() {
   });
   connect(cmdList_, &QPushButton::clicked, this, [this] { showList(); });
   connect(cmdChild_, &QPushButton::clicked, this, [this] { showChild(); });
+  connect(cmdAbout_, &QPushButton::clicked, this, [this] { showAbout(); });
+}
+
+// The About box with this window's icons, the program's title and version, and a few
+// words of description.
+void DemoForm::showAbout() {
+  AppInfo info;
+  info.title = u"Qt client example";
+  info.major = 1;
+  info.minor = 2;
+  info.revision = 3;
+  auto app = AppObject::create(info);
+  main_->call(u"ShowAboutBox", {Variant(ObjectPtr(qt::adapt(this))), Variant(ObjectPtr(app)),
+                                Variant(u"An example client of the library, made with Qt.")});
 }
 
 DemoForm::~DemoForm() {

@@ -6,7 +6,8 @@
 // The option group fraSize holds optSize(0..2); txtSerial is a locked text box guarded by
 // qndMain.AddTextBoxInsertHook; fraTab(0..2) are three stacked frames turned into pages by
 // qndTabControl (cmdPrev, cmdNext); cmdList shows qndSimpleListDialog; cmdChild shows a
-// child form with qndMain.ShowModalForm.
+// child form with qndMain.ShowModalForm; cmdAbout shows the library's About box with the
+// form's own icons and the program's application object (qndMain.ShowAboutBox).
 #pragma once
 
 #include <QDialog>
@@ -37,6 +38,7 @@ class DemoForm : public QWidget {
 
   void showList();
   void showChild();
+  void showAbout();
 
  private:
   // The construction steps, in order.
@@ -57,4 +59,5 @@ class DemoForm : public QWidget {
   QPushButton* cmdNext_ = nullptr;
   QPushButton* cmdList_ = nullptr;
   QPushButton* cmdChild_ = nullptr;
+  QPushButton* cmdAbout_ = nullptr;
 };

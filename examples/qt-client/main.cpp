@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -93,6 +94,15 @@ void runDemo(DemoForm& form) {
   closeWhenShown("frmChild", [&](QDialog*) { leftDuringChild = form.pos().x(); });
   form.showChild();
   check(leftDuringChild < 0 && form.pos().x() == leftBefore, "the main form is out of sight while the child shows");
+
+  QString aboutCaption, aboutTitle;
+  closeWhenShown("frmAbout", [&](QDialog* d) {
+    aboutCaption = d->windowTitle();
+    if (auto* title = d->findChild<QLabel*>(QStringLiteral("lblTitle"))) aboutTitle = title->text();
+  });
+  form.showAbout();
+  check(aboutCaption == QStringLiteral("О программе") && aboutTitle == QStringLiteral("Qt client example"),
+        "the About box shows the program's title");
 }
 
 }  // namespace

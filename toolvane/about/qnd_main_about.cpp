@@ -36,6 +36,7 @@ void qndMain::ShowAboutBox(const ObjectPtr& Form, const ObjectPtr& AppObject, co
                            const ObjectPtr& Picture, const String& PictureToolTipText) {
   ObjectPtr icon, smallIcon;
   ignoringErrors([&] {
+    if (!Form) throw RuntimeError(91);
     HWND window = platform::hwndFromId(static_cast<std::uint32_t>(Form->get(u"hWnd").toLong()));
     ignoringErrors([&] { smallIcon = asGetWindowIconSmall(window); });
     ignoringErrors([&] { icon = asGetWindowIcon(window); });

@@ -1,9 +1,11 @@
-// Renders the timed message box under a private X server and writes PNG pictures of it,
-// so that anyone can look at the boxes without a desktop:
+// Renders the timed message box and the About box under a private X server and writes PNG
+// pictures of them, so that anyone can look at the boxes without a desktop:
 //
 //   toolvane_screenshots build/screenshots
 //
-// Styles 0, 16+4 and 48+2, each with a two-line text and with one long text. The title bar
+// Styles 0, 16+4 and 48+2, each with a two-line text and with one long text; every page of
+// the About box and its update page's states at 96 and at 144 DPI (each DPI in a process of
+// its own, "toolvane_screenshots FOLDER --about DPI"), with no label's text clipped. The title bar
 // is drawn by the toolkit's style around the box's own picture (there is no window manager
 // under the private server). Exit status 0 when every picture was written.
 #include <QApplication>
@@ -14,6 +16,8 @@
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 #include <QTimer>
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -72,10 +76,30 @@ bool shoot(const QString& file, const std::u16string& text, LONG style, const ch
   return saved;
 }
 
+// The About box at one DPI, in a process of its own (about_screenshots.cpp).
+int aboutBoxAt(const char* folder, int dpi) {
+  char self[4096] = {};
+  if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return 1;
+  setenv("QT_FONT_DPI", std::to_string(dpi).c_str(), 1);
+  std::string command = std::string("'") + self + "' '" + folder + "' --about " + std::to_string(dpi);
+  int status = std::system(command.c_str());
+  unsetenv("QT_FONT_DPI");
+  return status == 0 ? 0 : 1;
+}
+
 }  // namespace
+
+int shootAboutBox(const QString& folder, int dpi);
 
 int main(int argc, char** argv) {
   QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+  if (argc > 3 && std::string(argv[2]) == "--about") {
+    static int aboutArgc = 1;
+    static char aboutName[] = "toolvane_screenshots";
+    static char* aboutArgv[] = {aboutName, nullptr};
+    QApplication app(aboutArgc, aboutArgv);
+    return shootAboutBox(folder, std::atoi(argv[3]));
+  }
   if (!QDir().mkpath(folder)) {
     (void)std::fprintf(stderr, "cannot create %s\n", argv[1]);
     return 1;
@@ -110,5 +134,7 @@ int main(int argc, char** argv) {
       ok += shoot(folder + "/timed_box_" + s.name + "_long_text.png", longText, s.style, u"Backup");
     }
   }
-  return ok == total ? 0 : 1;
+  QByteArray where = folder.toLocal8Bit();
+  int about = aboutBoxAt(where.constData(), 96) + aboutBoxAt(where.constData(), 144);
+  return ok == total && about == 0 ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // The entry table of libtoolvane0305ui.so (ui_api.h).
 #include <QApplication>
 
+#include "toolvane/ui/about_form.h"
 #include "toolvane/ui/error500_form.h"
 #include "toolvane/ui/icon_control_widget.h"
 #include "toolvane/ui/list_form.h"
@@ -18,13 +19,10 @@ quendel::automation::ObjectPtr createIconControl(void* parent) {
 }
 
 const quendel::toolvane::ui::UiApi table{
-    quendel::toolvane::ui::kUiApiVersion,
-    applicationRuns,
-    quendel::toolvane::ui::runTimedMessageBox,
-    quendel::toolvane::ui::runMessageBox,
-    quendel::toolvane::ui::runListDialog,
-    createIconControl,
-    nullptr,  // showAboutBox: the About window is not in this library yet
+    quendel::toolvane::ui::kUiApiVersion,      applicationRuns,
+    quendel::toolvane::ui::runTimedMessageBox, quendel::toolvane::ui::runMessageBox,
+    quendel::toolvane::ui::runListDialog,      createIconControl,
+    quendel::toolvane::ui::runAboutBox,
 };
 
 }  // namespace
