@@ -14,6 +14,7 @@
 #include "toolvane/about/process_times.h"
 #include "toolvane/controls/qnd_tab_control.h"
 #include "toolvane/controls/text_box_insert_hook.h"
+#include "toolvane/frame/client_objects.h"
 #include "toolvane/qt/widget_adapter.h"
 #include "toolvane/ui/application.h"
 #include "toolvane/ui/picture_image.h"
@@ -124,6 +125,14 @@ AboutForm::AboutForm() : QDialog(nullptr) {
   lblCopied_ = label(this, "lblCopied", QStringLiteral("Copied to the clipboard"));
   keepPlaceWhenHidden(lblCopied_);
   lblCopied_->hide();
+  copiedHint_.setSingleShot(true);
+  connect(&copiedHint_, &QTimer::timeout, lblCopied_, &QLabel::hide);
+  afterDrop_.setSingleShot(true);
+  connect(&afterDrop_, &QTimer::timeout, this, [this] {
+    if (droppedOn_) iconDroppedOn(droppedOn_);
+  });
+  afterShow_.setSingleShot(true);
+  connect(&afterShow_, &QTimer::timeout, this, [this] { ignoringErrors([this] { setFormIcon(formIcon_); }); });
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(lblCopied_);
   buttons->addStretch(1);

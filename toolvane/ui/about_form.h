@@ -32,7 +32,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 #include <array>
 #include <memory>
 
@@ -149,6 +151,11 @@ class AboutForm : public QDialog {
   QPushButton* cmdOK_ = nullptr;
   QPushButton* cmdSysInfo_ = nullptr;
   QLabel* lblCopied_ = nullptr;
+  QTimer copiedHint_;  // hides lblCopied_ again
+  // Calls for the next turn of the event loop, on timers of the window's own: the drop's
+  // reaction once the drag has ended, FormIcon once the window is mapped.
+  QTimer afterDrop_, afterShow_;
+  QPointer<QWidget> droppedOn_;
 
   std::shared_ptr<qndTabControl> tc_;
   std::shared_ptr<CTextBoxInsertHook> insertHook_;

@@ -163,7 +163,7 @@ void AboutForm::copyReport() {
   });
   lblCopied_->setText(copied ? QStringLiteral("Copied to the clipboard") : QStringLiteral("The clipboard is busy"));
   lblCopied_->show();
-  QTimer::singleShot(kCopiedHintMs, lblCopied_, &QLabel::hide);
+  copiedHint_.start(kCopiedHintMs);  // a second copy keeps the hint up for the full time
 }
 
 bool AboutForm::handleKey(QKeyEvent* key) {
@@ -224,7 +224,8 @@ bool AboutForm::eventFilter(QObject* watched, QEvent* event) {
       if (drop->mimeData()->hasFormat(QString::fromLatin1(kIconDragFormat)) && widget && widget->acceptDrops()) {
         drop->acceptProposedAction();
         // After the drag has ended: a reaction may close the window.
-        QTimer::singleShot(0, this, [this, widget] { iconDroppedOn(widget); });
+        droppedOn_ = widget;
+        afterDrop_.start();
         return true;
       }
       break;
@@ -245,7 +246,7 @@ void AboutForm::showEvent(QShowEvent* event) {
   (void)asCenterFormEx(hwndOf(this));
   // The toolkit writes the window's icons of its own when it maps the window: FormIcon's
   // go on again once it has.
-  QTimer::singleShot(0, this, [this] { ignoringErrors([this] { setFormIcon(formIcon_); }); });
+  afterShow_.start();
 }
 
 void AboutForm::closeEvent(QCloseEvent* event) {

@@ -69,8 +69,12 @@ int clippedLabels(QDialog* d, const QString& where) {
 }
 
 void wait(int ms) {
+  // A timer of our own: the analyzer cannot follow singleShot's ownership.
   QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  QTimer timer;
+  timer.setSingleShot(true);
+  QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+  timer.start(ms);
   loop.exec();
 }
 
