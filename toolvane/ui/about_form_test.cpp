@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -211,6 +212,8 @@ TEST(AboutBox, PictureNothingEmptyOrOwn) {
   }
 }
 
+constexpr int kIconTries = 100, kIconWaitMs = 20;
+
 TEST(AboutBox, ShowAboutBox2WithoutSmallIconUsesTheIcon) {
   auto icon = quendel::toolvane::asLoadResIconEx(u"PROXY", GetModuleHandleA("toolvane0305"));
   auto app = FakeControl::create(u"App", nullptr,
@@ -225,8 +228,13 @@ TEST(AboutBox, ShowAboutBox2WithoutSmallIconUsesTheIcon) {
       [&](QDialog* d) {
         EXPECT_EQ(child<QLabel>(d, "lblTitle")->text(), QStringLiteral("Two"));
         EXPECT_EQ(child<QLabel>(d, "lblVersion(1)")->text(), q(asFormatVersion(2, 5, 7)));
+        // FormIcon's icons go on in the turn of the event loop after the window is mapped.
         HICON small = nullptr;
-        ASSERT_EQ(asGetWindowIconSmall(reinterpret_cast<HWND>(d->winId()), &small), S_OK);
+        for (int tries = 0; tries < kIconTries && !small; ++tries) {
+          if (tries > 0) QThread::msleep(kIconWaitMs);
+          QCoreApplication::processEvents();
+          ASSERT_EQ(asGetWindowIconSmall(reinterpret_cast<HWND>(d->winId()), &small), S_OK);
+        }
         ASSERT_NE(small, nullptr) << "the caption icon is the icon";
         quendel::gdi::IconPixels shown, given;
         ASSERT_TRUE(quendel::gdi::iconPixels(small, &shown));
