@@ -6,7 +6,11 @@
 // The option group fraSize holds optSize(0..2); txtSerial is a locked text box guarded by
 // qndMain.AddTextBoxInsertHook; fraTab(0..2) are three stacked frames turned into pages by
 // qndTabControl (cmdPrev, cmdNext); cmdList shows qndSimpleListDialog; cmdChild shows a
-// child form with qndMain.ShowModalForm.
+// child form with qndMain.ShowModalForm. lvwFiles is a list view with three columns. The
+// form keeps its placement, the list's column widths and its font in the settings store:
+//
+//   form.restoreSettings();   // after show(): what was saved on the last exit
+//   form.saveSettings();      // before the program ends
 #pragma once
 
 #include <QDialog>
@@ -15,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidget>
 #include <QWidget>
 #include <array>
 
@@ -35,8 +40,17 @@ class DemoForm : public QWidget {
   std::array<QRadioButton*, 3> optSize() const { return optSize_; }
   std::array<QFrame*, 3> fraTab() const { return fraTab_; }
 
+  QTreeWidget* lvwFiles() const { return lvwFiles_; }
+
   void showList();
   void showChild();
+
+  // What the settings store gave back or took (each false when it had nothing or failed).
+  struct Remembered {
+    bool placement = false, columns = false, font = false;
+  };
+  Remembered restoreSettings();
+  Remembered saveSettings();
 
  private:
   // The construction steps, in order.
@@ -44,11 +58,14 @@ class DemoForm : public QWidget {
   void buildSerialBox();
   void buildPages();
   void buildButtons();
+  void buildFileList();
   void attachLibrary();
 
   quendel::automation::ObjectPtr main_;
   quendel::automation::ObjectPtr tabs_;
   quendel::automation::ObjectPtr sizeGroup_;
+  quendel::automation::ObjectPtr settings_;
+  quendel::automation::ObjectPtr app_;
   std::array<QRadioButton*, 3> optSize_{};
   std::array<QFrame*, 3> fraTab_{};
   QLineEdit* txtSerial_ = nullptr;
@@ -57,4 +74,5 @@ class DemoForm : public QWidget {
   QPushButton* cmdNext_ = nullptr;
   QPushButton* cmdList_ = nullptr;
   QPushButton* cmdChild_ = nullptr;
+  QTreeWidget* lvwFiles_ = nullptr;
 };
