@@ -9,7 +9,7 @@
 #   make bench   build optimised and run the benchmarks against their peers
 #   make fuzz    build the fuzz targets with clang and run each for FUZZ_SECONDS
 #   make install install under PREFIX (default /usr/local) and register the library
-#   make run-examples  run the example Qt client off screen
+#   make run-examples  run the example Qt client twice on a private X server
 #   make screenshots   render the timed message box and the About box into build/screenshots/
 #
 # Builds: build/ (optimised: run, bench, install), build/test (sanitizers), build/fuzz.

@@ -17,7 +17,7 @@ namespace {
 String text(const char16_t* s) { return String(s); }
 
 // The layout, in pixels.
-constexpr int kFormWidth = 420, kFormHeight = 330;
+constexpr int kFormWidth = 420, kFormHeight = 450;
 constexpr int kMargin = 10;
 constexpr int kGroupWidth = 190, kGroupHeight = 110;  // the option group and each page
 constexpr int kGroupTitleHeight = 25, kOptionPitch = 25, kOptionHeight = 22;
@@ -25,6 +25,15 @@ constexpr int kRightColumn = 210;
 constexpr int kTextHeight = 26, kLabelHeight = 24;
 constexpr int kPagesTop = 130, kPageRowTop = 250, kBottomRowTop = 290;
 constexpr int kSmallButtonWidth = 80, kButtonWidth = 120, kButtonHeight = 28;
+constexpr int kListTop = 330, kListHeight = 110;
+
+// Where the settings live: HKCU\Software\<title>\<version>\...
+constexpr char16_t kAppTitle[] = u"Quendel Qt client";
+constexpr LONG kAppMajor = 1;
+constexpr char16_t kPlacementKey[] = u"";  // empty: the form's Name
+constexpr char16_t kPlacementValue[] = u"Placement";
+constexpr char16_t kColumnsKey[] = u"Files";
+constexpr char16_t kFontKey[] = u"Form Font";
 
 }  // namespace
 
@@ -36,6 +45,7 @@ DemoForm::DemoForm() {
   buildSerialBox();
   buildPages();
   buildButtons();
+  buildFileList();
   attachLibrary();
 }
 
@@ -88,12 +98,30 @@ void DemoForm::buildButtons() {
   cmdAbout_->setGeometry(3 * kMargin + 2 * kButtonWidth, kBottomRowTop, kButtonWidth, kButtonHeight);
 }
 
+// A list view of three columns, whose widths the library keeps.
+void DemoForm::buildFileList() {
+  lvwFiles_ = new QTreeWidget(this);
+  lvwFiles_->setObjectName(QStringLiteral("lvwFiles"));
+  lvwFiles_->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Modified")});
+  lvwFiles_->setRootIsDecorated(false);
+  lvwFiles_->setGeometry(kMargin, kListTop, kFormWidth - 2 * kMargin, kListHeight);
+  const char* rows[][3] = {{"sample.png", "12 KB", "01.03.2026"}, {"notes.txt", "532 bytes", "02.03.2026"}};
+  for (const auto& row : rows)
+    new QTreeWidgetItem(lvwFiles_, {QString::fromUtf8(row[0]), QString::fromUtf8(row[1]), QString::fromUtf8(row[2])});
+}
+
 // The library, created by ProgID as any client creates it, attached to the widgets.
 void DemoForm::attachLibrary() {
   main_ = createObject(u"TvFuncs0305.qndMain");
   main_->call(u"SetSelectedOptionButtonIndex", {Variant(sizeGroup_), Variant(LONG{1})});
   qt::adapt(txtSerial_)->let(u"Locked", Variant(true));
   main_->call(u"AddTextBoxInsertHook", {Variant(ObjectPtr(qt::adapt(txtSerial_)))});
+
+  settings_ = createObject(u"TvFuncs0305.qndQuendelSettings");
+  AppInfo info;
+  info.title = kAppTitle;
+  info.major = kAppMajor;
+  app_ = AppObject::create(std::move(info));
 
   tabs_ = createObject(u"TvFuncs0305.qndTabControl");
   tabs_->advise(std::make_shared<FunctionSink>([this](Object&, std::u16string_view name, std::vector<Variant>& args) {
@@ -155,4 +183,40 @@ void DemoForm::showChild() {
   layout->addWidget(close);
   connect(close, &QPushButton::clicked, &child, &QDialog::accept);
   main_->call(u"ShowModalForm", {Variant(ObjectPtr(qt::adapt(this))), Variant(ObjectPtr(qt::adapt(&child)))});
+}
+
+// The library reads the form's hWnd and Name, the list's hWnd and ColumnHeaders and the
+// font's members by name, as it does for any client.
+DemoForm::Remembered DemoForm::restoreSettings() {
+  Remembered r;
+  ObjectPtr form = qt::adapt(this);
+  r.placement = settings_
+                    ->call(u"LoadFormPlacement2", {Variant(form), Variant(String(kPlacementKey)),
+                                                   Variant(String(kPlacementValue)), Variant(app_)})
+                    .toBool();
+  r.columns = settings_
+                  ->call(u"LoadListViewColumns2",
+                         {Variant(ObjectPtr(qt::adapt(lvwFiles_))), Variant(String(kColumnsKey)), Variant(app_)})
+                  .toBool();
+  Variant font = settings_->call(u"LoadFont2", {Variant(String(kFontKey)), Variant(app_)});
+  if (ObjectPtr saved = font.toObject()) {
+    form->set(u"Font", saved);
+    r.font = true;
+  }
+  return r;
+}
+
+DemoForm::Remembered DemoForm::saveSettings() {
+  Remembered r;
+  ObjectPtr form = qt::adapt(this);
+  r.placement = settings_
+                    ->call(u"SaveFormPlacement2", {Variant(form), Variant(String(kPlacementKey)),
+                                                   Variant(String(kPlacementValue)), Variant(app_)})
+                    .toBool();
+  r.columns = settings_
+                  ->call(u"SaveListViewColumns2",
+                         {Variant(ObjectPtr(qt::adapt(lvwFiles_))), Variant(String(kColumnsKey)), Variant(app_)})
+                  .toBool();
+  r.font = settings_->call(u"SaveFont2", {Variant(String(kFontKey)), form->get(u"Font"), Variant(app_)}).toBool();
+  return r;
 }

@@ -7,7 +7,12 @@
 // qndMain.AddTextBoxInsertHook; fraTab(0..2) are three stacked frames turned into pages by
 // qndTabControl (cmdPrev, cmdNext); cmdList shows qndSimpleListDialog; cmdChild shows a
 // child form with qndMain.ShowModalForm; cmdAbout shows the library's About box with the
-// form's own icons and the program's application object (qndMain.ShowAboutBox).
+// form's own icons and the program's application object (qndMain.ShowAboutBox). lvwFiles
+// is a list view with three columns. The form keeps its placement, the list's column
+// widths and its font in the settings store:
+//
+//   form.restoreSettings();   // after show(): what was saved on the last exit
+//   form.saveSettings();      // before the program ends
 #pragma once
 
 #include <QDialog>
@@ -16,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidget>
 #include <QWidget>
 #include <array>
 
@@ -36,9 +42,18 @@ class DemoForm : public QWidget {
   std::array<QRadioButton*, 3> optSize() const { return optSize_; }
   std::array<QFrame*, 3> fraTab() const { return fraTab_; }
 
+  QTreeWidget* lvwFiles() const { return lvwFiles_; }
+
   void showList();
   void showChild();
   void showAbout();
+
+  // What the settings store gave back or took (each false when it had nothing or failed).
+  struct Remembered {
+    bool placement = false, columns = false, font = false;
+  };
+  Remembered restoreSettings();
+  Remembered saveSettings();
 
  private:
   // The construction steps, in order.
@@ -46,11 +61,14 @@ class DemoForm : public QWidget {
   void buildSerialBox();
   void buildPages();
   void buildButtons();
+  void buildFileList();
   void attachLibrary();
 
   quendel::automation::ObjectPtr main_;
   quendel::automation::ObjectPtr tabs_;
   quendel::automation::ObjectPtr sizeGroup_;
+  quendel::automation::ObjectPtr settings_;
+  quendel::automation::ObjectPtr app_;
   std::array<QRadioButton*, 3> optSize_{};
   std::array<QFrame*, 3> fraTab_{};
   QLineEdit* txtSerial_ = nullptr;
@@ -60,4 +78,5 @@ class DemoForm : public QWidget {
   QPushButton* cmdList_ = nullptr;
   QPushButton* cmdChild_ = nullptr;
   QPushButton* cmdAbout_ = nullptr;
+  QTreeWidget* lvwFiles_ = nullptr;
 };

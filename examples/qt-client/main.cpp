@@ -3,9 +3,16 @@
 //   qt_client_example           shows the form
 //   qt_client_example --demo    drives the form by script, prints what happens, exits
 //                               (0 when every step did what it should)
+//   qt_client_example --demo --expect-restored
+//                               the same, after checking that the form got back the placement,
+//                               column width and bold font an earlier --demo run left
+//
+// Either way the form gets back the placement, column widths and font it had when the
+// program last ended, and keeps them again on exit.
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QFont>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTimer>
@@ -26,6 +33,7 @@ int failures = 0;
 constexpr LONG kKeyInsert = 45;   // the runtime's key code of Insert
 constexpr int kLookEveryMs = 10;  // how often closeWhenShown looks for its dialog
 constexpr int kFormLeft = 100, kFormTop = 100;
+constexpr int kDemoNameWidth = 150;  // the width the demo leaves the first column at
 
 void check(bool ok, const char* what) {
   std::printf("%s %s\n", ok ? "ok  " : "FAIL", what);
@@ -103,6 +111,23 @@ void runDemo(DemoForm& form) {
   form.showAbout();
   check(aboutCaption == QStringLiteral("О программе") && aboutTitle == QStringLiteral("Qt client example"),
         "the About box shows the program's title");
+
+  // Left for the next run to get back.
+  form.lvwFiles()->setColumnWidth(0, kDemoNameWidth);
+  QFont bold = form.font();
+  bold.setBold(true);
+  form.setFont(bold);
+}
+
+void checkRestored(const DemoForm& form, const DemoForm::Remembered& restored) {
+  check(restored.placement, "the form got back the placement it was left at");
+  check(form.lvwFiles()->columnWidth(0) == kDemoNameWidth, "the list's first column has the width it was left at");
+  check(form.font().bold(), "the form has the bold font it was left with");
+}
+
+void report(const char* what, const DemoForm::Remembered& r) {
+  auto word = [](bool b) { return b ? "yes" : "no"; };
+  std::printf("%s: placement %s, columns %s, font %s\n", what, word(r.placement), word(r.columns), word(r.font));
 }
 
 }  // namespace
@@ -110,10 +135,15 @@ void runDemo(DemoForm& form) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   bool demo = argc > 1 && std::strcmp(argv[1], "--demo") == 0;
+  bool expectRestored = demo && argc > 2 && std::strcmp(argv[2], "--expect-restored") == 0;
   try {
     DemoForm form;
     form.move(kFormLeft, kFormTop);
     form.show();
+    DemoForm::Remembered restored = form.restoreSettings();
+    report("restored", restored);
+    if (expectRestored) checkRestored(form, restored);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&form] { report("saved", form.saveSettings()); });
     if (!demo) return app.exec();
     // A timer of our own rather than QTimer::singleShot, whose slot object the event
     // loop frees where the analyzer cannot follow.

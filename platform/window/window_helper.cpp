@@ -156,10 +156,11 @@ struct FakeWm {
       std::free(g);
       uint32_t inner[4] = {area[0] + frame[0], area[1] + frame[2], area[2] - frame[0] - frame[1],
                            area[3] - frame[2] - frame[3]};
-      xcb_configure_window(
-          c, w, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, inner);
+      // Marked first: a client never sees the maximized size on a window still marked normal.
       withState(w, maxVert, true);
       withState(w, maxHorz, true);
+      xcb_configure_window(
+          c, w, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, inner);
     } else {
       for (auto it = saved.rbegin(); it != saved.rend(); ++it)
         if (it->first == w) {

@@ -260,9 +260,10 @@ ClientOrigin requestOrigin(LONG outerLeft, LONG outerTop, std::uint32_t gravity,
 bool rememberNormalPlacement(HWND window) {
   Target t = detail::target(window);
   if (!t) return false;
-  State st = readState(*t.s, t.id);
   RECT outer{};
-  if (st.iconic || st.maximized || !outerRect(window, &outer)) return false;
+  if (!outerRect(window, &outer)) return false;
+  State st = readState(*t.s, t.id);  // after the rectangle: see GetWindowPlacement
+  if (st.iconic || st.maximized) return false;
   storeNormalRect(*t.s, t.id, outer);
   return true;
 }
@@ -277,9 +278,11 @@ BOOL GetWindowPlacement(HWND window, WINDOWPLACEMENT* placement) {
   Target t = quendel::platform::detail::target(window);
   if (!t) return FALSE;
   x11::Connection& s = *t.s;
-  State st = readState(s, t.id);
+  // The rectangle first, then the state: a manager marks a window maximized before it
+  // resizes it, so a state still normal means the rectangle read before it was normal too.
   RECT outer{};
   if (!outerRect(window, &outer)) return FALSE;
+  State st = readState(s, t.id);
   RECT normal = outer;
   if (st.iconic || st.maximized) {
     if (auto stored = storedNormalRect(s, t.id)) normal = *stored;
