@@ -16,6 +16,7 @@
 
 #include "platform/codecs/test_metafiles.h"
 #include "platform/codecs/test_pictures.h"
+#include "platform/gdi/metafile.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/ole/load_picture.h"
 #include "support/codepage.h"
