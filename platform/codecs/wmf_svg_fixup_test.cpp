@@ -10,8 +10,9 @@
 namespace quendel::codecs {
 namespace {
 
-constexpr char kHead[] = "<?xml version=\"1.0\" standalone=\"no\"?>\n<svg width=\"10\" height=\"10\"\n\t"
-                         "xmlns:sodipodi=\"http://sodipodi.sourceforge.net/DTD/sodipodi-0.dtd\">\n";
+constexpr char kHead[] =
+    "<?xml version=\"1.0\" standalone=\"no\"?>\n<svg width=\"10\" height=\"10\"\n\t"
+    "xmlns:sodipodi=\"http://sodipodi.sourceforge.net/DTD/sodipodi-0.dtd\">\n";
 constexpr char kFixedHead[] =
     "<?xml version=\"1.0\" standalone=\"no\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
     "xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"10\" height=\"10\"\n\t"
