@@ -12,8 +12,6 @@
 
 namespace {
 
-// Section tables beyond this are no real module's; refusing them bounds what is read.
-constexpr std::uint64_t kMaxSections = 0x10000;
 // A section name table beyond this is damaged.
 constexpr std::uint64_t kMaxNameTable = 1u << 20;
 
@@ -43,7 +41,8 @@ bool findSection(ReadFn&& read, std::uint64_t total, std::string_view name, Elf6
   Elf64_Ehdr eh;
   if (total < sizeof eh || !read(0, &eh, sizeof eh)) return false;
   if (std::memcmp(eh.e_ident, ELFMAG, SELFMAG) != 0 || eh.e_ident[EI_CLASS] != ELFCLASS64) return false;
-  if (eh.e_shentsize != sizeof(Elf64_Shdr) || eh.e_shoff == 0 || eh.e_shnum > kMaxSections ||
+  // e_shnum is 16 bits, so the table is at most 65535 entries (4 MiB); fits() bounds it by the file.
+  if (eh.e_shentsize != sizeof(Elf64_Shdr) || eh.e_shoff == 0 ||
       !fits(eh.e_shoff, std::uint64_t{eh.e_shnum} * sizeof(Elf64_Shdr), total) || eh.e_shstrndx >= eh.e_shnum)
     return false;
   std::vector<Elf64_Shdr> headers(eh.e_shnum);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/codecs/byte_reader.h"
+#include "platform/codecs/wmf_svg_fixup.h"
 
 namespace quendel::codecs {
 
@@ -249,7 +250,7 @@ DecodeStatus wmfToSvg(const std::uint8_t* data, std::size_t size, const Metafile
   wmf_stream_destroy(player.api(), device->out, &text, &length);
   device->out = nullptr;
   if (e != wmf_E_None || !text) return e != wmf_E_None ? fromWmfError(e) : DecodeStatus::NoMemory;
-  svg->assign(text, length);
+  *svg = fixWmfSvg(std::string(text, length));
   wmf_free(player.api(), text);
   return DecodeStatus::Ok;
 }
