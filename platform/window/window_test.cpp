@@ -3,10 +3,12 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -147,6 +149,15 @@ class WindowLayer : public ::testing::Test {
     std::string line = p.readLine();
     return line.empty() ? nullptr : hwndFromId(static_cast<uint32_t>(std::stoul(line)));
   }
+  // The helper's window once its message handler can be seen from this process: another
+  // client's property change reaches the server a moment after that client has sent it.
+  HWND handlerWindow(ChildProcess& p) {
+    HWND w = helperWindow(p);
+    for (int tries = 0; w && tries < kHandlerTries && !quendel::platform::windowHasMessageHandler(w); ++tries)
+      std::this_thread::sleep_for(std::chrono::milliseconds(kHandlerWaitMs));
+    return w;
+  }
+  static constexpr int kHandlerTries = 200, kHandlerWaitMs = 10;
   static std::vector<std::string> helper(const char* state, const char* handler) {
     return {builtProgram("platform_window_helper"), "window", state, handler};
   }
@@ -271,12 +282,12 @@ TEST_F(WindowLayer, GeometryAndWorkAreaWithoutWindowManager) {
 TEST_F(WindowLayer, SendMessageToAnotherProcess) {
   UINT msg = RegisterWindowMessageA("quendel test message");
   ChildProcess answering(helper("shown", "42"));
-  HWND a = helperWindow(answering);
+  HWND a = handlerWindow(answering);
   EXPECT_EQ(SendMessageA(a, msg, 7, -3), 42);
   EXPECT_EQ(answering.readLine(), "message " + std::to_string(msg) + " 7 -3");
 
   ChildProcess negative(helper("hidden", "-5"));
-  EXPECT_EQ(SendMessageA(helperWindow(negative), msg, 0, 0), -5);
+  EXPECT_EQ(SendMessageA(handlerWindow(negative), msg, 0, 0), -5);
 
   ChildProcess plain(helper("shown", "none"));  // no handler: nobody answers, no wait
   EXPECT_EQ(SendMessageA(helperWindow(plain), msg, 0, 0), 0);
@@ -284,7 +295,7 @@ TEST_F(WindowLayer, SendMessageToAnotherProcess) {
   {
     ScopedEnv shortWait("QUENDEL_SENDMESSAGE_TIMEOUT_MS", "200");
     ChildProcess silent(helper("shown", "silent"));  // installed, never reads its messages
-    EXPECT_EQ(SendMessageA(helperWindow(silent), msg, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(handlerWindow(silent), msg, 0, 0), 0);
   }
   answering.stop(SIGKILL);  // its messenger is gone with it
   EXPECT_EQ(SendMessageA(a, msg, 0, 0), 0);
