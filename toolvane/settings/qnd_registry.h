@@ -6,7 +6,8 @@
 //   reg.SetValue(kRootCurrentUser, u"Software\\Demo", u"Count", rtLong, Variant(LONG{5}));
 //   LONG n = reg.GetValue(kRootCurrentUser, u"Software\\Demo", u"Count", rtLong, &ok).toLong();
 //
-// Rules. Every member opens and closes its own key. No member raises for a registry
+// Rules. Every member opens and closes its own key (GetValue reads by path, without one).
+// No member raises for a registry
 // failure: it returns False, Nothing (a null Collection) or the type's empty value
 // (registry_values.h) with *Success False, and LastRegError holds the Win32 status of
 // the last registry call the member made (GetValue: its last read;
