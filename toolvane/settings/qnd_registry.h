@@ -7,11 +7,11 @@
 //   LONG n = reg.GetValue(kRootCurrentUser, u"Software\\Demo", u"Count", rtLong, &ok).toLong();
 //
 // Rules. Every member opens and closes its own key (GetValue reads by path, without one).
-// No member raises for a registry
-// failure: it returns False, Nothing (a null Collection) or the type's empty value
-// (registry_values.h) with *Success False, and LastRegError holds the Win32 status of
-// the last registry call the member made (GetValue: its last read;
-// enumerations: 0 after a complete run, 259 when the list ended early). Members that
+// No member raises for a registry failure: it returns False, Nothing (a null
+// Collection) or the type's empty value (registry_values.h) with *Success False, and
+// LastRegError holds the Win32 status of the last registry call the member made
+// (GetValue: its last read; enumerations: 0 after a complete run, 259 when the list
+// ended early). Members that
 // stop before any registry call (invalid ValueType, a Value of the wrong subtype) leave
 // LastRegError as it was. Value conversions and the choices for zero-length data, short
 // rtLong data and unallocated rtBinary arrays: registry_values.h.

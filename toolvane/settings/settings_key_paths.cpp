@@ -8,8 +8,8 @@
 namespace quendel::toolvane {
 
 template <typename Matches, typename Make>
-const SettingsKeyPaths::Key& SettingsKeyPaths::find(const automation::String& title,
-                                                    const automation::String& keyPath, Matches matches, Make make) {
+const SettingsKeyPaths::Key& SettingsKeyPaths::find(const automation::String& title, const automation::String& keyPath,
+                                                    Matches matches, Make make) {
   const unsigned codePage = cp::ansiCodePage();
   auto same = [&](const Entry& e) {
     return e.used && matches(e) && e.codePage == codePage && e.title == title && e.keyPath == keyPath;
@@ -31,7 +31,8 @@ const SettingsKeyPaths::Key& SettingsKeyPaths::find(const automation::String& ti
   e.keyPath = keyPath;
   e.codePage = codePage;
   std::string ansi;
-  e.key.status = qndRegistry::AnsiName(settingsPath(title, e.byText ? e.versionText : asFormatVersionShort(e.major, e.minor), keyPath), &ansi);
+  e.key.status = qndRegistry::AnsiName(
+      settingsPath(title, e.byText ? e.versionText : asFormatVersionShort(e.major, e.minor), keyPath), &ansi);
   if (e.key.status == ERROR_SUCCESS) e.key.ansi = std::move(ansi);
   e.used = true;
   return e.key;
