@@ -3,11 +3,12 @@
 #include <iconv.h>
 #include <langinfo.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
-#include <optional>
 
 namespace quendel::cp {
 namespace {
@@ -63,7 +64,15 @@ CodeSet codeSetFromName(const std::string& name) {
 }
 
 std::mutex g_mutex;
-std::optional<CodeSet> g_ansi, g_oem;
+// The code sets in force, read without the lock on every conversion. Each one made stays
+// alive (resetForTests() only unsets them), so a reference handed out never dangles.
+std::atomic<const CodeSet*> g_ansi{nullptr}, g_oem{nullptr};
+std::vector<std::unique_ptr<CodeSet>> g_made;  // under g_mutex
+
+const CodeSet* keep(CodeSet cs) {
+  g_made.push_back(std::make_unique<CodeSet>(std::move(cs)));
+  return g_made.back().get();
+}
 
 CodeSet localeCodeSet() {
   if (const char* acp = std::getenv("QUENDEL_ACP"); acp && *acp) return codeSetFromName(acp);
@@ -86,24 +95,21 @@ CodeSet localeCodeSet() {
 }
 
 const CodeSet& ansi() {
+  if (const CodeSet* cs = g_ansi.load(std::memory_order_acquire)) return *cs;
   std::lock_guard<std::mutex> lock(g_mutex);
-  if (!g_ansi) g_ansi = localeCodeSet();
-  return *g_ansi;
+  if (!g_ansi.load(std::memory_order_relaxed)) g_ansi.store(keep(localeCodeSet()), std::memory_order_release);
+  return *g_ansi.load(std::memory_order_relaxed);
 }
 
 const CodeSet& oem() {
-  {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    if (g_oem) return *g_oem;
-    if (const char* o = std::getenv("QUENDEL_OEMCP"); o && *o) {
-      g_oem = codeSetFromName(o);
-      return *g_oem;
-    }
-  }
-  CodeSet a = ansi();
+  if (const CodeSet* cs = g_oem.load(std::memory_order_acquire)) return *cs;
+  const CodeSet& a = ansi();
   std::lock_guard<std::mutex> lock(g_mutex);
-  if (!g_oem) g_oem = a;
-  return *g_oem;
+  if (!g_oem.load(std::memory_order_relaxed)) {
+    const char* o = std::getenv("QUENDEL_OEMCP");
+    g_oem.store(o && *o ? keep(codeSetFromName(o)) : &a, std::memory_order_release);
+  }
+  return *g_oem.load(std::memory_order_relaxed);
 }
 
 // Decodes one UTF-8 sequence; returns the code point or U+FFFD and advances i.
@@ -310,8 +316,8 @@ std::u16string fromUtf8(std::string_view bytes) {
 
 void resetForTests() {
   std::lock_guard<std::mutex> lock(g_mutex);
-  g_ansi.reset();
-  g_oem.reset();
+  g_ansi.store(nullptr);
+  g_oem.store(nullptr);
 }
 
 }  // namespace quendel::cp

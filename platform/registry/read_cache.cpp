@@ -36,9 +36,30 @@ void ReadCache::putValue(std::int64_t key, std::string_view name, Value value) {
   values_.insert_or_assign(std::string(lookupKey(key, name)), std::move(value));
 }
 
+const ReadCache::Value* ReadCache::findValueAt(std::int64_t from, std::string_view path, std::string_view name) {
+  if (!lastValues_ || lastFrom_ != from || lastPath_ != path) {
+    auto it = valuesAt_.find(lookupKey(from, path));
+    if (it == valuesAt_.end()) return nullptr;
+    lastFrom_ = from;
+    lastPath_.assign(path);
+    lastValues_ = &it->second;
+  }
+  auto it = lastValues_->find(name);
+  return it == lastValues_->end() ? nullptr : &it->second;
+}
+
+void ReadCache::putValueAt(std::int64_t from, std::string_view path, std::string_view name, Value value) {
+  makeRoom();
+  Map<Value>& byName = valuesAt_[std::string(lookupKey(from, path))];
+  if (byName.insert_or_assign(std::string(name), std::move(value)).second) ++valuesAtCount_;
+}
+
 void ReadCache::clear() {
   keys_.clear();
   values_.clear();
+  valuesAt_.clear();
+  valuesAtCount_ = 0;
+  lastValues_ = nullptr;
 }
 
 }  // namespace quendel::registry

@@ -1,6 +1,7 @@
 #include "platform/registry/registry.h"
 
 #include <pthread.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -108,6 +109,30 @@ bool sameEnvironment(const std::string& last) {
   return at == last.size();
 }
 
+// A number that changes whenever the environment may have: setenv, unsetenv and putenv
+// replace, add or remove entries of environ (they never rewrite an entry's text), so
+// while environ holds the same entries at the same addresses no variable changed, which
+// is told without comparing a name. (Text a program edits in place after putenv is not
+// noticed.)
+std::uint64_t environmentGeneration() {
+  static std::vector<char*> entries{nullptr};  // with the terminating null
+  static char** array = nullptr;
+  static std::uint64_t generation = 0;
+  char** now = environ;
+  bool same = now == array && now;
+  // Stops at the first difference, so it never reads past the array's terminating null.
+  for (std::size_t i = 0; same; ++i) {
+    if (now[i] != entries[i]) same = false;
+    if (!entries[i]) break;
+  }
+  if (same) return generation;
+  entries.clear();
+  for (std::size_t i = 0; now && now[i]; ++i) entries.push_back(now[i]);
+  entries.push_back(nullptr);
+  array = now;
+  return ++generation;
+}
+
 // The hive object for the hive's current file; a handle keeps the object it was opened on.
 const std::shared_ptr<Hive>& hiveFor(HiveId id) {
   static const bool forkHandlers = pthread_atfork(beforeFork, afterFork, afterForkInChild) == 0;
@@ -115,8 +140,12 @@ const std::shared_ptr<Hive>& hiveFor(HiveId id) {
   // The location follows the environment (QUENDEL_REGISTRY_DIR, XDG_CONFIG_HOME, HOME);
   // it is worked out again only when one of those changed.
   static std::string lastEnvironment[kHiveCount];
+  static std::uint64_t lastGeneration[kHiveCount];
   std::string& last = lastEnvironment[static_cast<int>(id)];
   auto& slot = g_hives[static_cast<int>(id)];
+  const std::uint64_t generation = environmentGeneration();
+  if (slot && lastGeneration[static_cast<int>(id)] == generation) return slot;
+  lastGeneration[static_cast<int>(id)] = generation;
   if (slot && sameEnvironment(last)) return slot;
   auto loc = quendel::registry::hiveLocation(id);
   if (!slot || slot->file() != loc.file) slot = std::make_shared<Hive>(std::move(loc));
@@ -990,6 +1019,44 @@ LONG hiveChangeCount(HKEY root, std::uint64_t* count) {
   if (LONG st = txn.status(); st != ERROR_SUCCESS) return st;
   *count = h.hive->changeCount();
   return ERROR_SUCCESS;
+}
+
+LONG queryValueAt(HKEY hKey, const char* lpSubKey, const char* lpValueName, DWORD* lpType, BYTE* lpData,
+                  DWORD* lpcbData) {
+  if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  const KeyHandle* named = nullptr;
+  if (LONG st = resolve(hKey, &named); st != ERROR_SUCCESS) return st;
+  const KeyHandle& h = *named;
+  const std::string_view spelt = lpSubKey ? lpSubKey : "";
+  const std::string_view name = lpValueName ? lpValueName : "";
+  if (!h.classes) {
+    Hive::Transaction txn(*h.hive, false);
+    ReadCache* cache = txn.status() == ERROR_SUCCESS ? usableCache(*h.hive) : nullptr;
+    if (const ReadCache::Value* v = cache ? cache->findValueAt(h.id, spelt, name) : nullptr) {
+      if (v->status != ERROR_SUCCESS) return v->status;
+      return deliverValue(v->type, v->data, lpType, lpData, lpcbData);
+    }
+  }
+  Path path;
+  if (LONG st = splitPath(lpSubKey, false, &path); st != ERROR_SUCCESS) return st;
+  ReadCache::Value found;
+  {
+    ReadView view;
+    found.status = view.openPath(h, path, path.empty());
+    ValueEntry v;
+    if (found.status == ERROR_SUCCESS) found.status = view.getValue(valueName(lpValueName), &v);
+    if (found.status == ERROR_SUCCESS) {
+      found.type = v.type;
+      found.data = externalData(v);
+    }
+    // A missing key and a missing value answer alike, and both are kept.
+    if (!h.classes && (found.status == ERROR_SUCCESS || found.status == ERROR_FILE_NOT_FOUND)) {
+      if (ReadCache* cache = usableCache(*h.hive)) cache->putValueAt(h.id, spelt, name, found);
+    }
+    if (found.status != ERROR_SUCCESS) return found.status;
+  }
+  return deliverValue(found.type, found.data, lpType, lpData, lpcbData);
 }
 
 }  // namespace quendel::registry

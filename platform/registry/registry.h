@@ -84,6 +84,14 @@ namespace quendel::registry {
 // while the hive's reads are cached (hive.h); a hive that cannot be told unchanged gives a
 // new number at every call. ERROR_INVALID_HANDLE for another handle.
 [[nodiscard]] LONG hiveChangeCount(HKEY root, std::uint64_t* count);
+
+// Reads value lpValueName of the key hKey\lpSubKey as RegOpenKeyExA with KEY_QUERY_VALUE,
+// RegQueryValueExA and RegCloseKey would in turn, with the same outputs and the status of
+// the first that fails, but without a handle: while the hive's reads are cached (hive.h)
+// one look-up answers it, and the hive is read only when it changed. lpData without
+// lpcbData: ERROR_INVALID_PARAMETER.
+[[nodiscard]] LONG queryValueAt(HKEY hKey, const char* lpSubKey, const char* lpValueName, DWORD* lpType, BYTE* lpData,
+                                DWORD* lpcbData);
 }  // namespace quendel::registry
 
 constexpr DWORD REG_NONE = 0;

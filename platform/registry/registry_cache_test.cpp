@@ -48,6 +48,12 @@ LONG readNumber(const char* name, DWORD* out) {
   return st != ERROR_SUCCESS ? st : closed;
 }
 
+// The same read by path, without a handle (what the settings classes use).
+LONG readNumberAt(const char* path, const char* name, DWORD* out) {
+  DWORD size = sizeof *out;
+  return queryValueAt(HKEY_CURRENT_USER, path, name, nullptr, reinterpret_cast<BYTE*>(out), &size);
+}
+
 LONG writeNumber(const char* path, const char* name, DWORD value) {
   HKEY key = nullptr;
   LONG st = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
@@ -87,6 +93,20 @@ TEST_F(RegistryCache, EveryReadSeesWhatAnotherProcessCommittedBefore) {
          return static_cast<DWORD>(st);
        },
        [](int) { return static_cast<DWORD>(ERROR_SUCCESS); }},
+      {"a value rewritten, read by path", 10000,
+       [](int i) { return writeNumber("Software\\App", "n", static_cast<DWORD>(i)); },
+       [](int) {
+         DWORD n = ~0u;
+         return readNumberAt("Software\\App", "n", &n) == ERROR_SUCCESS ? n : ~0u;
+       },
+       [](int i) { return static_cast<DWORD>(i); }},
+      {"a value in a key created after it was missing, read by path", 500,
+       [](int i) { return writeNumber(("Software\\App\\v" + std::to_string(i)).c_str(), "n", static_cast<DWORD>(i)); },
+       [](int i) {
+         DWORD n = ~0u;
+         return readNumberAt(("Software\\App\\v" + std::to_string(i)).c_str(), "n", &n) == ERROR_SUCCESS ? n : ~0u;
+       },
+       [](int i) { return static_cast<DWORD>(i); }},
   };
   ASSERT_STATUS(ERROR_SUCCESS, writeNumber("Software\\App", "n", ~0u));
   for (const Round& c : cases) {
@@ -154,6 +174,8 @@ TEST_F(RegistryCache, AHiveDamagedWhileCachedIsRefused) {
   DWORD n = 0;
   ASSERT_STATUS(ERROR_SUCCESS, readNumber("n", &n));
   ASSERT_STATUS(ERROR_SUCCESS, readNumber("n", &n));  // from the cache now
+  ASSERT_STATUS(ERROR_SUCCESS, readNumberAt("Software\\App", "n", &n));
+  ASSERT_STATUS(ERROR_SUCCESS, readNumberAt("Software\\App", "n", &n));
   const std::string file = hiveFile("user.db");
   // Another process overwrites the header in place, outside the database.
   ASSERT_TRUE(inChild([&] {
@@ -164,6 +186,7 @@ TEST_F(RegistryCache, AHiveDamagedWhileCachedIsRefused) {
     return ok;
   }));
   EXPECT_TRUE(within([&] { return readNumber("n", &n) == ERROR_BADDB; }));
+  EXPECT_STATUS(ERROR_BADDB, readNumberAt("Software\\App", "n", &n));
   EXPECT_STATUS(ERROR_BADDB, writeNumber("Software\\App", "n", 8));
   // Left as it was for the user to inspect.
   char head[16] = {};
@@ -180,6 +203,8 @@ TEST_F(RegistryCache, AHiveReplacedWhileCachedIsReadAnew) {
   ASSERT_STATUS(ERROR_SUCCESS, readNumber("n", &n));
   ASSERT_STATUS(ERROR_SUCCESS, readNumber("n", &n));
   ASSERT_EQ(1u, n);
+  ASSERT_STATUS(ERROR_SUCCESS, readNumberAt("Software\\App", "n", &n));
+  ASSERT_STATUS(ERROR_SUCCESS, readNumberAt("Software\\App", "n", &n));
   // Another process builds a hive elsewhere and renames it over this one.
   const std::string other = registry_->root() + "/other";
   ASSERT_TRUE(inChild([&] {
@@ -190,7 +215,10 @@ TEST_F(RegistryCache, AHiveReplacedWhileCachedIsReadAnew) {
   }));
   checkpoint(other + "/user.db");
   ASSERT_TRUE(inChild([&] { return ::rename((other + "/user.db").c_str(), hiveFile("user.db").c_str()) == 0; }));
-  EXPECT_TRUE(within([&] { return readNumber("n", &n) == ERROR_SUCCESS && n == 2; })) << "still read " << n;
+  EXPECT_TRUE(within([&] { return readNumberAt("Software\\App", "n", &n) == ERROR_SUCCESS && n == 2; }))
+      << "still read " << n;
+  EXPECT_STATUS(ERROR_SUCCESS, readNumber("n", &n));
+  EXPECT_EQ(2u, n);
   HKEY key = nullptr;
   EXPECT_STATUS(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\App\\Only", 0, KEY_QUERY_VALUE, &key));
   if (key) EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));

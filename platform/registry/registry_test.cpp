@@ -466,5 +466,115 @@ TEST_F(Registry, MissingHiveReadsAsEmptyAndIsNotCreatedByReads) {
   EXPECT_EQ(0600u, st.st_mode & 0777) << "the user's hive is private";
 }
 
+// What RegOpenKeyExA, RegQueryValueExA and RegCloseKey give in turn: status, type, size, data.
+struct Answer {
+  LONG status = 0;
+  DWORD type = 0, size = 0;
+  std::vector<BYTE> data;
+  bool operator==(const Answer&) const = default;
+};
+
+Answer openThenQuery(HKEY root, const char* path, const char* name, BYTE* data, DWORD* size) {
+  Answer a;
+  HKEY key = nullptr;
+  a.status = RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key);
+  if (a.status != ERROR_SUCCESS) return a;
+  a.status = RegQueryValueExA(key, name, nullptr, &a.type, data, size);
+  EXPECT_STATUS(ERROR_SUCCESS, RegCloseKey(key));
+  return a;
+}
+
+// Both ways with a buffer of capacity bytes (-1: no buffer, a size query).
+Answer readBothWays(HKEY root, const char* path, const char* name, int capacity, bool byPath) {
+  std::vector<BYTE> buffer(capacity < 0 ? 0 : static_cast<std::size_t>(capacity), 0xEE);
+  DWORD size = capacity < 0 ? 0 : static_cast<DWORD>(capacity);
+  BYTE* data = capacity < 0 ? nullptr : buffer.data();
+  Answer a;
+  if (byPath) {
+    a.status = queryValueAt(root, path, name, &a.type, data, &size);
+  } else {
+    a = openThenQuery(root, path, name, data, &size);
+  }
+  a.size = size;
+  a.data = buffer;
+  return a;
+}
+
+TEST_F(Registry, QueryValueAtAnswersAsOpeningTheKeyWould) {
+  HKEY app = nullptr;
+  ASSERT_STATUS(ERROR_SUCCESS, create(HKEY_CURRENT_USER, "Software\\App", &app));
+  ASSERT_STATUS(ERROR_SUCCESS, setDword(app, "n", 5));
+  ASSERT_STATUS(ERROR_SUCCESS, RegCloseKey(app));
+  ASSERT_STATUS(ERROR_SUCCESS, setString(HKEY_CURRENT_USER, "Software\\App", "s", "text"));
+  ASSERT_STATUS(ERROR_SUCCESS, setString(HKEY_CURRENT_USER, "Software\\App", nullptr, "default"));
+  ASSERT_STATUS(ERROR_SUCCESS, setString(HKEY_CURRENT_USER, "Software\\Classes\\.qnd", nullptr, "user"));
+  const std::string longName(300, 'k');
+
+  struct Case {
+    const char* what;
+    HKEY root;
+    const char* path;
+    const char* name;
+    int capacity;
+    LONG status;
+  };
+  const Case cases[] = {
+      {"a number", HKEY_CURRENT_USER, "Software\\App", "n", 4, ERROR_SUCCESS},
+      {"spelt in another case", HKEY_CURRENT_USER, "software\\APP", "N", 4, ERROR_SUCCESS},
+      {"text", HKEY_CURRENT_USER, "Software\\App", "s", 16, ERROR_SUCCESS},
+      {"too small a buffer", HKEY_CURRENT_USER, "Software\\App", "s", 2, ERROR_MORE_DATA},
+      {"a size query", HKEY_CURRENT_USER, "Software\\App", "s", -1, ERROR_SUCCESS},
+      {"the default value", HKEY_CURRENT_USER, "Software\\App", nullptr, 16, ERROR_SUCCESS},
+      {"the default value named empty", HKEY_CURRENT_USER, "Software\\App", "", 16, ERROR_SUCCESS},
+      {"a missing value", HKEY_CURRENT_USER, "Software\\App", "none", 16, ERROR_FILE_NOT_FOUND},
+      {"a missing key", HKEY_CURRENT_USER, "Software\\None", "n", 16, ERROR_FILE_NOT_FOUND},
+      {"the root itself", HKEY_CURRENT_USER, nullptr, "n", 16, ERROR_FILE_NOT_FOUND},
+      {"a trailing backslash", HKEY_CURRENT_USER, "Software\\App\\", "n", 4, ERROR_SUCCESS},
+      {"an empty component", HKEY_CURRENT_USER, "Software\\\\App", "n", 4, ERROR_BAD_PATHNAME},
+      {"a key name too long", HKEY_CURRENT_USER, longName.c_str(), "n", 4, ERROR_FILE_NOT_FOUND},
+      {"the merged classes view", HKEY_CLASSES_ROOT, ".QND", nullptr, 16, ERROR_SUCCESS},
+      {"a missing classes key", HKEY_CLASSES_ROOT, ".none", nullptr, 16, ERROR_FILE_NOT_FOUND},
+      {"a root not provided", HKEY_PERFORMANCE_DATA, "x", "n", 4, ERROR_INVALID_HANDLE},
+      {"a made-up handle", reinterpret_cast<HKEY>(std::uintptr_t{0x1234}), "x", "n", 4, ERROR_INVALID_HANDLE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Answer expected = readBothWays(c.root, c.path, c.name, c.capacity, false);
+    EXPECT_STATUS(c.status, expected.status);
+    // Twice: the first fills the cache, the second answers from it.
+    for (int round = 0; round < 2; ++round) {
+      EXPECT_TRUE(readBothWays(c.root, c.path, c.name, c.capacity, true) == expected) << "round " << round;
+    }
+  }
+  DWORD size = 4;
+  BYTE data[4];
+  EXPECT_STATUS(ERROR_INVALID_PARAMETER, queryValueAt(HKEY_CURRENT_USER, "Software\\App", "n", nullptr, data, nullptr));
+  // Below an opened key rather than a root.
+  ASSERT_STATUS(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_QUERY_VALUE, &app));
+  EXPECT_STATUS(ERROR_SUCCESS, queryValueAt(app, "App", "n", nullptr, data, &size));
+  EXPECT_EQ(5u, data[0]);
+  ASSERT_STATUS(ERROR_SUCCESS, RegCloseKey(app));
+}
+
+TEST_F(Registry, QueryValueAtSeesThisProcessChangesThroughAnySpelling) {
+  HKEY app = nullptr;
+  ASSERT_STATUS(ERROR_SUCCESS, create(HKEY_CURRENT_USER, "Software\\App", &app));
+  ASSERT_STATUS(ERROR_SUCCESS, setDword(app, "n", 1));
+  auto read = [](const char* path, DWORD* n) {
+    DWORD size = sizeof *n;
+    return queryValueAt(HKEY_CURRENT_USER, path, "n", nullptr, reinterpret_cast<BYTE*>(n), &size);
+  };
+  DWORD n = 0;
+  ASSERT_STATUS(ERROR_SUCCESS, read("Software\\App", &n));
+  ASSERT_STATUS(ERROR_SUCCESS, read("SOFTWARE\\app", &n));  // both spellings cached now
+  ASSERT_STATUS(ERROR_SUCCESS, setDword(app, "N", 2));
+  EXPECT_STATUS(ERROR_SUCCESS, read("SOFTWARE\\app", &n));
+  EXPECT_EQ(2u, n);
+  ASSERT_STATUS(ERROR_SUCCESS, RegCloseKey(app));
+  ASSERT_STATUS(ERROR_SUCCESS, SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\APP"));
+  EXPECT_STATUS(ERROR_FILE_NOT_FOUND, read("Software\\App", &n));
+  EXPECT_STATUS(ERROR_FILE_NOT_FOUND, read("SOFTWARE\\app", &n));
+}
+
 }  // namespace
 }  // namespace quendel::registry::testing

@@ -33,15 +33,22 @@ Variant qndQuendelSettings::LoadSetting(const String& SubKey, const String& Valu
   const LONG root = rootFor(UserSetting);
   bool found = false;
   Variant value =
-      registry_->GetValue(root, GetSettingPath(AppTitle, VerMajor, VerMinor, SubKey), ValueName, ValueType, &found);
+      readSetting(root, keyPaths_.ofVersion(AppTitle, VerMajor, VerMinor, SubKey), ValueName, ValueType, &found);
   if (!found && (VerMajor != 0 || VerMinor != 0)) {
     String previous = previousVersion(root, AppTitle, VerMajor, VerMinor);
     if (!previous.empty())
-      value = registry_->GetValue(root, settingsPath(AppTitle, previous, SubKey), ValueName, ValueType, &found);
+      value = readSetting(root, keyPaths_.ofVersionText(AppTitle, previous, SubKey), ValueName, ValueType, &found);
   }
   if (Success) *Success = found;
   if (found) return value;
   return Default.isMissing() ? registry_values::EmptyValueFor(ValueType) : Default;
+}
+
+Variant qndQuendelSettings::readSetting(LONG root, const SettingsKeyPaths::Key& key, const String& ValueName,
+                                        LONG ValueType, bool* found) {
+  if (key.status == ERROR_SUCCESS) return registry_->GetValueOfAnsiKey(root, key.ansi, ValueName, ValueType, found);
+  *found = false;  // a key the ANSI code page cannot name holds nothing
+  return Variant();
 }
 
 String qndQuendelSettings::previousVersion(LONG root, const String& AppTitle, LONG VerMajor, LONG VerMinor) {

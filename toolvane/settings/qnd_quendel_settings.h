@@ -59,6 +59,7 @@
 
 #include "toolvane/frame/library_object.h"
 #include "toolvane/settings/qnd_registry.h"
+#include "toolvane/settings/settings_key_paths.h"
 
 namespace quendel::toolvane {
 
@@ -131,6 +132,9 @@ class qndQuendelSettings : public LibraryObject {
   // The earlier version LoadSetting falls back to, found afresh only when the hive changed
   // since it was last found (registry::hiveChangeCount).
   String previousVersion(LONG root, const String& AppTitle, LONG VerMajor, LONG VerMinor);
+  // One read of ValueName in key; *found False when it could not be read.
+  Variant readSetting(LONG root, const SettingsKeyPaths::Key& key, const String& ValueName, LONG ValueType,
+                      bool* found);
   struct FoundPrevious {
     LONG root, major, minor;
     String title;
@@ -141,6 +145,7 @@ class qndQuendelSettings : public LibraryObject {
 
   std::shared_ptr<qndRegistry> registry_;
   std::vector<FoundPrevious> foundPrevious_;  // most recent last
+  SettingsKeyPaths keyPaths_;
 };
 
 }  // namespace quendel::toolvane

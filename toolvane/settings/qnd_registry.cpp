@@ -14,15 +14,7 @@ namespace rv = registry_values;
 
 namespace {
 
-// The ANSI form of a key path or value name, or the status that refuses it.
-LONG ansiName(const String& name, std::string* out) {
-  if (name.find(u'\0') != String::npos) return ERROR_INVALID_PARAMETER;
-  bool lossy = false;
-  std::string ansi = cp::unicodeToAnsi(name, &lossy);
-  if (lossy) return kErrorNoUnicodeTranslation;
-  *out = std::move(ansi);
-  return ERROR_SUCCESS;
-}
+LONG ansiName(const String& name, std::string* out) { return qndRegistry::AnsiName(name, out); }
 
 LONG ansiNames(const String& subKey, std::string* key, const String& valueName, std::string* name) {
   LONG st = ansiName(subKey, key);
@@ -34,8 +26,32 @@ constexpr std::size_t kFirstReadSize = 256;
 
 }  // namespace
 
+LONG qndRegistry::AnsiName(const String& name, std::string* out) {
+  if (name.find(u'\0') != String::npos) return ERROR_INVALID_PARAMETER;
+  bool lossy = false;
+  std::string ansi = cp::unicodeToAnsi(name, &lossy);
+  if (lossy) return kErrorNoUnicodeTranslation;
+  *out = std::move(ansi);
+  return ERROR_SUCCESS;
+}
+
 Variant qndRegistry::GetValue(LONG RegistryRoot, const String& SubKey, const String& ValueName, LONG ValueType,
                               bool* Success) {
+  DWORD registryType = 0;
+  if (!rv::RegistryTypeFor(ValueType, &registryType)) {
+    if (Success) *Success = false;
+    return Variant();
+  }
+  std::string key;
+  if ((lastRegError_ = ansiName(SubKey, &key)) != ERROR_SUCCESS) {
+    if (Success) *Success = false;
+    return rv::EmptyValueFor(ValueType);
+  }
+  return GetValueOfAnsiKey(RegistryRoot, key, ValueName, ValueType, Success);
+}
+
+Variant qndRegistry::GetValueOfAnsiKey(LONG RegistryRoot, const std::string& AnsiSubKey, const String& ValueName,
+                                       LONG ValueType, bool* Success) {
   DWORD registryType = 0;
   if (!rv::RegistryTypeFor(ValueType, &registryType)) {
     if (Success) *Success = false;
@@ -47,22 +63,20 @@ Variant qndRegistry::GetValue(LONG RegistryRoot, const String& SubKey, const Str
     return rv::EmptyValueFor(ValueType);
   };
 
-  std::string key, name;
-  if ((lastRegError_ = ansiNames(SubKey, &key, ValueName, &name)) != ERROR_SUCCESS) return failed();
-  registry::RegKey k;
-  lastRegError_ = k.open(rootFromLong(RegistryRoot), key.c_str(), KEY_QUERY_VALUE);
-  if (lastRegError_ != ERROR_SUCCESS) return failed();
+  std::string name;
+  if ((lastRegError_ = ansiName(ValueName, &name)) != ERROR_SUCCESS) return failed();
+  const HKEY root = rootFromLong(RegistryRoot);
 
   // Most values are small: the first query reads into a buffer of this size and learns the
   // size only when the value does not fit, which saves a registry call per read.
   // The first buffer is on the stack; a larger one is allocated only for a larger value.
-  std::array<BYTE, kFirstReadSize> first{};
+  std::array<BYTE, kFirstReadSize> first;  // NOLINT(cppcoreguidelines-pro-type-member-init): written before read
   std::vector<BYTE> grown;
   BYTE* data = first.data();
   DWORD capacity = static_cast<DWORD>(first.size());
   for (int attempt = 0;; ++attempt) {
     DWORD size = capacity;
-    lastRegError_ = RegQueryValueExA(k.handle(), name.c_str(), nullptr, nullptr, data, &size);
+    lastRegError_ = registry::queryValueAt(root, AnsiSubKey.c_str(), name.c_str(), nullptr, data, &size);
     if (lastRegError_ == ERROR_MORE_DATA && attempt + 1 < kGrowRetries) {  // larger, or rewritten meanwhile
       grown.assign(size, 0);
       data = grown.data();

@@ -6,11 +6,12 @@
 //   reg.SetValue(kRootCurrentUser, u"Software\\Demo", u"Count", rtLong, Variant(LONG{5}));
 //   LONG n = reg.GetValue(kRootCurrentUser, u"Software\\Demo", u"Count", rtLong, &ok).toLong();
 //
-// Rules. Every member opens and closes its own key. No member raises for a registry
-// failure: it returns False, Nothing (a null Collection) or the type's empty value
-// (registry_values.h) with *Success False, and LastRegError holds the Win32 status of
-// the last registry call the member made (GetValue: open, size query, data query;
-// enumerations: 0 after a complete run, 259 when the list ended early). Members that
+// Rules. Every member opens and closes its own key (GetValue reads by path, without one).
+// No member raises for a registry failure: it returns False, Nothing (a null
+// Collection) or the type's empty value (registry_values.h) with *Success False, and
+// LastRegError holds the Win32 status of the last registry call the member made
+// (GetValue: its last read; enumerations: 0 after a complete run, 259 when the list
+// ended early). Members that
 // stop before any registry call (invalid ValueType, a Value of the wrong subtype) leave
 // LastRegError as it was. Value conversions and the choices for zero-length data, short
 // rtLong data and unallocated rtBinary arrays: registry_values.h.
@@ -22,13 +23,15 @@
 // registry itself (255-character key names, damaged hives: 1009, no right: 5) come back
 // as its status.
 //
-// GetValue reads a value into a 256-byte buffer first and asks for its size only when it
-// does not fit (one registry call less for most values); it re-reads a value that grew
-// meanwhile (another process wrote it), a few times, instead of failing with
-// ERROR_MORE_DATA. LastRegError is the status of its last call either way.
+// GetValue reads a value in one registry call without opening a key
+// (registry::queryValueAt), into a 256-byte buffer first; it asks again with a larger
+// buffer only when the value does not fit, and re-reads a value that grew meanwhile
+// (another process wrote it), a few times, instead of failing with ERROR_MORE_DATA.
+// LastRegError is the status of its last call either way.
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "automation/collection.h"
 #include "toolvane/frame/library_object.h"
@@ -49,6 +52,13 @@ class qndRegistry : public LibraryObject {
   // Success (optional) receives True when the value was read.
   Variant GetValue(LONG RegistryRoot, const String& SubKey, const String& ValueName = {}, LONG ValueType = rtString,
                    bool* Success = nullptr);
+  // As GetValue, for a key path already converted by AnsiName (callers that read one key
+  // often keep its ANSI form).
+  Variant GetValueOfAnsiKey(LONG RegistryRoot, const std::string& AnsiSubKey, const String& ValueName = {},
+                            LONG ValueType = rtString, bool* Success = nullptr);
+  // The ANSI form of a key path or value name; 0, or the status that refuses it (1113, 87)
+  // with *out untouched.
+  [[nodiscard]] static LONG AnsiName(const String& name, std::string* out);
   // KeyAlreadyExist (optional) receives whether SubKey existed before the call; it is
   // left alone when the key could not be opened or created.
   bool SetValue(LONG RegistryRoot, const String& SubKey, const String& ValueName = {}, LONG ValueType = rtString,
