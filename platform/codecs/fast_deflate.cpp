@@ -11,7 +11,7 @@ namespace quendel::codecs {
 namespace {
 
 constexpr std::size_t kBlockInput = 128 * 1024;
-constexpr std::size_t kHistoryBytes = 1;        // runs are matches at distance 1
+constexpr std::size_t kWindow = 32768;          // the farthest a match may reach back
 constexpr std::size_t kOutputPiece = 1u << 20;  // hand output over in pieces of about this size
 constexpr std::size_t kBlockHeaderRoom = 1024;  // room for the code tables of a block
 constexpr unsigned kMaxCodeBits = 15;           // literal/length and distance codes
@@ -30,7 +30,10 @@ constexpr unsigned kDistanceSymbols = 30;
 constexpr unsigned kCodeLengthSymbols = 19;
 constexpr unsigned kMinMatch = 3;
 constexpr unsigned kMaxMatch = 258;
-constexpr unsigned kRunDistanceSymbol = 0;  // distance 1
+constexpr unsigned kRunDistanceSymbol = 0;       // distance 1
+constexpr std::uint32_t kMatchToken = 1u << 31;  // a match: distance index << 16 | length
+constexpr unsigned kDistanceIndexShift = 16;
+constexpr std::uint32_t kLengthMask = 0xFFFF;
 
 // Code-length symbols that repeat: the previous length 3..6 times, or zero 3..10 and 11..138 times.
 constexpr unsigned kRepeatPrevious = 16;
@@ -54,6 +57,33 @@ constexpr std::array<std::uint16_t, kLengthCodes> kLengthBase = {
     3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 15, 17, 19, 23, 27, 31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr std::array<std::uint8_t, kLengthCodes> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                                                  2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+
+// Distance symbols 0..29: base distances and extra bits (RFC 1951, 3.2.5).
+constexpr std::array<std::uint16_t, kDistanceSymbols> kDistanceBase = {
+    1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+    193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr std::array<std::uint8_t, kDistanceSymbols> kDistanceExtra = {
+    0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+
+unsigned distanceSymbol(std::size_t distance) {
+  unsigned s = 0;
+  while (s + 1 < kDistanceSymbols && kDistanceBase[s + 1] <= distance) ++s;
+  return s;
+}
+
+// How many bytes from a equal those from b, at most limit; 8 bytes a step.
+std::size_t matchLength(const std::uint8_t* a, const std::uint8_t* b, std::size_t limit) {
+  std::size_t n = 0;
+  while (n + sizeof(std::uint64_t) <= limit) {
+    std::uint64_t x = 0, y = 0;
+    std::memcpy(&x, a + n, sizeof x);
+    std::memcpy(&y, b + n, sizeof y);
+    if (x != y) return n + static_cast<std::size_t>(__builtin_ctzll(x ^ y)) / 8;  // bytes in memory order
+    n += sizeof(std::uint64_t);
+  }
+  while (n < limit && a[n] == b[n]) ++n;
+  return n;
+}
 
 struct LengthTable {
   std::array<std::uint8_t, kMaxMatch + 1> symbol{};  // index into kLengthBase for each length 3..258
@@ -200,8 +230,8 @@ struct FastDeflate::BlockCodes {
   std::uint16_t litCode[kLitLenSymbols];
   std::uint8_t distLen[kDistanceSymbols];
   std::uint16_t distCode[kDistanceSymbols];
-  unsigned hlit = kLitLenSymbols;  // literal/length lengths sent
-  unsigned hdist = kMinHdist;      // distance lengths sent: runs use distance 1 only
+  unsigned hlit = kLitLenSymbols;     // literal/length lengths sent
+  unsigned hdist = kDistanceSymbols;  // distance lengths sent
 
   BlockCodes(std::uint32_t* litFreq, std::uint32_t* distFreq) {
     litFreq[kEndOfBlock] = 1;
@@ -212,6 +242,7 @@ struct FastDeflate::BlockCodes {
     buildCodes(litLen, kLitLenSymbols, litCode);
     buildCodes(distLen, kDistanceSymbols, distCode);
     while (hlit > kMinHlit && litLen[hlit - 1] == 0) --hlit;
+    while (hdist > kMinHdist && distLen[hdist - 1] == 0) --hdist;
   }
 };
 
@@ -269,19 +300,29 @@ struct FastDeflate::CodeLengthCode {
   }
 };
 
-FastDeflate::FastDeflate(Output output) : output_(std::move(output)) {
-  pending_.reserve(kBlockInput + kHistoryBytes);
+FastDeflate::FastDeflate(Output output, std::vector<std::size_t> copyDistances)
+    : output_(std::move(output)), litFreq_(kLitLenSymbols, 0), distFreq_(kDistanceSymbols, 0) {
+  distances_.push_back({1, static_cast<std::uint8_t>(kRunDistanceSymbol), 0});
+  for (std::size_t d : copyDistances) {
+    if (d < 2 || d > kWindow) continue;  // a run is distance 1 already; farther is out of the window
+    const unsigned sym = distanceSymbol(d);
+    distances_.push_back({static_cast<std::uint32_t>(d), static_cast<std::uint8_t>(sym), kDistanceExtra[sym]});
+    maxHistory_ = std::max(maxHistory_, d);
+  }
+  pending_.reserve(kBlockInput + maxHistory_);
   out_.reserve(kBlockInput + kBlockHeaderRoom);
   tokens_.reserve(kBlockInput);
   output_(kZlibHeader, sizeof kZlibHeader);
 }
 
-void FastDeflate::write(const std::uint8_t* data, std::size_t size) {
+void FastDeflate::append(const std::uint8_t* data, std::size_t size, unsigned copies) {
   adler_ = libdeflate_adler32(adler_, data, size);
   while (size) {
     const std::size_t room = kBlockInput + historyBytes_ - pending_.size();
     const std::size_t n = std::min(room, size);
+    const std::size_t from = pending_.size();
     pending_.insert(pending_.end(), data, data + n);
+    collectTokens(from, pending_.size(), distances_.size() > 1 ? copies : 0);
     data += n;
     size -= n;
     if (pending_.size() == kBlockInput + historyBytes_) flushBlock(false);
@@ -312,7 +353,9 @@ void FastDeflate::emitBits(std::uint64_t bits, unsigned count) {
     const std::uint32_t v = static_cast<std::uint32_t>(bitBuffer_);
     const std::uint8_t b[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
                                static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
-    out_.insert(out_.end(), b, b + 4);
+    const std::size_t n = out_.size();
+    out_.resize(n + sizeof b);
+    std::memcpy(out_.data() + n, b, sizeof b);
     bitBuffer_ >>= 32;
     bitCount_ -= 32;
   }
@@ -327,42 +370,54 @@ void FastDeflate::drainBits(bool all) {
 }
 
 void FastDeflate::flushBlock(bool last) {
-  std::uint32_t litFreq[kLitLenSymbols] = {};
-  std::uint32_t distFreq[kDistanceSymbols] = {};
-  collectTokens(litFreq, distFreq);
-  const BlockCodes codes(litFreq, distFreq);
+  const BlockCodes codes(litFreq_.data(), distFreq_.data());
   const CodeLengthCode lengthCode(codes);
   writeBlockHeader(last, codes, lengthCode);
   writeTokens(codes);
   drainBits(false);
   if (!last) handOver();
   keepHistory();
+  tokens_.clear();
+  std::fill(litFreq_.begin(), litFreq_.end(), 0);
+  std::fill(distFreq_.begin(), distFreq_.end(), 0);
 }
 
-// Tokens: a literal byte (value < 256), or a run as 256 + length (distance 1).
-void FastDeflate::collectTokens(std::uint32_t* litFreq, std::uint32_t* distFreq) {
+// Tokens: a literal byte (value < 256), or kMatchToken | distance index << 16 | length.
+// A run is tried first (it is the common match and the cheapest to check); then, with
+// copies, the longest match at the other distances. pending_ before `from` is written
+// already (or is history), so matches reach back into it but never past `to`.
+void FastDeflate::collectTokens(std::size_t from, std::size_t to, unsigned copies) {
   const std::uint8_t* base = pending_.data();
-  const std::size_t end = pending_.size();
   const auto& lt = lengths();
-  tokens_.clear();
-  std::size_t i = historyBytes_;
-  while (i < end) {
+  std::size_t i = from;
+  while (i < to) {
+    const std::size_t limit = std::min<std::size_t>(to - i, kMaxMatch);
+    std::size_t best = 0, bestIndex = 0;
     if (i > 0) {
       const std::uint8_t prev = base[i - 1];
-      std::size_t r = i;
-      const std::size_t limit = std::min<std::size_t>(end, i + kMaxMatch);
-      while (r < limit && base[r] == prev) ++r;
-      const std::size_t run = r - i;
-      if (run >= kMinMatch) {
-        tokens_.push_back(kLiteralCount + static_cast<std::uint32_t>(run));
-        ++litFreq[kFirstLengthSymbol + lt.symbol[run]];
-        ++distFreq[kRunDistanceSymbol];
-        i = r;
-        continue;
+      while (best < limit && base[i + best] == prev) ++best;
+    }
+    if (copies && best < kMinMatch) {
+      for (std::size_t k = 1; k < distances_.size(); ++k) {
+        const std::size_t d = distances_[k].value;
+        if (!(copies >> k & 1) || d > i || base[i] != base[i - d]) continue;  // most tries fail at the first byte
+        const std::size_t n = matchLength(base + i, base + i - d, limit);
+        if (n > best) {
+          best = n;
+          bestIndex = k;
+        }
       }
     }
+    if (best >= kMinMatch) {
+      tokens_.push_back(kMatchToken | static_cast<std::uint32_t>(bestIndex << kDistanceIndexShift) |
+                        static_cast<std::uint32_t>(best));
+      ++litFreq_[kFirstLengthSymbol + lt.symbol[best]];
+      ++distFreq_[distances_[bestIndex].symbol];
+      i += best;
+      continue;
+    }
     tokens_.push_back(base[i]);
-    ++litFreq[base[i]];
+    ++litFreq_[base[i]];
     ++i;
   }
 }
@@ -388,23 +443,26 @@ void FastDeflate::writeTokens(const BlockCodes& codes) {
     if (t < kLiteralCount) {
       emitBits(codes.litCode[t], codes.litLen[t]);
     } else {
-      const unsigned len = t - kLiteralCount, s = lt.symbol[len], sym = kFirstLengthSymbol + s;
-      // The length code and its extra bits in one go.
+      const unsigned len = t & kLengthMask, s = lt.symbol[len], sym = kFirstLengthSymbol + s;
+      // The length code and its extra bits in one go, then the distance code and its.
       emitBits(codes.litCode[sym] | (static_cast<std::uint64_t>(len - kLengthBase[s]) << codes.litLen[sym]),
                codes.litLen[sym] + kLengthExtra[s]);
-      emitBits(codes.distCode[kRunDistanceSymbol], codes.distLen[kRunDistanceSymbol]);
+      const Distance& d = distances_[(t & ~kMatchToken) >> kDistanceIndexShift];
+      emitBits(codes.distCode[d.symbol] |
+                   (static_cast<std::uint64_t>(d.value - kDistanceBase[d.symbol]) << codes.distLen[d.symbol]),
+               codes.distLen[d.symbol] + d.extraBits);
     }
     if (out_.size() >= kOutputPiece) handOver();
   }
   emitBits(codes.litCode[kEndOfBlock], codes.litLen[kEndOfBlock]);
 }
 
-// Keeps the last byte as history for a run that continues into the next block.
+// Keeps the bytes the next block's matches may reach back into.
 void FastDeflate::keepHistory() {
-  if (pending_.empty()) return;
-  const std::uint8_t keep = pending_.back();
-  pending_.assign(kHistoryBytes, keep);
-  historyBytes_ = kHistoryBytes;
+  const std::size_t keep = std::min(pending_.size(), maxHistory_);
+  std::memmove(pending_.data(), pending_.data() + pending_.size() - keep, keep);
+  pending_.resize(keep);
+  historyBytes_ = keep;
 }
 
 }  // namespace quendel::codecs

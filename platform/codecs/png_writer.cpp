@@ -16,8 +16,10 @@ namespace {
 constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 constexpr std::uint8_t kBitDepth = 8;
 constexpr std::uint8_t kColorTypeRgb = 2, kColorTypeRgba = 6;
-constexpr std::uint8_t kFilterSub = 1, kFilterUp = 2;  // a row of zeros under Up repeats the row above
+constexpr std::uint8_t kFilterNone = 0, kFilterSub = 1, kFilterUp = 2;  // a row of zeros under Up repeats the row above
 constexpr std::uint8_t kUnitMetre = 1;
+// The copy distances given to the coder, as its bits: a pixel left, two pixels left, a row up.
+constexpr unsigned kPixelLeft = 1, kTwoPixelsLeft = 2, kRowAbove = 4;
 constexpr double kMetresPerInch = 0.0254;
 constexpr std::size_t kIhdrSize = 13, kPhysSize = 9;
 constexpr std::size_t kLengthAndTypeBytes = 8, kCrcBytes = 4, kTypeBytes = 4;
@@ -79,6 +81,19 @@ void subFilterRow(const std::uint32_t* px, int w, bool alpha, std::uint8_t* o) {
   }
 }
 
+// One row unfiltered: the bytes R, G, B (and A) of each pixel.
+void copyRow(const std::uint32_t* px, int w, bool alpha, std::uint8_t* o) {
+  *o++ = kFilterNone;
+  for (int x = 0; x < w; ++x) {
+    const std::uint32_t p = px[x];
+    o[0] = static_cast<std::uint8_t>(p >> 16);
+    o[1] = static_cast<std::uint8_t>(p >> 8);
+    o[2] = static_cast<std::uint8_t>(p);
+    if (alpha) o[3] = static_cast<std::uint8_t>(p >> 24);
+    o += alpha ? 4 : 3;
+  }
+}
+
 }  // namespace
 
 bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& sink) {
@@ -91,9 +106,13 @@ bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& s
   std::vector<std::uint8_t> line(lineBytes), upLine(lineBytes, 0);
   upLine[0] = kFilterUp;
   std::vector<std::uint32_t> scratch(static_cast<std::size_t>(w)), previous(static_cast<std::size_t>(w));
-  FastDeflate d([&sink](const std::uint8_t* data, std::size_t size) {
-    if (size) writeChunk(sink, "IDAT", data, size);
-  });
+  // Copies reach a pixel or two to the left (a doubled pixel, a doubled black one) and
+  // the same column of the row above.
+  FastDeflate d(
+      [&sink](const std::uint8_t* data, std::size_t size) {
+        if (size) writeChunk(sink, "IDAT", data, size);
+      },
+      {bpp, 2 * bpp, lineBytes});
   for (int y = 0; y < h && !sink.failed(); ++y) {
     const std::uint32_t* px = rows.row(y, scratch.data());
     const bool repeat = y > 0 && (rows.repeatsPreviousRow(y) || std::memcmp(px, previous.data(), rowPixelBytes) == 0);
@@ -101,8 +120,23 @@ bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& s
       d.write(upLine.data(), lineBytes);
       continue;
     }
-    subFilterRow(px, w, options.alpha, line.data());
     std::memcpy(previous.data(), px, rowPixelBytes);
+    // A row that shares columns with a neighbour goes unfiltered, so that the shared
+    // pixels are copies of the row above; Sub would turn them into differences that
+    // match nothing.
+    // The row that shares is matched against the row above (and its black pixels against
+    // the one two to the left); the row it shares with has its doubled pixels to the left.
+    if (y > 0 && rows.sharesColumnsWithPreviousRow(y)) {
+      copyRow(px, w, options.alpha, line.data());
+      d.writeCopies(line.data(), lineBytes, kTwoPixelsLeft | kRowAbove);
+      continue;
+    }
+    if (y + 1 < h && rows.sharesColumnsWithPreviousRow(y + 1)) {
+      copyRow(px, w, options.alpha, line.data());
+      d.writeCopies(line.data(), lineBytes, kPixelLeft);
+      continue;
+    }
+    subFilterRow(px, w, options.alpha, line.data());
     d.write(line.data(), lineBytes);
   }
   if (sink.failed()) return false;

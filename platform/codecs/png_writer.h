@@ -1,10 +1,12 @@
 // PNG encoder that streams rows from a RowSource (8 bits per sample, RGB or RGBA,
 // not interlaced), with filters chosen for enlarged pixel art and photos alike: a row
 // equal to the row above is written with the Up filter (all zeros, which compresses
-// to almost nothing), any other row with Sub. The filtered rows go through FastDeflate
-// straight into IDAT chunks, so only two rows and one compression block are held at a
-// time. A resolution of 0 writes no pHYs chunk. Returns false for an empty picture;
-// errors of the sink are the sink's.
+// to almost nothing); a row that shares columns with the row above or below
+// (RowSource::sharesColumnsWithPreviousRow) unfiltered, its pixels coded as copies of
+// the pixel to the left or of the row above; any other row with Sub. The rows go
+// through FastDeflate straight into IDAT chunks, so only two rows and one compression
+// block (with up to 32 KiB of history) are held at a time. A resolution of 0 writes no pHYs chunk. Returns false for an
+// empty picture; errors of the sink are the sink's.
 #pragma once
 
 #include "platform/codecs/file_sink.h"

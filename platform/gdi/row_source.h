@@ -26,6 +26,10 @@ class RowSource {
   // True when row y holds exactly the pixels of row y - 1; lets encoders skip work.
   // A false answer is always correct.
   virtual bool repeatsPreviousRow(int /*y*/) const { return false; }
+  // True when row y keeps some pixels of row y - 1 in the same columns and differs in
+  // the others (a partly doubled row); encoders may then copy those pixels from the row
+  // above. A false answer is always correct.
+  virtual bool sharesColumnsWithPreviousRow(int /*y*/) const { return false; }
 };
 
 class PixelStore {
