@@ -300,7 +300,7 @@ struct FastDeflate::CodeLengthCode {
   }
 };
 
-FastDeflate::FastDeflate(Output output, std::vector<std::size_t> copyDistances)
+FastDeflate::FastDeflate(Output output, const std::vector<std::size_t>& copyDistances)
     : output_(std::move(output)), litFreq_(kLitLenSymbols, 0), distFreq_(kDistanceSymbols, 0) {
   distances_.push_back({1, static_cast<std::uint8_t>(kRunDistanceSymbol), 0});
   for (std::size_t d : copyDistances) {

@@ -27,7 +27,7 @@ namespace quendel::codecs {
 class FastDeflate {
  public:
   using Output = std::function<void(const std::uint8_t* data, std::size_t size)>;
-  explicit FastDeflate(Output output, std::vector<std::size_t> copyDistances = {});
+  explicit FastDeflate(Output output, const std::vector<std::size_t>& copyDistances = {});
   // Data coded as literals and runs.
   void write(const std::uint8_t* data, std::size_t size) { append(data, size, 0); }
   // Data coded as literals, runs and copies at the constructor's distances; `only`, when

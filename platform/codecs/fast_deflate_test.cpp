@@ -88,7 +88,7 @@ std::vector<std::uint8_t> compressCopies(const std::vector<std::uint8_t>& in, st
                                          std::vector<std::size_t> distances) {
   std::vector<std::uint8_t> out;
   quendel::codecs::FastDeflate d([&](const std::uint8_t* p, std::size_t n) { out.insert(out.end(), p, p + n); },
-                                 std::move(distances));
+                                 distances);
   for (std::size_t i = 0; i < in.size(); i += piece) d.writeCopies(in.data() + i, std::min(piece, in.size() - i));
   d.finish();
   return out;
