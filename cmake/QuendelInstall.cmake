@@ -34,6 +34,7 @@ set(QUENDEL_PUBLIC_HEADERS
   toolvane/monitors/monitor.h toolvane/monitors/qnd_multi_monitor.h
   toolvane/settings/qnd_autorun_support.h toolvane/settings/qnd_quendel_settings.h
   toolvane/settings/qnd_registry.h toolvane/settings/registry_values.h
+  toolvane/settings/settings_key_paths.h
   toolvane/ui_api/ui_api.h)
 set(QUENDEL_QT_HEADERS
   toolvane/qt/control_array.h toolvane/qt/controls_collection.h toolvane/qt/font_adapter.h
