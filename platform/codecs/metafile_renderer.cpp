@@ -4,10 +4,12 @@
 #include <emf2svg.h>
 #include <librsvg/rsvg.h>
 #include <libwmf/api.h>
+#include <libwmf/ipa.h>
 #include <libwmf/svg.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -98,6 +100,64 @@ class WmfPlayer {
  private:
   wmfAPI* api_ = nullptr;
 };
+
+// ---- WMF: exact colours ----
+
+// libwmf's SVG device names colours; before each drawing call the exact ones are
+// written as a mark that fixWmfSvg turns back into #rrggbb.
+struct ColourHooks {
+  wmfFunctionReference original{};
+};
+
+void writeColourMark(wmfAPI* api, const wmfRGB& fill, const wmfRGB& stroke) {
+  wmf_svg_t* device = WMF_SVG_GetData(api);
+  if (!device->out) return;
+  char mark[64];
+  std::snprintf(mark, sizeof mark, "%sfill=#%02x%02x%02x stroke=#%02x%02x%02x -->", std::string(kColourMark).c_str(),
+                fill.r, fill.g, fill.b, stroke.r, stroke.g, stroke.b);
+  char format[] = "%s";
+  wmf_stream_printf(api, device->out, format, mark);
+}
+
+ColourHooks& hooks(wmfAPI* api) { return *static_cast<ColourHooks*>(api->user_data); }
+
+template <auto Member, typename Arg>
+void markedDraw(wmfAPI* api, Arg* arg) {
+  if (arg && arg->dc && arg->dc->brush && arg->dc->pen)
+    writeColourMark(api, arg->dc->brush->lbColor, arg->dc->pen->lopnColor);
+  (hooks(api).original.*Member)(api, arg);
+}
+
+void markedText(wmfAPI* api, wmfDrawText_t* arg) {
+  if (arg && arg->dc) writeColourMark(api, arg->dc->textcolor, arg->dc->textcolor);
+  hooks(api).original.draw_text(api, arg);
+}
+
+void markedPixel(wmfAPI* api, wmfDrawPixel_t* arg) {
+  if (arg) writeColourMark(api, arg->color, arg->color);
+  hooks(api).original.draw_pixel(api, arg);
+}
+
+// Routes the device's drawing calls through the marks; hooks must outlive the playing.
+void installColourHooks(wmfAPI* api, ColourHooks* h) {
+  auto* f = static_cast<wmfFunctionReference*>(api->function_reference);
+  h->original = *f;
+  api->user_data = h;
+  using F = wmfFunctionReference;
+  if (f->draw_pie) f->draw_pie = markedDraw<&F::draw_pie, wmfDrawArc_t>;
+  if (f->draw_chord) f->draw_chord = markedDraw<&F::draw_chord, wmfDrawArc_t>;
+  if (f->draw_arc) f->draw_arc = markedDraw<&F::draw_arc, wmfDrawArc_t>;
+  if (f->draw_ellipse) f->draw_ellipse = markedDraw<&F::draw_ellipse, wmfDrawArc_t>;
+  if (f->draw_line) f->draw_line = markedDraw<&F::draw_line, wmfDrawLine_t>;
+  if (f->poly_line) f->poly_line = markedDraw<&F::poly_line, wmfPolyLine_t>;
+  if (f->draw_polygon) f->draw_polygon = markedDraw<&F::draw_polygon, wmfPolyLine_t>;
+  if (f->draw_polypolygon) f->draw_polypolygon = markedDraw<&F::draw_polypolygon, wmfPolyPoly_t>;
+  if (f->draw_rectangle) f->draw_rectangle = markedDraw<&F::draw_rectangle, wmfDrawRectangle_t>;
+  if (f->region_frame) f->region_frame = markedDraw<&F::region_frame, wmfPolyRectangle_t>;
+  if (f->region_paint) f->region_paint = markedDraw<&F::region_paint, wmfPolyRectangle_t>;
+  if (f->draw_text) f->draw_text = markedText;
+  if (f->draw_pixel) f->draw_pixel = markedPixel;
+}
 
 DecodeStatus fromWmfError(wmf_error_t e) {
   switch (e) {
@@ -244,6 +304,8 @@ DecodeStatus wmfToSvg(const std::uint8_t* data, std::size_t size, const Metafile
   device->flags |= WMF_SVG_INLINE_IMAGES;
   device->out = wmf_stream_create(player.api(), nullptr);
   if (!device->out) return DecodeStatus::NoMemory;
+  ColourHooks colourHooks;
+  installColourHooks(player.api(), &colourHooks);
   const wmf_error_t e = wmf_play(player.api(), 0, &frame);
   char* text = nullptr;
   unsigned long length = 0;

@@ -187,6 +187,23 @@ TEST(MetafileRenderer, RectanglesLandOnTheirPixelsAtTheDrawnSize) {
   }
 }
 
+TEST(MetafileRenderer, WmfColoursLandExactlyNotAsTheNearestNamedColour) {
+  // Colours that are no SVG colour name, and one that is, each fill the whole picture.
+  const std::uint32_t colours[] = {0x00703B96u, 0x00010203u, 0x00FEFDFCu, 0x00000080u};
+  for (const std::uint32_t colorref : colours) {
+    SCOPED_TRACE(colorref);
+    const auto b = quendel::testpics::makeWmf(16, 16, {{0, 0, 16, 16, colorref}});
+    MetafileHeader h;
+    ASSERT_EQ(readMetafileHeader(b.data(), b.size(), &h), DecodeStatus::Ok);
+    auto store = PixelStore::create(16, 16, false);
+    std::fill(store->data(), store->data() + store->pixelCount(), kGreyPixel);
+    ASSERT_EQ(renderMetafile(b.data(), b.size(), h, *store), DecodeStatus::Ok);
+    const std::uint32_t want =
+        0xFF000000u | ((colorref & 0xFF) << 16) | (colorref & 0xFF00) | ((colorref >> 16) & 0xFF);
+    EXPECT_EQ(store->row(8)[8], want) << std::hex << store->row(8)[8];
+  }
+}
+
 TEST(MetafileRenderer, DrawsWithoutAntialiasing) {
   // A rectangle whose edges fall between pixels: every pixel is either the fill or the
   // background, never a blend.

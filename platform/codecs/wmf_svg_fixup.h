@@ -4,7 +4,7 @@
 //   std::string svg = ...libwmf's SVG device output...;
 //   svg = fixWmfSvg(std::move(svg));
 //
-// libwmf's SVG has three faults for our use, each fixed here:
+// libwmf's SVG has four faults for our use, each fixed here:
 //  - it uses the xlink prefix (inline images) without declaring it, so the XML parser
 //    refuses the whole drawing: the SVG and xlink namespaces are declared on <svg>;
 //  - it copies text bytes as the file holds them (the ANSI code page), which is not
@@ -19,7 +19,11 @@
 
 #include <string>
 
+#include <string_view>
+
 namespace quendel::codecs {
+
+inline constexpr std::string_view kColourMark = "<!--colours ";
 
 [[nodiscard]] std::string fixWmfSvg(std::string svg);
 

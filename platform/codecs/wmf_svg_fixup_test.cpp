@@ -113,5 +113,34 @@ TEST(WmfSvgFixup, APenThinnerThanAPixelStillPaintsItsLine) {
   }
 }
 
+TEST(WmfSvgFixup, MarkedColoursReplaceTheNamedOnesUpToTheNextMark) {
+  struct Case {
+    const char* name;
+    const char* body;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"fill and stroke", "<!--colours fill=#963b70 stroke=#010203 --><rect style=\"fill:dimgray;stroke:black\"/>",
+       "<rect style=\"fill:#963b70;stroke:#010203\"/>"},
+      {"none stays none", "<!--colours fill=#963b70 stroke=#010203 --><rect style=\"fill:none;stroke:none\"/>",
+       "<rect style=\"fill:none;stroke:none\"/>"},
+      {"each mark rules until the next",
+       "<!--colours fill=#000001 stroke=#000002 --><a style=\"fill:black\"/>"
+       "<!--colours fill=#000003 stroke=#000004 --><b style=\"fill:black;stroke:black\"/>",
+       "<a style=\"fill:#000001\"/><b style=\"fill:#000003;stroke:#000004\"/>"},
+      {"fill-rule is no colour", "<!--colours fill=#963b70 stroke=#010203 --><p style=\"fill-rule:evenodd\"/>",
+       "<p style=\"fill-rule:evenodd\"/>"},
+      {"a damaged mark changes nothing", "<!--colours fill=#96 --><rect style=\"fill:red\"/>",
+       "<rect style=\"fill:red\"/>"},
+      {"no marks, no change", "<rect style=\"fill:red\"/>", "<rect style=\"fill:red\"/>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(fixWmfSvg(std::string(kHead) + c.body + "</svg>"), std::string(kFixedHead) + c.expected + "</svg>");
+  }
+  // A mark left open is dropped with what follows it, never read past the end.
+  EXPECT_EQ(fixWmfSvg(std::string(kHead) + "<!--colours fill="), std::string(kFixedHead));
+}
+
 }  // namespace
 }  // namespace quendel::codecs
