@@ -113,8 +113,8 @@ void writeColourMark(wmfAPI* api, const wmfRGB& fill, const wmfRGB& stroke) {
   wmf_svg_t* device = WMF_SVG_GetData(api);
   if (!device->out) return;
   char mark[64];
-  std::snprintf(mark, sizeof mark, "%sfill=#%02x%02x%02x stroke=#%02x%02x%02x -->", std::string(kColourMark).c_str(),
-                fill.r, fill.g, fill.b, stroke.r, stroke.g, stroke.b);
+  (void)std::snprintf(mark, sizeof mark, "%sfill=#%02x%02x%02x stroke=#%02x%02x%02x -->",
+                      std::string(kColourMark).c_str(), fill.r, fill.g, fill.b, stroke.r, stroke.g, stroke.b);
   char format[] = "%s";
   wmf_stream_printf(api, device->out, format, mark);
 }
