@@ -7,22 +7,12 @@
 #include "platform/gdi/gdi.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/gdiplus/image_formats.h"
+#include "platform/gdiplus/test_session.h"
 
 namespace {
 
 using namespace quendel::testpics;
 namespace gp = quendel::gdiplus;
-
-class Session {
- public:
-  Session() {
-    GdiplusStartupInput in;
-    status = GdiplusStartup(&token, &in, nullptr);
-  }
-  ~Session() { GdiplusShutdown(token); }
-  Status status;
-  ULONG_PTR token = 0;
-};
 
 constexpr std::uint32_t kGreen = 0x00FF00;
 

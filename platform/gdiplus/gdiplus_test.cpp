@@ -13,22 +13,12 @@
 #include "platform/codecs/test_pictures.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdiplus/image_formats.h"
+#include "platform/gdiplus/test_session.h"
 
 namespace {
 
 using namespace quendel::testpics;
 namespace gp = quendel::gdiplus;
-
-class Session {
- public:
-  Session() {
-    GdiplusStartupInput in;
-    status = GdiplusStartup(&token, &in, nullptr);
-  }
-  ~Session() { GdiplusShutdown(token); }
-  Status status;
-  ULONG_PTR token = 0;
-};
 
 std::vector<std::uint32_t> rowsOf(GpImage* image) {
   auto rows = gp::imageRows(image);

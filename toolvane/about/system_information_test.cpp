@@ -65,7 +65,7 @@ class SystemInformationTest : public ::testing::Test {
     if (k.readString(name, &v) != ERROR_SUCCESS) return std::nullopt;
     return v;
   }
-  // ShowSystemInformation's box, as written to standard error ("" when none showed).
+  // The text of the box ShowSystemInformation showed, taken from standard error ("" when none showed).
   static std::string showAndCaptureBox() {
     ::testing::internal::CaptureStderr();
     tv::ShowSystemInformation();
