@@ -10,6 +10,7 @@
 
 #include "platform/x11/work_area.h"
 #include "platform/x11/x11_session.h"
+#include "platform/x11/xcb_library.h"
 
 namespace x11 = quendel::platform::x11;
 
@@ -46,7 +47,9 @@ long long distance2(const RECT& a, const RECT& b) {
 bool readMonitors(std::vector<MonitorData>* out) {
   auto s = x11::session();
   if (!s) return false;
-  const xcb_query_extension_reply_t* ext = xcb_get_extension_data(s->c, &xcb_randr_id);
+  xcb_extension_t* randr = x11::randrExtension();
+  if (!randr) return false;
+  const xcb_query_extension_reply_t* ext = xcb_get_extension_data(s->c, randr);
   if (!ext || !ext->present) return false;
   auto version = x11::reply(s->c, xcb_randr_query_version_reply, xcb_randr_query_version(s->c, 1, 5));
   if (!version || (version->major_version == 1 && version->minor_version < 5)) return false;

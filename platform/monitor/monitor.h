@@ -12,7 +12,7 @@
 // publishes one, or when they do not meet). The primary monitor is the one RandR marks
 // primary, else the first. The device name is the monitor's name, cut to 31 bytes.
 //
-// The functions exist only where the display has RandR 1.5 monitors
+// The functions exist only where the display has RandR 1.5 monitors and libxcb-randr loads
 // (multiMonitorAvailable()); elsewhere, and without a display, they fail as missing
 // functions would: FALSE or nullptr with ERROR_CALL_NOT_IMPLEMENTED. Callers that must
 // work everywhere check multiMonitorAvailable() first and fall back to the whole screen.

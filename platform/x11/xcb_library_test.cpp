@@ -1,0 +1,167 @@
+// Loading libxcb at first use: what a process maps before and after a window call, a
+// library that cannot be loaded, and that the platform's xcb entries stay inside it.
+#include "platform/x11/xcb_library.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/codecs/test_pictures.h"
+#include "platform/x11/x11_session.h"
+#include "platform/x11/xvfb_server.h"
+#include "support/test_processes.h"
+#include "support/testing.h"
+
+namespace {
+
+using quendel::testing::builtProgram;
+using quendel::testing::ChildProcess;
+using quendel::testing::ScopedEnv;
+using quendel::testpics::TempDir;
+using quendel::x11::XvfbServer;
+
+// What one run of platform_x11_helper printed: its "name: value" lines, and every line.
+struct HelperRun {
+  std::map<std::string, std::string> values;
+  std::vector<std::string> lines;
+  bool ended = false;
+
+  std::string operator[](const std::string& name) const {
+    auto it = values.find(name);
+    return it == values.end() ? "(missing)" : it->second;
+  }
+  int linesContaining(const std::string& a, const std::string& b) const {
+    int n = 0;
+    for (const auto& line : lines) n += line.find(a) != std::string::npos && line.find(b) != std::string::npos;
+    return n;
+  }
+};
+
+HelperRun runHelper(const std::string& mode) {
+  ChildProcess child({builtProgram("platform_x11_helper"), mode});
+  HelperRun run;
+  for (std::string line = child.readLine(30000); !line.empty(); line = child.readLine(30000)) {
+    if (line == "end") {
+      run.ended = true;
+      break;
+    }
+    run.lines.push_back(line);
+    if (auto colon = line.find(": "); colon != std::string::npos)
+      run.values[line.substr(0, colon)] = line.substr(colon + 2);
+  }
+  return run;
+}
+
+// The platform's own libraries, which must not link libxcb.
+bool ourLibrary(const std::string& file) {
+  return file.rfind("libquendel", 0) == 0 || file.rfind("libtoolvane", 0) == 0;
+}
+
+class XcbLoading : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server_.running()) << server_.error();
+    registryDir_ = std::make_unique<TempDir>();
+  }
+  void TearDown() override { registryDir_.reset(); }
+
+  XvfbServer server_{{"+extension", "RANDR"}};
+  ScopedEnv debug_{"QUENDEL_DEBUG", "1"};
+  std::unique_ptr<TempDir> registryDir_;
+  ScopedEnv display_{"DISPLAY", server_.display().c_str()};
+};
+
+TEST_F(XcbLoading, ConsoleCallsLeaveTheXLibrariesAlone) {
+  ScopedEnv registry("QUENDEL_REGISTRY_DIR", registryDir_->path().c_str());
+  HelperRun run = runHelper("console");
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(run["registry"], "yes");
+  EXPECT_EQ(run["gdi"], "yes");
+  EXPECT_EQ(run["randr mapped"], "no");
+  // libxcb may come only with another library that links it (cairo for the metafile
+  // drawing, while that is loaded with the platform), never with ours.
+  std::string neededBy = run["xcb needed by"];
+  for (std::size_t start = 0; start < neededBy.size();) {
+    std::size_t end = neededBy.find(' ', start);
+    if (end == std::string::npos) end = neededBy.size();
+    EXPECT_FALSE(ourLibrary(neededBy.substr(start, end - start))) << neededBy;
+    start = end + 1;
+  }
+  EXPECT_EQ(run["xcb mapped"], neededBy.empty() ? "no" : "yes") << neededBy;
+  EXPECT_EQ(run.linesContaining("x11:", ""), 0);
+}
+
+TEST_F(XcbLoading, AWindowCallLoadsThemOnce) {
+  HelperRun run = runHelper("display");
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(run["session"], "yes");
+  EXPECT_EQ(run["generation"], "1");
+  EXPECT_EQ(run["display opens"], "yes");
+  EXPECT_EQ(run["bell"], "yes");
+  EXPECT_EQ(run["desktop window"], "yes");
+  EXPECT_EQ(run["monitors"], "yes");
+  EXPECT_EQ(run["xcb mapped"], "yes");
+  EXPECT_EQ(run["randr mapped"], "yes");
+  EXPECT_EQ(run.linesContaining("x11:", ""), 0);
+}
+
+// A missing file, or one that is no library: the display reads as unreachable, and the
+// reason is told once.
+TEST_F(XcbLoading, WithoutLibxcbThereIsNoDisplay) {
+  TempDir dir;
+  quendel::testpics::writeFile(dir.file("libxcb.so.1"), {'n', 'o', 't', ' ', 'E', 'L', 'F', '\n'});
+  struct Case {
+    std::string file, reason;
+  };
+  for (const Case& c : {Case{dir.file("missing/libxcb.so.1"), "No such file"}, Case{dir.file("libxcb.so.1"), ""}}) {
+    SCOPED_TRACE(c.file);
+    ScopedEnv library("QUENDEL_XCB_LIBRARY", c.file.c_str());
+    HelperRun run = runHelper("display");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run["session"], "no");
+    EXPECT_EQ(run["generation"], "0");
+    EXPECT_EQ(run["display opens"], "no");
+    EXPECT_EQ(run["bell"], "no");
+    EXPECT_EQ(run["desktop window"], "no");
+    EXPECT_EQ(run["monitors"], "no");
+    EXPECT_EQ(run["xcb mapped"], "no");
+    EXPECT_EQ(run["randr mapped"], "no");
+    EXPECT_EQ(run.linesContaining("x11: " + c.file + " cannot be loaded (", c.reason), 1);
+  }
+}
+
+TEST_F(XcbLoading, WithoutLibxcbRandrThereAreNoMonitors) {
+  TempDir dir;
+  std::string file = dir.file("libxcb-randr.so.0");
+  ScopedEnv library("QUENDEL_XCB_RANDR_LIBRARY", file.c_str());
+  HelperRun run = runHelper("display");
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(run["session"], "yes");
+  EXPECT_EQ(run["desktop window"], "yes");
+  EXPECT_EQ(run["monitors"], "no");
+  EXPECT_EQ(run["xcb mapped"], "yes");
+  EXPECT_EQ(run["randr mapped"], "no");
+  EXPECT_EQ(run.linesContaining("x11: " + file + " cannot be loaded (", "No such file"), 1);
+}
+
+// This program links libxcb itself: its calls reach libxcb, and the platform library
+// offers no xcb function of its own (nor one of a library it links).
+TEST(XcbEntries, StayInsideThePlatformLibrary) {
+  Dl_info info{};
+  void* connect = dlsym(RTLD_DEFAULT, "xcb_connect");
+  ASSERT_NE(connect, nullptr);
+  ASSERT_NE(dladdr(connect, &info), 0);
+  EXPECT_NE(std::string(info.dli_fname).find("libxcb.so"), std::string::npos) << info.dli_fname;
+
+  ASSERT_NE(dladdr(reinterpret_cast<void*>(&quendel::platform::x11::session), &info), 0);
+  void* platform = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_NE(platform, nullptr) << info.dli_fname;
+  for (const char* name : {"xcb_connect", "xcb_get_property", "xcb_randr_get_monitors", "xcb_randr_id"})
+    EXPECT_EQ(dlsym(platform, name), nullptr) << name;
+  dlclose(platform);
+}
+
+}  // namespace
