@@ -29,22 +29,23 @@ std::string loaderMessage() {
 
 // Opens the library once, for the life of the process (xcb keeps no state worth
 // unloading, and connections may outlive any caller); null when it cannot be opened.
-void* open(const char* file, const char* variable) {
+// `without` says what the process then goes without.
+void* openLibrary(const char* file, const char* variable, const char* without) {
   const char* chosen = secure_getenv(variable);
   std::string path = chosen && *chosen ? chosen : file;
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!handle) debugLine("x11: " + path + " cannot be loaded (" + loaderMessage() + "); no display");
+  if (!handle) debugLine("x11: " + path + " cannot be loaded (" + loaderMessage() + "); " + without);
   return handle;
 }
 
 void* xcbHandle() {
-  static void* const handle = open(kXcbFile, kXcbFileVariable);
+  static void* const handle = openLibrary(kXcbFile, kXcbFileVariable, "no display");
   return handle;
 }
 
 void* randrHandle() {
   // libxcb-randr calls libxcb, so it is only worth loading when libxcb itself loads.
-  static void* const handle = xcbHandle() ? open(kRandrFile, kRandrFileVariable) : nullptr;
+  static void* const handle = xcbHandle() ? openLibrary(kRandrFile, kRandrFileVariable, "no RandR monitors") : nullptr;
   return handle;
 }
 
@@ -80,8 +81,6 @@ int whenMissing<&::xcb_get_file_descriptor, int>() {
 }
 
 }  // namespace
-
-bool xcbLoaded() { return xcbHandle() != nullptr; }
 
 xcb_extension_t* randrExtension() {
   static auto* const extension = static_cast<xcb_extension_t*>(symbol(randrHandle(), kRandrExtensionSymbol));

@@ -21,8 +21,6 @@
 
 namespace quendel::platform::x11 {
 
-// Loads libxcb at the first call; false when it cannot be loaded.
-bool xcbLoaded();
 // The RandR extension's record for xcb_get_extension_data, loading libxcb-randr at the
 // first call; null when it or libxcb cannot be loaded.
 xcb_extension_t* randrExtension();
