@@ -9,6 +9,8 @@
 // pointer for the length of one call, so a reopening never pulls it from under them.
 // Atoms are interned once per connection. reply() discards the protocol error of a
 // failed request (the result is then null), so errors never pile up in the event queue.
+// libxcb itself is loaded at the first call (xcb_library.h); without it there is no
+// session, as without a reachable server.
 #pragma once
 
 #include <xcb/xcb.h>
