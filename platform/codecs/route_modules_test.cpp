@@ -77,7 +77,8 @@ void lookInAnEmptyFolder(const TempDir& dir) {
 // whose loader looks in an empty folder.
 TEST(MissingModule, TiffDecodingAndMetafileDrawingFailAsDamagedAndSayWhy) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(decodeTiffWithoutItsModule(), testing::ExitedWithCode(0), "module libquendeltiff.so: .*libquendeltiff.so");
+  EXPECT_EXIT(decodeTiffWithoutItsModule(), testing::ExitedWithCode(0),
+              "module libquendeltiff.so: .*libquendeltiff.so");
   EXPECT_EXIT(drawMetafileWithoutItsModule(), testing::ExitedWithCode(0),
               "module libquendelmetafile.so: .*libquendelmetafile.so");
 }
