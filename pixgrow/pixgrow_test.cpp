@@ -282,8 +282,9 @@ std::string program() {
   return std::string(build ? build : ".") + "/bin/pixgrow";
 }
 
-RunResult run(const std::vector<std::string>& args) {
-  std::string cmd = quote(program());
+// env: assignments put in front of the command ("NAME=value ...").
+RunResult run(const std::vector<std::string>& args, const std::string& env = "") {
+  std::string cmd = env + " " + quote(program());
   for (const auto& a : args) cmd += " " + quote(a);
   RunResult r{-1, {}};
   FILE* p = ::popen((cmd + " 2>&1").c_str(), "r");
@@ -499,6 +500,79 @@ TEST_F(Program, FailedSaveKeepsTheExistingFile) {
   std::size_t files = 0;
   for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
   EXPECT_EQ(files, 2u) << "no temporary file left";
+}
+
+// The outside libraries of the routes a PNG run never takes, as the loader names them.
+const char* const kHeavyLibraries[] = {"librsvg", "libcurl", "libtiff", "libwmf", "libemf2svg", "libcairo"};
+
+// The libraries the dynamic loader looked for in a run under LD_DEBUG=libs.
+std::vector<std::string> librariesSought(const std::string& loaderLog) {
+  std::vector<std::string> names;
+  const std::string key = "find library=";
+  for (std::size_t at = loaderLog.find(key); at != std::string::npos; at = loaderLog.find(key, at + 1)) {
+    const std::size_t start = at + key.size();
+    names.push_back(loaderLog.substr(start, loaderLog.find(';', start) - start));
+  }
+  return names;
+}
+
+bool sought(const std::vector<std::string>& names, const std::string& prefix) {
+  for (const auto& n : names)
+    if (n.rfind(prefix, 0) == 0) return true;
+  return false;
+}
+
+TEST_F(Program, APngRunMapsNoLibraryOfTheOtherRoutes) {
+  TempDir dir;
+  writeFile(dir.file("sprite.png"), makePng(pattern(16, 16, true), PNG_COLOR_TYPE_RGBA, 8, false));
+  const RunResult r = run({"4P", dir.file("sprite.png"), dir.file("out.png")}, "LD_DEBUG=libs");
+  ASSERT_EQ(r.status, 0) << r.out;
+  const auto names = librariesSought(r.out);
+  ASSERT_TRUE(sought(names, "libpng")) << "the loader's log was not read:\n" << r.out;
+  for (const char* heavy : kHeavyLibraries) EXPECT_FALSE(sought(names, heavy)) << heavy << " was loaded";
+  EXPECT_EQ(r.out.find("libquendeltiff.so"), std::string::npos);
+  EXPECT_EQ(r.out.find("libquendelmetafile.so"), std::string::npos);
+}
+
+TEST_F(Program, TiffAndMetafileRunsLoadTheirModules) {
+  TempDir dir;
+  makeTiff(dir.file("in.tif"), pattern(6, 4, false), COMPRESSION_LZW, 2, 8, false);
+  writeFile(dir.file("in.emf"), makeEmf(8, 6, {{0, 0, 4, 6, RGB(255, 0, 0)}}));
+  for (const auto& [name, library] : {std::pair{"in.tif", "libtiff"}, std::pair{"in.emf", "librsvg"}}) {
+    SCOPED_TRACE(name);
+    const RunResult r = run({"4P", dir.file(name), dir.file("out.png")}, "LD_DEBUG=libs");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(sought(librariesSought(r.out), library));
+    PictureInfo info;
+    (void)LoadPictureFile(u16(dir.file("out.png")), info, 0, false);
+    EXPECT_EQ(info.Width, name[3] == 't' ? 12 : 16);
+  }
+}
+
+TEST_F(Program, AMissingModuleFailsLikeADamagedFileAndSaysWhy) {
+  TempDir dir;
+  ::mkdir(dir.file("no modules").c_str(), 0755);
+  makeTiff(dir.file("in.tif"), pattern(6, 4, false), COMPRESSION_LZW, 2, 8, false);
+  writeFile(dir.file("in.wmf"), makeWmf(8, 6, {{0, 0, 4, 6, RGB(255, 0, 0)}}));
+  const std::string env = "QUENDEL_DEBUG=1 QUENDEL_MODULE_DIR=" + quote(dir.file("no modules"));
+  // A TIFF goes through GDI+, a metafile through the OLE loader: each fails as a damaged file would there.
+  const struct {
+    const char* name;
+    const char* module;
+    const char* description;
+  } rows[] = {{"in.tif", "libquendeltiff.so", "Description:  Can't load bitmap file. Invalid parameter\n"},
+              {"in.wmf", "libquendelmetafile.so", "Error number: 481\nDescription:  Invalid picture\n"}};
+  for (const auto& [name, module, description] : rows) {
+    SCOPED_TRACE(name);
+    const std::string out = dir.file("out.png");
+    const RunResult r = run({"4P", dir.file(name), out}, env);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find(description), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(std::string("module ") + module + ": " + dir.file("no modules") + "/" + module),
+              std::string::npos)
+        << r.out;
+    EXPECT_FALSE(std::filesystem::exists(out));
+  }
 }
 
 }  // namespace

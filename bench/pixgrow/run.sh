@@ -8,8 +8,9 @@
 # Every measurement is the best of BENCH_RUNS runs (default 3): elapsed seconds and CPU
 # seconds (user + system; steadier on a shared machine); peak memory is the largest of
 # the runs, in MB. The 16x16 start-up is the best of BENCH_STARTUP_RUNS (default 30)
-# runs, timed in milliseconds. Peers: ImageMagick is /usr/bin/convert (whatever else is
-# first on the PATH is not used), vips, GraphicsMagick and Pillow through /usr/bin/python3.
+# runs, timed in milliseconds from posix_spawn to waitpid (pixgrow_stages spawn-time).
+# Peers: ImageMagick is /usr/bin/convert (whatever else is first on the PATH is not
+# used), vips, GraphicsMagick and Pillow through /usr/bin/python3.
 set -euo pipefail
 build=$(realpath "${1:?usage: run.sh <build dir> [work folder]}")
 work=${2:-$build/bench-pixgrow}
@@ -41,19 +42,15 @@ measure() {  # key output command...
   wall[$key]=$best_w; cpu[$key]=$best_c; mem[$key]=$((peak / 1024)); size[$key]=$(stat -c %s "$out")
   printf '%-30s %7.2fs wall %7.2fs cpu %6d MB %11d bytes\n' "$key" "$best_w" "$best_c" "${mem[$key]}" "${size[$key]}"
 }
-# Elapsed milliseconds of the best of startup_runs runs (for inputs too small for /usr/bin/time).
+# Elapsed milliseconds of the best of startup_runs runs (for inputs too small for
+# /usr/bin/time), timed by pixgrow_stages spawn-time around posix_spawn and waitpid alone.
 measure_ms() {  # key output command...
   local key=$1 out=$2; shift 2
-  local best=999999999
-  for ((i = 0; i < startup_runs; i++)); do
-    rm -f "$out"
-    local t0 t1; t0=$(date +%s%N)
-    "$@" >/dev/null 2>&1 || { fail "$key did not run"; return 0; }
-    t1=$(date +%s%N)
-    (( t1 - t0 < best )) && best=$((t1 - t0))
-  done
-  wall[$key]=$(echo "$best / 1000000000" | bc -l); cpu[$key]=${wall[$key]}
-  printf '%-30s %7.2f ms wall (best of %d)\n' "$key" "$(echo "$best / 1000000" | bc -l)" "$startup_runs"
+  rm -f "$out"
+  local best
+  best=$("$stages" spawn-time "$startup_runs" "$@") || { fail "$key did not run"; return 0; }
+  wall[$key]=$(echo "$best / 1000" | bc -l); cpu[$key]=${wall[$key]}
+  printf '%-30s %7.2f ms wall (best of %d)\n' "$key" "$best" "$startup_runs"
 }
 # Prints a over b for wall and CPU time with its goal (at most `most`); a miss fails.
 ratio() {  # a b label most

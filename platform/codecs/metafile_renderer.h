@@ -7,15 +7,17 @@
 //
 // The file is turned into a vector drawing by a library made for it (libwmf for WMF,
 // libemf2svg for EMF, with its EMF+ records) and drawn by librsvg over the store's
-// pixels, so what the records leave unpainted keeps the store's colour. Drawing is
-// without antialiasing (edges and text are crisp), the platform's way for metafiles.
+// pixels, in the metafile module (metafile_module.h) loaded on the first call, so what
+// the records leave unpainted keeps the store's colour. Drawing is without antialiasing
+// (edges and text are crisp), the platform's way for metafiles.
 // The picture's frame (the placeable box, the first window extent, or the EMF bounds)
 // fills the store exactly.
 // Limits: the header must have passed readMetafileHeader (the record walk); libwmf's
 // allocations are capped at kMaxMetafileMemory and its playing at
 // kMaxMetafileSeconds; a drawing of more than kMaxSvgBytes is refused.
 // Results: Ok; Damaged when a library refuses the records; TooLarge past a limit;
-// NoMemory. On failure the store may hold a part of the drawing.
+// NoMemory; Damaged too when the module cannot be loaded (a debug line tells why). On
+// failure the store may hold a part of the drawing.
 #pragma once
 
 #include <cstddef>

@@ -3,6 +3,9 @@
 // reduced to 8 bits; associated (premultiplied) alpha is turned back into plain alpha.
 // The size is checked from the tags before the pixels are allocated (TooLarge);
 // anything libtiff refuses is Damaged. libtiff's own messages are silenced.
+// libtiff is linked by the TIFF module (tiff_module.h), loaded on the first decode; a
+// module that cannot be loaded makes decoding Damaged, as a file libtiff cannot open,
+// with a debug line that tells why. looksLikeTiff needs no module.
 #pragma once
 
 #include <string>

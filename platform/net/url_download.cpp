@@ -1,5 +1,6 @@
-// URLDownloadToCacheFileA over libcurl's multi interface: the transfer is driven in
-// 50 ms slices so the caller's callback can cancel it at any moment.
+// URLDownloadToCacheFileA: the checks and the cache file here, the transfer in the
+// download module (download_module.h), loaded on the first download. libcurl's header
+// is read for its result codes only; this code does not link it.
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,21 +14,23 @@
 #include <mutex>
 #include <string>
 
+#include "platform/net/download_module.h"
 #include "platform/net/download_options.h"
 #include "platform/sync/sha256.h"
 
 namespace quendel::platform {
 namespace {
 
-constexpr int kSliceMs = 50;
 constexpr mode_t kCacheFolderMode = 0700;
 constexpr size_t kMaxSegmentChars = 80;
 constexpr DWORD ERROR_DISK_FULL = 112;
 constexpr long kFirstHttpError = 400;
+constexpr const char* kUserAgent = "Quendel-Toolvane/3.05";
 
-void initCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+const DownloadModule* downloadModule() {
+  static OnDemandModule module(kDownloadModuleFile, kDownloadModuleEntry, kDownloadModuleVersion,
+                               sizeof(DownloadModule));
+  return module.table<DownloadModule>();
 }
 
 HRESULT fromErrno(int e) {
@@ -113,72 +116,24 @@ class TempFile {
   bool committed_ = false;
 };
 
-struct Transfer {
-  int fd = -1;
-  long long maxBytes = 0;
-  long long written = 0;
-  bool tooLarge = false;
-  int writeErrno = 0;
+ULONG clampProgress(long long v) { return v < 0 ? 0 : v > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<ULONG>(v); }
+
+// The caller's callback and what it has been told.
+struct Progress {
   IBindStatusCallback* callback = nullptr;
   bool began = false;
 };
 
-size_t writeBody(char* data, size_t size, size_t count, void* user) {
-  auto* t = static_cast<Transfer*>(user);
-  size_t bytes = size * count;
-  if (t->written + static_cast<long long>(bytes) > t->maxBytes) {
-    t->tooLarge = true;
-    return 0;  // ends the transfer with CURLE_WRITE_ERROR
-  }
-  size_t done = 0;
-  while (done < bytes) {
-    ssize_t n = write(t->fd, data + done, bytes - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      t->writeErrno = n < 0 ? errno : EIO;
-      return 0;
-    }
-    done += static_cast<size_t>(n);
-  }
-  t->written += static_cast<long long>(bytes);
-  return bytes;
-}
-
-struct EasyDeleter {
-  void operator()(CURL* c) const { curl_easy_cleanup(c); }
-};
-struct MultiDeleter {
-  void operator()(CURLM* m) const { curl_multi_cleanup(m); }
-};
-
-ULONG clampProgress(long long v) { return v < 0 ? 0 : v > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<ULONG>(v); }
-
 // Tells the callback how far the transfer is; false when it asks to cancel.
-bool report(Transfer& t, CURL* easy) {
-  if (!t.callback) return true;
-  curl_off_t expected = -1;
-  curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
+bool report(void* context, long long written, long long expected) {
+  auto& p = *static_cast<Progress*>(context);
+  if (!p.callback) return true;
   ULONG status = BINDSTATUS_CONNECTING;
-  if (t.written > 0) {
-    status = t.began ? BINDSTATUS_DOWNLOADINGDATA : BINDSTATUS_BEGINDOWNLOADDATA;
-    t.began = true;
+  if (written > 0) {
+    status = p.began ? BINDSTATUS_DOWNLOADINGDATA : BINDSTATUS_BEGINDOWNLOADDATA;
+    p.began = true;
   }
-  return SUCCEEDED(t.callback->OnProgress(clampProgress(t.written), clampProgress(expected), status, nullptr));
-}
-
-// Runs the transfer in slices; the curl result, or CURLE_ABORTED_BY_CALLBACK on cancel.
-CURLcode drive(CURLM* multi, CURL* easy, Transfer& t) {
-  for (;;) {
-    int running = 0;
-    if (curl_multi_perform(multi, &running) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
-    if (running == 0) break;
-    if (curl_multi_poll(multi, nullptr, 0, kSliceMs, nullptr) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
-    if (!report(t, easy)) return CURLE_ABORTED_BY_CALLBACK;
-  }
-  int left = 0;
-  while (CURLMsg* msg = curl_multi_info_read(multi, &left))
-    if (msg->msg == CURLMSG_DONE) return msg->data.result;
-  return CURLE_RECV_ERROR;
+  return SUCCEEDED(p.callback->OnProgress(clampProgress(written), clampProgress(expected), status, nullptr));
 }
 
 }  // namespace
@@ -261,39 +216,26 @@ HRESULT downloadToCacheFile(const char* url, char* fileName, DWORD cchFileName, 
   TempFile temp(folder);
   if (!temp.ok()) return fromErrno(errno);
 
-  initCurlOnce();
-  std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
-  std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
-  if (!easy || !multi) return E_OUTOFMEMORY;
-  Transfer t;
-  t.fd = temp.fd();
-  t.maxBytes = options.maxBytes;
-  t.callback = callback;
-  CURL* e = easy.get();
-  curl_easy_setopt(e, CURLOPT_URL, url);
-  curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(e, CURLOPT_MAXREDIRS, options.maxRedirects);
-  curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, options.connectTimeoutMs);
-  curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, options.totalTimeoutMs);
-  curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxBytes));
-  curl_easy_setopt(e, CURLOPT_FAILONERROR, 1L);
-  curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(e, CURLOPT_USERAGENT, "Quendel-Toolvane/3.05");
-  curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, writeBody);
-  curl_easy_setopt(e, CURLOPT_WRITEDATA, &t);
-  if (curl_multi_add_handle(multi.get(), e) != CURLM_OK) return E_OUTOFMEMORY;
-  CURLcode code = drive(multi.get(), e, t);
-  curl_multi_remove_handle(multi.get(), e);
-
+  const DownloadModule* module = downloadModule();
+  if (!module) return INET_E_DOWNLOAD_FAILURE;  // as a transfer that failed; a debug line tells why
+  Progress progress{callback};
+  const DownloadRequest request{url,
+                                options.connectTimeoutMs,
+                                options.totalTimeoutMs,
+                                options.maxRedirects,
+                                options.maxBytes,
+                                kUserAgent,
+                                temp.fd(),
+                                report,
+                                &progress};
+  DownloadOutcome t{};
+  module->transfer(&request, &t);
+  const auto code = static_cast<CURLcode>(t.curlCode);
   if (t.writeErrno != 0) return fromErrno(t.writeErrno);
   if (t.tooLarge) return INET_E_DOWNLOAD_FAILURE;
   if (code == CURLE_FILESIZE_EXCEEDED) return INET_E_DOWNLOAD_FAILURE;
-  long status = 0;
-  curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &status);
   if (code == CURLE_ABORTED_BY_CALLBACK) return E_ABORT;
-  if (HRESULT hr = urlDownloadResult(code, status); FAILED(hr)) return hr;
+  if (HRESULT hr = urlDownloadResult(code, t.httpStatus); FAILED(hr)) return hr;
   if (!temp.commit(target)) return fromErrno(errno);
   if (callback)
     (void)callback->OnProgress(clampProgress(t.written), clampProgress(t.written), BINDSTATUS_ENDDOWNLOADDATA, nullptr);

@@ -208,6 +208,27 @@ TEST_F(UrlDownloadTest, ACacheFolderThatCannotBeMadeIsReported) {
   EXPECT_EQ(server.requests("/v"), 0);
 }
 
+// In a fresh process (the module is loaded once per process) whose loader looks in an
+// empty folder: the download fails as a failed transfer, writes no cache file and leaves
+// the caller's buffer alone.
+TEST_F(UrlDownloadTest, WithoutItsModuleADownloadFailsAndSaysWhy) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        char empty[] = "/tmp/quendel-no-modules-XXXXXX";
+        if (!mkdtemp(empty)) std::exit(2);
+        setenv("QUENDEL_MODULE_DIR", empty, 1);
+        setenv("QUENDEL_DEBUG", "1", 1);
+        TestHttpServer server;
+        server.on("/v", TestHttpServer::text("1.2.3"));
+        char name[1025] = "untouched";
+        const HRESULT hr = URLDownloadToCacheFileA(nullptr, server.url("/v").c_str(), name, 1024, 0, nullptr);
+        rmdir(empty);
+        std::exit(hr == INET_E_DOWNLOAD_FAILURE && std::string(name) == "untouched" && cacheFiles() == 0 ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "module libquendeldownload.so: .*libquendeldownload.so");
+}
+
 TEST(UrlDownloadNames, CacheFileNames) {
   using quendel::platform::cacheFileNameFor;
   struct Row {

@@ -485,6 +485,7 @@ LONG Hive::connect(bool canWrite, const struct stat& st) {
   LONG status;
   if (canWrite) {
     status = openConnection(file, SQLITE_OPEN_READWRITE, false);
+    if (status == ERROR_SUCCESS) keepLogWhenPrivate(st);
   } else if (logInUse) {
     // A writer has the hive open: read through its log and shared index.
     status = openConnection(uriFor(file, "mode=ro"), SQLITE_OPEN_READONLY, true);
@@ -499,6 +500,20 @@ LONG Hive::connect(bool canWrite, const struct stat& st) {
   dev_ = st.st_dev;
   ino_ = st.st_ino;
   return ERROR_SUCCESS;
+}
+
+// SQLite makes the log and its shared index when a process first opens the hive and
+// deletes both when the last one closes it: for a short program (a class look-up at
+// activation) that costs more than all its registry reads. A hive that only its owner
+// may open keeps both files between processes, the log emptied at that last close (its
+// pages are in the file by then), so that a log never outlives the file it belongs to
+// with pages in it. A hive others may read keeps SQLite's way, since a reader that
+// cannot write relies on the log's absence to read the file alone (connect()).
+void Hive::keepLogWhenPrivate(const struct stat& st) {
+  if (st.st_uid != ::geteuid() || (st.st_mode & (S_IRWXG | S_IRWXO)) != 0) return;
+  sqlite3_exec(db_, "PRAGMA journal_size_limit=0", nullptr, nullptr, nullptr);
+  int persist = 1;
+  sqlite3_file_control(db_, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
 }
 
 int Hive::queryOne(const char* sql, std::int64_t* n, std::string* text) {

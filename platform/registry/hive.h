@@ -174,6 +174,7 @@ class Hive {
   // Classifies the file's header without SQLite; *st receives the file's identity.
   LONG judgeFile(bool write, HiveFileState* state, struct stat* st);
   LONG connect(bool canWrite, const struct stat& st);
+  void keepLogWhenPrivate(const struct stat& st);
   // The file holds our hive (*noHive: none yet, reading); creates it for a write.
   LONG checkContents(bool write, bool* noHive);
   LONG createHiveOnce();

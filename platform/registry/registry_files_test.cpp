@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -154,6 +155,39 @@ TEST_F(HiveFiles, DamagedHiveGivesBadDbAndIsLeftUnchanged) {
     std::vector<BYTE> data;
     EXPECT_STATUS(ERROR_SUCCESS, getBytes(HKEY_LOCAL_MACHINE, "Software\\Key1", "Value", &data));
   }
+}
+
+// Runs body in a child process that ends with exit(), which closes its hives as a program
+// ending does; true when body returned true.
+bool inExitingChild(const std::function<bool()>& body) {
+  std::fflush(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) std::exit(body() ? 0 : 1);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(HiveFiles, APrivateHiveKeepsAnEmptyLogBetweenProcessesAndAReadableOneKeepsNone) {
+  // user.db is made 0600, machine.db readable by everyone (0644).
+  ASSERT_TRUE(inExitingChild([] {
+    return setString(HKEY_CURRENT_USER, "Software\\Kept", "Value", "user") == ERROR_SUCCESS &&
+           setString(HKEY_LOCAL_MACHINE, "Software\\Kept", "Value", "machine") == ERROR_SUCCESS;
+  }));
+  struct stat st {};
+  ASSERT_EQ(0, ::stat(hiveFile("user.db").c_str(), &st));
+  ASSERT_EQ(0u, st.st_mode & (S_IRWXG | S_IRWXO));
+  ASSERT_EQ(0, ::stat(hiveFile("user.db-wal").c_str(), &st)) << "the private hive's log is gone";
+  EXPECT_EQ(0, st.st_size) << "its pages stayed in the log";
+  EXPECT_EQ(0, ::stat(hiveFile("user.db-shm").c_str(), &st));
+  EXPECT_NE(0, ::stat(hiveFile("machine.db-wal").c_str(), &st)) << "a readable hive kept its log";
+  EXPECT_NE(0, ::stat(hiveFile("machine.db-shm").c_str(), &st));
+  // The next process reads what the first wrote, through the kept files.
+  EXPECT_TRUE(inExitingChild([] {
+    std::vector<BYTE> data;
+    return getBytes(HKEY_CURRENT_USER, "Software\\Kept", "Value", &data) == ERROR_SUCCESS &&
+           asText(data) == std::string("user\0", 5);
+  }));
 }
 
 TEST_F(HiveFiles, ClassifiesFilesWithoutSqlite) {
