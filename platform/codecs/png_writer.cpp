@@ -16,7 +16,7 @@ namespace {
 constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 constexpr std::uint8_t kBitDepth = 8;
 constexpr std::uint8_t kColorTypeRgb = 2, kColorTypeRgba = 6;
-constexpr std::uint8_t kFilterSub = 1, kFilterUp = 2;  // a row of zeros under Up repeats the row above
+constexpr std::uint8_t kFilterNone = 0, kFilterSub = 1, kFilterUp = 2;  // a row of zeros under Up repeats the row above
 constexpr std::uint8_t kUnitMetre = 1;
 constexpr double kMetresPerInch = 0.0254;
 constexpr std::size_t kIhdrSize = 13, kPhysSize = 9;
@@ -79,6 +79,36 @@ void subFilterRow(const std::uint32_t* px, int w, bool alpha, std::uint8_t* o) {
   }
 }
 
+// One row unfiltered: the bytes R, G, B (and A) of each pixel.
+void plainRow(const std::uint32_t* px, int w, bool alpha, std::uint8_t* o) {
+  *o++ = kFilterNone;
+  for (int x = 0; x < w; ++x) {
+    const std::uint32_t p = px[x];
+    o[0] = static_cast<std::uint8_t>(p >> 16);
+    o[1] = static_cast<std::uint8_t>(p >> 8);
+    o[2] = static_cast<std::uint8_t>(p);
+    if (alpha) o[3] = static_cast<std::uint8_t>(p >> 24);
+    o += alpha ? 4 : 3;
+  }
+}
+
+// The copies a partly doubled row offers the coder, for every two pixels from the
+// first: in a row whose pixels are doubled, the second repeats the first; in a row
+// that keeps the even columns of the row above (unfiltered too, so that its bytes are
+// its pixels) and has one colour in the odd ones, the first repeats the pixel above
+// and the second the one two to the left. The coder checks every copy, so a wrong
+// guess costs size only.
+struct PairCopies {
+  FastDeflate::Copy doubled[1], kept[2];
+  FastDeflate::CopyPattern doubledRow, keptRow;
+
+  PairCopies(int w, std::uint32_t bpp, std::uint32_t lineBytes)
+      : doubled{{bpp, bpp, bpp}},
+        kept{{0, bpp, lineBytes}, {bpp, bpp, 2 * bpp}},
+        doubledRow{1, 2 * bpp, static_cast<std::uint32_t>(w / 2), doubled},
+        keptRow{1, 2 * bpp, static_cast<std::uint32_t>(w / 2), kept} {}
+};
+
 }  // namespace
 
 bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& sink) {
@@ -91,19 +121,35 @@ bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& s
   std::vector<std::uint8_t> line(lineBytes), upLine(lineBytes, 0);
   upLine[0] = kFilterUp;
   std::vector<std::uint32_t> scratch(static_cast<std::size_t>(w)), previous(static_cast<std::size_t>(w));
-  FastDeflate d([&sink](const std::uint8_t* data, std::size_t size) {
-    if (size) writeChunk(sink, "IDAT", data, size);
-  });
+  // A row that keeps the even columns of the row above, and that row, go unfiltered,
+  // with their repeated pixels as copies; that needs the row above in the coder's window.
+  const bool copyRows = lineBytes <= FastDeflate::kWindow;
+  const PairCopies pairs(w, static_cast<std::uint32_t>(bpp), static_cast<std::uint32_t>(lineBytes));
+  FastDeflate d(
+      [&sink](const std::uint8_t* data, std::size_t size) {
+        if (size) writeChunk(sink, "IDAT", data, size);
+      },
+      copyRows ? lineBytes : 1);
+  bool aboveUnfiltered = false;
   for (int y = 0; y < h && !sink.failed(); ++y) {
     const std::uint32_t* px = rows.row(y, scratch.data());
     const bool repeat = y > 0 && (rows.repeatsPreviousRow(y) || std::memcmp(px, previous.data(), rowPixelBytes) == 0);
     if (repeat) {
       d.write(upLine.data(), lineBytes);
+      aboveUnfiltered = false;
       continue;
     }
-    subFilterRow(px, w, options.alpha, line.data());
+    const bool keeps = copyRows && aboveUnfiltered && rows.keepsEvenColumnsOfPreviousRow(y);
+    const bool kept = copyRows && y + 1 < h && rows.keepsEvenColumnsOfPreviousRow(y + 1);
+    if (keeps || kept) {
+      plainRow(px, w, options.alpha, line.data());
+      d.write(line.data(), lineBytes, keeps ? pairs.keptRow : pairs.doubledRow);
+    } else {
+      subFilterRow(px, w, options.alpha, line.data());
+      d.write(line.data(), lineBytes);
+    }
     std::memcpy(previous.data(), px, rowPixelBytes);
-    d.write(line.data(), lineBytes);
+    aboveUnfiltered = keeps || kept;
   }
   if (sink.failed()) return false;
   d.finish();
