@@ -13,7 +13,7 @@ namespace {
 
 constexpr std::size_t kBlockInput = 128 * 1024;
 constexpr std::size_t kBlockHeaderRoom = 1024;  // room for the code tables of a block
-constexpr std::size_t kMaxTokenBytes = 6;       // a match: length code and extra bits, distance code and extra bits
+constexpr std::size_t kMaxBytesPerInput = 2;    // the most output a byte of input codes to
 constexpr std::size_t kStoreSlack = 8;          // the bit writer stores 8 bytes at a time
 constexpr std::size_t kTrailerBytes = 5;        // the last partial byte and the Adler-32
 constexpr unsigned kMaxCodeBits = 15;           // literal/length and distance codes
@@ -41,6 +41,11 @@ constexpr unsigned kSymbolBits = 5, kLengthExtraBits = 5;
 constexpr unsigned kDistanceSymbolShift = kSymbolBits, kLengthExtraShift = 2 * kSymbolBits,
                    kDistanceExtraShift = kLengthExtraShift + kLengthExtraBits;
 constexpr std::uint32_t kSymbolMask = (1u << kSymbolBits) - 1, kLengthExtraMask = (1u << kLengthExtraBits) - 1;
+// A repeat token (kRepeat, without kMatch) stands for the `unit` match tokens before it,
+// `count` times over: kRepeat | unit << kRepeatUnitShift | count.
+constexpr std::uint32_t kRepeat = 1u << 30;
+constexpr unsigned kRepeatUnitShift = 24;
+constexpr std::uint32_t kRepeatUnitMask = 0xF, kMaxRepeats = (1u << kRepeatUnitShift) - 1;
 
 // Code-length symbols that repeat: the previous length 3..6 times, or zero 3..10 and 11..138 times.
 constexpr unsigned kRepeatPrevious = 16;
@@ -478,18 +483,44 @@ void FastDeflate::write(const std::uint8_t* data, std::size_t size, const CopyPa
   std::memcpy(b + base, data, size);
   end_ += size;
   // Every copy of the unit has one token wherever its bytes repeat; the counts of the
-  // symbols are added at the end.
+  // symbols are added at the end. A unit that fills its period and repeats in whole
+  // periods on end is stored once, then as one token that repeats it.
   std::uint32_t token[kMaxPatternCopies], hits[kMaxPatternCopies] = {};
   const std::size_t n = copies.unit.size();
-  for (std::size_t k = 0; k < n; ++k) token[k] = matchToken(copies.unit[k].length, copies.unit[k].distance);
+  bool fills = n > 0 && copies.unit[0].offset == 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    token[k] = matchToken(copies.unit[k].length, copies.unit[k].distance);
+    const std::size_t next = k + 1 < n ? copies.unit[k + 1].offset : copies.period;
+    fills = fills && copies.unit[k].offset + copies.unit[k].length == next;
+  }
   TokenWriter out{tokens_.get() + tokenCount_, litFreq_.data(), distFreq_.data()};
-  std::size_t done = base;
+  std::size_t done = base, repeats = 0;
+  bool lastWhole = false;  // the tokens just stored are the unit's, for a whole period
+  auto endRepeats = [&] {
+    if (repeats)
+      *out.token++ = kRepeat | static_cast<std::uint32_t>(n) << kRepeatUnitShift | static_cast<std::uint32_t>(repeats);
+    repeats = 0;
+  };
   for (std::size_t r = 0; r < copies.count; ++r) {
     const std::size_t start = base + copies.offset + r * copies.period;
+    bool whole = fills;
+    for (std::size_t k = 0; k < n && whole; ++k) {
+      const Copy& c = copies.unit[k];
+      const std::size_t at = start + c.offset;
+      whole = c.distance <= kWindow && c.distance <= at && c.distance > 0 &&
+              sameBytes(b + at, b + at - c.distance, c.length);
+    }
+    if (whole && lastWhole) {
+      for (std::size_t k = 0; k < n; ++k) ++hits[k];
+      if (++repeats == kMaxRepeats) endRepeats();
+      done = start + copies.period;
+      continue;
+    }
+    endRepeats();
     for (std::size_t k = 0; k < n; ++k) {
       const Copy& c = copies.unit[k];
       const std::size_t at = start + c.offset;
-      literalsAndRuns(b, done, at, out);
+      if (done < at) literalsAndRuns(b, done, at, out);
       done = at + c.length;
       if (c.distance <= kWindow && c.distance <= at && c.distance > 0 &&
           sameBytes(b + at, b + at - c.distance, c.length)) {
@@ -499,7 +530,9 @@ void FastDeflate::write(const std::uint8_t* data, std::size_t size, const CopyPa
         literalsAndRuns(b, at, done, out);
       }
     }
+    lastWhole = whole;
   }
+  endRepeats();
   literalsAndRuns(b, done, base + size, out);
   for (std::size_t k = 0; k < n; ++k) {
     out.litFreq[kFirstLengthSymbol + (token[k] & kSymbolMask)] += hits[k];
@@ -553,7 +586,9 @@ void FastDeflate::append(const std::uint8_t* data, std::size_t size, std::size_t
 void FastDeflate::flushBlock(bool last) {
   const BlockCodes codes(litFreq_.data(), distFreq_.data());
   const CodeLengthCode lengthCode(codes);
-  reserveOutput(outSize_ + kBlockHeaderRoom + tokenCount_ * kMaxTokenBytes + kStoreSlack);
+  // A literal takes at most 15 bits, a match (of 3 bytes or more) at most 48: at most 2
+  // bytes for every byte of input.
+  reserveOutput(outSize_ + kBlockHeaderRoom + kMaxBytesPerInput * end_ + kStoreSlack);
   BitWriter bits(out_.get() + outSize_, bitBuffer_, bitCount_);
   bits.put(last ? 1 : 0, 1);
   bits.put(kDynamicHuffman, kBlockTypeBits);
@@ -578,21 +613,40 @@ void FastDeflate::flushBlock(bool last) {
   std::fill(distFreq_.begin(), distFreq_.end(), 0);
 }
 
+namespace {
+
+// The bits of a match token: the length code, its extra bits, the distance code and its
+// extra bits, at most 48.
+template <typename Codes>
+std::uint64_t matchBits(const Codes& codes, std::uint32_t t, unsigned& count) {
+  const unsigned ls = t & kSymbolMask, sym = kFirstLengthSymbol + ls, ds = t >> kDistanceSymbolShift & kSymbolMask;
+  const std::uint64_t lengthExtra = t >> kLengthExtraShift & kLengthExtraMask,
+                      distanceExtra = (t & ~kMatch) >> kDistanceExtraShift;
+  const unsigned lengthBits = codes.litLen[sym] + kLengthExtra[ls];
+  const std::uint64_t distanceCode = codes.distCode[ds] | distanceExtra << codes.distLen[ds];
+  count = lengthBits + codes.distLen[ds] + kDistanceExtra[ds];
+  return codes.litCode[sym] | lengthExtra << codes.litLen[sym] | distanceCode << lengthBits;
+}
+
+}  // namespace
+
 void FastDeflate::writeTokens(const BlockCodes& codes, BitWriter& bits) const {
   for (std::size_t k = 0; k < tokenCount_; ++k) {
     const std::uint32_t t = tokens_[k];
     if (t < kLiteralCount) {
       bits.put(codes.litCode[t], codes.litLen[t]);
-      continue;
+    } else if (t & kMatch) {
+      unsigned count;
+      const std::uint64_t b = matchBits(codes, t, count);
+      bits.put(b, count);
+    } else {
+      const std::size_t unit = t >> kRepeatUnitShift & kRepeatUnitMask, repeats = t & kMaxRepeats;
+      std::uint64_t b[kMaxPatternCopies];
+      unsigned count[kMaxPatternCopies];
+      for (std::size_t j = 0; j < unit; ++j) b[j] = matchBits(codes, tokens_[k - unit + j], count[j]);
+      for (std::size_t r = 0; r < repeats; ++r)
+        for (std::size_t j = 0; j < unit; ++j) bits.put(b[j], count[j]);
     }
-    // The length code, its extra bits, the distance code and its extra bits in one go.
-    const unsigned ls = t & kSymbolMask, sym = kFirstLengthSymbol + ls, ds = t >> kDistanceSymbolShift & kSymbolMask;
-    const std::uint64_t lengthExtra = t >> kLengthExtraShift & kLengthExtraMask,
-                        distanceExtra = (t & ~kMatch) >> kDistanceExtraShift;
-    const unsigned lengthBits = codes.litLen[sym] + kLengthExtra[ls];
-    const std::uint64_t distanceCode = codes.distCode[ds] | distanceExtra << codes.distLen[ds];
-    bits.put(codes.litCode[sym] | lengthExtra << codes.litLen[sym] | distanceCode << lengthBits,
-             lengthBits + codes.distLen[ds] + kDistanceExtra[ds]);
   }
   bits.put(codes.litCode[kEndOfBlock], codes.litLen[kEndOfBlock]);
 }
