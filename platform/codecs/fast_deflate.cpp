@@ -15,6 +15,7 @@ constexpr std::size_t kBlockInput = 128 * 1024;
 constexpr std::size_t kBlockHeaderRoom = 1024;  // room for the code tables of a block
 constexpr std::size_t kMaxBytesPerInput = 2;    // the most output a byte of input codes to
 constexpr std::size_t kStoreSlack = 8;          // the bit writer stores 8 bytes at a time
+constexpr std::size_t kReadSlack = 8;           // comparisons read 8 bytes at a time
 constexpr std::size_t kTrailerBytes = 5;        // the last partial byte and the Adler-32
 constexpr unsigned kMaxCodeBits = 15;           // literal/length and distance codes
 constexpr unsigned kMaxCodeLengthBits = 7;      // the code that codes the code lengths
@@ -111,11 +112,18 @@ std::size_t matchLength(const std::uint8_t* a, const std::uint8_t* b, std::size_
   return n;
 }
 
-// For the few bytes of a pixel, where a call to memcmp would cost more than the loop.
+// For the few bytes of a pixel, where a call to memcmp would cost more than the work:
+// up to 8 bytes in one comparison of two words, which reads up to 8 bytes from a and b
+// (the block has kReadSlack bytes after its end for that).
 bool sameBytes(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i)
-    if (a[i] != b[i]) return false;
-  return true;
+  if (std::endian::native == std::endian::little && n <= sizeof(std::uint64_t)) {
+    std::uint64_t x = 0, y = 0;
+    std::memcpy(&x, a, sizeof x);
+    std::memcpy(&y, b, sizeof y);
+    const std::uint64_t mask = n == sizeof x ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * n)) - 1;
+    return ((x ^ y) & mask) == 0;
+  }
+  return std::memcmp(a, b, n) == 0;
 }
 
 void store64(std::uint8_t* p, std::uint64_t v) {
@@ -291,7 +299,7 @@ struct TokenWriter {
 // Tokens for b[from, to): literals, and runs of a repeated byte as matches at distance
 // 1. A run may continue one that ended before `from`: that byte is in b already. b[0]
 // is the first byte of the stream when from is 0.
-void literalsAndRuns(const std::uint8_t* b, std::size_t from, std::size_t to, TokenWriter& out) {
+[[gnu::always_inline]] inline void literalsAndRuns(const std::uint8_t* b, std::size_t from, std::size_t to, TokenWriter& out) {
   std::size_t i = from;
   if (i == 0 && i < to) out.literal(b[i++]);
   while (i < to) {
@@ -437,7 +445,7 @@ FastDeflate::FastDeflate(Output output, std::size_t reach)
     : output_(std::move(output)),
       reach_(std::clamp<std::size_t>(reach, 1, kWindow)),
       capacity_(kBlockInput + reach_),
-      block_(std::make_unique_for_overwrite<std::uint8_t[]>(capacity_)),
+      block_(std::make_unique<std::uint8_t[]>(capacity_ + kReadSlack)),
       tokens_(std::make_unique_for_overwrite<std::uint32_t[]>(capacity_)),
       litFreq_(kLitLenSymbols, 0),
       distFreq_(kDistanceSymbols, 0) {
