@@ -13,13 +13,16 @@ namespace {
 
 constexpr std::size_t kBlockInput = 128 * 1024;
 constexpr std::size_t kBlockHeaderRoom = 1024;  // room for the code tables of a block
-constexpr std::size_t kMaxBytesPerInput = 2;    // the most output a byte of input codes to
-constexpr std::size_t kStoreSlack = 8;          // the bit writer stores 8 bytes at a time
-constexpr std::size_t kReadSlack = 8;           // comparisons read 8 bytes at a time
-constexpr std::size_t kTrailerBytes = 5;        // the last partial byte and the Adler-32
-constexpr unsigned kMaxCodeBits = 15;           // literal/length and distance codes
-constexpr unsigned kMaxCodeLengthBits = 7;      // the code that codes the code lengths
-constexpr unsigned kDepthSlots = 64;            // tree depths counted before the limit applies
+// Output is handed over in pieces of about this size: large enough for a file to take
+// them without copying them into its buffer.
+constexpr std::size_t kOutputPiece = 1u << 20;
+constexpr std::size_t kMaxBytesPerInput = 2;  // the most output a byte of input codes to
+constexpr std::size_t kStoreSlack = 8;        // the bit writer stores 8 bytes at a time
+constexpr std::size_t kReadSlack = 8;         // comparisons read 8 bytes at a time
+constexpr std::size_t kTrailerBytes = 5;      // the last partial byte and the Adler-32
+constexpr unsigned kMaxCodeBits = 15;         // literal/length and distance codes
+constexpr unsigned kMaxCodeLengthBits = 7;    // the code that codes the code lengths
+constexpr unsigned kDepthSlots = 64;          // tree depths counted before the limit applies
 
 // zlib header: deflate with a 32 KiB window, fastest level, check bits making it a multiple of 31.
 constexpr std::uint8_t kZlibHeader[2] = {0x78, 0x01};
@@ -299,7 +302,8 @@ struct TokenWriter {
 // Tokens for b[from, to): literals, and runs of a repeated byte as matches at distance
 // 1. A run may continue one that ended before `from`: that byte is in b already. b[0]
 // is the first byte of the stream when from is 0.
-[[gnu::always_inline]] inline void literalsAndRuns(const std::uint8_t* b, std::size_t from, std::size_t to, TokenWriter& out) {
+[[gnu::always_inline]] inline void literalsAndRuns(const std::uint8_t* b, std::size_t from, std::size_t to,
+                                                   TokenWriter& out) {
   std::size_t i = from;
   if (i == 0 && i < to) out.literal(b[i++]);
   while (i < to) {
@@ -614,7 +618,7 @@ void FastDeflate::flushBlock(bool last) {
   outSize_ = static_cast<std::size_t>(bits.position() - out_.get());
   bitBuffer_ = bits.buffer();
   bitCount_ = bits.count();
-  if (!last) handOver();
+  if (!last && outSize_ >= kOutputPiece) handOver();
   keepHistory();
   tokenCount_ = 0;
   std::fill(litFreq_.begin(), litFreq_.end(), 0);

@@ -4,6 +4,7 @@
 
 #include "platform/codecs/fast_deflate.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -18,6 +19,7 @@ constexpr std::uint8_t kBitDepth = 8;
 constexpr std::uint8_t kColorTypeRgb = 2, kColorTypeRgba = 6;
 constexpr std::uint8_t kFilterNone = 0, kFilterSub = 1, kFilterUp = 2;  // a row of zeros under Up repeats the row above
 constexpr std::uint8_t kUnitMetre = 1;
+constexpr std::size_t kRowSlack = 1;  // plainRow writes a byte past an RGB row
 constexpr double kMetresPerInch = 0.0254;
 constexpr std::size_t kIhdrSize = 13, kPhysSize = 9;
 constexpr std::size_t kLengthAndTypeBytes = 8, kCrcBytes = 4, kTypeBytes = 4;
@@ -79,16 +81,23 @@ void subFilterRow(const std::uint32_t* px, int w, bool alpha, std::uint8_t* o) {
   }
 }
 
-// One row unfiltered: the bytes R, G, B (and A) of each pixel.
+// One row unfiltered: the bytes R, G, B (and A) of each pixel. On a little-endian
+// machine each pixel is one 4-byte store, the next pixel's overwriting the fourth byte
+// of an RGB one, so `o` needs kRowSlack bytes after the row.
 void plainRow(const std::uint32_t* px, int w, bool alpha, std::uint8_t* o) {
   *o++ = kFilterNone;
-  for (int x = 0; x < w; ++x) {
+  const std::size_t bpp = alpha ? 4 : 3;
+  for (int x = 0; x < w; ++x, o += bpp) {
     const std::uint32_t p = px[x];
-    o[0] = static_cast<std::uint8_t>(p >> 16);
-    o[1] = static_cast<std::uint8_t>(p >> 8);
-    o[2] = static_cast<std::uint8_t>(p);
-    if (alpha) o[3] = static_cast<std::uint8_t>(p >> 24);
-    o += alpha ? 4 : 3;
+    if constexpr (std::endian::native == std::endian::little) {
+      const std::uint32_t bytes = (p >> 16 & 0xFF) | (p & 0xFF00u) | (p & 0xFFu) << 16 | (p & 0xFF000000u);
+      std::memcpy(o, &bytes, sizeof bytes);
+    } else {
+      o[0] = static_cast<std::uint8_t>(p >> 16);
+      o[1] = static_cast<std::uint8_t>(p >> 8);
+      o[2] = static_cast<std::uint8_t>(p);
+      if (alpha) o[3] = static_cast<std::uint8_t>(p >> 24);
+    }
   }
 }
 
@@ -118,7 +127,7 @@ bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& s
   const std::size_t bpp = options.alpha ? 4 : 3;
   const std::size_t rowPixelBytes = static_cast<std::size_t>(w) * sizeof(std::uint32_t);
   const std::size_t lineBytes = 1 + bpp * static_cast<std::size_t>(w);
-  std::vector<std::uint8_t> line(lineBytes), upLine(lineBytes, 0);
+  std::vector<std::uint8_t> line(lineBytes + kRowSlack), upLine(lineBytes, 0);
   upLine[0] = kFilterUp;
   std::vector<std::uint32_t> scratch(static_cast<std::size_t>(w)), previous(static_cast<std::size_t>(w));
   // A row that keeps the even columns of the row above, and that row, go unfiltered,
