@@ -524,7 +524,10 @@ void FastDeflate::write(const std::uint8_t* data, std::size_t size, const CopyPa
     }
     if (whole && lastWhole) {
       for (std::size_t k = 0; k < n; ++k) ++hits[k];
-      if (++repeats == kMaxRepeats) endRepeats();
+      if (++repeats == kMaxRepeats) {
+        endRepeats();
+        lastWhole = false;  // the tokens before are no longer the unit's
+      }
       done = start + copies.period;
       continue;
     }

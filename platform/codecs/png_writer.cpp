@@ -116,6 +116,8 @@ struct PairCopies {
         kept{{0, bpp, lineBytes}, {bpp, bpp, 2 * bpp}},
         doubledRow{1, 2 * bpp, static_cast<std::uint32_t>(w / 2), doubled},
         keptRow{1, 2 * bpp, static_cast<std::uint32_t>(w / 2), kept} {}
+  PairCopies(const PairCopies&) = delete;  // the patterns point into the object
+  PairCopies& operator=(const PairCopies&) = delete;
 };
 
 }  // namespace

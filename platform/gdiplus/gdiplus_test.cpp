@@ -464,8 +464,9 @@ TEST(Gdiplus, PartlyDoubledRowsReadBackExactly) {
   Session s;
   TempDir dir;
   // 1 and 3 pixels wide for the smallest and odd units; 40 x 25 with alpha across
-  // several rows of each kind; 3000 wide puts the row above out of the coder's window.
-  for (auto [w, h, alpha] : {std::tuple{1, 1, false}, {3, 2, false}, {40, 25, true}, {40, 25, false}, {3000, 3, false}})
+  // several rows of each kind; 6000 wide (12000 enlarged) puts the row above out of the
+  // coder's window.
+  for (auto [w, h, alpha] : {std::tuple{1, 1, false}, {3, 2, false}, {40, 25, true}, {40, 25, false}, {6000, 2, false}})
     for (bool honest : {true, false}) {
       SCOPED_TRACE(testing::Message() << w << "x" << h << (alpha ? " alpha" : "") << (honest ? "" : " wrong hint"));
       const PartlyDoubled rows(pattern(w, h, alpha), honest);
