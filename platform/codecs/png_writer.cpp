@@ -159,7 +159,11 @@ bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& s
       subFilterRow(px, w, options.alpha, line.data());
       d.write(line.data(), lineBytes);
     }
-    std::memcpy(previous.data(), px, rowPixelBytes);
+    // The row becomes the one above: by trading buffers when it was made in the scratch.
+    if (px == scratch.data())
+      scratch.swap(previous);
+    else
+      std::memcpy(previous.data(), px, rowPixelBytes);
     aboveUnfiltered = keeps || kept;
   }
   if (sink.failed()) return false;
