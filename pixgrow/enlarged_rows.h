@@ -6,7 +6,8 @@
 //   method 1: (2x, 2y)                  method 2: (2x, 2y), (2x+1, 2y)
 //   method 3: as 2, and (2x, 2y+1)      method 4: all four
 // Rows are produced when an encoder asks for them, so the result is never held whole;
-// with method 4 every odd row repeats the one above, which the PNG encoder uses.
+// with method 4 every odd row repeats the one above, with method 3 it keeps the even
+// columns of the row above; the PNG encoder uses both.
 #pragma once
 
 #include <memory>
@@ -22,6 +23,7 @@ class EnlargedRows final : public gdi::RowSource {
   int height() const override { return height_; }
   const std::uint32_t* row(int y, std::uint32_t* out) const override;
   bool repeatsPreviousRow(int y) const override { return method_ == 4 && (y & 1); }
+  bool keepsEvenColumnsOfPreviousRow(int y) const override { return method_ == 3 && (y & 1); }
 
  private:
   std::shared_ptr<const gdi::RowSource> source_;

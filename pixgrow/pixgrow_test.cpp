@@ -125,6 +125,37 @@ TEST(EnlargePicture, EveryMethodGivesThePerPixelResult) {
   }
 }
 
+// The encoders trust repeatsPreviousRow and use keepsEvenColumnsOfPreviousRow to copy:
+// each must be true only of rows that are so.
+TEST(EnlargedRows, RowHintsHoldForEveryMethod) {
+  const Pixels p = pattern(6, 4, true);
+  auto store = quendel::gdi::PixelStore::create(p.width, p.height, false);
+  std::copy(p.argb.begin(), p.argb.end(), store->data());
+  const auto source = std::make_shared<quendel::gdi::StoreRowSource>(store);
+  for (int method = 1; method <= 4; ++method) {
+    SCOPED_TRACE(testing::Message() << "method " << method);
+    const EnlargedRows rows(source, method);
+    const std::size_t w = static_cast<std::size_t>(rows.width());
+    std::vector<std::uint32_t> above(w), scratch(w);
+    int repeats = 0, keeps = 0;
+    for (int y = 0; y < rows.height(); ++y) {
+      const std::uint32_t* r = rows.row(y, scratch.data());
+      if (y > 0 && rows.repeatsPreviousRow(y)) {
+        ++repeats;
+        EXPECT_TRUE(std::equal(r, r + w, above.begin())) << "row " << y;
+      }
+      if (y > 0 && rows.keepsEvenColumnsOfPreviousRow(y)) {
+        ++keeps;
+        for (std::size_t x = 0; x < w; ++x) EXPECT_EQ(r[x], x % 2 ? r[1] : above[x]) << "row " << y << " column " << x;
+      }
+      std::copy(r, r + w, above.begin());
+    }
+    // Every odd row of methods 4 and 3 says so, or the PNG encoder codes it in full.
+    EXPECT_EQ(repeats, method == 4 ? p.height : 0);
+    EXPECT_EQ(keeps, method == 3 ? p.height : 0);
+  }
+}
+
 TEST(EnlargePicture, DoubledSizeMustFitIn32Bits) {
   MemoryCanvas source, target;
   EXPECT_EQ(errorOf([&] { EnlargePicture(bitmapPicture(pattern(1, 1, false)), 0x40000000, 1, 4, source, target); }), 6);

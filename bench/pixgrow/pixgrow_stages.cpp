@@ -80,6 +80,7 @@ class Enlarged final : public quendel::gdi::RowSource {
     return out;
   }
   bool repeatsPreviousRow(int y) const override { return method_ == 4 && (y & 1); }
+  bool keepsEvenColumnsOfPreviousRow(int y) const override { return method_ == 3 && (y & 1); }
 
  private:
   std::shared_ptr<const quendel::gdi::RowSource> src_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace quendel::codecs {
@@ -11,12 +12,17 @@ namespace quendel::codecs {
 namespace {
 
 constexpr std::size_t kBlockInput = 128 * 1024;
-constexpr std::size_t kHistoryBytes = 1;        // runs are matches at distance 1
-constexpr std::size_t kOutputPiece = 1u << 20;  // hand output over in pieces of about this size
 constexpr std::size_t kBlockHeaderRoom = 1024;  // room for the code tables of a block
-constexpr unsigned kMaxCodeBits = 15;           // literal/length and distance codes
-constexpr unsigned kMaxCodeLengthBits = 7;      // the code that codes the code lengths
-constexpr unsigned kDepthSlots = 64;            // tree depths counted before the limit applies
+// Output is handed over in pieces of about this size: large enough for a file to take
+// them without copying them into its buffer.
+constexpr std::size_t kOutputPiece = 1u << 20;
+constexpr std::size_t kMaxBytesPerInput = 2;  // the most output a byte of input codes to
+constexpr std::size_t kStoreSlack = 8;        // the bit writer stores 8 bytes at a time
+constexpr std::size_t kReadSlack = 8;         // comparisons read 8 bytes at a time
+constexpr std::size_t kTrailerBytes = 5;      // the last partial byte and the Adler-32
+constexpr unsigned kMaxCodeBits = 15;         // literal/length and distance codes
+constexpr unsigned kMaxCodeLengthBits = 7;    // the code that codes the code lengths
+constexpr unsigned kDepthSlots = 64;          // tree depths counted before the limit applies
 
 // zlib header: deflate with a 32 KiB window, fastest level, check bits making it a multiple of 31.
 constexpr std::uint8_t kZlibHeader[2] = {0x78, 0x01};
@@ -31,6 +37,19 @@ constexpr unsigned kCodeLengthSymbols = 19;
 constexpr unsigned kMinMatch = 3;
 constexpr unsigned kMaxMatch = 258;
 constexpr unsigned kRunDistanceSymbol = 0;  // distance 1
+// A token is a literal byte (< 256) or a match: kMatch with the length symbol (as an
+// index into kLengthBase), the distance symbol and the extra values of both, so that
+// writing it needs no table.
+constexpr std::uint32_t kMatch = 1u << 31;
+constexpr unsigned kSymbolBits = 5, kLengthExtraBits = 5;
+constexpr unsigned kDistanceSymbolShift = kSymbolBits, kLengthExtraShift = 2 * kSymbolBits,
+                   kDistanceExtraShift = kLengthExtraShift + kLengthExtraBits;
+constexpr std::uint32_t kSymbolMask = (1u << kSymbolBits) - 1, kLengthExtraMask = (1u << kLengthExtraBits) - 1;
+// A repeat token (kRepeat, without kMatch) stands for the `unit` match tokens before it,
+// `count` times over: kRepeat | unit << kRepeatUnitShift | count.
+constexpr std::uint32_t kRepeat = 1u << 30;
+constexpr unsigned kRepeatUnitShift = 24;
+constexpr std::uint32_t kRepeatUnitMask = 0xF, kMaxRepeats = (1u << kRepeatUnitShift) - 1;
 
 // Code-length symbols that repeat: the previous length 3..6 times, or zero 3..10 and 11..138 times.
 constexpr unsigned kRepeatPrevious = 16;
@@ -55,9 +74,72 @@ constexpr std::array<std::uint16_t, kLengthCodes> kLengthBase = {
 constexpr std::array<std::uint8_t, kLengthCodes> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                                                  2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
 
+// Distance symbols 0..29: base distances and extra bits (RFC 1951, 3.2.5).
+constexpr std::array<std::uint16_t, kDistanceSymbols> kDistanceBase = {
+    1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+    193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr std::array<std::uint8_t, kDistanceSymbols> kDistanceExtra = {
+    0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+
+// The distance symbol of 1..32768: distances up to 256 each have an entry, farther
+// ones one entry for every 128 (the symbols from 257 on cover multiples of 128).
+struct DistanceTable {
+  static constexpr std::size_t kNear = 256, kFarShift = 7;
+  std::array<std::uint8_t, 2 * kNear> entry{};
+  constexpr DistanceTable() {
+    for (unsigned s = 0; s < kDistanceSymbols; ++s)
+      for (std::size_t d = kDistanceBase[s]; d < kDistanceBase[s] + (std::size_t{1} << kDistanceExtra[s]); ++d)
+        entry[index(d)] = static_cast<std::uint8_t>(s);
+  }
+  static constexpr std::size_t index(std::size_t d) { return d <= kNear ? d - 1 : kNear + ((d - 1) >> kFarShift); }
+  constexpr unsigned symbol(std::size_t d) const { return entry[index(d)]; }
+};
+constexpr DistanceTable kDistances;
+
+// How many bytes from a equal those from b, at most limit, 8 bytes a step. b may
+// overlap a from below: the bytes compared are all present already.
+std::size_t matchLength(const std::uint8_t* a, const std::uint8_t* b, std::size_t limit) {
+  std::size_t n = 0;
+  while (n + sizeof(std::uint64_t) <= limit) {
+    std::uint64_t x = 0, y = 0;
+    std::memcpy(&x, a + n, sizeof x);
+    std::memcpy(&y, b + n, sizeof y);
+    if (x != y) {
+      if constexpr (std::endian::native == std::endian::little)
+        return n + static_cast<std::size_t>(std::countr_zero(x ^ y)) / 8;
+      break;  // the byte loop below finds the first difference
+    }
+    n += sizeof(std::uint64_t);
+  }
+  while (n < limit && a[n] == b[n]) ++n;
+  return n;
+}
+
+// For the few bytes of a pixel, where a call to memcmp would cost more than the work:
+// up to 8 bytes in one comparison of two words, which reads up to 8 bytes from a and b
+// (the block has kReadSlack bytes after its end for that).
+bool sameBytes(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
+  if (std::endian::native == std::endian::little && n <= sizeof(std::uint64_t)) {
+    std::uint64_t x = 0, y = 0;
+    std::memcpy(&x, a, sizeof x);
+    std::memcpy(&y, b, sizeof y);
+    const std::uint64_t mask = n == sizeof x ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * n)) - 1;
+    return ((x ^ y) & mask) == 0;
+  }
+  return std::memcmp(a, b, n) == 0;
+}
+
+void store64(std::uint8_t* p, std::uint64_t v) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &v, sizeof v);
+  } else {
+    for (unsigned k = 0; k < sizeof v; ++k) p[k] = static_cast<std::uint8_t>(v >> (8 * k));
+  }
+}
+
 struct LengthTable {
   std::array<std::uint8_t, kMaxMatch + 1> symbol{};  // index into kLengthBase for each length 3..258
-  LengthTable() {
+  constexpr LengthTable() {
     for (unsigned len = kMinMatch; len <= kMaxMatch; ++len) {
       unsigned s = 0;
       while (s + 1 < kLengthBase.size() && kLengthBase[s + 1] <= len) ++s;
@@ -65,10 +147,7 @@ struct LengthTable {
     }
   }
 };
-const LengthTable& lengths() {
-  static const LengthTable t;
-  return t;
-}
+constexpr LengthTable kLengths;
 
 // A Huffman tree over the symbols of nonzero frequency. Leaves have left < 0 and hold
 // their symbol in right; every inner node comes after its children, the root last.
@@ -192,6 +271,77 @@ void ensureTwoSymbols(std::uint32_t* freq, unsigned n) {
   if (std::count_if(freq, freq + n, [](std::uint32_t f) { return f != 0; }) < 2) freq[freq[0] ? 1 : 0] += 1;
 }
 
+constexpr std::size_t kMaxPatternCopies = 8;  // copies of a pattern's unit coded as such
+
+std::uint32_t matchToken(std::size_t length, std::size_t distance) {
+  const unsigned ls = kLengths.symbol[length], ds = kDistances.symbol(distance);
+  return kMatch | ls | ds << kDistanceSymbolShift |
+         static_cast<std::uint32_t>(length - kLengthBase[ls]) << kLengthExtraShift |
+         static_cast<std::uint32_t>(distance - kDistanceBase[ds]) << kDistanceExtraShift;
+}
+
+// Where the tokens of a block and their counts go while data is coded: copies of the
+// coder's pointers, which the compiler keeps in registers.
+struct TokenWriter {
+  std::uint32_t* token;
+  std::uint32_t* litFreq;
+  std::uint32_t* distFreq;
+
+  void literal(std::uint8_t c) {
+    *token++ = c;
+    ++litFreq[c];
+  }
+  void match(std::size_t length, std::size_t distance) {
+    const std::uint32_t t = matchToken(length, distance);
+    *token++ = t;
+    ++litFreq[kFirstLengthSymbol + (t & kSymbolMask)];
+    ++distFreq[t >> kDistanceSymbolShift & kSymbolMask];
+  }
+};
+
+// Tokens for b[from, to): literals, and runs of a repeated byte as matches at distance
+// 1. A run may continue one that ended before `from`: that byte is in b already. b[0]
+// is the first byte of the stream when from is 0.
+[[gnu::always_inline]] inline void literalsAndRuns(const std::uint8_t* b, std::size_t from, std::size_t to,
+                                                   TokenWriter& out) {
+  std::size_t i = from;
+  if (i == 0 && i < to) out.literal(b[i++]);
+  while (i < to) {
+    const std::uint8_t c = b[i];
+    if (c == b[i - 1]) {
+      const std::size_t limit = std::min<std::size_t>(to, i + kMaxMatch);
+      std::size_t r = i + 1;
+      while (r < limit && b[r] == c) ++r;
+      if (r - i >= kMinMatch) {
+        out.match(r - i, 1);
+        i = r;
+        continue;
+      }
+    }
+    out.literal(c);
+    ++i;
+  }
+}
+
+// Tokens for b[from, to), which the caller says repeats the bytes `distance` before it:
+// the bytes that do as matches (split at the longest match deflate has, never leaving
+// a piece too short to be one), from the first that does not on as literals and runs.
+// A distance beyond the window or before b[0] is not used.
+void copyOrLiterals(const std::uint8_t* b, std::size_t from, std::size_t to, std::size_t distance, TokenWriter& out) {
+  if (distance == 0 || distance > FastDeflate::kWindow || distance > from) {
+    literalsAndRuns(b, from, to, out);
+    return;
+  }
+  std::size_t left = matchLength(b + from, b + from - distance, to - from), i = from;
+  while (left >= kMinMatch) {
+    const std::size_t n = left <= kMaxMatch ? left : (left - kMaxMatch >= kMinMatch ? kMaxMatch : left - kMinMatch);
+    out.match(n, distance);
+    i += n;
+    left -= n;
+  }
+  literalsAndRuns(b, i, to, out);
+}
+
 }  // namespace
 
 // The Huffman codes of one block: literal/length and distance.
@@ -200,8 +350,8 @@ struct FastDeflate::BlockCodes {
   std::uint16_t litCode[kLitLenSymbols];
   std::uint8_t distLen[kDistanceSymbols];
   std::uint16_t distCode[kDistanceSymbols];
-  unsigned hlit = kLitLenSymbols;  // literal/length lengths sent
-  unsigned hdist = kMinHdist;      // distance lengths sent: runs use distance 1 only
+  unsigned hlit = kLitLenSymbols;     // literal/length lengths sent
+  unsigned hdist = kDistanceSymbols;  // distance lengths sent
 
   BlockCodes(std::uint32_t* litFreq, std::uint32_t* distFreq) {
     litFreq[kEndOfBlock] = 1;
@@ -212,7 +362,33 @@ struct FastDeflate::BlockCodes {
     buildCodes(litLen, kLitLenSymbols, litCode);
     buildCodes(distLen, kDistanceSymbols, distCode);
     while (hlit > kMinHlit && litLen[hlit - 1] == 0) --hlit;
+    while (hdist > kMinHdist && distLen[hdist - 1] == 0) --hdist;
   }
+};
+
+// Bits into the output, least significant first. It works on copies of the coder's
+// state, so that the compiler keeps them in registers while bytes are stored.
+class FastDeflate::BitWriter {
+ public:
+  BitWriter(std::uint8_t* out, std::uint64_t buffer, unsigned count) : p_(out), buffer_(buffer), count_(count) {}
+  // count <= 56; bits has nothing above count. Needs kStoreSlack bytes of room at p_.
+  void put(std::uint64_t bits, unsigned count) {
+    buffer_ |= bits << count_;
+    count_ += count;
+    store64(p_, buffer_);
+    const unsigned whole = count_ / 8;
+    p_ += whole;
+    buffer_ >>= whole * 8;
+    count_ %= 8;
+  }
+  std::uint8_t* position() const { return p_; }
+  std::uint64_t buffer() const { return buffer_; }
+  unsigned count() const { return count_; }
+
+ private:
+  std::uint8_t* p_;
+  std::uint64_t buffer_;
+  unsigned count_;
 };
 
 // The code lengths of both alphabets, run-length coded with the repeat symbols, and
@@ -269,142 +445,246 @@ struct FastDeflate::CodeLengthCode {
   }
 };
 
-FastDeflate::FastDeflate(Output output) : output_(std::move(output)) {
-  pending_.reserve(kBlockInput + kHistoryBytes);
-  out_.reserve(kBlockInput + kBlockHeaderRoom);
-  tokens_.reserve(kBlockInput);
+FastDeflate::FastDeflate(Output output, std::size_t reach)
+    : output_(std::move(output)),
+      reach_(std::clamp<std::size_t>(reach, 1, kWindow)),
+      capacity_(kBlockInput + reach_),
+      block_(std::make_unique<std::uint8_t[]>(capacity_ + kReadSlack)),
+      tokens_(std::make_unique_for_overwrite<std::uint32_t[]>(capacity_)),
+      litFreq_(kLitLenSymbols, 0),
+      distFreq_(kDistanceSymbols, 0) {
+  reserveOutput(kBlockHeaderRoom + kBlockInput);
   output_(kZlibHeader, sizeof kZlibHeader);
 }
 
 void FastDeflate::write(const std::uint8_t* data, std::size_t size) {
   adler_ = libdeflate_adler32(adler_, data, size);
-  while (size) {
-    const std::size_t room = kBlockInput + historyBytes_ - pending_.size();
-    const std::size_t n = std::min(room, size);
-    pending_.insert(pending_.end(), data, data + n);
-    data += n;
-    size -= n;
-    if (pending_.size() == kBlockInput + historyBytes_) flushBlock(false);
+  append(data, size, 0);
+}
+
+// A pattern is used when it lies within the data and its copies are in order, within
+// the period and of a length one match can take; otherwise the data is coded without it.
+bool FastDeflate::usable(const CopyPattern& copies, std::size_t size) {
+  if (copies.period == 0 || copies.offset > size || copies.count > (size - copies.offset) / copies.period ||
+      copies.unit.size() > kMaxPatternCopies)
+    return false;
+  std::size_t end = 0;
+  for (const Copy& c : copies.unit) {
+    if (c.offset < end || c.offset > copies.period || c.length > copies.period - c.offset || c.length < kMinMatch ||
+        c.length > kMaxMatch)
+      return false;
+    end = c.offset + c.length;
   }
+  return true;
+}
+
+void FastDeflate::write(const std::uint8_t* data, std::size_t size, const CopyPattern& copies) {
+  if (!usable(copies, size)) {
+    write(data, size);
+    return;
+  }
+  // Data that fits in a block is coded in place; the block ends early if need be.
+  if (size > capacity_ - end_ && size <= kBlockInput) flushBlock(false);
+  if (size > capacity_ - end_) {
+    writePieces(data, size, copies);
+    return;
+  }
+  adler_ = libdeflate_adler32(adler_, data, size);
+  std::uint8_t* b = block_.get();
+  const std::size_t base = end_;
+  std::memcpy(b + base, data, size);
+  end_ += size;
+  // Every copy of the unit has one token wherever its bytes repeat; the counts of the
+  // symbols are added at the end. A unit that fills its period and repeats in whole
+  // periods on end is stored once, then as one token that repeats it.
+  std::uint32_t token[kMaxPatternCopies], hits[kMaxPatternCopies] = {};
+  const std::size_t n = copies.unit.size();
+  bool fills = n > 0 && copies.unit[0].offset == 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    token[k] = matchToken(copies.unit[k].length, copies.unit[k].distance);
+    const std::size_t next = k + 1 < n ? copies.unit[k + 1].offset : copies.period;
+    fills = fills && copies.unit[k].offset + copies.unit[k].length == next;
+  }
+  TokenWriter out{tokens_.get() + tokenCount_, litFreq_.data(), distFreq_.data()};
+  std::size_t done = base, repeats = 0;
+  bool lastWhole = false;  // the tokens just stored are the unit's, for a whole period
+  auto endRepeats = [&] {
+    if (repeats)
+      *out.token++ = kRepeat | static_cast<std::uint32_t>(n) << kRepeatUnitShift | static_cast<std::uint32_t>(repeats);
+    repeats = 0;
+  };
+  for (std::size_t r = 0; r < copies.count; ++r) {
+    const std::size_t start = base + copies.offset + r * copies.period;
+    bool whole = fills;
+    for (std::size_t k = 0; k < n && whole; ++k) {
+      const Copy& c = copies.unit[k];
+      const std::size_t at = start + c.offset;
+      whole = c.distance <= kWindow && c.distance <= at && c.distance > 0 &&
+              sameBytes(b + at, b + at - c.distance, c.length);
+    }
+    if (whole && lastWhole) {
+      for (std::size_t k = 0; k < n; ++k) ++hits[k];
+      if (++repeats == kMaxRepeats) {
+        endRepeats();
+        lastWhole = false;  // the tokens before are no longer the unit's
+      }
+      done = start + copies.period;
+      continue;
+    }
+    endRepeats();
+    for (std::size_t k = 0; k < n; ++k) {
+      const Copy& c = copies.unit[k];
+      const std::size_t at = start + c.offset;
+      if (done < at) literalsAndRuns(b, done, at, out);
+      done = at + c.length;
+      if (c.distance <= kWindow && c.distance <= at && c.distance > 0 &&
+          sameBytes(b + at, b + at - c.distance, c.length)) {
+        *out.token++ = token[k];
+        ++hits[k];
+      } else {
+        literalsAndRuns(b, at, done, out);
+      }
+    }
+    lastWhole = whole;
+  }
+  endRepeats();
+  literalsAndRuns(b, done, base + size, out);
+  for (std::size_t k = 0; k < n; ++k) {
+    out.litFreq[kFirstLengthSymbol + (token[k] & kSymbolMask)] += hits[k];
+    out.distFreq[token[k] >> kDistanceSymbolShift & kSymbolMask] += hits[k];
+  }
+  tokenCount_ = static_cast<std::size_t>(out.token - tokens_.get());
+  if (end_ == capacity_) flushBlock(false);
+}
+
+// Data larger than a block, piece by piece.
+void FastDeflate::writePieces(const std::uint8_t* data, std::size_t size, const CopyPattern& copies) {
+  adler_ = libdeflate_adler32(adler_, data, size);
+  std::size_t done = 0;
+  for (std::size_t r = 0; r < copies.count; ++r)
+    for (const Copy& c : copies.unit) {
+      const std::size_t at = copies.offset + r * copies.period + c.offset;
+      append(data + done, at - done, 0);
+      append(data + at, c.length, c.distance);
+      done = at + c.length;
+    }
+  append(data + done, size - done, 0);
 }
 
 void FastDeflate::finish() {
   if (finished_) return;
   finished_ = true;
   flushBlock(true);
-  drainBits(true);
+  reserveOutput(outSize_ + kTrailerBytes + kStoreSlack);
+  if (bitCount_) out_[outSize_++] = static_cast<std::uint8_t>(bitBuffer_);
+  bitBuffer_ = 0;
+  bitCount_ = 0;
   // Adler-32 of the input, most significant byte first.
-  const std::uint8_t trailer[4] = {static_cast<std::uint8_t>(adler_ >> 24), static_cast<std::uint8_t>(adler_ >> 16),
-                                   static_cast<std::uint8_t>(adler_ >> 8), static_cast<std::uint8_t>(adler_)};
-  out_.insert(out_.end(), trailer, trailer + sizeof trailer);
+  for (int shift = 24; shift >= 0; shift -= 8) out_[outSize_++] = static_cast<std::uint8_t>(adler_ >> shift);
   handOver();
 }
 
-void FastDeflate::handOver() {
-  output_(out_.data(), out_.size());
-  out_.clear();
-}
-
-void FastDeflate::emitBits(std::uint64_t bits, unsigned count) {
-  bitBuffer_ |= bits << bitCount_;
-  bitCount_ += count;
-  if (bitCount_ >= 32) {
-    const std::uint32_t v = static_cast<std::uint32_t>(bitBuffer_);
-    const std::uint8_t b[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                               static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
-    out_.insert(out_.end(), b, b + 4);
-    bitBuffer_ >>= 32;
-    bitCount_ -= 32;
-  }
-}
-
-void FastDeflate::drainBits(bool all) {
-  while (bitCount_ >= 8 || (all && bitCount_ > 0)) {
-    out_.push_back(static_cast<std::uint8_t>(bitBuffer_));
-    bitBuffer_ >>= 8;
-    bitCount_ = bitCount_ >= 8 ? bitCount_ - 8 : 0;
+void FastDeflate::append(const std::uint8_t* data, std::size_t size, std::size_t distance) {
+  while (size) {
+    const std::size_t from = end_, n = std::min(capacity_ - end_, size);
+    std::memcpy(block_.get() + from, data, n);
+    end_ += n;
+    TokenWriter out{tokens_.get() + tokenCount_, litFreq_.data(), distFreq_.data()};
+    copyOrLiterals(block_.get(), from, end_, distance, out);  // distance 0: literals and runs
+    tokenCount_ = static_cast<std::size_t>(out.token - tokens_.get());
+    data += n;
+    size -= n;
+    if (end_ == capacity_) flushBlock(false);
   }
 }
 
 void FastDeflate::flushBlock(bool last) {
-  std::uint32_t litFreq[kLitLenSymbols] = {};
-  std::uint32_t distFreq[kDistanceSymbols] = {};
-  collectTokens(litFreq, distFreq);
-  const BlockCodes codes(litFreq, distFreq);
+  const BlockCodes codes(litFreq_.data(), distFreq_.data());
   const CodeLengthCode lengthCode(codes);
-  writeBlockHeader(last, codes, lengthCode);
-  writeTokens(codes);
-  drainBits(false);
-  if (!last) handOver();
-  keepHistory();
-}
-
-// Tokens: a literal byte (value < 256), or a run as 256 + length (distance 1).
-void FastDeflate::collectTokens(std::uint32_t* litFreq, std::uint32_t* distFreq) {
-  const std::uint8_t* base = pending_.data();
-  const std::size_t end = pending_.size();
-  const auto& lt = lengths();
-  tokens_.clear();
-  std::size_t i = historyBytes_;
-  while (i < end) {
-    if (i > 0) {
-      const std::uint8_t prev = base[i - 1];
-      std::size_t r = i;
-      const std::size_t limit = std::min<std::size_t>(end, i + kMaxMatch);
-      while (r < limit && base[r] == prev) ++r;
-      const std::size_t run = r - i;
-      if (run >= kMinMatch) {
-        tokens_.push_back(kLiteralCount + static_cast<std::uint32_t>(run));
-        ++litFreq[kFirstLengthSymbol + lt.symbol[run]];
-        ++distFreq[kRunDistanceSymbol];
-        i = r;
-        continue;
-      }
-    }
-    tokens_.push_back(base[i]);
-    ++litFreq[base[i]];
-    ++i;
-  }
-}
-
-void FastDeflate::writeBlockHeader(bool last, const BlockCodes& codes, const CodeLengthCode& lengthCode) {
-  emitBits(last ? 1 : 0, 1);
-  emitBits(kDynamicHuffman, kBlockTypeBits);
-  emitBits(codes.hlit - kMinHlit, kHlitBits);
-  emitBits(codes.hdist - kMinHdist, kHdistBits);
-  emitBits(lengthCode.hclen - kMinHclen, kHclenBits);
-  for (unsigned k = 0; k < lengthCode.hclen; ++k) emitBits(lengthCode.len[kCodeLengthOrder[k]], kCodeLengthBits);
+  // A literal takes at most 15 bits, a match (of 3 bytes or more) at most 48: at most 2
+  // bytes for every byte of input.
+  reserveOutput(outSize_ + kBlockHeaderRoom + kMaxBytesPerInput * end_ + kStoreSlack);
+  BitWriter bits(out_.get() + outSize_, bitBuffer_, bitCount_);
+  bits.put(last ? 1 : 0, 1);
+  bits.put(kDynamicHuffman, kBlockTypeBits);
+  bits.put(codes.hlit - kMinHlit, kHlitBits);
+  bits.put(codes.hdist - kMinHdist, kHdistBits);
+  bits.put(lengthCode.hclen - kMinHclen, kHclenBits);
+  for (unsigned k = 0; k < lengthCode.hclen; ++k) bits.put(lengthCode.len[kCodeLengthOrder[k]], kCodeLengthBits);
   for (auto [sym, extra] : lengthCode.tokens) {
-    emitBits(lengthCode.code[sym], lengthCode.len[sym]);
-    if (sym == kRepeatPrevious) emitBits(extra, kRepeatPreviousExtraBits);
-    if (sym == kRepeatZeroShort) emitBits(extra, kRepeatZeroShortExtraBits);
-    if (sym == kRepeatZeroLong) emitBits(extra, kRepeatZeroLongExtraBits);
+    bits.put(lengthCode.code[sym], lengthCode.len[sym]);
+    if (sym == kRepeatPrevious) bits.put(extra, kRepeatPreviousExtraBits);
+    if (sym == kRepeatZeroShort) bits.put(extra, kRepeatZeroShortExtraBits);
+    if (sym == kRepeatZeroLong) bits.put(extra, kRepeatZeroLongExtraBits);
   }
+  writeTokens(codes, bits);
+  outSize_ = static_cast<std::size_t>(bits.position() - out_.get());
+  bitBuffer_ = bits.buffer();
+  bitCount_ = bits.count();
+  if (!last && outSize_ >= kOutputPiece) handOver();
+  keepHistory();
+  tokenCount_ = 0;
+  std::fill(litFreq_.begin(), litFreq_.end(), 0);
+  std::fill(distFreq_.begin(), distFreq_.end(), 0);
 }
 
-void FastDeflate::writeTokens(const BlockCodes& codes) {
-  const auto& lt = lengths();
-  for (std::uint32_t t : tokens_) {
+namespace {
+
+// The bits of a match token: the length code, its extra bits, the distance code and its
+// extra bits, at most 48.
+template <typename Codes>
+std::uint64_t matchBits(const Codes& codes, std::uint32_t t, unsigned& count) {
+  const unsigned ls = t & kSymbolMask, sym = kFirstLengthSymbol + ls, ds = t >> kDistanceSymbolShift & kSymbolMask;
+  const std::uint64_t lengthExtra = t >> kLengthExtraShift & kLengthExtraMask,
+                      distanceExtra = (t & ~kMatch) >> kDistanceExtraShift;
+  const unsigned lengthBits = codes.litLen[sym] + kLengthExtra[ls];
+  const std::uint64_t distanceCode = codes.distCode[ds] | distanceExtra << codes.distLen[ds];
+  count = lengthBits + codes.distLen[ds] + kDistanceExtra[ds];
+  return codes.litCode[sym] | lengthExtra << codes.litLen[sym] | distanceCode << lengthBits;
+}
+
+}  // namespace
+
+void FastDeflate::writeTokens(const BlockCodes& codes, BitWriter& bits) const {
+  for (std::size_t k = 0; k < tokenCount_; ++k) {
+    const std::uint32_t t = tokens_[k];
     if (t < kLiteralCount) {
-      emitBits(codes.litCode[t], codes.litLen[t]);
+      bits.put(codes.litCode[t], codes.litLen[t]);
+    } else if (t & kMatch) {
+      unsigned count;
+      const std::uint64_t b = matchBits(codes, t, count);
+      bits.put(b, count);
     } else {
-      const unsigned len = t - kLiteralCount, s = lt.symbol[len], sym = kFirstLengthSymbol + s;
-      // The length code and its extra bits in one go.
-      emitBits(codes.litCode[sym] | (static_cast<std::uint64_t>(len - kLengthBase[s]) << codes.litLen[sym]),
-               codes.litLen[sym] + kLengthExtra[s]);
-      emitBits(codes.distCode[kRunDistanceSymbol], codes.distLen[kRunDistanceSymbol]);
+      const std::size_t unit = t >> kRepeatUnitShift & kRepeatUnitMask, repeats = t & kMaxRepeats;
+      std::uint64_t b[kMaxPatternCopies];
+      unsigned count[kMaxPatternCopies];
+      for (std::size_t j = 0; j < unit; ++j) b[j] = matchBits(codes, tokens_[k - unit + j], count[j]);
+      for (std::size_t r = 0; r < repeats; ++r)
+        for (std::size_t j = 0; j < unit; ++j) bits.put(b[j], count[j]);
     }
-    if (out_.size() >= kOutputPiece) handOver();
   }
-  emitBits(codes.litCode[kEndOfBlock], codes.litLen[kEndOfBlock]);
+  bits.put(codes.litCode[kEndOfBlock], codes.litLen[kEndOfBlock]);
 }
 
-// Keeps the last byte as history for a run that continues into the next block.
+// Keeps the bytes the next block's matches may reach back into.
 void FastDeflate::keepHistory() {
-  if (pending_.empty()) return;
-  const std::uint8_t keep = pending_.back();
-  pending_.assign(kHistoryBytes, keep);
-  historyBytes_ = kHistoryBytes;
+  const std::size_t keep = std::min(end_, reach_);
+  std::memmove(block_.get(), block_.get() + end_ - keep, keep);
+  end_ = keep;
+}
+
+void FastDeflate::reserveOutput(std::size_t bytes) {
+  if (bytes <= outCapacity_) return;
+  const std::size_t capacity = std::max(bytes, 2 * outCapacity_);
+  auto grown = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+  if (outSize_) std::memcpy(grown.get(), out_.get(), outSize_);
+  out_ = std::move(grown);
+  outCapacity_ = capacity;
+}
+
+void FastDeflate::handOver() {
+  output_(out_.get(), outSize_);
+  outSize_ = 0;
 }
 
 }  // namespace quendel::codecs

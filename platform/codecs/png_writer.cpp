@@ -4,6 +4,7 @@
 
 #include "platform/codecs/fast_deflate.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -16,8 +17,9 @@ namespace {
 constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 constexpr std::uint8_t kBitDepth = 8;
 constexpr std::uint8_t kColorTypeRgb = 2, kColorTypeRgba = 6;
-constexpr std::uint8_t kFilterSub = 1, kFilterUp = 2;  // a row of zeros under Up repeats the row above
+constexpr std::uint8_t kFilterNone = 0, kFilterSub = 1, kFilterUp = 2;  // a row of zeros under Up repeats the row above
 constexpr std::uint8_t kUnitMetre = 1;
+constexpr std::size_t kRowSlack = 1;  // plainRow writes a byte past an RGB row
 constexpr double kMetresPerInch = 0.0254;
 constexpr std::size_t kIhdrSize = 13, kPhysSize = 9;
 constexpr std::size_t kLengthAndTypeBytes = 8, kCrcBytes = 4, kTypeBytes = 4;
@@ -79,6 +81,45 @@ void subFilterRow(const std::uint32_t* px, int w, bool alpha, std::uint8_t* o) {
   }
 }
 
+// One row unfiltered: the bytes R, G, B (and A) of each pixel. On a little-endian
+// machine each pixel is one 4-byte store, the next pixel's overwriting the fourth byte
+// of an RGB one, so `o` needs kRowSlack bytes after the row.
+void plainRow(const std::uint32_t* px, int w, bool alpha, std::uint8_t* o) {
+  *o++ = kFilterNone;
+  const std::size_t bpp = alpha ? 4 : 3;
+  for (int x = 0; x < w; ++x, o += bpp) {
+    const std::uint32_t p = px[x];
+    if constexpr (std::endian::native == std::endian::little) {
+      const std::uint32_t bytes = (p >> 16 & 0xFF) | (p & 0xFF00u) | (p & 0xFFu) << 16 | (p & 0xFF000000u);
+      std::memcpy(o, &bytes, sizeof bytes);
+    } else {
+      o[0] = static_cast<std::uint8_t>(p >> 16);
+      o[1] = static_cast<std::uint8_t>(p >> 8);
+      o[2] = static_cast<std::uint8_t>(p);
+      if (alpha) o[3] = static_cast<std::uint8_t>(p >> 24);
+    }
+  }
+}
+
+// The copies a partly doubled row offers the coder, for every two pixels from the
+// first: in a row whose pixels are doubled, the second repeats the first; in a row
+// that keeps the even columns of the row above (unfiltered too, so that its bytes are
+// its pixels) and has one colour in the odd ones, the first repeats the pixel above
+// and the second the one two to the left. The coder checks every copy, so a wrong
+// guess costs size only.
+struct PairCopies {
+  FastDeflate::Copy doubled[1], kept[2];
+  FastDeflate::CopyPattern doubledRow, keptRow;
+
+  PairCopies(int w, std::uint32_t bpp, std::uint32_t lineBytes)
+      : doubled{{bpp, bpp, bpp}},
+        kept{{0, bpp, lineBytes}, {bpp, bpp, 2 * bpp}},
+        doubledRow{1, 2 * bpp, static_cast<std::uint32_t>(w / 2), doubled},
+        keptRow{1, 2 * bpp, static_cast<std::uint32_t>(w / 2), kept} {}
+  PairCopies(const PairCopies&) = delete;  // the patterns point into the object
+  PairCopies& operator=(const PairCopies&) = delete;
+};
+
 }  // namespace
 
 bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& sink) {
@@ -88,22 +129,42 @@ bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& s
   const std::size_t bpp = options.alpha ? 4 : 3;
   const std::size_t rowPixelBytes = static_cast<std::size_t>(w) * sizeof(std::uint32_t);
   const std::size_t lineBytes = 1 + bpp * static_cast<std::size_t>(w);
-  std::vector<std::uint8_t> line(lineBytes), upLine(lineBytes, 0);
+  std::vector<std::uint8_t> line(lineBytes + kRowSlack), upLine(lineBytes, 0);
   upLine[0] = kFilterUp;
   std::vector<std::uint32_t> scratch(static_cast<std::size_t>(w)), previous(static_cast<std::size_t>(w));
-  FastDeflate d([&sink](const std::uint8_t* data, std::size_t size) {
-    if (size) writeChunk(sink, "IDAT", data, size);
-  });
+  // A row that keeps the even columns of the row above, and that row, go unfiltered,
+  // with their repeated pixels as copies; that needs the row above in the coder's window.
+  const bool copyRows = lineBytes <= FastDeflate::kWindow;
+  const PairCopies pairs(w, static_cast<std::uint32_t>(bpp), static_cast<std::uint32_t>(lineBytes));
+  FastDeflate d(
+      [&sink](const std::uint8_t* data, std::size_t size) {
+        if (size) writeChunk(sink, "IDAT", data, size);
+      },
+      copyRows ? lineBytes : 1);
+  bool aboveUnfiltered = false;
   for (int y = 0; y < h && !sink.failed(); ++y) {
     const std::uint32_t* px = rows.row(y, scratch.data());
     const bool repeat = y > 0 && (rows.repeatsPreviousRow(y) || std::memcmp(px, previous.data(), rowPixelBytes) == 0);
     if (repeat) {
       d.write(upLine.data(), lineBytes);
+      aboveUnfiltered = false;
       continue;
     }
-    subFilterRow(px, w, options.alpha, line.data());
-    std::memcpy(previous.data(), px, rowPixelBytes);
-    d.write(line.data(), lineBytes);
+    const bool keeps = copyRows && aboveUnfiltered && rows.keepsEvenColumnsOfPreviousRow(y);
+    const bool kept = copyRows && y + 1 < h && rows.keepsEvenColumnsOfPreviousRow(y + 1);
+    if (keeps || kept) {
+      plainRow(px, w, options.alpha, line.data());
+      d.write(line.data(), lineBytes, keeps ? pairs.keptRow : pairs.doubledRow);
+    } else {
+      subFilterRow(px, w, options.alpha, line.data());
+      d.write(line.data(), lineBytes);
+    }
+    // The row becomes the one above: by trading buffers when it was made in the scratch.
+    if (px == scratch.data())
+      scratch.swap(previous);
+    else
+      std::memcpy(previous.data(), px, rowPixelBytes);
+    aboveUnfiltered = keeps || kept;
   }
   if (sink.failed()) return false;
   d.finish();

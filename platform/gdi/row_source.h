@@ -26,6 +26,11 @@ class RowSource {
   // True when row y holds exactly the pixels of row y - 1; lets encoders skip work.
   // A false answer is always correct.
   virtual bool repeatsPreviousRow(int /*y*/) const { return false; }
+  // True when row y holds the pixels of row y - 1 in its even columns (0, 2, ...) and
+  // one colour in its odd ones, as a doubling that fills only part of each 2 x 2 block
+  // makes it; lets encoders copy instead of coding. A false answer is always correct,
+  // and so is a wrong true one for the PNG encoder, which checks what it copies.
+  virtual bool keepsEvenColumnsOfPreviousRow(int /*y*/) const { return false; }
 };
 
 class PixelStore {

@@ -9,7 +9,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
+#include "platform/codecs/file_sink.h"
+#include "platform/codecs/png_writer.h"
 #include "platform/codecs/test_pictures.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdiplus/image_formats.h"
@@ -431,6 +434,63 @@ TEST(Gdiplus, VirtualBitmapStreamsIntoTheEncoders) {
   EXPECT_EQ(GdipDisposeImage(back), Ok);
   EXPECT_EQ(GdipDisposeImage(image), Ok);
   EXPECT_TRUE(DeleteObject(hbm));
+}
+
+// An enlargement that fills three of each 2 x 2 block (the fourth black), with the hint
+// that odd rows keep the even columns of the row above; `honest` false gives the hint
+// for rows that do not, which the PNG encoder must survive.
+class PartlyDoubled final : public quendel::gdi::RowSource {
+ public:
+  PartlyDoubled(Pixels p, bool honest) : p_(std::move(p)), honest_(honest) {}
+  int width() const override { return p_.width * 2; }
+  int height() const override { return p_.height * 2; }
+  const std::uint32_t* row(int y, std::uint32_t* s) const override {
+    for (int x = 0; x < width(); ++x) s[x] = expected(x, y);
+    return s;
+  }
+  bool keepsEvenColumnsOfPreviousRow(int y) const override { return honest_ ? y % 2 == 1 : y % 3 != 0; }
+  std::uint32_t expected(int x, int y) const {
+    const std::uint32_t c = p_.at(x / 2, y / 2);
+    if (honest_) return (y % 2 == 1 && x % 2 == 1) ? (c & 0xFF000000u) : c;
+    return p_.at((x + y) % p_.width, (x * y) % p_.height);
+  }
+
+ private:
+  Pixels p_;
+  bool honest_;
+};
+
+TEST(Gdiplus, PartlyDoubledRowsReadBackExactly) {
+  Session s;
+  TempDir dir;
+  // 1 and 3 pixels wide for the smallest and odd units; 40 x 25 with alpha across
+  // several rows of each kind; 6000 wide (12000 enlarged) puts the row above out of the
+  // coder's window.
+  for (auto [w, h, alpha] : {std::tuple{1, 1, false}, {3, 2, false}, {40, 25, true}, {40, 25, false}, {6000, 2, false}})
+    for (bool honest : {true, false}) {
+      SCOPED_TRACE(testing::Message() << w << "x" << h << (alpha ? " alpha" : "") << (honest ? "" : " wrong hint"));
+      const PartlyDoubled rows(pattern(w, h, alpha), honest);
+      const std::string path = dir.file("partly.png");
+      {
+        quendel::codecs::FileSink sink;
+        ASSERT_EQ(sink.open(path), 0);
+        quendel::codecs::PngOptions options;
+        options.alpha = alpha;
+        ASSERT_TRUE(quendel::codecs::writePng(rows, options, sink));
+        ASSERT_EQ(sink.commit(), 0);
+      }
+      EXPECT_TRUE(pngcheckAccepts(path));
+      GpBitmap* back = nullptr;
+      ASSERT_EQ(load(path, &back), Ok);
+      const auto got = rowsOf(back);
+      ASSERT_EQ(got.size(), static_cast<std::size_t>(rows.width()) * rows.height());
+      const std::uint32_t mask = alpha ? 0xFFFFFFFFu : 0x00FFFFFFu;
+      for (int y = 0; y < rows.height(); ++y)
+        for (int x = 0; x < rows.width(); ++x)
+          ASSERT_EQ(got[static_cast<std::size_t>(y) * rows.width() + x] & mask, rows.expected(x, y) & mask)
+              << x << "," << y;
+      EXPECT_EQ(GdipDisposeImage(back), Ok);
+    }
 }
 
 class Huge final : public quendel::gdi::RowSource {
