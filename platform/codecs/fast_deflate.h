@@ -14,6 +14,10 @@
 #include <functional>
 #include <vector>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::codecs {
 
 class FastDeflate {
@@ -50,3 +54,5 @@ class FastDeflate {
 };
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

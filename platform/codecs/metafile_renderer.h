@@ -23,6 +23,9 @@
 
 #include "platform/codecs/decoded_picture.h"
 #include "platform/codecs/metafile_header.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::codecs {
 
@@ -34,3 +37,5 @@ constexpr double kMaxMetafileSeconds = 30;
                                           gdi::PixelStore& target);
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END
