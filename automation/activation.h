@@ -21,6 +21,9 @@
 #include <string_view>
 
 #include "automation/dispatch.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::automation {
 
@@ -60,3 +63,5 @@ std::string serverPathFor(const CLSID& clsid);
 inline constexpr const char* kFamilyServers[] = {"libtoolvane0305.so", "libtoolvane0305.so.3"};
 
 }  // namespace quendel::automation
+
+QUENDEL_EXPORT_END

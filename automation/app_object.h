@@ -8,6 +8,9 @@
 #pragma once
 
 #include "automation/dispatch.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::automation {
 
@@ -35,3 +38,5 @@ class AppObject : public Object {
 };
 
 }  // namespace quendel::automation
+
+QUENDEL_EXPORT_END

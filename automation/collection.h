@@ -16,6 +16,9 @@
 #include <vector>
 
 #include "automation/dispatch.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::automation {
 
@@ -48,3 +51,5 @@ class Collection : public Object {
 };
 
 }  // namespace quendel::automation
+
+QUENDEL_EXPORT_END

@@ -24,7 +24,10 @@
 #include <vector>
 
 #include "automation/object.h"
+#include "support/export.h"
 #include "support/guid.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::automation {
 
@@ -237,3 +240,5 @@ class ClassBuilder {
 };
 
 }  // namespace quendel::automation
+
+QUENDEL_EXPORT_END

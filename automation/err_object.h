@@ -6,6 +6,9 @@
 #pragma once
 
 #include "automation/dispatch.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::automation {
 
@@ -29,3 +32,5 @@ class ErrObject : public Object {
 };
 
 }  // namespace quendel::automation
+
+QUENDEL_EXPORT_END

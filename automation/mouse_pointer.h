@@ -6,7 +6,10 @@
 //   if (!isMousePointer(v)) throw RuntimeError(380);   // as a MousePointer write does
 #pragma once
 
+#include "support/export.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::automation {
 
@@ -37,3 +40,5 @@ constexpr bool isMousePointer(LONG value) {
 }
 
 }  // namespace quendel::automation
+
+QUENDEL_EXPORT_END

@@ -25,6 +25,9 @@
 #include <vector>
 
 #include "automation/variant.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::automation {
 
@@ -101,3 +104,5 @@ Variant getProperty(const Variant& object, std::u16string_view name);
 ObjectPtr requireObject(const Variant& v);
 
 }  // namespace quendel::automation
+
+QUENDEL_EXPORT_END

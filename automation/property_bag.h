@@ -35,6 +35,9 @@
 #include <vector>
 
 #include "automation/variant.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::automation {
 
@@ -59,3 +62,5 @@ class PropertyBag {
 };
 
 }  // namespace quendel::automation
+
+QUENDEL_EXPORT_END

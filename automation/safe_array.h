@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "automation/variant.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::automation {
 
@@ -54,3 +57,5 @@ class SafeArray {
 Variant emptyValueOf(VarType t);
 
 }  // namespace quendel::automation
+
+QUENDEL_EXPORT_END

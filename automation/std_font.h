@@ -7,6 +7,9 @@
 #pragma once
 
 #include "automation/dispatch.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::automation {
 
@@ -61,3 +64,5 @@ class StdFont : public Object {
 };
 
 }  // namespace quendel::automation
+
+QUENDEL_EXPORT_END

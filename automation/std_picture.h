@@ -11,6 +11,9 @@
 #include <functional>
 
 #include "automation/dispatch.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::automation {
 
@@ -49,3 +52,5 @@ Variant handleToVariant(std::uintptr_t handle);
 std::uintptr_t handleFromVariant(const Variant& v);
 
 }  // namespace quendel::automation
+
+QUENDEL_EXPORT_END

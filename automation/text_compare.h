@@ -11,7 +11,10 @@
 
 #include <string_view>
 
+#include "support/export.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::automation {
 
@@ -22,3 +25,5 @@ quendel::BStr upperCase(std::u16string_view s);
 quendel::BStr lowerCase(std::u16string_view s);
 
 }  // namespace quendel::automation
+
+QUENDEL_EXPORT_END

@@ -21,8 +21,11 @@
 #include <vector>
 
 #include "automation/text_compare.h"
+#include "support/export.h"
 #include "support/runtime_error.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::automation {
 
@@ -160,3 +163,5 @@ String formatDouble(double v);
 String typeName(const Variant& v);
 
 }  // namespace quendel::automation
+
+QUENDEL_EXPORT_END

@@ -13,6 +13,10 @@
 #include <string>
 #include <string_view>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::text {
 
 // The upper-case form of one UTF-16 code unit; units without one are returned as given.
@@ -35,3 +39,5 @@ std::string foldKey(std::u16string_view s);
 int compareFolded(std::u16string_view a, std::u16string_view b);
 
 }  // namespace quendel::text
+
+QUENDEL_EXPORT_END

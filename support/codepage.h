@@ -17,6 +17,10 @@
 #include <string_view>
 #include <vector>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::cp {
 
 // The Windows number of the ANSI code page (65001 for UTF-8, 1251, 1252, ...), or 0
@@ -53,3 +57,5 @@ std::vector<std::uint8_t> toUtf16Le(std::u16string_view text);
 void resetForTests();
 
 }  // namespace quendel::cp
+
+QUENDEL_EXPORT_END

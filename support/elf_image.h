@@ -20,9 +20,10 @@
 
 #include <cstdint>
 
+#include "support/export.h"
 #include "support/proc_maps.h"
 
-#define QUENDEL_ELF_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel {
 
@@ -35,17 +36,17 @@ struct ElfLoadInfo {
 // Opens path for reading without ever blocking (O_NONBLOCK, so a FIFO or device named
 // there cannot hang the caller) and only when it is a regular file: the descriptor, or
 // -1 with errno set (EINVAL for a FIFO, device, folder or socket).
-[[nodiscard]] QUENDEL_ELF_API int openRegularFileNoBlock(const char* path);
+[[nodiscard]] int openRegularFileNoBlock(const char* path);
 // Reads exactly n bytes at offset of the source [base, base + size) of fd with pread
 // (EINTR retried); false when they reach past the source or the file ends earlier.
-[[nodiscard]] QUENDEL_ELF_API bool readSourceBytes(int fd, std::uint64_t base, std::uint64_t size, std::uint64_t offset,
-                                                   void* to, std::size_t n);
+[[nodiscard]] bool readSourceBytes(int fd, std::uint64_t base, std::uint64_t size, std::uint64_t offset, void* to,
+                                   std::size_t n);
 // True when the source holds the ELF magic at base.
-[[nodiscard]] QUENDEL_ELF_API bool hasElfMagic(int fd, std::uint64_t base, std::uint64_t size);
+[[nodiscard]] bool hasElfMagic(int fd, std::uint64_t base, std::uint64_t size);
 // Reads the load layout from the headers in [base, base + size) of the source fd.
-[[nodiscard]] QUENDEL_ELF_API bool readElfLoadInfo(int fd, std::uint64_t base, std::uint64_t size, ElfLoadInfo* out);
+[[nodiscard]] bool readElfLoadInfo(int fd, std::uint64_t base, std::uint64_t size, ElfLoadInfo* out);
 // The preferred base of a file mapped at loadAddress (its lowest mapping) by the rule above.
-QUENDEL_ELF_API std::uint64_t preferredBase(const ElfLoadInfo& info, std::uintptr_t loadAddress);
+std::uint64_t preferredBase(const ElfLoadInfo& info, std::uintptr_t loadAddress);
 
 // The headers of a mapped file as a source: the file itself when the path still names
 // the file that is mapped (a regular file of the same device and inode), else the
@@ -58,7 +59,7 @@ class MappedHeaders {
   MappedHeaders& operator=(const MappedHeaders&) = delete;
   ~MappedHeaders();
   // False when neither source can be opened (errno set).
-  [[nodiscard]] QUENDEL_ELF_API bool open(LONG pid, const MappedFile& file);
+  [[nodiscard]] bool open(LONG pid, const MappedFile& file);
   int fd() const { return fd_; }
   std::uint64_t base() const { return base_; }
   std::uint64_t size() const { return size_; }
@@ -69,3 +70,5 @@ class MappedHeaders {
 };
 
 }  // namespace quendel
+
+QUENDEL_EXPORT_END

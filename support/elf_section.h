@@ -16,6 +16,10 @@
 #include <string>
 #include <string_view>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel {
 
 // The bytes of the section called name in an ELF image held in memory; an empty view when
@@ -32,3 +36,5 @@ std::string_view elfSectionIn(std::string_view image, std::string_view name);
 [[nodiscard]] bool loadedModulePath(std::uintptr_t handle, std::string* out);
 
 }  // namespace quendel
+
+QUENDEL_EXPORT_END

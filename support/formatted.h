@@ -10,6 +10,10 @@
 #include <cstdio>
 #include <string>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel {
 
 __attribute__((format(printf, 1, 2))) inline std::string formatted(const char* format, ...) {
@@ -32,3 +36,5 @@ __attribute__((format(printf, 1, 2))) inline std::string formatted(const char* f
 }
 
 }  // namespace quendel
+
+QUENDEL_EXPORT_END

@@ -14,7 +14,10 @@
 #include <string>
 #include <string_view>
 
+#include "support/export.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 struct GUID {
   std::uint32_t Data1 = 0;
@@ -27,16 +30,17 @@ struct GUID {
 using CLSID = GUID;
 using IID = GUID;
 
-#define QUENDEL_GUID_API __attribute__((visibility("default")))
 // Parses the braced text form; CO_E_CLASSSTRING for anything else.
-[[nodiscard]] QUENDEL_GUID_API HRESULT CLSIDFromString(const char16_t* text, GUID* out);
+[[nodiscard]] HRESULT CLSIDFromString(const char16_t* text, GUID* out);
 // Writes the braced upper-case form with its terminating zero; returns the number of
 // characters written including the zero, or 0 when the buffer holds fewer than 39.
-QUENDEL_GUID_API int StringFromGUID2(const GUID& guid, char16_t* buffer, int size);
+int StringFromGUID2(const GUID& guid, char16_t* buffer, int size);
 
 namespace quendel {
-QUENDEL_GUID_API std::u16string guidToString(const GUID& guid);
-QUENDEL_GUID_API std::optional<GUID> parseGuid(std::u16string_view text);
+std::u16string guidToString(const GUID& guid);
+std::optional<GUID> parseGuid(std::u16string_view text);
 // For identifiers written in code: the text must be a valid GUID.
-QUENDEL_GUID_API GUID guidFromLiteral(std::string_view text);
+GUID guidFromLiteral(std::string_view text);
 }  // namespace quendel
+
+QUENDEL_EXPORT_END

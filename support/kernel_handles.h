@@ -14,9 +14,10 @@
 
 #include <memory>
 
+#include "support/export.h"
 #include "support/win_types.h"
 
-#define QUENDEL_HANDLES_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel {
 
@@ -36,11 +37,13 @@ class KernelObject {
 };
 
 // A new handle for object (never null, never INVALID_HANDLE_VALUE).
-[[nodiscard]] QUENDEL_HANDLES_API HANDLE addKernelHandle(std::shared_ptr<KernelObject> object);
+[[nodiscard]] HANDLE addKernelHandle(std::shared_ptr<KernelObject> object);
 // The object of an open handle of that kind, or null.
-[[nodiscard]] QUENDEL_HANDLES_API std::shared_ptr<KernelObject> findKernelHandle(HANDLE handle, KernelObjectKind kind);
+[[nodiscard]] std::shared_ptr<KernelObject> findKernelHandle(HANDLE handle, KernelObjectKind kind);
 // Closes an open handle: false for a closed or unknown one. The object is released here
 // unless a lookup still holds it.
-[[nodiscard]] QUENDEL_HANDLES_API bool closeKernelHandle(HANDLE handle);
+[[nodiscard]] bool closeKernelHandle(HANDLE handle);
 
 }  // namespace quendel
+
+QUENDEL_EXPORT_END

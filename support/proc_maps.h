@@ -19,9 +19,10 @@
 #include <string_view>
 #include <vector>
 
+#include "support/export.h"
 #include "support/win_types.h"
 
-#define QUENDEL_MAPS_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel {
 
@@ -48,11 +49,13 @@ struct MappedFile {
 };
 
 // "/proc/self" for pid 0 or this process's own id, else "/proc/<pid>".
-QUENDEL_MAPS_API std::string procFolder(LONG pid);
-QUENDEL_MAPS_API std::optional<MapsEntry> parseMapsLine(std::string_view line);
-[[nodiscard]] QUENDEL_MAPS_API bool readProcMaps(LONG pid, std::vector<MapsEntry>* out);
-QUENDEL_MAPS_API std::vector<MappedFile> mappedFiles(const std::vector<MapsEntry>& maps);
+std::string procFolder(LONG pid);
+std::optional<MapsEntry> parseMapsLine(std::string_view line);
+[[nodiscard]] bool readProcMaps(LONG pid, std::vector<MapsEntry>* out);
+std::vector<MappedFile> mappedFiles(const std::vector<MapsEntry>& maps);
 // The mapped file one of whose mappings holds address, if any.
-QUENDEL_MAPS_API std::optional<MappedFile> mappedFileAt(const std::vector<MapsEntry>& maps, std::uintptr_t address);
+std::optional<MappedFile> mappedFileAt(const std::vector<MapsEntry>& maps, std::uintptr_t address);
 
 }  // namespace quendel
+
+QUENDEL_EXPORT_END

@@ -19,10 +19,11 @@
 #include <string>
 #include <string_view>
 
+#include "support/export.h"
 #include "support/runtime_error.h"
 #include "support/win_types.h"
 
-#define QUENDEL_SUPPORT_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 struct SYSTEMTIME {
   WORD wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
@@ -39,49 +40,49 @@ struct QuendelMemoryStatus {
 static_assert(sizeof(QuendelMemoryStatus) == 64);
 
 // --- Text and numbers ---
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asTrimEx(const quendel::BStr& s, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asTrimCRLF(const quendel::BStr& s, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asCutLeft(const quendel::BStr& s, LONG count, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetStringFromPointerA(const char* ansi, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetStringFromPointerW(const char16_t* wide, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asUNICODEToUTF8(const quendel::BStr& s, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asUTF8ToUNICODE(const quendel::BStr& s, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asAnsiToOem(const quendel::BStr& s, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asLoWord(LONG value, LONG* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asHiByte(LONG value, LONG* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asMakeLong(LONG low, LONG high, LONG* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asLongToUnsignedLong(LONG value, double* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asLargeIntegerToDouble(LONGLONG value, double* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asDoubleToLargeInteger(double value, LONGLONG* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asFormatLong(LONG value, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asFormatInt64(double value, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asFormatDouble(double value, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asFormatByteSizeEx(double bytes, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetErrorNumber(LONG number, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetNewGUID(quendel::BStr* out);
+[[nodiscard]] HRESULT asTrimEx(const quendel::BStr& s, quendel::BStr* out);
+[[nodiscard]] HRESULT asTrimCRLF(const quendel::BStr& s, quendel::BStr* out);
+[[nodiscard]] HRESULT asCutLeft(const quendel::BStr& s, LONG count, quendel::BStr* out);
+[[nodiscard]] HRESULT asGetStringFromPointerA(const char* ansi, quendel::BStr* out);
+[[nodiscard]] HRESULT asGetStringFromPointerW(const char16_t* wide, quendel::BStr* out);
+[[nodiscard]] HRESULT asUNICODEToUTF8(const quendel::BStr& s, quendel::BStr* out);
+[[nodiscard]] HRESULT asUTF8ToUNICODE(const quendel::BStr& s, quendel::BStr* out);
+[[nodiscard]] HRESULT asAnsiToOem(const quendel::BStr& s, quendel::BStr* out);
+[[nodiscard]] HRESULT asLoWord(LONG value, LONG* out);
+[[nodiscard]] HRESULT asHiByte(LONG value, LONG* out);
+[[nodiscard]] HRESULT asMakeLong(LONG low, LONG high, LONG* out);
+[[nodiscard]] HRESULT asLongToUnsignedLong(LONG value, double* out);
+[[nodiscard]] HRESULT asLargeIntegerToDouble(LONGLONG value, double* out);
+[[nodiscard]] HRESULT asDoubleToLargeInteger(double value, LONGLONG* out);
+[[nodiscard]] HRESULT asFormatLong(LONG value, quendel::BStr* out);
+[[nodiscard]] HRESULT asFormatInt64(double value, quendel::BStr* out);
+[[nodiscard]] HRESULT asFormatDouble(double value, quendel::BStr* out);
+[[nodiscard]] HRESULT asFormatByteSizeEx(double bytes, quendel::BStr* out);
+[[nodiscard]] HRESULT asGetErrorNumber(LONG number, quendel::BStr* out);
+[[nodiscard]] HRESULT asGetNewGUID(quendel::BStr* out);
 
 // --- Versions, host and user ---
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asFormatVersionShort(LONG major, LONG minor, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asFormatVersion(LONG major, LONG minor, LONG revision, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetHostOSFullName(bool withServicePack, bool twoLines, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetFullUserName(bool fullName, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGlobalMemoryStatus(QuendelMemoryStatus* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asSystemTimeToLocalSystemTime(const SYSTEMTIME& utc, SYSTEMTIME* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asSystemTimeToStringDate(const SYSTEMTIME& time, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asSystemTimeToStringTime(const SYSTEMTIME& time, quendel::BStr* out);
+[[nodiscard]] HRESULT asFormatVersionShort(LONG major, LONG minor, quendel::BStr* out);
+[[nodiscard]] HRESULT asFormatVersion(LONG major, LONG minor, LONG revision, quendel::BStr* out);
+[[nodiscard]] HRESULT asGetHostOSFullName(bool withServicePack, bool twoLines, quendel::BStr* out);
+[[nodiscard]] HRESULT asGetFullUserName(bool fullName, quendel::BStr* out);
+[[nodiscard]] HRESULT asGlobalMemoryStatus(QuendelMemoryStatus* out);
+[[nodiscard]] HRESULT asSystemTimeToLocalSystemTime(const SYSTEMTIME& utc, SYSTEMTIME* out);
+[[nodiscard]] HRESULT asSystemTimeToStringDate(const SYSTEMTIME& time, quendel::BStr* out);
+[[nodiscard]] HRESULT asSystemTimeToStringTime(const SYSTEMTIME& time, quendel::BStr* out);
 
 // --- Program ---
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetEXEModulePrettyFileName(quendel::BStr* out);
+[[nodiscard]] HRESULT asGetEXEModulePrettyFileName(quendel::BStr* out);
 // The running program's title: the title of the hidden main window it registered
 // (asSetThunderMainHandle, esGetThunderMainHandle), else, without one or when that
 // window's title cannot be read, its executable's file name without extension.
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetThunderMainTitle(quendel::BStr* out);
+[[nodiscard]] HRESULT asGetThunderMainTitle(quendel::BStr* out);
 // Registers the program's hidden main window (nullptr: none, the start-up state); a
 // program's UI code calls it for the window that stands for the program.
-QUENDEL_SUPPORT_API void asSetThunderMainHandle(HWND window);
+void asSetThunderMainHandle(HWND window);
 namespace quendel {
 // The registered main window (for esGetThunderMainHandle); nullptr when none.
-QUENDEL_SUPPORT_API HWND registeredThunderMain();
+HWND registeredThunderMain();
 }  // namespace quendel
 
 // --- Windows ---
@@ -105,26 +106,26 @@ struct QuendelWindowServices {
   HRESULT (*getWindowTitle)(HWND window, quendel::BStr* out);
 };
 // Installs the services (nullptr: none) and returns those it replaces.
-QUENDEL_SUPPORT_API const QuendelWindowServices* asSetWindowServices(const QuendelWindowServices* services);
+const QuendelWindowServices* asSetWindowServices(const QuendelWindowServices* services);
 // The window's icon from its _NET_WM_ICON images: the largest (by area, the first of
 // equals); asGetWindowIconSmall: the one nearest 16 x 16 (sum of the width and height
 // differences, the larger on a tie). S_OK and nullptr when the window has none.
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetWindowIcon(HWND window, HICON* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetWindowIconSmall(HWND window, HICON* out);
+[[nodiscard]] HRESULT asGetWindowIcon(HWND window, HICON* out);
+[[nodiscard]] HRESULT asGetWindowIconSmall(HWND window, HICON* out);
 // Writes both icons into the window's _NET_WM_ICON (one image when they are the same
 // handle or one is null); both null remove the property.
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asSetWindowIconAll(HWND window, HICON large, HICON small);
+[[nodiscard]] HRESULT asSetWindowIconAll(HWND window, HICON large, HICON small);
 // Centres the window's outer frame on the work area of its monitor (the top-left kept
 // inside the work area when the window is larger).
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asCenterFormEx(HWND window);
+[[nodiscard]] HRESULT asCenterFormEx(HWND window);
 // Closes the window as the user would: a WM_DELETE_WINDOW message when it takes that
 // protocol, else WM_CLOSE to its message handler (platform/window/window_messages.h);
 // HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED) for a window that takes neither.
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asUnloadForm(HWND window);
+[[nodiscard]] HRESULT asUnloadForm(HWND window);
 
 // --- Errors, modules and debugging ---
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetLongFileName(const quendel::BStr& path, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asEnableDebugPrivilege(bool enable, bool* out);
+[[nodiscard]] HRESULT asGetLongFileName(const quendel::BStr& path, quendel::BStr* out);
+[[nodiscard]] HRESULT asEnableDebugPrivilege(bool enable, bool* out);
 // The base address that the ELF file mapped at loadAddress in process pid (0: this one)
 // asks for: the lowest PT_LOAD p_vaddr of its program headers, page-aligned. A
 // position-independent object (ET_DYN whose lowest p_vaddr is 0) asks for none and counts
@@ -133,8 +134,7 @@ QUENDEL_SUPPORT_API const QuendelWindowServices* asSetWindowServices(const Quend
 // deleted or replaced since it was mapped is read from the process's memory. E_INVALIDARG
 // when no file is mapped there ([vdso], anonymous memory) or its headers are damaged;
 // E_ACCESSDENIED when the map or the file cannot be read.
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetModulePreferredBaseAddr(LONG pid, std::uintptr_t loadAddress,
-                                                                       std::uintptr_t* out);
+[[nodiscard]] HRESULT asGetModulePreferredBaseAddr(LONG pid, std::uintptr_t loadAddress, std::uintptr_t* out);
 // Module snapshots, as the Toolhelp functions of those names:
 //
 //   HANDLE snap = asCreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0);   // 0: this process
@@ -169,32 +169,31 @@ struct MODULEENTRY32 {
   char szExePath[4096];  // the full path
 };
 static_assert(sizeof(MODULEENTRY32) == 4400);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asCreateToolhelp32Snapshot(DWORD flags, LONG pid, HANDLE* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asModule32First(HANDLE snapshot, MODULEENTRY32* entry, bool* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asModule32Next(HANDLE snapshot, MODULEENTRY32* entry, bool* out);
+[[nodiscard]] HRESULT asCreateToolhelp32Snapshot(DWORD flags, LONG pid, HANDLE* out);
+[[nodiscard]] HRESULT asModule32First(HANDLE snapshot, MODULEENTRY32* entry, bool* out);
+[[nodiscard]] HRESULT asModule32Next(HANDLE snapshot, MODULEENTRY32* entry, bool* out);
 // Written to standard error only when QUENDEL_DEBUG is set; never to standard output.
 // Always S_OK: debug output never fails its caller, so its result may be dropped.
-QUENDEL_SUPPORT_API HRESULT asDebugPrint(const quendel::BStr& text);
-QUENDEL_SUPPORT_API HRESULT asOutputDebugString(const quendel::BStr& text);
+HRESULT asDebugPrint(const quendel::BStr& text);
+HRESULT asOutputDebugString(const quendel::BStr& text);
 // The system's text for a Win32 error code (also in its HRESULT_FROM_WIN32 form) or a
 // COM status, without a trailing line break; empty for a number the port has no text for.
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetAPIErrorDescription(LONG number, quendel::BStr* out);
+[[nodiscard]] HRESULT asGetAPIErrorDescription(LONG number, quendel::BStr* out);
 // The text of a multimedia error (MMSYSERR_, WAVERR_, MIDIERR_ numbers); empty when unknown.
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetWinMMErrorDescription(LONG number, quendel::BStr* out);
+[[nodiscard]] HRESULT asGetWinMMErrorDescription(LONG number, quendel::BStr* out);
 // The message text for number from the message table of a loaded module (module: the
 // handle GetModuleHandleA gives, the address of its first mapped segment). A module
 // carries its table in the ELF section ".quendel.msgtable" (records: 32-bit number,
 // 32-bit byte length, UTF-8 text; little-endian); no table or no such number gives an
 // empty text. E_INVALIDARG for a null handle or one that names no loaded module.
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT asGetModuleErrorDescription(const void* module, LONG number,
-                                                                      quendel::BStr* out);
+[[nodiscard]] HRESULT asGetModuleErrorDescription(const void* module, LONG number, quendel::BStr* out);
 
 namespace quendel {
 // The white space that asTrimEx removes, for callers that trim many slices of one text.
-QUENDEL_SUPPORT_API bool isTrimWhiteSpace(char16_t c);
+bool isTrimWhiteSpace(char16_t c);
 // The text for number in the bytes of a message table (format above); empty when the
 // number is absent or the table is damaged before it.
-QUENDEL_SUPPORT_API BStr messageTableText(std::string_view table, LONG number);
+BStr messageTableText(std::string_view table, LONG number);
 }  // namespace quendel
 
 // --- Wrappers: the result, or the run-time error raised ---
@@ -266,3 +265,5 @@ QUENDEL_WRAP2(std::uintptr_t, asGetModulePreferredBaseAddr, LONG, std::uintptr_t
 QUENDEL_WRAP2(HANDLE, asCreateToolhelp32Snapshot, DWORD, LONG)
 QUENDEL_WRAP2(bool, asModule32First, HANDLE, MODULEENTRY32*)
 QUENDEL_WRAP2(bool, asModule32Next, HANDLE, MODULEENTRY32*)
+
+QUENDEL_EXPORT_END

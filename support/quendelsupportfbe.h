@@ -10,26 +10,29 @@
 // false. esIsInIDE is false: the port never runs inside a development environment.
 #pragma once
 
+#include "support/export.h"
 #include "support/quendelsupport.h"
 
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esHex1(BYTE value, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esHex2(WORD value, quendel::BStr* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esHexEx4(LONG value, quendel::BStr* out);
+QUENDEL_EXPORT_BEGIN
+
+[[nodiscard]] HRESULT esHex1(BYTE value, quendel::BStr* out);
+[[nodiscard]] HRESULT esHex2(WORD value, quendel::BStr* out);
+[[nodiscard]] HRESULT esHexEx4(LONG value, quendel::BStr* out);
 // "0x" and 16 upper-case digits: an address of this 64-bit port, always 18 characters.
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esHexEx8(ULONGLONG value, quendel::BStr* out);
+[[nodiscard]] HRESULT esHexEx8(ULONGLONG value, quendel::BStr* out);
 // A random integer from low to high inclusive, from the system's random source.
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esGetRnd(LONG low, LONG high, LONG reserved, LONG* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsHostWin95(bool* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsHostWin9x(bool* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsHostWinNT(bool* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsHostWinNT351(bool* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsHostWinNT40(bool* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsInIDE(bool* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esRegisterAppPath(bool* out);
+[[nodiscard]] HRESULT esGetRnd(LONG low, LONG high, LONG reserved, LONG* out);
+[[nodiscard]] HRESULT esIsHostWin95(bool* out);
+[[nodiscard]] HRESULT esIsHostWin9x(bool* out);
+[[nodiscard]] HRESULT esIsHostWinNT(bool* out);
+[[nodiscard]] HRESULT esIsHostWinNT351(bool* out);
+[[nodiscard]] HRESULT esIsHostWinNT40(bool* out);
+[[nodiscard]] HRESULT esIsInIDE(bool* out);
+[[nodiscard]] HRESULT esRegisterAppPath(bool* out);
 // The program's hidden main window (asSetThunderMainHandle); nullptr when it has none.
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esGetThunderMainHandle(HWND* out);
+[[nodiscard]] HRESULT esGetThunderMainHandle(HWND* out);
 // True when a file (not a folder) of that path exists.
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esIsFileExist(const quendel::BStr& path, bool* out);
+[[nodiscard]] HRESULT esIsFileExist(const quendel::BStr& path, bool* out);
 
 // --- Screen ---
 // The screen functions answer from a source that a display-aware layer installs: the
@@ -44,14 +47,14 @@ struct QuendelScreenInfo {
 // Fills info and returns true, or returns false when it cannot tell.
 using QuendelScreenSource = bool (*)(QuendelScreenInfo* info);
 // Installs the source and returns the one it replaces (nullptr: none).
-QUENDEL_SUPPORT_API QuendelScreenSource esSetScreenSource(QuendelScreenSource source);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esGetScreenInfo(QuendelScreenInfo* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esScreenTwipsPerPixelX(float* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esScreenTwipsPerPixelY(float* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esScreenWidthPx(LONG* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esScreenHeightPx(LONG* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esScreenHimetricToPixelsX(LONG himetric, LONG* out);
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esScreenHimetricToPixelsY(LONG himetric, LONG* out);
+QuendelScreenSource esSetScreenSource(QuendelScreenSource source);
+[[nodiscard]] HRESULT esGetScreenInfo(QuendelScreenInfo* out);
+[[nodiscard]] HRESULT esScreenTwipsPerPixelX(float* out);
+[[nodiscard]] HRESULT esScreenTwipsPerPixelY(float* out);
+[[nodiscard]] HRESULT esScreenWidthPx(LONG* out);
+[[nodiscard]] HRESULT esScreenHeightPx(LONG* out);
+[[nodiscard]] HRESULT esScreenHimetricToPixelsX(LONG himetric, LONG* out);
+[[nodiscard]] HRESULT esScreenHimetricToPixelsY(LONG himetric, LONG* out);
 // Rectangles and points of the screen, in the Win32 layout.
 struct RECT {
   LONG left, top, right, bottom;
@@ -60,7 +63,7 @@ struct POINT {
   LONG x, y;
 };
 // Puts the rectangle in order in place: left <= right and top <= bottom (E_POINTER for null).
-[[nodiscard]] QUENDEL_SUPPORT_API HRESULT esNormalizeRect(RECT* rect);
+[[nodiscard]] HRESULT esNormalizeRect(RECT* rect);
 
 QUENDEL_WRAP1(quendel::BStr, esHex1, BYTE)
 QUENDEL_WRAP1(quendel::BStr, esHex2, WORD)
@@ -84,3 +87,5 @@ QUENDEL_WRAP0(LONG, esScreenHeightPx)
 QUENDEL_WRAP1(LONG, esScreenHimetricToPixelsX, LONG)
 QUENDEL_WRAP1(LONG, esScreenHimetricToPixelsY, LONG)
 inline void esNormalizeRect(RECT& rect) { quendel::raiseOnFailure(esNormalizeRect(&rect)); }
+
+QUENDEL_EXPORT_END

@@ -5,8 +5,14 @@
 // Infinities and NaN are returned as given.
 #pragma once
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel {
 
 double roundHalfEven(double v);
 
 }  // namespace quendel
+
+QUENDEL_EXPORT_END

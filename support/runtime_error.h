@@ -13,7 +13,10 @@
 #include <exception>
 #include <string>
 
+#include "support/export.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel {
 
@@ -59,3 +62,5 @@ LONG errorNumberFromHResult(HRESULT hr);
 void raiseOnFailure(HRESULT hr);
 
 }  // namespace quendel
+
+QUENDEL_EXPORT_END

@@ -13,6 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::testing {
 
 struct Segment {
@@ -54,3 +58,5 @@ inline void writeFile(const std::string& path, const std::string& bytes) {
 }
 
 }  // namespace quendel::testing
+
+QUENDEL_EXPORT_END

@@ -13,6 +13,10 @@
 #include <string>
 #include <utility>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::testing {
 
 // The lowest and highest address of each file in /proc/self/maps.
@@ -47,3 +51,5 @@ inline int timesListed(const std::map<std::string, int>& seen, const std::string
 }
 
 }  // namespace quendel::testing
+
+QUENDEL_EXPORT_END

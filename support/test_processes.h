@@ -18,6 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::testing {
 
 // A child program with a pipe to its standard input and one from its standard output.
@@ -109,3 +113,5 @@ inline std::string builtProgram(const std::string& name) {
 }
 
 }  // namespace quendel::testing
+
+QUENDEL_EXPORT_END

@@ -13,7 +13,10 @@
 #include <functional>
 #include <string>
 
+#include "support/export.h"
 #include "support/runtime_error.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::testing {
 
@@ -55,3 +58,5 @@ class ScopedEnv {
 };
 
 }  // namespace quendel::testing
+
+QUENDEL_EXPORT_END

@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel {
 // A BSTR: UTF-16, lengths and positions count code units.
 using BStr = std::u16string;
@@ -110,3 +114,5 @@ constexpr LONG ERROR_INVALID_CURSOR_HANDLE = 1402;
 constexpr LONG ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
 constexpr LONG ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
+
+QUENDEL_EXPORT_END

@@ -11,5 +11,10 @@
 #pragma once
 
 #include "platform/base/last_error.h"
+#include "support/export.h"
 
-[[nodiscard]] QUENDEL_BASE_API BOOL CloseHandle(HANDLE handle);
+QUENDEL_EXPORT_BEGIN
+
+[[nodiscard]] BOOL CloseHandle(HANDLE handle);
+
+QUENDEL_EXPORT_END

@@ -8,9 +8,10 @@
 // common ground of every platform facility: any of them may include it.
 #pragma once
 
+#include "support/export.h"
 #include "support/win_types.h"
 
-#define QUENDEL_BASE_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 // The BOOL values, as the Windows headers define them.
 #ifndef TRUE
@@ -20,5 +21,7 @@
 #define FALSE 0
 #endif
 
-QUENDEL_BASE_API DWORD GetLastError();
-QUENDEL_BASE_API void SetLastError(DWORD error);
+DWORD GetLastError();
+void SetLastError(DWORD error);
+
+QUENDEL_EXPORT_END

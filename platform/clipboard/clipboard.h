@@ -39,28 +39,33 @@
 
 #include "platform/clipboard/clipboard_formats.h"
 #include "platform/clipboard/global_memory.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 using LCID = DWORD;
 using HANDLE = void*;
 
 constexpr DWORD ERROR_CLIPBOARD_NOT_OPEN = 1418;
 
-[[nodiscard]] QUENDEL_CLIPBOARD_API BOOL OpenClipboard(void* hWndNewOwner);
-[[nodiscard]] QUENDEL_CLIPBOARD_API BOOL CloseClipboard();
-[[nodiscard]] QUENDEL_CLIPBOARD_API BOOL EmptyClipboard();
-QUENDEL_CLIPBOARD_API HANDLE SetClipboardData(UINT format, HANDLE mem);
-QUENDEL_CLIPBOARD_API HANDLE GetClipboardData(UINT format);
-[[nodiscard]] QUENDEL_CLIPBOARD_API BOOL IsClipboardFormatAvailable(UINT format);
-QUENDEL_CLIPBOARD_API int CountClipboardFormats();
-QUENDEL_CLIPBOARD_API UINT EnumClipboardFormats(UINT format);
-QUENDEL_CLIPBOARD_API int GetClipboardFormatNameA(UINT format, char* name, int maxCount);
-QUENDEL_CLIPBOARD_API UINT RegisterClipboardFormatA(const char* name);
-QUENDEL_CLIPBOARD_API LCID GetThreadLocale();
+[[nodiscard]] BOOL OpenClipboard(void* hWndNewOwner);
+[[nodiscard]] BOOL CloseClipboard();
+[[nodiscard]] BOOL EmptyClipboard();
+HANDLE SetClipboardData(UINT format, HANDLE mem);
+HANDLE GetClipboardData(UINT format);
+[[nodiscard]] BOOL IsClipboardFormatAvailable(UINT format);
+int CountClipboardFormats();
+UINT EnumClipboardFormats(UINT format);
+int GetClipboardFormatNameA(UINT format, char* name, int maxCount);
+UINT RegisterClipboardFormatA(const char* name);
+LCID GetThreadLocale();
 
 namespace quendel::clipboard {
 
 // The Win32 code of the calling thread's last clipboard or Global* failure (0 after a
 // success).
-QUENDEL_CLIPBOARD_API DWORD clipboardLastError();
+DWORD clipboardLastError();
 
 }  // namespace quendel::clipboard
+
+QUENDEL_EXPORT_END

@@ -25,9 +25,10 @@
 #include <string_view>
 #include <vector>
 
+#include "support/export.h"
 #include "support/win_types.h"
 
-#define QUENDEL_CLIPBOARD_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 constexpr UINT CF_TEXT = 1;
 constexpr UINT CF_BITMAP = 2;
@@ -57,22 +58,21 @@ inline constexpr std::size_t kDropFilesHeaderSize = 20;
 
 // Predefined formats: 1 to 17, the private and GDI object ranges (0x80.., 0x200..,
 // 0x300..). Registered formats are 0xC000 to 0xFFFF.
-QUENDEL_CLIPBOARD_API bool isPredefinedFormat(UINT format);
+bool isPredefinedFormat(UINT format);
 inline bool isRegisteredFormatId(UINT format) { return format >= 0xC000 && format <= 0xFFFF; }
 
 // The CF_HTML block (without the clipboard's extra NUL) for UTF-8 texts.
-QUENDEL_CLIPBOARD_API std::string buildHtmlBlock(std::string_view fragment,
-                                                 std::string_view contextStart = kDefaultContextStart,
-                                                 std::string_view contextEnd = kDefaultContextEnd);
+std::string buildHtmlBlock(std::string_view fragment, std::string_view contextStart = kDefaultContextStart,
+                           std::string_view contextEnd = kDefaultContextEnd);
 
 // The bytes between StartFragment and EndFragment of a CF_HTML block, read leniently for
 // other programs' blocks: the data counts up to its first NUL byte, an EndFragment past it
 // is clipped; when the offsets are missing or out of order the fragment markers are used,
 // and failing those the whole HTML part. Empty optional when neither offsets nor markers
 // describe anything.
-QUENDEL_CLIPBOARD_API std::optional<std::string> htmlFragmentOf(std::string_view block);
+std::optional<std::string> htmlFragmentOf(std::string_view block);
 
-QUENDEL_CLIPBOARD_API std::vector<BYTE> buildDropFiles(const std::vector<std::u16string>& names, bool wide);
+std::vector<BYTE> buildDropFiles(const std::vector<std::u16string>& names, bool wide);
 
 // The names of a DROPFILES block in order, empty names left out. Empty optional when the
 // block is shorter than its header or its file-list offset lies beyond the block.
@@ -80,6 +80,8 @@ struct DropFiles {
   bool wide = false;
   std::vector<std::u16string> names;
 };
-QUENDEL_CLIPBOARD_API std::optional<DropFiles> readDropFiles(const BYTE* data, std::size_t size);
+std::optional<DropFiles> readDropFiles(const BYTE* data, std::size_t size);
 
 }  // namespace quendel::clipboard
+
+QUENDEL_EXPORT_END

@@ -24,6 +24,9 @@
 #include <vector>
 
 #include "platform/clipboard/global_memory.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::clipboard {
 
@@ -71,18 +74,20 @@ struct Snapshot {
 };
 
 // The current content, mapped read-only; an empty snapshot when there is none.
-QUENDEL_CLIPBOARD_API Snapshot readSnapshot(const SessionFolder& folder);
+Snapshot readSnapshot(const SessionFolder& folder);
 // Replaces the content as a whole. False (errno-based Win32 code in *error) when the
 // file could not be written; the old content then stands.
-QUENDEL_CLIPBOARD_API bool writeSnapshot(const SessionFolder& folder, const Snapshot& s, DWORD* error = nullptr);
+bool writeSnapshot(const SessionFolder& folder, const Snapshot& s, DWORD* error = nullptr);
 // The file image of a snapshot and its reader (exposed for tests and the fuzz target).
-QUENDEL_CLIPBOARD_API std::vector<BYTE> encodeSnapshotHeader(const Snapshot& s);
-QUENDEL_CLIPBOARD_API bool decodeSnapshot(const Bytes& file, Snapshot* out);
+std::vector<BYTE> encodeSnapshotHeader(const Snapshot& s);
+bool decodeSnapshot(const Bytes& file, Snapshot* out);
 
 // Registered format names. Lookups fold ASCII and the letters the registry folds.
 // registerFormatName returns 0 when the table is full (16384 names) or cannot be written.
-QUENDEL_CLIPBOARD_API UINT registerFormatName(const SessionFolder& folder, const std::string& name);
-QUENDEL_CLIPBOARD_API std::optional<std::string> formatNameOf(const SessionFolder& folder, UINT id);
-QUENDEL_CLIPBOARD_API UINT formatIdOf(const SessionFolder& folder, const std::string& name);  // 0: none
+UINT registerFormatName(const SessionFolder& folder, const std::string& name);
+std::optional<std::string> formatNameOf(const SessionFolder& folder, UINT id);
+UINT formatIdOf(const SessionFolder& folder, const std::string& name);  // 0: none
 
 }  // namespace quendel::clipboard
+
+QUENDEL_EXPORT_END

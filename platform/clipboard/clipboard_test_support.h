@@ -15,6 +15,9 @@
 #include <vector>
 
 #include "platform/clipboard/clipboard.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::clipboard::testing {
 
@@ -90,3 +93,5 @@ class PrivateSession : public ::testing::Test {
 };
 
 }  // namespace quendel::clipboard::testing
+
+QUENDEL_EXPORT_END

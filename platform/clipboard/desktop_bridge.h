@@ -23,21 +23,26 @@
 #include <string>
 
 #include "platform/clipboard/clipboard_store.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::clipboard {
 
-QUENDEL_CLIPBOARD_API bool desktopBridgeEnabled();
+bool desktopBridgeEnabled();
 // The caller holds the store lock. True when *imported holds newer desktop content
 // (entries and fingerprint; the caller sets generation and origin).
 bool importFromDesktop(const SessionFolder& folder, const Snapshot& current, Snapshot* imported);
 void publishToDesktop(const SessionFolder& folder, std::uint64_t generation);
 
 // The owner process's window as it recorded it (0 when none is running).
-QUENDEL_CLIPBOARD_API std::uint32_t runningOwnerWindow(const SessionFolder& folder, int* pid = nullptr);
-QUENDEL_CLIPBOARD_API std::string ownerProgramPath();
+std::uint32_t runningOwnerWindow(const SessionFolder& folder, int* pid = nullptr);
+std::string ownerProgramPath();
 
 // Names shared with the owner process.
 inline constexpr char kChangedMessage[] = "_QUENDEL_CLIPBOARD_CHANGED";
 inline constexpr char kGenerationProperty[] = "_QUENDEL_CLIPBOARD_GENERATION";
 
 }  // namespace quendel::clipboard
+
+QUENDEL_EXPORT_END

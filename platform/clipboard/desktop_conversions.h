@@ -34,6 +34,9 @@
 #include <vector>
 
 #include "platform/clipboard/clipboard_store.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::clipboard {
 
@@ -59,22 +62,23 @@ using NameOf = std::function<std::optional<std::string>(UINT)>;
 // The id of a registered name, or 0.
 using IdOf = std::function<UINT(const std::string&)>;
 
-QUENDEL_CLIPBOARD_API std::vector<Offer> offersFor(const std::vector<Entry>& entries, const NameOf& nameOf,
-                                                   UINT htmlFormat);
+std::vector<Offer> offersFor(const std::vector<Entry>& entries, const NameOf& nameOf, UINT htmlFormat);
 // The bytes of one offer; empty optional when the data cannot be converted.
-QUENDEL_CLIPBOARD_API std::optional<std::string> exportTarget(const Offer& offer, const std::vector<Entry>& entries);
+std::optional<std::string> exportTarget(const Offer& offer, const std::vector<Entry>& entries);
 
 // The targets to fetch from a desktop owner offering `targets`.
-QUENDEL_CLIPBOARD_API std::vector<std::string> importPlan(const std::vector<std::string>& targets, const IdOf& idOf);
+std::vector<std::string> importPlan(const std::vector<std::string>& targets, const IdOf& idOf);
 // Clipboard entries from the fetched targets (target name -> bytes).
-QUENDEL_CLIPBOARD_API std::vector<Entry> importEntries(const std::map<std::string, std::string>& fetched,
-                                                       const IdOf& idOf, UINT htmlFormat, DWORD locale);
+std::vector<Entry> importEntries(const std::map<std::string, std::string>& fetched, const IdOf& idOf, UINT htmlFormat,
+                                 DWORD locale);
 
 // Pieces, exposed for their tests.
-QUENDEL_CLIPBOARD_API std::string fileUriOf(const std::u16string& path);  // "" if not absolute
-QUENDEL_CLIPBOARD_API std::optional<std::u16string> pathOfFileUri(std::string_view uri);
-QUENDEL_CLIPBOARD_API std::string uriListOf(const std::vector<std::u16string>& paths);
-QUENDEL_CLIPBOARD_API std::vector<std::u16string> pathsOfUriList(std::string_view list);
-QUENDEL_CLIPBOARD_API std::string utf8OfTextHtml(std::string_view bytes);
+std::string fileUriOf(const std::u16string& path);  // "" if not absolute
+std::optional<std::u16string> pathOfFileUri(std::string_view uri);
+std::string uriListOf(const std::vector<std::u16string>& paths);
+std::vector<std::u16string> pathsOfUriList(std::string_view list);
+std::string utf8OfTextHtml(std::string_view bytes);
 
 }  // namespace quendel::clipboard
+
+QUENDEL_EXPORT_END

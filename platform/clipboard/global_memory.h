@@ -21,9 +21,10 @@
 #include <memory>
 #include <vector>
 
+#include "support/export.h"
 #include "support/win_types.h"
 
-#define QUENDEL_CLIPBOARD_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 struct HGLOBALHandle;
 using HGLOBAL = HGLOBALHandle*;
@@ -37,12 +38,12 @@ constexpr UINT GMEM_SHARE = 0x2000;
 constexpr UINT GHND = GMEM_MOVEABLE | GMEM_ZEROINIT;
 constexpr UINT GPTR = GMEM_FIXED | GMEM_ZEROINIT;
 
-QUENDEL_CLIPBOARD_API HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes);
-QUENDEL_CLIPBOARD_API void* GlobalLock(HGLOBAL mem);
+HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes);
+void* GlobalLock(HGLOBAL mem);
 // Its result tells whether the block is still locked, not whether the call worked.
-QUENDEL_CLIPBOARD_API BOOL GlobalUnlock(HGLOBAL mem);
-QUENDEL_CLIPBOARD_API SIZE_T GlobalSize(HGLOBAL mem);
-QUENDEL_CLIPBOARD_API HGLOBAL GlobalFree(HGLOBAL mem);
+BOOL GlobalUnlock(HGLOBAL mem);
+SIZE_T GlobalSize(HGLOBAL mem);
+HGLOBAL GlobalFree(HGLOBAL mem);
 
 namespace quendel::clipboard {
 
@@ -59,8 +60,10 @@ struct Bytes {
 
 // Takes a block out of the global heap for the clipboard: the handle becomes invalid and
 // the bytes live on in *out. False (and *out untouched) for an unknown handle.
-QUENDEL_CLIPBOARD_API bool takeGlobal(HGLOBAL mem, Bytes* out);
+bool takeGlobal(HGLOBAL mem, Bytes* out);
 // A new movable block holding a copy of the bytes; nullptr when memory runs out.
-QUENDEL_CLIPBOARD_API HGLOBAL globalFromBytes(const BYTE* data, std::size_t size);
+HGLOBAL globalFromBytes(const BYTE* data, std::size_t size);
 
 }  // namespace quendel::clipboard
+
+QUENDEL_EXPORT_END

@@ -15,6 +15,9 @@
 
 #include "platform/clipboard/clipboard_formats.h"
 #include "platform/clipboard/clipboard_store.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::clipboard {
 
@@ -22,3 +25,5 @@ std::vector<UINT> visibleFormats(const std::vector<Entry>& entries);
 std::optional<Bytes> formatData(const std::vector<Entry>& entries, UINT format);
 
 }  // namespace quendel::clipboard
+
+QUENDEL_EXPORT_END

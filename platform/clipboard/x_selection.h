@@ -16,6 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::clipboard {
 
 using XEvent = std::unique_ptr<xcb_generic_event_t, void (*)(void*)>;
@@ -67,3 +71,5 @@ class XSession {
 std::vector<xcb_atom_t> atomsOf(const std::string& bytes);
 
 }  // namespace quendel::clipboard
+
+QUENDEL_EXPORT_END

@@ -20,6 +20,9 @@
 #include <cstdint>
 
 #include "platform/codecs/decoded_picture.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::codecs {
 
@@ -40,3 +43,5 @@ constexpr std::uint32_t kMaskOpaque = 0, kMaskTransparent = 0x00FFFFFF;
                                          std::shared_ptr<gdi::PixelStore>* mask);
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

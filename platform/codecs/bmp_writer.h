@@ -6,9 +6,14 @@
 
 #include "platform/codecs/byte_sink.h"
 #include "platform/gdi/row_source.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::codecs {
 
 [[nodiscard]] bool writeBmp(const gdi::RowSource& rows, int bitsPerPixel, double dpiX, double dpiY, ByteSink& sink);
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

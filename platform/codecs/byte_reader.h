@@ -6,6 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::codecs {
 
 class ByteReader {
@@ -43,3 +47,5 @@ class ByteReader {
 };
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

@@ -11,6 +11,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::codecs {
 
 class ByteSink {
@@ -33,3 +37,5 @@ class MemorySink final : public ByteSink {
 };
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

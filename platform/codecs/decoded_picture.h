@@ -8,6 +8,9 @@
 #include <memory>
 
 #include "platform/gdi/row_source.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::codecs {
 
@@ -32,3 +35,5 @@ struct DecodedPicture {
 };
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

@@ -28,6 +28,10 @@
 #include <span>
 #include <vector>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::codecs {
 
 class FastDeflate {
@@ -96,3 +100,5 @@ class FastDeflate {
 };
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

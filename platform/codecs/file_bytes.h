@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::codecs {
 
 constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
@@ -32,3 +36,5 @@ std::FILE* openPictureFile(const char16_t* name, int* error);
 std::size_t peekBytes(std::FILE* file, std::uint8_t* buffer, std::size_t count);
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

@@ -14,6 +14,9 @@
 #include <string>
 
 #include "platform/codecs/byte_sink.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::codecs {
 
@@ -41,3 +44,5 @@ class FileSink final : public ByteSink {
 };
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

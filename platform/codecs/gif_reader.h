@@ -8,6 +8,9 @@
 #include <cstdint>
 
 #include "platform/codecs/decoded_picture.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::codecs {
 
@@ -15,3 +18,5 @@ bool looksLikeGif(const std::uint8_t* data, std::size_t size);
 [[nodiscard]] DecodeStatus decodeGif(const std::uint8_t* data, std::size_t size, DecodedPicture* out);
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

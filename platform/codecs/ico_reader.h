@@ -16,6 +16,9 @@
 #include <vector>
 
 #include "platform/codecs/decoded_picture.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::codecs {
 
@@ -53,3 +56,5 @@ std::size_t chooseIconEntry(const std::vector<IconEntry>& entries, int cx, int c
                                       DecodedIcon* out);
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

@@ -13,9 +13,14 @@
 
 #include "platform/codecs/byte_sink.h"
 #include "platform/gdi/icon_pixels.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::codecs {
 
 [[nodiscard]] bool writeIcon(const gdi::IconPixels& pixels, ByteSink& sink);
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

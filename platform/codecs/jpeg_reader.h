@@ -9,6 +9,9 @@
 #include <cstdint>
 
 #include "platform/codecs/decoded_picture.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::codecs {
 
@@ -18,3 +21,5 @@ bool looksLikeJpeg(const std::uint8_t* data, std::size_t size);
                                       bool* cmyk = nullptr);
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

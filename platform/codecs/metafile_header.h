@@ -25,6 +25,9 @@
 #include <cstdint>
 
 #include "platform/codecs/decoded_picture.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::codecs {
 
@@ -66,3 +69,5 @@ MetafileKind metafileKindOf(const std::uint8_t* data, std::size_t size);
 constexpr std::size_t kPlaceableHeaderBytes = 22;
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

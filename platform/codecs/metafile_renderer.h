@@ -25,6 +25,9 @@
 
 #include "platform/codecs/decoded_picture.h"
 #include "platform/codecs/metafile_header.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::codecs {
 
@@ -36,3 +39,5 @@ constexpr double kMaxMetafileSeconds = 30;
                                           gdi::PixelStore& target);
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

@@ -10,6 +10,9 @@
 #include <cstdio>
 
 #include "platform/codecs/decoded_picture.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::codecs {
 
@@ -18,3 +21,5 @@ bool looksLikePng(const std::uint8_t* data, std::size_t size);
 [[nodiscard]] DecodeStatus decodePngFile(std::FILE* file, DecodedPicture* out);
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

@@ -11,6 +11,9 @@
 
 #include "platform/codecs/file_sink.h"
 #include "platform/gdi/row_source.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::codecs {
 
@@ -23,3 +26,5 @@ struct PngOptions {
 [[nodiscard]] bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& sink);
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

@@ -12,6 +12,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::testpics {
 
 struct FilledRect {
@@ -27,3 +31,5 @@ std::vector<std::uint8_t> makeEmf(int width, int height, const std::vector<Fille
 constexpr std::size_t kWmfPlaceableBytes = 22, kWmfHeaderBytes = 18, kEmfHeaderBytes = 108;
 
 }  // namespace quendel::testpics
+
+QUENDEL_EXPORT_END

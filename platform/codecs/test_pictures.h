@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::testpics {
 
 // A fresh folder under TMPDIR, removed with everything in it on destruction.
@@ -66,3 +70,5 @@ void makeTiff(const std::string& path, const Pixels& p, int compression, int pho
               float dpi = 0);
 
 }  // namespace quendel::testpics
+
+QUENDEL_EXPORT_END

@@ -11,6 +11,9 @@
 #include <string>
 
 #include "platform/codecs/decoded_picture.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::codecs {
 
@@ -19,3 +22,5 @@ bool looksLikeTiff(const std::uint8_t* data, std::size_t size);
 [[nodiscard]] DecodeStatus decodeTiffFile(const std::string& path, DecodedPicture* out, bool* cmyk);
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

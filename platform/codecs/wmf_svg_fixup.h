@@ -21,6 +21,10 @@
 
 #include <string_view>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::codecs {
 
 inline constexpr std::string_view kColourMark = "<!--colours ";
@@ -28,3 +32,5 @@ inline constexpr std::string_view kColourMark = "<!--colours ";
 [[nodiscard]] std::string fixWmfSvg(std::string svg);
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

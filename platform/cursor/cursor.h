@@ -21,8 +21,11 @@
 #include "platform/gdi/icon.h"
 #include "platform/resources/load_image.h"
 #include "platform/user/user.h"
+#include "support/export.h"
 
-#define QUENDEL_CURSOR_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
-QUENDEL_CURSOR_API HCURSOR LoadCursorA(HINSTANCE instance, const char* cursorName);
-[[nodiscard]] QUENDEL_CURSOR_API BOOL DestroyCursor(HCURSOR cursor);
+HCURSOR LoadCursorA(HINSTANCE instance, const char* cursorName);
+[[nodiscard]] BOOL DestroyCursor(HCURSOR cursor);
+
+QUENDEL_EXPORT_END

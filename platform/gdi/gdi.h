@@ -37,20 +37,21 @@
 #include "platform/gdi/gdi_types.h"
 #include "platform/gdi/metafile.h"
 #include "platform/gdi/row_source.h"
+#include "support/export.h"
 
-#define QUENDEL_GDI_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
-QUENDEL_GDI_API HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitCount, const void* bits);
-QUENDEL_GDI_API HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
-QUENDEL_GDI_API HDC CreateCompatibleDC(HDC dc);
-[[nodiscard]] QUENDEL_GDI_API BOOL DeleteDC(HDC dc);
-QUENDEL_GDI_API HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
-[[nodiscard]] QUENDEL_GDI_API BOOL DeleteObject(HGDIOBJ object);
-QUENDEL_GDI_API DWORD GetObjectType(HGDIOBJ object);
-QUENDEL_GDI_API int GetObjectA(HANDLE object, int size, void* buffer);
-QUENDEL_GDI_API COLORREF GetPixel(HDC dc, int x, int y);
-QUENDEL_GDI_API COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
-[[nodiscard]] QUENDEL_GDI_API BOOL BitBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop);
+HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitCount, const void* bits);
+HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
+HDC CreateCompatibleDC(HDC dc);
+[[nodiscard]] BOOL DeleteDC(HDC dc);
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+[[nodiscard]] BOOL DeleteObject(HGDIOBJ object);
+DWORD GetObjectType(HGDIOBJ object);
+int GetObjectA(HANDLE object, int size, void* buffer);
+COLORREF GetPixel(HDC dc, int x, int y);
+COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
+[[nodiscard]] BOOL BitBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop);
 
 namespace quendel::gdi {
 
@@ -61,19 +62,21 @@ constexpr std::uint32_t pixelFromColor(COLORREF c) {
 constexpr COLORREF colorFromPixel(std::uint32_t p) { return ((p >> 16) & 0xFFu) | (p & 0xFF00u) | ((p & 0xFFu) << 16); }
 
 // A bitmap over `store`, shared, not copied. `bitsPixel` is what GetObjectA reports.
-QUENDEL_GDI_API HBITMAP createBitmapFromStore(std::shared_ptr<PixelStore> store, int bitsPixel);
+HBITMAP createBitmapFromStore(std::shared_ptr<PixelStore> store, int bitsPixel);
 // A virtual bitmap: GetPixel, BitBlt from it and encoders read its rows from `source`.
-QUENDEL_GDI_API HBITMAP createVirtualBitmap(std::shared_ptr<const RowSource> source, int bitsPixel);
+HBITMAP createVirtualBitmap(std::shared_ptr<const RowSource> source, int bitsPixel);
 // The rows of a bitmap for reading: its store, or its virtual source, without a copy.
 // Null for an invalid handle. The source stays valid after the bitmap is deleted; a
 // later write to the bitmap does not show in it (the bitmap copies before writing).
-QUENDEL_GDI_API std::shared_ptr<const RowSource> bitmapRowSource(HBITMAP bitmap);
+std::shared_ptr<const RowSource> bitmapRowSource(HBITMAP bitmap);
 // The bitmap's own store for writing whole rows (materialised and unshared first).
 // Null for an invalid handle. Do not keep it across other GDI calls on the bitmap.
-QUENDEL_GDI_API std::shared_ptr<PixelStore> bitmapStoreForWriting(HBITMAP bitmap);
+std::shared_ptr<PixelStore> bitmapStoreForWriting(HBITMAP bitmap);
 // The bitmap selected into a memory DC, null for an invalid handle.
-QUENDEL_GDI_API HBITMAP selectedBitmap(HDC dc);
+HBITMAP selectedBitmap(HDC dc);
 // The reported depth of a bitmap, 0 for an invalid handle.
-QUENDEL_GDI_API int bitmapBitsPixel(HBITMAP bitmap);
+int bitmapBitsPixel(HBITMAP bitmap);
 
 }  // namespace quendel::gdi
+
+QUENDEL_EXPORT_END

@@ -11,6 +11,9 @@
 
 #include "platform/gdi/gdi_types.h"
 #include "platform/gdi/row_source.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::gdi::detail {
 
@@ -57,3 +60,5 @@ std::shared_ptr<T> find(const void* handle, Kind kind) {
 }
 
 }  // namespace quendel::gdi::detail
+
+QUENDEL_EXPORT_END

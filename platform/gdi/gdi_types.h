@@ -12,7 +12,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "support/export.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 struct HBITMAPHandle;
 struct HDCHandle;
@@ -101,3 +104,5 @@ struct ENHMETAHEADER {
   SIZEL szlMicrometers;
 };
 static_assert(offsetof(ENHMETAHEADER, szlMicrometers) == 100);
+
+QUENDEL_EXPORT_END

@@ -36,13 +36,15 @@
 #include <memory>
 
 #include "platform/gdi/gdi.h"
+#include "support/export.h"
 
-QUENDEL_GDI_API HICON CreateIconIndirect(const ICONINFO* info);
-[[nodiscard]] QUENDEL_GDI_API BOOL GetIconInfo(HICON icon, ICONINFO* info);
-[[nodiscard]] QUENDEL_GDI_API BOOL DestroyIcon(HICON icon);
-[[nodiscard]] QUENDEL_GDI_API BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
-[[nodiscard]] QUENDEL_GDI_API BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step, void* brush,
-                                              UINT flags);
+QUENDEL_EXPORT_BEGIN
+
+HICON CreateIconIndirect(const ICONINFO* info);
+[[nodiscard]] BOOL GetIconInfo(HICON icon, ICONINFO* info);
+[[nodiscard]] BOOL DestroyIcon(HICON icon);
+[[nodiscard]] BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
+[[nodiscard]] BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step, void* brush, UINT flags);
 
 namespace quendel::gdi {
 
@@ -61,10 +63,12 @@ struct IconImage {
 
 // An icon over the given images (shared, not copied); NULL when they are missing or
 // their sizes differ.
-QUENDEL_GDI_API HICON createIcon(IconImage image);
+HICON createIcon(IconImage image);
 // Width and height of an icon; false for an invalid handle.
-[[nodiscard]] QUENDEL_GDI_API bool iconSize(HICON icon, int* width, int* height);
+[[nodiscard]] bool iconSize(HICON icon, int* width, int* height);
 // The icon's images (shared, read-only); nullopt for an invalid handle.
-QUENDEL_GDI_API std::optional<IconImage> iconImage(HICON icon);
+std::optional<IconImage> iconImage(HICON icon);
 
 }  // namespace quendel::gdi
+
+QUENDEL_EXPORT_END

@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "platform/gdi/gdi.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::gdi {
 
@@ -26,6 +29,8 @@ struct IconPixels {
   std::vector<std::uint32_t> argb;  // 0xAARRGGBB, straight alpha, rows top-down
 };
 
-[[nodiscard]] QUENDEL_GDI_API bool iconPixels(HICON icon, IconPixels* out);
+[[nodiscard]] bool iconPixels(HICON icon, IconPixels* out);
 
 }  // namespace quendel::gdi
+
+QUENDEL_EXPORT_END

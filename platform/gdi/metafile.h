@@ -25,8 +25,11 @@
 #include <vector>
 
 #include "platform/gdi/gdi_types.h"
+#include "support/export.h"
 
-#define QUENDEL_GDI_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
+
+#define QUENDEL_GDI_API QUENDEL_EXPORT
 
 QUENDEL_GDI_API HENHMETAFILE SetEnhMetaFileBits(UINT size, const BYTE* data);
 QUENDEL_GDI_API HMETAFILE SetMetaFileBitsEx(UINT size, const BYTE* data);
@@ -45,3 +48,5 @@ QUENDEL_GDI_API HMETAFILE createMetafileFromFile(const std::uint8_t* data, std::
 QUENDEL_GDI_API std::shared_ptr<const std::vector<std::uint8_t>> metafileFileBytes(const void* metafile);
 
 }  // namespace quendel::gdi
+
+QUENDEL_EXPORT_END

@@ -7,6 +7,10 @@
 
 #include <cstdint>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::gdi {
 
 constexpr std::int64_t kMaxDimension = 99999;
@@ -17,3 +21,5 @@ constexpr bool pictureSizeAllowed(std::int64_t width, std::int64_t height) {
 }
 
 }  // namespace quendel::gdi
+
+QUENDEL_EXPORT_END

@@ -13,6 +13,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::gdi {
 
 class RowSource {
@@ -68,3 +72,5 @@ class StoreRowSource final : public RowSource {
 };
 
 }  // namespace quendel::gdi
+
+QUENDEL_EXPORT_END

@@ -51,9 +51,10 @@
 
 #include "platform/gdi/gdi_types.h"
 #include "platform/gdi/row_source.h"
+#include "support/export.h"
 #include "support/guid.h"
 
-#define QUENDEL_GDIPLUS_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 using WCHAR = char16_t;
 using REAL = float;
@@ -141,26 +142,25 @@ struct EncoderParameters {
   EncoderParameter Parameter[1];
 };
 
-[[nodiscard]] QUENDEL_GDIPLUS_API Status GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input,
-                                                        GdiplusStartupOutput* output);
-QUENDEL_GDIPLUS_API void GdiplusShutdown(ULONG_PTR token);
+[[nodiscard]] Status GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, GdiplusStartupOutput* output);
+void GdiplusShutdown(ULONG_PTR token);
 
-[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipCreateBitmapFromFile(const WCHAR* filename, GpBitmap** bitmap);
-[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipCreateHBITMAPFromBitmap(GpBitmap* bitmap, HBITMAP* hbmReturn,
-                                                                       ARGB background);
-[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipCreateBitmapFromHBITMAP(HBITMAP hbm, HPALETTE hpal, GpBitmap** bitmap);
-[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipDisposeImage(GpImage* image);
-[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipGetImageWidth(GpImage* image, UINT* width);
-[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipGetImageHeight(GpImage* image, UINT* height);
-[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipGetImageHorizontalResolution(GpImage* image, REAL* resolution);
-[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipGetImageVerticalResolution(GpImage* image, REAL* resolution);
-[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipGetImageRawFormat(GpImage* image, GUID* format);
-[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipGetImagePixelFormat(GpImage* image, PixelFormat* format);
-[[nodiscard]] QUENDEL_GDIPLUS_API GpStatus GdipSaveImageToFile(GpImage* image, const WCHAR* filename,
-                                                               const CLSID* clsidEncoder,
-                                                               const EncoderParameters* encoderParams);
+[[nodiscard]] GpStatus GdipCreateBitmapFromFile(const WCHAR* filename, GpBitmap** bitmap);
+[[nodiscard]] GpStatus GdipCreateHBITMAPFromBitmap(GpBitmap* bitmap, HBITMAP* hbmReturn, ARGB background);
+[[nodiscard]] GpStatus GdipCreateBitmapFromHBITMAP(HBITMAP hbm, HPALETTE hpal, GpBitmap** bitmap);
+[[nodiscard]] GpStatus GdipDisposeImage(GpImage* image);
+[[nodiscard]] GpStatus GdipGetImageWidth(GpImage* image, UINT* width);
+[[nodiscard]] GpStatus GdipGetImageHeight(GpImage* image, UINT* height);
+[[nodiscard]] GpStatus GdipGetImageHorizontalResolution(GpImage* image, REAL* resolution);
+[[nodiscard]] GpStatus GdipGetImageVerticalResolution(GpImage* image, REAL* resolution);
+[[nodiscard]] GpStatus GdipGetImageRawFormat(GpImage* image, GUID* format);
+[[nodiscard]] GpStatus GdipGetImagePixelFormat(GpImage* image, PixelFormat* format);
+[[nodiscard]] GpStatus GdipSaveImageToFile(GpImage* image, const WCHAR* filename, const CLSID* clsidEncoder,
+                                           const EncoderParameters* encoderParams);
 
 namespace quendel::gdiplus {
 // The rows of an open image (for tests and fast paths); null for an invalid pointer.
-QUENDEL_GDIPLUS_API std::shared_ptr<const gdi::RowSource> imageRows(GpImage* image);
+std::shared_ptr<const gdi::RowSource> imageRows(GpImage* image);
 }  // namespace quendel::gdiplus
+
+QUENDEL_EXPORT_END

@@ -2,7 +2,10 @@
 // identifiers.
 #pragma once
 
+#include "support/export.h"
 #include "support/guid.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::gdiplus {
 
@@ -24,3 +27,5 @@ inline const CLSID EncoderBMP = guidFromLiteral("{557CF400-1A04-11D3-9A73-0000F8
 inline const CLSID EncoderPNG = guidFromLiteral("{557CF406-1A04-11D3-9A73-0000F81EF32E}");
 
 }  // namespace quendel::gdiplus
+
+QUENDEL_EXPORT_END

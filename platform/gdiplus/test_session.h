@@ -6,6 +6,9 @@
 #pragma once
 
 #include "platform/gdiplus/gdiplus.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 class Session {
  public:
@@ -19,3 +22,5 @@ class Session {
   Status status;
   ULONG_PTR token = 0;
 };
+
+QUENDEL_EXPORT_END

@@ -35,6 +35,9 @@
 #include <vector>
 
 #include "platform/window/window.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 struct HMONITORHandle;
 using HMONITOR = HMONITORHandle*;
@@ -61,24 +64,25 @@ struct MONITORINFOEXA : MONITORINFO {
 };
 static_assert(sizeof(MONITORINFO) == 40 && sizeof(MONITORINFOEXA) == 72);
 
-[[nodiscard]] QUENDEL_WINDOW_API BOOL EnumDisplayMonitors(HDC dc, const RECT* clip, MONITORENUMPROC callback,
-                                                          LPARAM lParam);
-QUENDEL_WINDOW_API HMONITOR MonitorFromWindow(HWND window, DWORD flags);
-QUENDEL_WINDOW_API HMONITOR MonitorFromPoint(POINT point, DWORD flags);
-QUENDEL_WINDOW_API HMONITOR MonitorFromRect(const RECT* rect, DWORD flags);
-[[nodiscard]] QUENDEL_WINDOW_API BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
+[[nodiscard]] BOOL EnumDisplayMonitors(HDC dc, const RECT* clip, MONITORENUMPROC callback, LPARAM lParam);
+HMONITOR MonitorFromWindow(HWND window, DWORD flags);
+HMONITOR MonitorFromPoint(POINT point, DWORD flags);
+HMONITOR MonitorFromRect(const RECT* rect, DWORD flags);
+[[nodiscard]] BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
 
 namespace quendel::platform {
 
-QUENDEL_WINDOW_API bool multiMonitorAvailable();
+bool multiMonitorAvailable();
 // Changes whenever the process connects to a display anew (another DISPLAY, or a server
 // that was restarted), so that callers may keep an answer of multiMonitorAvailable()
 // for as long as it stays the same.
-QUENDEL_WINDOW_API unsigned long displayGeneration();
+unsigned long displayGeneration();
 
 // The choice among monitor rectangles, apart from the display: an index into monitors,
 // or -1. primary is the index of the primary monitor.
-QUENDEL_WINDOW_API int monitorForPoint(const std::vector<RECT>& monitors, int primary, POINT p, DWORD flags);
-QUENDEL_WINDOW_API int monitorForRect(const std::vector<RECT>& monitors, int primary, const RECT& r, DWORD flags);
+int monitorForPoint(const std::vector<RECT>& monitors, int primary, POINT p, DWORD flags);
+int monitorForRect(const std::vector<RECT>& monitors, int primary, const RECT& r, DWORD flags);
 
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

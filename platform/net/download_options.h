@@ -12,6 +12,9 @@
 #include <string_view>
 
 #include "platform/net/url_download.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::platform {
 
@@ -36,3 +39,5 @@ QUENDEL_NET_API std::string inetCacheFolder();
 QUENDEL_NET_API std::string cacheFileNameFor(std::string_view url);
 
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

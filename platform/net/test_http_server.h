@@ -21,6 +21,10 @@
 #include <utility>
 #include <vector>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::testing {
 
 class TestHttpServer {
@@ -95,3 +99,5 @@ class TestHttpServer {
 };
 
 }  // namespace quendel::testing
+
+QUENDEL_EXPORT_END

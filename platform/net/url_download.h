@@ -27,8 +27,11 @@
 #pragma once
 
 #include "platform/base/last_error.h"
+#include "support/export.h"
 
-#define QUENDEL_NET_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
+
+#define QUENDEL_NET_API QUENDEL_EXPORT
 
 // The Internet facility's statuses (FACILITY_INTERNET, 12).
 constexpr HRESULT INET_E_INVALID_URL = static_cast<HRESULT>(0x800C0002u);
@@ -69,3 +72,5 @@ struct IBindStatusCallback {
 [[nodiscard]] QUENDEL_NET_API HRESULT URLDownloadToCacheFileA(void* lpUnkcaller, const char* szURL, char* szFileName,
                                                               DWORD cchFileName, DWORD dwReserved,
                                                               IBindStatusCallback* lpfnCB);
+
+QUENDEL_EXPORT_END

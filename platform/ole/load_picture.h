@@ -32,8 +32,9 @@
 #include <cstdint>
 
 #include "platform/gdi/gdi_types.h"
+#include "support/export.h"
 
-#define QUENDEL_OLE_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 constexpr short PICTYPE_UNINITIALIZED = -1;
 constexpr short PICTYPE_NONE = 0;
@@ -54,10 +55,11 @@ struct PictureDescription {
   LONG Height = 0;  // HIMETRIC
 };
 
-[[nodiscard]] QUENDEL_OLE_API HRESULT LoadPicture(const char16_t* fileName, PictureDescription* picture);
+[[nodiscard]] HRESULT LoadPicture(const char16_t* fileName, PictureDescription* picture);
 // The same from the bytes of a file held in memory (a picture saved in a property bag).
-[[nodiscard]] QUENDEL_OLE_API HRESULT LoadPictureFromBytes(const std::uint8_t* data, std::size_t size,
-                                                           PictureDescription* picture);
+[[nodiscard]] HRESULT LoadPictureFromBytes(const std::uint8_t* data, std::size_t size, PictureDescription* picture);
 
 // MulDiv(pixels, 2540, 96), rounded half away from zero as MulDiv does.
-QUENDEL_OLE_API LONG PixelsToHimetric(LONG pixels);
+LONG PixelsToHimetric(LONG pixels);
+
+QUENDEL_EXPORT_END

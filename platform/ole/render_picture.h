@@ -14,6 +14,10 @@
 #pragma once
 
 #include "platform/ole/load_picture.h"
+#include "support/export.h"
 
-[[nodiscard]] QUENDEL_OLE_API HRESULT RenderPicture(const PictureDescription* picture, HDC dc, LONG x, LONG y, LONG cx,
-                                                    LONG cy);
+QUENDEL_EXPORT_BEGIN
+
+[[nodiscard]] HRESULT RenderPicture(const PictureDescription* picture, HDC dc, LONG x, LONG y, LONG cx, LONG cy);
+
+QUENDEL_EXPORT_END

@@ -15,5 +15,10 @@
 #include <vector>
 
 #include "platform/ole/load_picture.h"
+#include "support/export.h"
 
-[[nodiscard]] QUENDEL_OLE_API HRESULT SavePictureToBytes(short type, UINT_PTR handle, std::vector<std::uint8_t>* bytes);
+QUENDEL_EXPORT_BEGIN
+
+[[nodiscard]] HRESULT SavePictureToBytes(short type, UINT_PTR handle, std::vector<std::uint8_t>* bytes);
+
+QUENDEL_EXPORT_END

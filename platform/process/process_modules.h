@@ -33,8 +33,9 @@
 #pragma once
 
 #include "platform/base/last_error.h"
+#include "support/export.h"
 
-#define QUENDEL_PROCESS_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 // The 64-bit layout: pointer-sized base and entry, a 32-bit size.
 struct MODULEINFO {
@@ -51,10 +52,11 @@ constexpr DWORD kModuleHandleBytes = sizeof(HMODULE);  // NOLINT(bugprone-sizeof
 static_assert(kModuleHandleBytes == 8);
 
 // The pseudo-handle that stands for this process, (HANDLE)-1; it needs no closing.
-QUENDEL_PROCESS_API HANDLE GetCurrentProcess();
-QUENDEL_PROCESS_API DWORD GetCurrentProcessId();
-[[nodiscard]] QUENDEL_PROCESS_API BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD cb, DWORD* needed);
-[[nodiscard]] QUENDEL_PROCESS_API DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, char* fileName,
-                                                             DWORD size);
-[[nodiscard]] QUENDEL_PROCESS_API DWORD GetModuleBaseNameA(HANDLE process, HMODULE module, char* baseName, DWORD size);
-[[nodiscard]] QUENDEL_PROCESS_API BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info, DWORD cb);
+HANDLE GetCurrentProcess();
+DWORD GetCurrentProcessId();
+[[nodiscard]] BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD cb, DWORD* needed);
+[[nodiscard]] DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, char* fileName, DWORD size);
+[[nodiscard]] DWORD GetModuleBaseNameA(HANDLE process, HMODULE module, char* baseName, DWORD size);
+[[nodiscard]] BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info, DWORD cb);
+
+QUENDEL_EXPORT_END

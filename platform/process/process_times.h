@@ -18,15 +18,19 @@
 #include <string_view>
 
 #include "platform/process/process_modules.h"
+#include "support/export.h"
 
-[[nodiscard]] QUENDEL_PROCESS_API BOOL GetProcessTimes(HANDLE hProcess, FILETIME* lpCreationTime, FILETIME* lpExitTime,
-                                                       FILETIME* lpKernelTime, FILETIME* lpUserTime);
+QUENDEL_EXPORT_BEGIN
+
+[[nodiscard]] BOOL GetProcessTimes(HANDLE hProcess, FILETIME* lpCreationTime, FILETIME* lpExitTime,
+                                   FILETIME* lpKernelTime, FILETIME* lpUserTime);
 
 namespace quendel::platform {
 
 // The creation time from the texts of /proc/stat and /proc/self/stat and the clock's
 // ticks per second; false when either text is damaged.
-QUENDEL_PROCESS_API bool processCreationTime(std::string_view procStat, std::string_view selfStat, long ticksPerSecond,
-                                             FILETIME* out);
+bool processCreationTime(std::string_view procStat, std::string_view selfStat, long ticksPerSecond, FILETIME* out);
 
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

@@ -21,6 +21,10 @@
 #include <memory>
 #include <string>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::registry {
 
 class FileWatch {
@@ -48,3 +52,5 @@ class FileWatch {
 };
 
 }  // namespace quendel::registry
+
+QUENDEL_EXPORT_END

@@ -42,7 +42,10 @@
 #include "platform/registry/hive_paths.h"
 #include "platform/registry/read_cache.h"
 #include "platform/registry/wal_index.h"
+#include "support/export.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -224,3 +227,5 @@ class Hive {
 };
 
 }  // namespace quendel::registry
+
+QUENDEL_EXPORT_END

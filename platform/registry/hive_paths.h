@@ -11,6 +11,10 @@
 #include <sys/types.h>
 #include <string>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::registry {
 
 enum class HiveId { CurrentUser, LocalMachine, Users, CurrentConfig };
@@ -24,3 +28,5 @@ struct HiveLocation {
 HiveLocation hiveLocation(HiveId id);
 
 }  // namespace quendel::registry
+
+QUENDEL_EXPORT_END

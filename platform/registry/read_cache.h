@@ -19,7 +19,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "support/export.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::registry {
 
@@ -76,3 +79,5 @@ class ReadCache {
 };
 
 }  // namespace quendel::registry
+
+QUENDEL_EXPORT_END

@@ -53,7 +53,10 @@
 
 #include <cstdint>
 
+#include "support/export.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 typedef struct HKEYHandle* HKEY;
 using REGSAM = DWORD;
@@ -199,3 +202,5 @@ constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 // empty pszSubKey deletes hKey's own key; for a predefined root that would wipe a whole
 // hive, so it is refused with ERROR_ACCESS_DENIED.
 [[nodiscard]] LONG SHDeleteKeyA(HKEY hKey, const char* pszSubKey);
+
+QUENDEL_EXPORT_END

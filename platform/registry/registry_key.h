@@ -15,6 +15,9 @@
 #include <string>
 
 #include "platform/registry/registry.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::registry {
 
@@ -48,3 +51,5 @@ class RegKey {
 };
 
 }  // namespace quendel::registry
+
+QUENDEL_EXPORT_END

@@ -13,6 +13,9 @@
 
 #include "platform/registry/registry.h"
 #include "support/codepage.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 // Checks a Win32 status and says which call gave what.
 #define EXPECT_STATUS(expected, call)                                                                         \
@@ -123,3 +126,5 @@ class RegistryTest : public ::testing::Test {
 };
 
 }  // namespace quendel::registry::testing
+
+QUENDEL_EXPORT_END

@@ -20,6 +20,10 @@
 #include <array>
 #include <cstdint>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 struct sqlite3;
 
 namespace quendel::registry {
@@ -45,3 +49,5 @@ class WalIndex {
 };
 
 }  // namespace quendel::registry
+
+QUENDEL_EXPORT_END

@@ -30,8 +30,9 @@
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/icon.h"
 #include "platform/user/user.h"
+#include "support/export.h"
 
-#define QUENDEL_RESOURCES_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 constexpr UINT IMAGE_BITMAP = 0;
 constexpr UINT IMAGE_ICON = 1;
@@ -43,9 +44,9 @@ constexpr UINT LR_SHARED = 0x8000;
 
 inline const char* MAKEINTRESOURCEA(WORD id) { return reinterpret_cast<const char*>(static_cast<std::uintptr_t>(id)); }
 
-QUENDEL_RESOURCES_API HANDLE LoadImageA(HINSTANCE instance, const char* name, UINT type, int cx, int cy, UINT flags);
-QUENDEL_RESOURCES_API HICON LoadIconA(HINSTANCE instance, const char* iconName);
-QUENDEL_RESOURCES_API HBITMAP LoadBitmapA(HINSTANCE instance, const char* bitmapName);
+HANDLE LoadImageA(HINSTANCE instance, const char* name, UINT type, int cx, int cy, UINT flags);
+HICON LoadIconA(HINSTANCE instance, const char* iconName);
+HBITMAP LoadBitmapA(HINSTANCE instance, const char* bitmapName);
 
 namespace quendel::resources {
 
@@ -53,3 +54,5 @@ namespace quendel::resources {
 inline constexpr int kSystemIconSize = 32;
 
 }  // namespace quendel::resources
+
+QUENDEL_EXPORT_END

@@ -17,6 +17,9 @@
 
 #include "platform/resources/resource_section.h"
 #include "platform/user/user.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::resources {
 
@@ -24,3 +27,5 @@ namespace quendel::resources {
 [[nodiscard]] DWORD fileResources(const std::string& path, ResourceSection* out);
 
 }  // namespace quendel::resources
+
+QUENDEL_EXPORT_END

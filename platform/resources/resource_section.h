@@ -26,6 +26,10 @@
 #include <string_view>
 #include <vector>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::resources {
 
 inline constexpr std::string_view kSectionName = ".quendel.rsrc";
@@ -83,3 +87,5 @@ class ResourceSection {
 };
 
 }  // namespace quendel::resources
+
+QUENDEL_EXPORT_END

@@ -26,7 +26,10 @@
 #include <utility>
 #include <vector>
 
+#include "support/export.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 // The fixed part of a version block, as the platform lays it out.
 struct VS_FIXEDFILEINFO {
@@ -80,3 +83,5 @@ struct VersionValue {
 [[nodiscard]] bool findVersionValue(std::string_view block, std::string_view path, VersionValue* out);
 
 }  // namespace quendel::resources
+
+QUENDEL_EXPORT_END

@@ -27,9 +27,12 @@
 
 #include "platform/resources/load_image.h"
 #include "platform/resources/version_block.h"
+#include "support/export.h"
 
-[[nodiscard]] QUENDEL_RESOURCES_API DWORD GetFileVersionInfoSizeA(const char* fileName, DWORD* handle);
-[[nodiscard]] QUENDEL_RESOURCES_API BOOL GetFileVersionInfoA(const char* fileName, DWORD handle, DWORD length,
-                                                             void* data);
-[[nodiscard]] QUENDEL_RESOURCES_API BOOL VerQueryValueA(const void* block, const char* subBlock, void** buffer,
-                                                        UINT* length);
+QUENDEL_EXPORT_BEGIN
+
+[[nodiscard]] DWORD GetFileVersionInfoSizeA(const char* fileName, DWORD* handle);
+[[nodiscard]] BOOL GetFileVersionInfoA(const char* fileName, DWORD handle, DWORD length, void* data);
+[[nodiscard]] BOOL VerQueryValueA(const void* block, const char* subBlock, void** buffer, UINT* length);
+
+QUENDEL_EXPORT_END

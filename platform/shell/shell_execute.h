@@ -24,8 +24,9 @@
 #include <cstdint>
 
 #include "platform/base/last_error.h"
+#include "support/export.h"
 
-#define QUENDEL_SHELL_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
@@ -38,9 +39,10 @@ constexpr std::intptr_t SE_ERR_OOM = 8;
 constexpr std::intptr_t ERROR_BAD_FORMAT_RESULT = 11;
 constexpr std::intptr_t SE_ERR_NOASSOC = 31;
 
-[[nodiscard]] QUENDEL_SHELL_API HINSTANCE ShellExecuteA(HWND hwnd, const char* lpOperation, const char* lpFile,
-                                                        const char* lpParameters, const char* lpDirectory,
-                                                        int nShowCmd);
+[[nodiscard]] HINSTANCE ShellExecuteA(HWND hwnd, const char* lpOperation, const char* lpFile, const char* lpParameters,
+                                      const char* lpDirectory, int nShowCmd);
 
 // True when a ShellExecuteA result reports success (a value above 32).
 inline bool shellExecuteSucceeded(HINSTANCE result) { return reinterpret_cast<std::intptr_t>(result) > 32; }
+
+QUENDEL_EXPORT_END

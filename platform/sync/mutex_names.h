@@ -19,9 +19,15 @@
 #include <string>
 #include <string_view>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::platform {
 
 std::string mutexFileName(std::string_view name);
 std::string mutexDirectory();
 
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

@@ -33,12 +33,14 @@
 #pragma once
 
 #include "platform/base/handles.h"
+#include "support/export.h"
 
-#define QUENDEL_SYNC_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 using HANDLE = void*;
 struct SECURITY_ATTRIBUTES;
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
-[[nodiscard]] QUENDEL_SYNC_API HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner,
-                                                   const char* name);
+[[nodiscard]] HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner, const char* name);
+
+QUENDEL_EXPORT_END

@@ -5,8 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::platform {
 
 std::string sha256Hex(std::string_view data);
 
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 // The command line of this process, zero-terminated UTF-16.
 const char16_t* GetCommandLineW();
 
@@ -19,3 +23,5 @@ std::u16string joinCommandLine(const std::vector<std::u16string>& args);
 // The raw arguments of this process, from /proc/self/cmdline.
 std::vector<std::string> processArguments();
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

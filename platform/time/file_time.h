@@ -18,15 +18,16 @@
 #include <cstdint>
 
 #include "platform/base/last_error.h"
+#include "support/export.h"
 #include "support/quendelsupport.h"
 
-#define QUENDEL_FILE_TIME_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 // 100-ns units between 1601-01-01 and 1970-01-01.
 constexpr std::uint64_t kFileTimeUnixEpoch = 116444736000000000ULL;
 
-QUENDEL_FILE_TIME_API void GetSystemTimeAsFileTime(FILETIME* lpSystemTimeAsFileTime);
-[[nodiscard]] QUENDEL_FILE_TIME_API BOOL FileTimeToSystemTime(const FILETIME* lpFileTime, SYSTEMTIME* lpSystemTime);
+void GetSystemTimeAsFileTime(FILETIME* lpSystemTimeAsFileTime);
+[[nodiscard]] BOOL FileTimeToSystemTime(const FILETIME* lpFileTime, SYSTEMTIME* lpSystemTime);
 
 constexpr std::uint64_t fileTimeToQuad(const FILETIME& ft) {
   return (std::uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime;
@@ -39,3 +40,5 @@ constexpr FILETIME fileTimeFromUnix(std::int64_t seconds, std::int64_t nanosecon
   return fileTimeFromQuad(kFileTimeUnixEpoch + static_cast<std::uint64_t>(seconds) * 10000000ULL +
                           static_cast<std::uint64_t>(nanoseconds / 100));
 }
+
+QUENDEL_EXPORT_END

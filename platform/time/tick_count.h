@@ -13,9 +13,10 @@
 
 #include <cstdint>
 
+#include "support/export.h"
 #include "support/win_types.h"
 
-#define QUENDEL_TIME_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 union LARGE_INTEGER {
   struct {
@@ -25,9 +26,9 @@ union LARGE_INTEGER {
   std::int64_t QuadPart;
 };
 
-QUENDEL_TIME_API DWORD GetTickCount();
-[[nodiscard]] QUENDEL_TIME_API BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
-[[nodiscard]] QUENDEL_TIME_API BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
+DWORD GetTickCount();
+[[nodiscard]] BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
+[[nodiscard]] BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
 
 namespace quendel::platform {
 
@@ -37,3 +38,5 @@ constexpr DWORD tickCountFromMilliseconds(std::uint64_t ms) { return static_cast
 inline constexpr std::int64_t kPerformanceFrequency = 1000000000;
 
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

@@ -24,22 +24,24 @@
 #include <string>
 
 #include "platform/base/last_error.h"
+#include "support/export.h"
 
-#define QUENDEL_DESKTOP_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 using HANDLE = void*;
 using HDESK = HANDLE;
 constexpr int UOI_FLAGS = 1;
 constexpr int UOI_NAME = 2;
 
-QUENDEL_DESKTOP_API DWORD GetCurrentThreadId();
-QUENDEL_DESKTOP_API HDESK GetThreadDesktop(DWORD threadId);
-[[nodiscard]] QUENDEL_DESKTOP_API BOOL GetUserObjectInformationA(HANDLE object, int index, void* info, DWORD length,
-                                                                 DWORD* lengthNeeded);
+DWORD GetCurrentThreadId();
+HDESK GetThreadDesktop(DWORD threadId);
+[[nodiscard]] BOOL GetUserObjectInformationA(HANDLE object, int index, void* info, DWORD length, DWORD* lengthNeeded);
 
 namespace quendel::platform {
 
 // The desktop name for these environment values (any may be null); empty for none.
-QUENDEL_DESKTOP_API std::string desktopNameFor(const char* display, const char* waylandDisplay, const char* sessionId);
+std::string desktopNameFor(const char* display, const char* waylandDisplay, const char* sessionId);
 
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

@@ -10,10 +10,14 @@
 // first answer is kept for the life of the process.
 #pragma once
 
-#define QUENDEL_DISPLAY_API __attribute__((visibility("default")))
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::platform {
 
-QUENDEL_DISPLAY_API bool displayCanBeOpened();
+bool displayCanBeOpened();
 
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

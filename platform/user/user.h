@@ -26,9 +26,10 @@
 
 #include <cstdint>
 
+#include "support/export.h"
 #include "support/win_types.h"
 
-#define QUENDEL_USER_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 struct HINSTANCEHandle;
 using HINSTANCE = HINSTANCEHandle*;
@@ -61,19 +62,21 @@ constexpr int IDIGNORE = 5;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
-QUENDEL_USER_API HMODULE GetModuleHandleA(const char* moduleName);
-QUENDEL_USER_API int LoadStringA(HINSTANCE instance, UINT id, char* buffer, int bufferMax);
-QUENDEL_USER_API LANGID GetUserDefaultLangID();
-[[nodiscard]] QUENDEL_USER_API BOOL MessageBeep(UINT type);
+HMODULE GetModuleHandleA(const char* moduleName);
+int LoadStringA(HINSTANCE instance, UINT id, char* buffer, int bufferMax);
+LANGID GetUserDefaultLangID();
+[[nodiscard]] BOOL MessageBeep(UINT type);
 
 namespace quendel::platform {
 
 // The Windows language identifier for a POSIX locale name ("ru_RU.UTF-8", "en_GB",
 // "uk_UA@euro"); 0x0409 for "C", "POSIX", an empty name or an unknown language.
-QUENDEL_USER_API LANGID langIdFromLocaleName(const char* name);
+LANGID langIdFromLocaleName(const char* name);
 
 // The User32 string id in the language langId (Russian for 0x0419, English for any other
 // language), as UTF-16; nullptr for an id the table lacks.
-QUENDEL_USER_API const char16_t* user32String(UINT id, LANGID langId);
+const char16_t* user32String(UINT id, LANGID langId);
 
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

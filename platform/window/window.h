@@ -40,9 +40,10 @@
 #include <cstdint>
 
 #include "platform/base/last_error.h"
+#include "support/export.h"
 #include "support/quendelsupportfbe.h"
 
-#define QUENDEL_WINDOW_API __attribute__((visibility("default")))
+QUENDEL_EXPORT_BEGIN
 
 using HANDLE = void*;
 using WPARAM = std::uintptr_t;
@@ -52,19 +53,19 @@ using WNDENUMPROC = BOOL (*)(HWND window, LPARAM lParam);
 
 constexpr UINT SPI_GETWORKAREA = 48;
 
-QUENDEL_WINDOW_API UINT RegisterWindowMessageA(const char* name);
-[[nodiscard]] QUENDEL_WINDOW_API BOOL IsWindow(HWND window);
-[[nodiscard]] QUENDEL_WINDOW_API BOOL SetPropA(HWND window, const char* name, HANDLE data);
-QUENDEL_WINDOW_API HANDLE GetPropA(HWND window, const char* name);
-QUENDEL_WINDOW_API HANDLE RemovePropA(HWND window, const char* name);
-[[nodiscard]] QUENDEL_WINDOW_API BOOL EnumWindows(WNDENUMPROC callback, LPARAM lParam);
-[[nodiscard]] QUENDEL_WINDOW_API BOOL IsWindowVisible(HWND window);
-[[nodiscard]] QUENDEL_WINDOW_API BOOL IsIconic(HWND window);
-[[nodiscard]] QUENDEL_WINDOW_API BOOL OpenIcon(HWND window);
-[[nodiscard]] QUENDEL_WINDOW_API BOOL SetForegroundWindow(HWND window);
-QUENDEL_WINDOW_API HWND GetDesktopWindow();
-[[nodiscard]] QUENDEL_WINDOW_API BOOL GetWindowRect(HWND window, RECT* rect);
-[[nodiscard]] QUENDEL_WINDOW_API BOOL SystemParametersInfoA(UINT action, UINT param, void* data, UINT winIni);
+UINT RegisterWindowMessageA(const char* name);
+[[nodiscard]] BOOL IsWindow(HWND window);
+[[nodiscard]] BOOL SetPropA(HWND window, const char* name, HANDLE data);
+HANDLE GetPropA(HWND window, const char* name);
+HANDLE RemovePropA(HWND window, const char* name);
+[[nodiscard]] BOOL EnumWindows(WNDENUMPROC callback, LPARAM lParam);
+[[nodiscard]] BOOL IsWindowVisible(HWND window);
+[[nodiscard]] BOOL IsIconic(HWND window);
+[[nodiscard]] BOOL OpenIcon(HWND window);
+[[nodiscard]] BOOL SetForegroundWindow(HWND window);
+HWND GetDesktopWindow();
+[[nodiscard]] BOOL GetWindowRect(HWND window, RECT* rect);
+[[nodiscard]] BOOL SystemParametersInfoA(UINT action, UINT param, void* data, UINT winIni);
 
 namespace quendel::platform {
 
@@ -82,7 +83,9 @@ struct WindowFacts {
   bool netHidden = false;     // _NET_WM_STATE_HIDDEN
   bool startsIconic = false;  // WM_HINTS initial state IconicState
 };
-QUENDEL_WINDOW_API bool factsVisible(const WindowFacts& f);
-QUENDEL_WINDOW_API bool factsIconic(const WindowFacts& f);
+bool factsVisible(const WindowFacts& f);
+bool factsIconic(const WindowFacts& f);
 
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

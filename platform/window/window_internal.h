@@ -6,6 +6,9 @@
 
 #include "platform/window/window.h"
 #include "platform/x11/x11_session.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::platform::detail {
 
@@ -29,3 +32,5 @@ WindowFacts readFacts(x11::Connection& s, xcb_window_t w, bool* exists);
 bool ewmhManagerRuns(x11::Connection& s);
 
 }  // namespace quendel::platform::detail
+
+QUENDEL_EXPORT_END

@@ -37,21 +37,26 @@
 #include <functional>
 
 #include "platform/window/window.h"
+#include "support/export.h"
 
-QUENDEL_WINDOW_API LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+QUENDEL_EXPORT_BEGIN
+
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 namespace quendel::platform {
 
 using WindowMessageHandler = std::function<LRESULT(HWND window, UINT message, WPARAM wParam, LPARAM lParam)>;
 
-QUENDEL_WINDOW_API bool setWindowMessageHandler(HWND window, WindowMessageHandler handler);
+bool setWindowMessageHandler(HWND window, WindowMessageHandler handler);
 // Whether SendMessageA reaches a handler of the window: one of this process, or another
 // process's whose messenger is still that window's.
-QUENDEL_WINDOW_API bool windowHasMessageHandler(HWND window);
-QUENDEL_WINDOW_API int windowMessageDescriptor();
-QUENDEL_WINDOW_API int dispatchWindowMessages();
+bool windowHasMessageHandler(HWND window);
+int windowMessageDescriptor();
+int dispatchWindowMessages();
 
 // The wait of SendMessageA for another process, in milliseconds.
-QUENDEL_WINDOW_API int sendMessageTimeoutMs();
+int sendMessageTimeoutMs();
 
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

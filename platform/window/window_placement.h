@@ -42,6 +42,9 @@
 #pragma once
 
 #include "platform/window/window.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 struct WINDOWPLACEMENT {
   UINT length;
@@ -69,14 +72,14 @@ constexpr UINT SW_RESTORE = 9;
 constexpr UINT SW_SHOWDEFAULT = 10;
 constexpr UINT SW_FORCEMINIMIZE = 11;
 
-[[nodiscard]] QUENDEL_WINDOW_API BOOL GetWindowPlacement(HWND window, WINDOWPLACEMENT* placement);
-[[nodiscard]] QUENDEL_WINDOW_API BOOL SetWindowPlacement(HWND window, const WINDOWPLACEMENT* placement);
+[[nodiscard]] BOOL GetWindowPlacement(HWND window, WINDOWPLACEMENT* placement);
+[[nodiscard]] BOOL SetWindowPlacement(HWND window, const WINDOWPLACEMENT* placement);
 
 namespace quendel::platform {
 
 // What a show command asks for.
 enum class ShowTarget { Hidden, Normal, Minimized, Maximized };
-QUENDEL_WINDOW_API ShowTarget showTargetOf(UINT showCmd);
+ShowTarget showTargetOf(UINT showCmd);
 
 // The client position a configure request asks for so that the outer rectangle starts at
 // (outerLeft, outerTop), for an ICCCM win_gravity and the frame extents (left, right, top,
@@ -84,11 +87,12 @@ QUENDEL_WINDOW_API ShowTarget showTargetOf(UINT showCmd);
 struct ClientOrigin {
   LONG x, y;
 };
-QUENDEL_WINDOW_API ClientOrigin requestOrigin(LONG outerLeft, LONG outerTop, std::uint32_t gravity,
-                                              const LONG extents[4]);
+ClientOrigin requestOrigin(LONG outerLeft, LONG outerTop, std::uint32_t gravity, const LONG extents[4]);
 
 // Records the window's outer rectangle as its normal one when the window is in the normal
 // state (a program whose toolkit tells it about moves calls this); false otherwise.
-QUENDEL_WINDOW_API bool rememberNormalPlacement(HWND window);
+bool rememberNormalPlacement(HWND window);
 
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

@@ -23,6 +23,9 @@
 #include <vector>
 
 #include "platform/gdi/icon.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::platform {
 
@@ -43,3 +46,5 @@ HICON iconFromImage(const ArgbImage& image);
 std::optional<ArgbImage> imageFromIcon(HICON icon);
 
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

@@ -21,7 +21,10 @@
 // HRESULT_FROM_WIN32(ERROR_INVALID_WINDOW_HANDLE).
 #pragma once
 
+#include "support/export.h"
 #include "support/quendelsupport.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::platform {
 
@@ -29,3 +32,5 @@ namespace quendel::platform {
 const QuendelWindowServices& x11WindowServices();
 
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

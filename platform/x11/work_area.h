@@ -15,7 +15,10 @@
 #include <vector>
 
 #include "platform/x11/x11_session.h"
+#include "support/export.h"
 #include "support/quendelsupportfbe.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::platform::x11 {
 
@@ -25,3 +28,5 @@ std::optional<RECT> currentWorkArea(Connection& s);
 std::optional<RECT> workAreaOf(const std::vector<std::uint32_t>& workAreas, std::optional<std::uint32_t> desktop);
 
 }  // namespace quendel::platform::x11
+
+QUENDEL_EXPORT_END

@@ -24,6 +24,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::platform::x11 {
 
 struct FreeDeleter {
@@ -79,3 +83,5 @@ unsigned long sessionGeneration();
 std::optional<std::vector<std::uint32_t>> cardinals(Connection& s, xcb_window_t window, xcb_atom_t property);
 
 }  // namespace quendel::platform::x11
+
+QUENDEL_EXPORT_END

@@ -18,6 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::x11 {
 
 class XvfbServer {
@@ -40,3 +44,5 @@ class XvfbServer {
 };
 
 }  // namespace quendel::x11
+
+QUENDEL_EXPORT_END

@@ -19,7 +19,10 @@
 // returned as stored, untrimmed. internalNameOf does the same for any file.
 #pragma once
 
+#include "support/export.h"
 #include "toolvane/ui_api/ui_api.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -42,3 +45,5 @@ BStr GetHostInternalName();
 BStr internalNameOf(const BStr& fileName);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -22,7 +22,10 @@
 #include <memory>
 #include <vector>
 
+#include "support/export.h"
 #include "toolvane/about/module_list.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -83,3 +86,5 @@ struct AboutReport {
 String aboutReportText(const AboutReport& report);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -22,7 +22,10 @@
 
 #include <cstdint>
 
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -53,3 +56,5 @@ class CModuleEntry : public LibraryObject {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -10,7 +10,10 @@
 #include <memory>
 #include <vector>
 
+#include "support/export.h"
 #include "toolvane/about/module_entry.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -41,3 +44,5 @@ class ModuleList : public LibraryObject {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

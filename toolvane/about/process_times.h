@@ -18,7 +18,10 @@
 
 #include <array>
 
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -36,3 +39,5 @@ std::array<String, 5> processTimesTexts(const FILETIME& creation, const FILETIME
 inline constexpr char16_t kProcessTimesFilledTag[] = u"Okeyo! ^^'";
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

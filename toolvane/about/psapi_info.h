@@ -15,7 +15,10 @@
 
 #include <cstddef>
 
+#include "support/export.h"
 #include "toolvane/about/module_list.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -29,3 +32,5 @@ class CPSAPIInfo : public ModuleList {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

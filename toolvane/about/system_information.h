@@ -12,6 +12,10 @@
 // and OK, under the application's title; nothing is raised.
 #pragma once
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::toolvane {
 
 void ShowSystemInformation();
@@ -19,3 +23,5 @@ void ShowSystemInformation();
 inline constexpr char16_t kSystemInformationMissing[] = u"Информация о системе почему-то не доступна...";
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

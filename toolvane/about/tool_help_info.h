@@ -11,7 +11,10 @@
 // readable by name: ModulesCount and ModuleItem(Index) (module_list.h).
 #pragma once
 
+#include "support/export.h"
 #include "toolvane/about/module_list.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -24,3 +27,5 @@ class CToolHelpInfo : public ModuleList {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

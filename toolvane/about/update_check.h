@@ -33,7 +33,10 @@
 #include <functional>
 #include <string>
 
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::platform {
 struct DownloadOptions;
@@ -122,3 +125,5 @@ inline constexpr char16_t kReadFailed[] =
 }  // namespace update_texts
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

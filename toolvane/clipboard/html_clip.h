@@ -16,7 +16,10 @@
 #include <string>
 #include <string_view>
 
+#include "support/export.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -33,3 +36,5 @@ enum GetHTMLReturnValue : LONG {
 std::string cutHtmlPart(std::string_view s, LONG returnValue);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -24,8 +24,11 @@
 #include <memory>
 
 #include "automation/collection.h"
+#include "support/export.h"
 #include "toolvane/clipboard/html_clip.h"
 #include "toolvane/frame/library_object.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -56,3 +59,5 @@ class qndClipboard : public LibraryObject {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -3,6 +3,9 @@
 #pragma once
 
 #include "automation/variant.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -22,3 +25,5 @@ inline automation::Variant zeroOfSameType(const automation::Variant& v) {
 }
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

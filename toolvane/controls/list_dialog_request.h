@@ -5,7 +5,10 @@
 
 #include <cstddef>
 
+#include "support/export.h"
 #include "toolvane/ui_api/ui_api.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -36,3 +39,5 @@ struct ListDialogLayout {
 ListDialogLayout layoutListDialog(double windowHeight, double innerWidth, double innerHeight, double tagHeight);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -5,10 +5,15 @@
 // error when the UI part is missing.
 #pragma once
 
+#include "support/export.h"
 #include "toolvane/controls/list_dialog_request.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
 void showListDialogWindow(const ListDialogRequest& request);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

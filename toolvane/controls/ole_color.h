@@ -5,7 +5,10 @@
 //   if (!isOleColor(v)) throw RuntimeError(380);   // as a BackColor write does
 #pragma once
 
+#include "support/export.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -28,3 +31,5 @@ constexpr bool isOleColor(LONG value) {
 constexpr bool isSystemColor(LONG value) { return (static_cast<DWORD>(value) & kSystemColorFlag) != 0; }
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -21,7 +21,10 @@
 
 #include <vector>
 
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -47,3 +50,5 @@ class qndTabControl : public LibraryObject {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

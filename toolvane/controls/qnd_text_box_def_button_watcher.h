@@ -14,7 +14,10 @@
 // when created or destroyed (it does not restore the default button when it goes).
 #pragma once
 
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -41,3 +44,5 @@ class qndTextBoxDefButtonWatcher : public LibraryObject {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

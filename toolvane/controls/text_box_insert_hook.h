@@ -14,7 +14,10 @@
 // passes unchanged.
 #pragma once
 
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -39,3 +42,5 @@ class CTextBoxInsertHook : public LibraryObject {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -31,7 +31,10 @@
 #include <functional>
 
 #include "automation/property_bag.h"
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -98,3 +101,5 @@ class ucIconControl : public LibraryObject {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -21,8 +21,11 @@
 
 #include <array>
 
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
 #include "toolvane/ui_api/ui_api.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -128,3 +131,5 @@ LONG ShowTimedMessageBox(const String& text, LONG style, const automation::Varia
                          LONG cancelButtonIndex, LONG timeoutValue);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

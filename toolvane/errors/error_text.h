@@ -13,7 +13,10 @@
 // "Unknown run-time error.".
 #pragma once
 
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -25,3 +28,5 @@ String BuildErrorText(const ErrorInfo& e);
 ErrorInfo readErrorInfo(const automation::Variant& errObject);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -15,7 +15,10 @@
 // an empty text. Raises what reading a member raises (438 for a missing one).
 #pragma once
 
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -27,3 +30,5 @@ String networkErrorText(NetworkObjectKind kind, const Variant& object, WORD lang
 const char16_t* networkResultMessage(NetworkObjectKind kind, LONG rc, WORD langId);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -25,8 +25,11 @@
 // and the display member shows nothing and returns 0.
 #pragma once
 
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
 #include "toolvane/ui_api/ui_api.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -64,3 +67,5 @@ String errorBoxCaption(const String& title);
 String errorBoxText(const String& descriptionText, const String& errorText);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -13,7 +13,10 @@
 
 #include <vector>
 
+#include "support/export.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -39,3 +42,5 @@ LONG showStandardBoxOnConsole(const BStr& text, const BStr& caption, LONG style)
 LONG showStandardMessageBox(const BStr& text, const BStr& caption, LONG style, const BStr& helpFile, LONG helpContext);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -2,6 +2,10 @@
 // rely on these numbers; they never change.
 #pragma once
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::toolvane::ids {
 
 inline constexpr const char* kLibrary = "{90C8444E-788C-43DF-957C-E068645142C7}";
@@ -40,3 +44,5 @@ inline constexpr ClassIds qndMultiMonitor{"{E46F8E54-469A-42A6-89ED-63D09B3FB576
 inline constexpr ClassIds Monitor{"{E7316982-C551-4110-A46D-798D0FF51558}", "{74DB7EEC-D67D-41F0-B755-FC2C4FFAD7EB}"};
 
 }  // namespace quendel::toolvane::ids
+
+QUENDEL_EXPORT_END

@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "automation/dispatch.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -25,3 +28,5 @@ class ClassRegistration {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

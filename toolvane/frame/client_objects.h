@@ -21,6 +21,9 @@
 #include <vector>
 
 #include "automation/object.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -42,3 +45,5 @@ bool ignoringErrors(F&& step) {
 }
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

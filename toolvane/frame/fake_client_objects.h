@@ -21,6 +21,9 @@
 
 #include "automation/object.h"
 #include "support/codepage.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::testing {
 
@@ -123,3 +126,5 @@ class FakeControlArray : public Object {
 };
 
 }  // namespace quendel::toolvane::testing
+
+QUENDEL_EXPORT_END

@@ -8,6 +8,10 @@
 
 #include <memory>
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::toolvane {
 
 template <class T>
@@ -17,3 +21,5 @@ std::shared_ptr<T> globalInstance() {
 }
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -7,6 +7,9 @@
 #include <atomic>
 
 #include "automation/dispatch.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -23,3 +26,5 @@ class LibraryObject : public Object {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

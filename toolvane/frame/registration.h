@@ -18,6 +18,9 @@
 #include <vector>
 
 #include "automation/dispatch.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -36,3 +39,5 @@ std::vector<std::string> registrationKeys(const automation::TypeLibDesc& tl);
 [[nodiscard]] HRESULT unregisterServer(const automation::TypeLibDesc& tl);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

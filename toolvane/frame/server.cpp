@@ -7,6 +7,7 @@
 #include <string>
 
 #include "automation/activation.h"
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
 #include "toolvane/frame/registration.h"
 #include "toolvane/frame/system_information_program.h"
@@ -45,9 +46,7 @@ std::string thisLibraryPath() {
 
 using namespace quendel::toolvane;
 
-#define QUENDEL_EXPORT extern "C" __attribute__((visibility("default")))
-
-QUENDEL_EXPORT HRESULT DllGetClassObject(const CLSID* clsid, const IID* iid, void** factory) {
+extern "C" QUENDEL_EXPORT HRESULT DllGetClassObject(const CLSID* clsid, const IID* iid, void** factory) {
   (void)iid;
   if (!clsid || !factory) return E_POINTER;
   const ClassDesc* c = typeLibrary().findClass(*clsid);
@@ -62,15 +61,15 @@ QUENDEL_EXPORT HRESULT DllGetClassObject(const CLSID* clsid, const IID* iid, voi
   return S_OK;
 }
 
-QUENDEL_EXPORT HRESULT DllCanUnloadNow() { return LibraryObject::liveObjects() == 0 ? S_OK : S_FALSE; }
+extern "C" QUENDEL_EXPORT HRESULT DllCanUnloadNow() { return LibraryObject::liveObjects() == 0 ? S_OK : S_FALSE; }
 
-QUENDEL_EXPORT HRESULT DllRegisterServer() {
+extern "C" QUENDEL_EXPORT HRESULT DllRegisterServer() {
   HRESULT hr = registerServer(typeLibrary(), thisLibraryPath());
   if (FAILED(hr)) return hr;
   // The About box's "System Info" button starts the program recorded here.
   return registerSystemInformationProgram();
 }
 
-QUENDEL_EXPORT HRESULT DllUnregisterServer() { return unregisterServer(typeLibrary()); }
+extern "C" QUENDEL_EXPORT HRESULT DllUnregisterServer() { return unregisterServer(typeLibrary()); }
 
-QUENDEL_EXPORT const quendel::automation::TypeLibDesc* QuendelGetTypeLibrary() { return &typeLibrary(); }
+extern "C" QUENDEL_EXPORT const quendel::automation::TypeLibDesc* QuendelGetTypeLibrary() { return &typeLibrary(); }

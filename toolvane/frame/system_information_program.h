@@ -16,7 +16,10 @@
 #include <string>
 #include <string_view>
 
+#include "support/export.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -31,3 +34,5 @@ std::string findSystemInformationProgram(std::string_view pathList);
 [[nodiscard]] HRESULT registerSystemInformationProgram();
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -10,6 +10,9 @@
 #pragma once
 
 #include "automation/dispatch.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -18,3 +21,5 @@ const automation::TypeLibDesc& typeLibrary();
 inline constexpr const char16_t* kLibraryName = u"TvFuncs0305";
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

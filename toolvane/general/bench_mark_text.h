@@ -13,6 +13,9 @@
 #include <functional>
 
 #include "automation/variant.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -22,3 +25,5 @@ automation::String benchMarkText(const std::function<double()>& readElapsed, LON
                                  bool useSeconds);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -21,7 +21,10 @@
 
 #include "automation/std_picture.h"
 #include "platform/gdi/icon.h"
+#include "support/export.h"
 #include "support/quendelsupport.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -32,3 +35,5 @@ std::shared_ptr<automation::StdPicture> asGetWindowIcon(HWND window);
 std::shared_ptr<automation::StdPicture> asGetWindowIconSmall(HWND window);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

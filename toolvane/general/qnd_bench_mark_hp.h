@@ -15,7 +15,10 @@
 #include <cstdint>
 #include <functional>
 
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -48,3 +51,5 @@ class qndBenchMarkHP : public LibraryObject {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

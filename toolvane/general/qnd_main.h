@@ -49,13 +49,17 @@
 // dedication fill in what a member does not take. ShowMSAboutBox disables the control's
 // Parent, calls its AboutBox, enables the Parent and gives it the focus, each step with
 // errors ignored.
+#pragma once
 
 #include <memory>
 #include <vector>
 
 #include "automation/collection.h"
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
 #include "toolvane/general/command_line_parser.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -146,3 +150,5 @@ class qndMain : public LibraryObject {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -20,6 +20,9 @@
 
 #include "automation/std_picture.h"
 #include "platform/user/user.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -32,3 +35,5 @@ std::shared_ptr<automation::StdPicture> asLoadResIconSmallEx(const BStr& name, H
 void asSetWindowResIconAll(HWND window, const BStr& name);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -14,6 +14,9 @@
 #include <vector>
 
 #include "automation/variant.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -21,3 +24,5 @@ std::vector<automation::String> splitText(const automation::String& text, const 
                                           LONG limit, bool textCompare);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

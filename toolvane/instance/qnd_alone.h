@@ -21,7 +21,10 @@
 #pragma once
 
 #include "platform/sync/named_mutex.h"
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -62,3 +65,5 @@ class qndAlone : public LibraryObject {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -11,7 +11,10 @@
 #pragma once
 
 #include "platform/monitor/monitor.h"
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -44,3 +47,5 @@ class Monitor : public LibraryObject {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

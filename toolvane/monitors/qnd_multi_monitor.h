@@ -17,9 +17,12 @@
 #include <memory>
 
 #include "automation/collection.h"
+#include "support/export.h"
 
 #include "toolvane/frame/library_object.h"
 #include "toolvane/monitors/monitor.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -43,3 +46,5 @@ class qndMultiMonitor : public LibraryObject {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

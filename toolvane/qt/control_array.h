@@ -12,6 +12,9 @@
 #include <map>
 
 #include "automation/dispatch.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::qt {
 
@@ -32,3 +35,5 @@ class ControlArray : public automation::Object {
 };
 
 }  // namespace quendel::toolvane::qt
+
+QUENDEL_EXPORT_END

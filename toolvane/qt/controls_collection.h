@@ -15,6 +15,9 @@
 #include <vector>
 
 #include "automation/dispatch.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::qt {
 
@@ -34,3 +37,5 @@ class ControlsCollection : public automation::Object {
 };
 
 }  // namespace quendel::toolvane::qt
+
+QUENDEL_EXPORT_END

@@ -12,6 +12,9 @@
 
 #include "automation/dispatch.h"
 #include "automation/std_font.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::qt {
 
@@ -41,3 +44,5 @@ class FontAdapter : public automation::Object {
 };
 
 }  // namespace quendel::toolvane::qt
+
+QUENDEL_EXPORT_END

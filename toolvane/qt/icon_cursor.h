@@ -12,6 +12,9 @@
 #include <QImage>
 
 #include "automation/object.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::qt {
 
@@ -20,3 +23,5 @@ QImage imageFromPicture(automation::Object& picture);
 QCursor cursorFromPicture(automation::Object& picture);
 
 }  // namespace quendel::toolvane::qt
+
+QUENDEL_EXPORT_END

@@ -6,7 +6,10 @@
 
 #include <Qt>
 
+#include "support/export.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::qt {
 
@@ -14,3 +17,5 @@ LONG keyCodeFromQt(int key);
 LONG shiftStateFromQt(Qt::KeyboardModifiers modifiers);
 
 }  // namespace quendel::toolvane::qt
+
+QUENDEL_EXPORT_END

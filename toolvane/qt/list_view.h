@@ -20,6 +20,9 @@
 
 #include "automation/dispatch.h"
 #include "platform/window/window.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::qt {
 
@@ -42,3 +45,5 @@ automation::ObjectPtr columnHeadersOf(QAbstractItemView& view);
 void answerWindowMessagesFromEventLoop();
 
 }  // namespace quendel::toolvane::qt
+
+QUENDEL_EXPORT_END

@@ -11,6 +11,9 @@
 #include <QWidget>
 
 #include "automation/dispatch.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::qt {
 
@@ -20,3 +23,5 @@ inline constexpr LONG kShowModal = 1;
 void showForm(QWidget& form, LONG style);
 
 }  // namespace quendel::toolvane::qt
+
+QUENDEL_EXPORT_END

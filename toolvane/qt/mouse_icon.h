@@ -11,6 +11,9 @@
 #include <optional>
 
 #include "automation/object.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::qt {
 
@@ -30,3 +33,5 @@ class MouseIcon {
 };
 
 }  // namespace quendel::toolvane::qt
+
+QUENDEL_EXPORT_END

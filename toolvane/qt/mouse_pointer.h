@@ -8,6 +8,9 @@
 #include <QWidget>
 
 #include "automation/mouse_pointer.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::qt {
 
@@ -19,3 +22,5 @@ using automation::MousePointer;
 void applyMousePointer(QWidget& widget, LONG pointer, const QCursor* custom);
 
 }  // namespace quendel::toolvane::qt
+
+QUENDEL_EXPORT_END

@@ -4,6 +4,9 @@
 #include <QString>
 
 #include "automation/variant.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::qt {
 
@@ -15,3 +18,5 @@ inline automation::String fromQString(const QString& s) {
 }
 
 }  // namespace quendel::toolvane::qt
+
+QUENDEL_EXPORT_END

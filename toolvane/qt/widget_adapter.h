@@ -51,7 +51,10 @@
 #include <QWidget>
 
 #include "automation/dispatch.h"
+#include "support/export.h"
 #include "toolvane/qt/mouse_icon.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::qt {
 
@@ -99,3 +102,5 @@ class WidgetAdapter : public automation::Object {
 std::shared_ptr<WidgetAdapter> adapt(QWidget* widget);
 
 }  // namespace quendel::toolvane::qt
+
+QUENDEL_EXPORT_END

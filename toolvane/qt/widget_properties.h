@@ -14,7 +14,10 @@
 //   adapter's MouseIcon (mouse_icon.h), Nothing to clear it.
 #pragma once
 
+#include "support/export.h"
 #include "toolvane/qt/widget_adapter.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::qt {
 
@@ -41,3 +44,5 @@ std::int16_t checkBoxValue(WidgetAdapter& a);
 void setCheckBoxValue(WidgetAdapter& a, LONG value);
 
 }  // namespace quendel::toolvane::qt
+
+QUENDEL_EXPORT_END

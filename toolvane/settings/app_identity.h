@@ -6,6 +6,9 @@
 #pragma once
 
 #include "automation/object.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -18,3 +21,5 @@ struct AppIdentity {
 AppIdentity readAppIdentity(const automation::ObjectPtr& appObject);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -23,6 +23,9 @@
 #include <vector>
 
 #include "automation/variant.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::autostart {
 
@@ -43,3 +46,5 @@ bool writeEntryText(Scope scope, const automation::String& appGuid, const std::s
 bool removeEntry(Scope scope, const automation::String& appGuid, std::string* error);
 
 }  // namespace quendel::toolvane::autostart
+
+QUENDEL_EXPORT_END

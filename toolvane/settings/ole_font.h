@@ -20,7 +20,10 @@
 #pragma once
 
 #include "automation/object.h"
+#include "support/export.h"
 #include "support/guid.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -50,3 +53,5 @@ extern const IID kIID_IFontDisp;
                                             automation::ObjectPtr* lplpvObj);
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -17,6 +17,9 @@
 #pragma once
 
 #include "automation/variant.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::modPasswordCryptor {
 
@@ -26,3 +29,5 @@ String ScramblePassword(const String& Password);
 String UnscramblePassword(const String& Scrambled);
 
 }  // namespace quendel::toolvane::modPasswordCryptor
+
+QUENDEL_EXPORT_END

@@ -18,6 +18,9 @@
 #include <vector>
 
 #include "automation/variant.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -37,3 +40,5 @@ LONG VersionComponentValue(const String& text);
 
 }  // namespace modPrevVersionFinder
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

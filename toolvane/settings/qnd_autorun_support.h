@@ -18,7 +18,10 @@
 // anything; registry failures give False or ""; failing support-library calls raise.
 #pragma once
 
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -42,3 +45,5 @@ class qndAutorunSupport : public LibraryObject {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

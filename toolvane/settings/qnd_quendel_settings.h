@@ -57,9 +57,12 @@
 
 #include <memory>
 
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
 #include "toolvane/settings/qnd_registry.h"
 #include "toolvane/settings/settings_key_paths.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -149,3 +152,5 @@ class qndQuendelSettings : public LibraryObject {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -34,8 +34,11 @@
 #include <string>
 
 #include "automation/collection.h"
+#include "support/export.h"
 #include "toolvane/frame/library_object.h"
 #include "toolvane/settings/registry_values.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -88,3 +91,5 @@ class qndRegistry : public LibraryObject {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -22,6 +22,9 @@
 #include <vector>
 
 #include "automation/variant.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -52,3 +55,5 @@ String BooleanToText(bool value);
 
 }  // namespace registry_values
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

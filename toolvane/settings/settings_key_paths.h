@@ -19,6 +19,9 @@
 #include <string>
 
 #include "automation/variant.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -58,3 +61,5 @@ class SettingsKeyPaths {
 };
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -6,6 +6,9 @@
 #pragma once
 
 #include "automation/variant.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -20,3 +23,5 @@ inline automation::String settingsPath(const automation::String& title, const au
 }
 
 }  // namespace quendel::toolvane
+
+QUENDEL_EXPORT_END

@@ -13,6 +13,9 @@
 #include "automation/safe_array.h"
 #include "platform/registry/registry_test_support.h"
 #include "support/codepage.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::testing {
 
@@ -46,3 +49,5 @@ class SettingsTest : public ::testing::Test {
 };
 
 }  // namespace quendel::toolvane::testing
+
+QUENDEL_EXPORT_END

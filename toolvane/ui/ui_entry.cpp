@@ -1,6 +1,7 @@
 // The entry table of libtoolvane0305ui.so (ui_api.h).
 #include <QApplication>
 
+#include "support/export.h"
 #include "toolvane/ui/about_form.h"
 #include "toolvane/ui/error500_form.h"
 #include "toolvane/ui/icon_control_widget.h"
@@ -27,6 +28,4 @@ const quendel::toolvane::ui::UiApi table{
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) const quendel::toolvane::ui::UiApi* quendelToolvaneUiApi() {
-  return &table;
-}
+extern "C" QUENDEL_EXPORT const quendel::toolvane::ui::UiApi* quendelToolvaneUiApi() { return &table; }

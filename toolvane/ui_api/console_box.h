@@ -17,7 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "support/export.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::ui {
 
@@ -37,3 +40,5 @@ std::string consoleBoxText(const ConsoleBox& box);
 BStr withoutAccelerators(const BStr& caption);
 
 }  // namespace quendel::toolvane::ui
+
+QUENDEL_EXPORT_END

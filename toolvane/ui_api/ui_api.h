@@ -26,7 +26,10 @@
 
 #include "automation/object.h"
 #include "automation/std_font.h"
+#include "support/export.h"
 #include "support/win_types.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane {
 
@@ -111,3 +114,5 @@ struct UiApi {
 }  // namespace quendel::toolvane::ui
 
 extern "C" const quendel::toolvane::ui::UiApi* quendelToolvaneUiApi();
+
+QUENDEL_EXPORT_END

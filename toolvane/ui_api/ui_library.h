@@ -16,7 +16,10 @@
 // isLoaded() tells whether api() has loaded it (tests check that console paths do not).
 #pragma once
 
+#include "support/export.h"
 #include "toolvane/ui_api/ui_api.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::toolvane::ui {
 
@@ -25,3 +28,5 @@ const UiApi& api();
 bool isLoaded();
 
 }  // namespace quendel::toolvane::ui
+
+QUENDEL_EXPORT_END
