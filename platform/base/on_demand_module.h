@@ -29,6 +29,9 @@
 #include <string>
 
 #include "platform/base/last_error.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::platform {
 
@@ -41,7 +44,7 @@ struct ModuleTableHeader {
   std::uint32_t size;     // sizeof the whole table
 };
 
-class QUENDEL_BASE_API OnDemandModule {
+class OnDemandModule {
  public:
   OnDemandModule(const char* fileName, const char* entry, std::uint32_t version, std::uint32_t tableSize);
   OnDemandModule(const OnDemandModule&) = delete;
@@ -73,3 +76,5 @@ class QUENDEL_BASE_API OnDemandModule {
 };
 
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

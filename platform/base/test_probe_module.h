@@ -3,6 +3,9 @@
 #pragma once
 
 #include "platform/base/on_demand_module.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::testing {
 
@@ -14,3 +17,5 @@ struct ProbeModule {
 };
 
 }  // namespace quendel::testing
+
+QUENDEL_EXPORT_END

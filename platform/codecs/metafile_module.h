@@ -12,6 +12,9 @@
 
 #include "platform/base/on_demand_module.h"
 #include "platform/codecs/metafile_header.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::codecs {
 
@@ -31,3 +34,5 @@ struct MetafileModule {
 };
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

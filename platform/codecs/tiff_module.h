@@ -10,6 +10,9 @@
 #include <cstdint>
 
 #include "platform/base/on_demand_module.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::codecs {
 
@@ -38,3 +41,5 @@ constexpr std::uint16_t kTiffPhotometricMinIsWhite = 0, kTiffPhotometricMinIsBla
                         kTiffPhotometricSeparated = 5;
 
 }  // namespace quendel::codecs
+
+QUENDEL_EXPORT_END

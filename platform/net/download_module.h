@@ -10,6 +10,9 @@
 #pragma once
 
 #include "platform/base/on_demand_module.h"
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::platform {
 
@@ -41,3 +44,5 @@ struct DownloadModule {
 };
 
 }  // namespace quendel::platform
+
+QUENDEL_EXPORT_END

@@ -6,6 +6,10 @@
 // undefined.
 #pragma once
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 // clang-format off
 #define QUENDEL_XCB_FUNCTIONS(X) \
   X(xcb_void_cookie_t, xcb_bell_checked, (xcb_connection_t* c, int8_t percent), (c, percent)) \
@@ -135,3 +139,5 @@
     (xcb_connection_t* c, xcb_randr_query_version_cookie_t cookie, xcb_generic_error_t** e), \
     (c, cookie, e))
 // clang-format on
+
+QUENDEL_EXPORT_END

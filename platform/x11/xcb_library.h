@@ -18,6 +18,9 @@
 #pragma once
 
 #include <xcb/xcb.h>
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
 
 namespace quendel::platform::x11 {
 
@@ -26,3 +29,5 @@ namespace quendel::platform::x11 {
 xcb_extension_t* randrExtension();
 
 }  // namespace quendel::platform::x11
+
+QUENDEL_EXPORT_END
