@@ -14,11 +14,13 @@
 // whose pixels repeat a pixel to the left or the row above), it names the copies and
 // the coder codes them as matches without searching: a few copies that repeat every
 // so many bytes, as a pixel row's do. Each copy is checked against the bytes it claims
-// to repeat: bytes that do not repeat, copies out of order or outside the data, and
-// distances beyond the 32 KiB window, the kept history (`reach`) or the start of the
-// stream are coded as literals and runs, so every input gives a valid stream of
-// exactly its bytes. Output is handed to a callback in pieces of any size;
-// the stream is one valid zlib stream (header, blocks, Adler-32).
+// to repeat: bytes that do not repeat, and distances beyond the 32 KiB window, the
+// kept history (`reach`) or the start of the stream are coded as literals and runs; a
+// pattern outside the data, with copies out of order, outside their period, shorter
+// than 3 or longer than 258 bytes, or more than 8 in its unit is not used at all. So
+// every input gives a valid stream of exactly its bytes. Output is handed to a
+// callback in pieces of about 1 MiB (the header and the end smaller); the stream is
+// one valid zlib stream (header, blocks, Adler-32).
 #pragma once
 
 #include <cstddef>
