@@ -17,7 +17,7 @@ set(QUENDEL_PUBLIC_HEADERS
   automation/err_object.h automation/mouse_pointer.h automation/object.h automation/property_bag.h
   automation/safe_array.h automation/std_font.h automation/std_picture.h automation/text_compare.h
   automation/variant.h
-  support/codepage.h support/guid.h support/quendelsupport.h support/quendelsupportfbe.h support/runtime_error.h support/win_types.h
+  support/codepage.h support/export.h support/guid.h support/quendelsupport.h support/quendelsupportfbe.h support/runtime_error.h support/win_types.h
   platform/base/handles.h platform/base/last_error.h platform/monitor/monitor.h platform/sync/named_mutex.h
   platform/window/window.h
   toolvane/about/module_entry.h toolvane/about/module_list.h toolvane/about/psapi_info.h
