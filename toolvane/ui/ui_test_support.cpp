@@ -9,11 +9,13 @@
 #include <cstdlib>
 
 #include "platform/x11/xvfb_server.h"
+#include "support/export.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // The toolkit and the libraries under it (D-Bus, fontconfig) keep allocations for the life
-// of the process that the leak checker would report; the other checks stay on.
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
+// of the process that the leak checker would report; the other checks stay on. The
+// sanitizer runtime finds this function by its dynamic symbol, so it must be exported.
+extern "C" QUENDEL_EXPORT const char* __asan_default_options() { return "detect_leaks=0"; }
 #endif
 
 namespace quendel::toolvane::uitest {
@@ -73,7 +75,8 @@ void whenShown(const char* objectName, const std::function<void(QDialog*)>& driv
 
 void CaptionRecorder::watch(QPushButton* button) {
   captions_.push_back(button->text());
-  auto* timer = new QTimer;
+  // The button owns the timer, so it goes with the box even when the process ends first.
+  auto* timer = new QTimer(button);
   timer->setInterval(5);
   QPointer<QPushButton> guard(button);
   QObject::connect(timer, &QTimer::timeout, [this, timer, guard] {
