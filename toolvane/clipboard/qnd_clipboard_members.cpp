@@ -88,6 +88,6 @@ const ClassDesc& qndClipboard::describe() {
   return d;
 }
 
-static const ClassRegistration registration(&qndClipboard::describe);
+static const ClassRegistration registration(ids::qndClipboard.clsid, &qndClipboard::describe);
 
 }  // namespace quendel::toolvane

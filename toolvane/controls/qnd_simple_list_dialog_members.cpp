@@ -27,6 +27,6 @@ const ClassDesc& qndSimpleListDialog::describe() {
   return d;
 }
 
-static const ClassRegistration registration(&qndSimpleListDialog::describe);
+static const ClassRegistration registration(ids::qndSimpleListDialog.clsid, &qndSimpleListDialog::describe);
 
 }  // namespace quendel::toolvane

@@ -42,6 +42,6 @@ const ClassDesc& qndTabControl::describe() {
   return d;
 }
 
-static const ClassRegistration registration(&qndTabControl::describe);
+static const ClassRegistration registration(ids::qndTabControl.clsid, &qndTabControl::describe);
 
 }  // namespace quendel::toolvane

@@ -19,6 +19,7 @@ const ClassDesc& qndTextBoxDefButtonWatcher::describe() {
   return d;
 }
 
-static const ClassRegistration registration(&qndTextBoxDefButtonWatcher::describe);
+static const ClassRegistration registration(ids::qndTextBoxDefButtonWatcher.clsid,
+                                            &qndTextBoxDefButtonWatcher::describe);
 
 }  // namespace quendel::toolvane

@@ -75,6 +75,6 @@ const ClassDesc& qndErr::describe() {
   return d;
 }
 
-static const ClassRegistration registration(&qndErr::describe);
+static const ClassRegistration registration(ids::qndErr.clsid, &qndErr::describe);
 
 }  // namespace quendel::toolvane

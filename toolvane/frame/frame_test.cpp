@@ -14,6 +14,7 @@
 #include "support/codepage.h"
 #include "support/testing.h"
 #include "toolvane/frame/class_ids.h"
+#include "toolvane/frame/class_registration.h"
 #include "toolvane/frame/registration.h"
 #include "toolvane/frame/type_library.h"
 
@@ -56,7 +57,10 @@ TEST_F(Frame, TypeLibraryHasTheFifteenClasses) {
     iids.insert(c->iid);
     bool creatable = c->instancing == qa::Instancing::Global || c->instancing == qa::Instancing::Creatable;
     EXPECT_EQ(static_cast<bool>(c->create), creatable) << quendel::cp::toUtf8(c->name);
+    // Creating by class identifier finds the same table without the type library.
+    EXPECT_EQ(qt::ClassRegistration::find(c->clsid), c) << quendel::cp::toUtf8(c->name);
   }
+  EXPECT_EQ(qt::ClassRegistration::find(tl.libid), nullptr);
   EXPECT_EQ(clsids.size(), 15u);
   EXPECT_EQ(iids.size(), 15u);
   EXPECT_EQ(tl.findClass(u"qndmain")->instancing, qa::Instancing::Global);
@@ -117,6 +121,7 @@ TEST_F(Frame, ActivationFailures) {
       {u"{11A03114-F930-4396-BAEE}", CO_E_CLASSSTRING},
       {u"", CO_E_CLASSSTRING},
       {u"TvFuncs0305.CommandLineParser", CLASS_E_CLASSNOTAVAILABLE},
+      {u"{817190D0-F8A9-47BE-A709-1041B969D6A1}", CLASS_E_CLASSNOTAVAILABLE},  // CommandLineParser
   };
   for (const auto& r : rows) {
     ErrorInfo e = errorInfoOf([&] { qa::createObject(r.name); });

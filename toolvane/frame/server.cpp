@@ -8,6 +8,7 @@
 
 #include "automation/activation.h"
 #include "support/export.h"
+#include "toolvane/frame/class_registration.h"
 #include "toolvane/frame/library_object.h"
 #include "toolvane/frame/registration.h"
 #include "toolvane/frame/system_information_program.h"
@@ -49,7 +50,8 @@ using namespace quendel::toolvane;
 extern "C" QUENDEL_EXPORT HRESULT DllGetClassObject(const CLSID* clsid, const IID* iid, void** factory) {
   (void)iid;
   if (!clsid || !factory) return E_POINTER;
-  const ClassDesc* c = typeLibrary().findClass(*clsid);
+  // Only the class asked for builds its member table.
+  const ClassDesc* c = ClassRegistration::find(*clsid);
   if (!c) return CLASS_E_CLASSNOTAVAILABLE;
   if (!c->create) return CLASS_E_CLASSNOTAVAILABLE;  // not creatable by clients
   static std::mutex m;

@@ -48,8 +48,8 @@ std::vector<EnumDesc> enumerations() {
 // packaging fault no client could work around, so the library stops rather than hand
 // out a type library without it.
 const ClassDesc* listed(std::u16string_view name) {
-  for (DescribeFn describe : ClassRegistration::registered()) {
-    const ClassDesc& d = describe();
+  for (const ClassRegistration::Entry& e : ClassRegistration::registered()) {
+    const ClassDesc& d = e.describe();
     if (d.name == name) return &d;
   }
   // A last word before aborting: nothing to do if it cannot be written.

@@ -22,6 +22,6 @@ const ClassDesc& CommandLineParser::describe() {
   return d;
 }
 
-static const ClassRegistration registration(&CommandLineParser::describe);
+static const ClassRegistration registration(ids::CommandLineParser.clsid, &CommandLineParser::describe);
 
 }  // namespace quendel::toolvane

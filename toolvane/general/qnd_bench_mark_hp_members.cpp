@@ -33,6 +33,6 @@ const ClassDesc& qndBenchMarkHP::describe() {
   return d;
 }
 
-static const ClassRegistration registration(&qndBenchMarkHP::describe);
+static const ClassRegistration registration(ids::qndBenchMarkHP.clsid, &qndBenchMarkHP::describe);
 
 }  // namespace quendel::toolvane

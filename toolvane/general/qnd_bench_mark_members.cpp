@@ -28,6 +28,6 @@ const ClassDesc& qndBenchMark::describe() {
   return d;
 }
 
-static const ClassRegistration registration(&qndBenchMark::describe);
+static const ClassRegistration registration(ids::qndBenchMark.clsid, &qndBenchMark::describe);
 
 }  // namespace quendel::toolvane

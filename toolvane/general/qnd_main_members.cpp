@@ -153,6 +153,6 @@ const ClassDesc& qndMain::describe() {
   return d;
 }
 
-static const ClassRegistration registration(&qndMain::describe);
+static const ClassRegistration registration(ids::qndMain.clsid, &qndMain::describe);
 
 }  // namespace quendel::toolvane

@@ -40,6 +40,6 @@ const ClassDesc& qndAlone::describe() {
   return d;
 }
 
-static const ClassRegistration registration(&qndAlone::describe);
+static const ClassRegistration registration(ids::qndAlone.clsid, &qndAlone::describe);
 
 }  // namespace quendel::toolvane

@@ -51,6 +51,6 @@ const ClassDesc& Monitor::describe() {
   return d;
 }
 
-static const ClassRegistration registration(&Monitor::describe);
+static const ClassRegistration registration(ids::Monitor.clsid, &Monitor::describe);
 
 }  // namespace quendel::toolvane

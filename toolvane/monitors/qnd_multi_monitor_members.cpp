@@ -47,6 +47,6 @@ const ClassDesc& qndMultiMonitor::describe() {
   return d;
 }
 
-static const ClassRegistration registration(&qndMultiMonitor::describe);
+static const ClassRegistration registration(ids::qndMultiMonitor.clsid, &qndMultiMonitor::describe);
 
 }  // namespace quendel::toolvane

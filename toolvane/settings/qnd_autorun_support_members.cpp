@@ -28,6 +28,6 @@ const ClassDesc& qndAutorunSupport::describe() {
   return d;
 }
 
-static const ClassRegistration registration(&qndAutorunSupport::describe);
+static const ClassRegistration registration(ids::qndAutorunSupport.clsid, &qndAutorunSupport::describe);
 
 }  // namespace quendel::toolvane

@@ -175,6 +175,6 @@ const ClassDesc& qndQuendelSettings::describe() {
   return d;
 }
 
-static const ClassRegistration registration(&qndQuendelSettings::describe);
+static const ClassRegistration registration(ids::qndQuendelSettings.clsid, &qndQuendelSettings::describe);
 
 }  // namespace quendel::toolvane

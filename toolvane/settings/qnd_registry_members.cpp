@@ -71,6 +71,6 @@ const ClassDesc& qndRegistry::describe() {
   return d;
 }
 
-static const ClassRegistration registration(&qndRegistry::describe);
+static const ClassRegistration registration(ids::qndRegistry.clsid, &qndRegistry::describe);
 
 }  // namespace quendel::toolvane
