@@ -100,17 +100,30 @@ const TypeLibDesc* typeLibraryOf(const std::string& path) {
   return getLib ? getLib() : nullptr;
 }
 
+// Whether a family server library creates clsid. Asking its DllGetClassObject builds the
+// member table of that one class, where the type library would build every class's.
+bool createsClass(const std::string& path, const CLSID& clsid) {
+  if (!isFile(path)) return false;
+  void* lib = loadServer(path);
+  if (!lib || !dlsym(lib, "QuendelGetTypeLibrary")) return false;
+  ClassFactory* factory = nullptr;
+  return SUCCEEDED(factoryFrom(lib, clsid, &factory));
+}
+
 struct FoundServer {
   std::string path;
-  const TypeLibDesc* typeLib = nullptr;
+  const TypeLibDesc* typeLib = nullptr;  // null when `creates` found the server
 };
 
-// Registration-free lookup: the first family server in the search folders whose type
-// library satisfies match; an empty path when none does.
-FoundServer findRegistrationFree(const std::function<bool(const TypeLibDesc&)>& match) {
+// Registration-free lookup: the first family server in the search folders that creates
+// the class asked for (`creates`, when given) or whose type library satisfies match; an
+// empty path when none does.
+FoundServer findRegistrationFree(const std::function<bool(const TypeLibDesc&)>& match,
+                                 const std::function<bool(const std::string&)>& creates = {}) {
   for (const std::string& folder : registrationFreeFolders()) {
     for (const char* name : kFamilyServers) {
       std::string path = folder + "/" + name;
+      if (creates && creates(path)) return FoundServer{path, nullptr};
       const TypeLibDesc* tl = typeLibraryOf(path);
       if (tl && match(*tl)) return FoundServer{path, tl};
     }
@@ -135,7 +148,11 @@ void addServerSearchPath(const std::string& folder) {
 
 std::string serverPathFor(const CLSID& clsid) {
   if (std::string p = registeredServer(clsid); !p.empty()) return p;
-  return findRegistrationFree([&](const TypeLibDesc& tl) { return tl.findClass(clsid) != nullptr; }).path;
+  // A class that is there but not creatable is still found through the type library, so
+  // that creating it reports CLASS_E_CLASSNOTAVAILABLE rather than "not registered".
+  return findRegistrationFree([&](const TypeLibDesc& tl) { return tl.findClass(clsid) != nullptr; },
+                              [&](const std::string& path) { return createsClass(path, clsid); })
+      .path;
 }
 
 HRESULT CoCreateInstance(const CLSID& clsid, ObjectPtr* out) {
