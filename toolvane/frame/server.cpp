@@ -32,7 +32,7 @@ class Factory : public ClassFactory {
 std::string thisLibraryPath() {
   Dl_info info{};
   if (!dladdr(reinterpret_cast<void*>(&thisLibraryPath), &info) || !info.dli_fname) return {};
-  const std::string loaded = info.dli_fname;
+  std::string loaded = info.dli_fname;  // not const: returned by move
   const auto slash = loaded.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : loaded.substr(0, slash == 0 ? 1 : slash);
   char* real = realpath(folder.c_str(), nullptr);
