@@ -371,6 +371,21 @@ TEST_F(Program, CarriesItsVersionBlockAndIcon) {
   EXPECT_EQ(LoadIconA(GetModuleHandleA(nullptr), "A_MAIN"), nullptr);
 }
 
+// Files in the current folder named as the libraries the program needs are never taken
+// for them: the run path has no empty entry. (The loader stops at a file it cannot read
+// as a library, so the run would fail.)
+constexpr std::size_t kNotAnElfFileSize = 256;
+
+TEST_F(Program, IgnoresLibrariesInTheCurrentFolder) {
+  TempDir dir;
+  writeFile(dir.file("sprite.png"), makePng(pattern(4, 4, false), PNG_COLOR_TYPE_RGB, 8, false));
+  for (const char* name : {"libstdc++.so.6", "libpng16.so.16", "libquendelplatform.so.3", "libtoolvane0305.so"})
+    writeFile(dir.file(name), std::vector<std::uint8_t>(kNotAnElfFileSize, 'x'));
+  const RunResult r = run({"4P", "sprite.png", "out.png"}, "cd " + quote(dir.path()) + " &&");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(::access(dir.file("out.png").c_str(), F_OK), 0);
+}
+
 TEST_F(Program, UsageForWrongArguments) {
   for (const auto& args : std::vector<std::vector<std::string>>{{},
                                                                 {"4", "a"},
