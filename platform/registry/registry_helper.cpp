@@ -51,14 +51,14 @@ LONG read(DWORD* value) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  ::dup2(1, 2);
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  (void)::dup2(1, 2);
+  (void)std::setvbuf(stdout, nullptr, _IONBF, 0);
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode != "read" && mode != "write") return 2;
   LONG rc = mode == "write" ? write() : ERROR_SUCCESS;
   DWORD value = 0;
   if (rc == ERROR_SUCCESS) rc = read(&value);
-  std::printf("result: %ld\nvalue: %lu\n", static_cast<long>(rc), static_cast<unsigned long>(value));
-  std::printf("sqlite mapped: %s\nend\n", mapped(quendel::registry::kSqliteLibraryFile) ? "yes" : "no");
+  (void)std::printf("result: %ld\nvalue: %lu\n", static_cast<long>(rc), static_cast<unsigned long>(value));
+  (void)std::printf("sqlite mapped: %s\nend\n", mapped(quendel::registry::kSqliteLibraryFile) ? "yes" : "no");
   return 0;
 }

@@ -13,8 +13,8 @@ namespace {
 constexpr const char* kFacility = "registry";
 
 void* sqliteHandle() {
-  static void* const handle = platform::openSystemLibrary(kSqliteLibraryFile, kSqliteLibraryVariable, kFacility,
-                                                          "no hive can be opened");
+  static void* const handle =
+      platform::openSystemLibrary(kSqliteLibraryFile, kSqliteLibraryVariable, kFacility, "no hive can be opened");
   return handle;
 }
 
@@ -36,8 +36,8 @@ int whenMissing<&::sqlite3_close_v2, int>() {
 }  // namespace quendel::registry
 
 // The SQLite functions the registry calls, one X(result, name, (parameters), (arguments))
-// each, with the prototypes of <sqlite3.h>. sqlite3_open_v2 and sqlite3_db_config are
-// written out below.
+// each, with the prototypes (and, where it names them, the parameter names) of
+// <sqlite3.h>. sqlite3_open_v2 and sqlite3_db_config are written out below.
 // clang-format off
 #define QUENDEL_SQLITE_FUNCTIONS(X) \
   X(int, sqlite3_bind_blob64, \
@@ -49,28 +49,29 @@ int whenMissing<&::sqlite3_close_v2, int>() {
   X(int, sqlite3_changes, (sqlite3* db), (db)) \
   X(int, sqlite3_clear_bindings, (sqlite3_stmt* st), (st)) \
   X(int, sqlite3_close_v2, (sqlite3* db), (db)) \
-  X(const void*, sqlite3_column_blob, (sqlite3_stmt* st, int column), (st, column)) \
-  X(int, sqlite3_column_bytes, (sqlite3_stmt* st, int column), (st, column)) \
-  X(sqlite3_int64, sqlite3_column_int64, (sqlite3_stmt* st, int column), (st, column)) \
-  X(const unsigned char*, sqlite3_column_text, (sqlite3_stmt* st, int column), (st, column)) \
+  X(const void*, sqlite3_column_blob, (sqlite3_stmt* st, int iCol), (st, iCol)) \
+  X(int, sqlite3_column_bytes, (sqlite3_stmt* st, int iCol), (st, iCol)) \
+  X(sqlite3_int64, sqlite3_column_int64, (sqlite3_stmt* st, int iCol), (st, iCol)) \
+  X(const unsigned char*, sqlite3_column_text, (sqlite3_stmt* st, int iCol), (st, iCol)) \
   X(int, sqlite3_exec, \
-    (sqlite3* db, const char* sql, int (*callback)(void*, int, char**, char**), void* context, char** message), \
-    (db, sql, callback, context, message)) \
+    (sqlite3* db, const char* sql, int (*callback)(void*, int, char**, char**), void* context, char** errmsg), \
+    (db, sql, callback, context, errmsg)) \
   X(int, sqlite3_extended_result_codes, (sqlite3* db, int on), (db, on)) \
   X(int, sqlite3_file_control, (sqlite3* db, const char* name, int op, void* argument), (db, name, op, argument)) \
-  X(int, sqlite3_finalize, (sqlite3_stmt* st), (st)) \
+  X(int, sqlite3_finalize, (sqlite3_stmt* pStmt), (pStmt)) \
   X(sqlite3_int64, sqlite3_last_insert_rowid, (sqlite3* db), (db)) \
   X(int, sqlite3_prepare_v2, \
-    (sqlite3* db, const char* sql, int size, sqlite3_stmt** st, const char** tail), (db, sql, size, st, tail)) \
+    (sqlite3* db, const char* zSql, int nByte, sqlite3_stmt** ppStmt, const char** pzTail), \
+    (db, zSql, nByte, ppStmt, pzTail)) \
   X(int, sqlite3_prepare_v3, \
-    (sqlite3* db, const char* sql, int size, unsigned int flags, sqlite3_stmt** st, const char** tail), \
-    (db, sql, size, flags, st, tail)) \
-  X(int, sqlite3_reset, (sqlite3_stmt* st), (st)) \
+    (sqlite3* db, const char* zSql, int nByte, unsigned int prepFlags, sqlite3_stmt** ppStmt, const char** pzTail), \
+    (db, zSql, nByte, prepFlags, ppStmt, pzTail)) \
+  X(int, sqlite3_reset, (sqlite3_stmt* pStmt), (pStmt)) \
   X(int, sqlite3_step, (sqlite3_stmt* st), (st))
 // clang-format on
 
-#define QUENDEL_SQLITE_ENTRY(Result, name, parameters, arguments)                                                 \
-  QUENDEL_SYSTEM_LIBRARY_ENTRY(quendel::registry::kFacility, quendel::registry::sqliteHandle,                     \
+#define QUENDEL_SQLITE_ENTRY(Result, name, parameters, arguments)                             \
+  QUENDEL_SYSTEM_LIBRARY_ENTRY(quendel::registry::kFacility, quendel::registry::sqliteHandle, \
                                quendel::registry::whenMissing, Result, name, parameters, arguments)
 
 QUENDEL_SQLITE_FUNCTIONS(QUENDEL_SQLITE_ENTRY)

@@ -17,9 +17,15 @@
 // fail); it is ignored in set-user-ID programs.
 #pragma once
 
+#include "support/export.h"
+
+QUENDEL_EXPORT_BEGIN
+
 namespace quendel::registry {
 
 constexpr const char* kSqliteLibraryFile = "libsqlite3.so.0";
 constexpr const char* kSqliteLibraryVariable = "QUENDEL_SQLITE_LIBRARY";
 
 }  // namespace quendel::registry
+
+QUENDEL_EXPORT_END

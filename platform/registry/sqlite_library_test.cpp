@@ -17,9 +17,9 @@
 
 namespace {
 
+using quendel::registry::testing::PrivateRegistry;
 using quendel::testing::builtProgram;
 using quendel::testing::ChildProcess;
-using quendel::registry::testing::PrivateRegistry;
 using quendel::testing::ScopedEnv;
 
 constexpr int kHelperTimeoutMs = 30000;
