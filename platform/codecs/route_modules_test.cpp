@@ -1,10 +1,11 @@
-// The TIFF reader and the metafile renderer through their modules: what they decode, and
-// how they fail when the module is not there.
+// The JPEG and TIFF readers and the metafile renderer through their modules: what they
+// decode, and how they fail when the module is not there.
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
 #include <cstdlib>
 
+#include "platform/codecs/jpeg_reader.h"
 #include "platform/codecs/metafile_header.h"
 #include "platform/codecs/metafile_renderer.h"
 #include "platform/codecs/test_metafiles.h"
@@ -44,6 +45,110 @@ TEST(TiffReader, SniffsWithoutTheModuleAndDecodesThroughIt) {
   EXPECT_EQ(decodeTiffFile(dir.file("cut.tif"), &pic, &cmyk), DecodeStatus::Damaged);
 }
 
+// Left half `left`, right half `right`.
+Pixels halves(int width, int height, std::uint32_t left, std::uint32_t right) {
+  Pixels p;
+  p.width = width;
+  p.height = height;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) p.argb.push_back(x < width / 2 ? left : right);
+  return p;
+}
+
+// Opaque, and each colour channel within `tolerance` of `want`'s.
+::testing::AssertionResult nearColor(std::uint32_t got, std::uint32_t want, int tolerance) {
+  if ((got >> 24) != 0xFF) return ::testing::AssertionFailure() << std::hex << got << " is not opaque";
+  for (int shift : {0, 8, 16}) {
+    const int g = static_cast<int>((got >> shift) & 0xFF), w = static_cast<int>((want >> shift) & 0xFF);
+    if (g - w > tolerance || w - g > tolerance)
+      return ::testing::AssertionFailure() << std::hex << got << " is not near " << want;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// The offset of a JPEG's frame header (SOF0 or SOF2); its height and width follow at +5 and +7.
+std::size_t jpegFrameHeader(const std::vector<std::uint8_t>& jpeg) {
+  for (std::size_t i = 2; i + 9 < jpeg.size(); ++i)
+    if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) return i;
+  ADD_FAILURE() << "no frame header";
+  return 0;
+}
+
+void claimJpegSize(std::vector<std::uint8_t>& jpeg, int width, int height) {
+  const std::size_t at = jpegFrameHeader(jpeg);
+  jpeg[at + 5] = static_cast<std::uint8_t>(height >> 8);
+  jpeg[at + 6] = static_cast<std::uint8_t>(height);
+  jpeg[at + 7] = static_cast<std::uint8_t>(width >> 8);
+  jpeg[at + 8] = static_cast<std::uint8_t>(width);
+}
+
+TEST(JpegReader, SniffsWithoutTheModuleAndDecodesEachKindThroughIt) {
+  const std::uint8_t start[] = {0xFF, 0xD8, 0xFF};
+  EXPECT_TRUE(looksLikeJpeg(start, 3));
+  EXPECT_FALSE(looksLikeJpeg(start, 2));
+  DecodedPicture pic;
+  EXPECT_EQ(decodeJpeg(reinterpret_cast<const std::uint8_t*>("GIF89a"), 6, &pic), DecodeStatus::UnknownFormat);
+  constexpr std::uint32_t kLeft = 0xFF3366CC, kRight = 0xFFE0A010;
+  constexpr int kTolerance = 8;
+  const Pixels p = halves(16, 8, kLeft, kRight);
+  const struct {
+    int kind;  // as makeJpeg takes it
+    bool progressive;
+    int dpi;
+    bool grey, cmyk;
+    int bits;
+  } rows[] = {{0, false, 150, false, false, 24},
+              {0, true, 0, false, false, 24},
+              {1, false, 0, true, false, 8},
+              {2, true, 0, false, true, 32}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << "kind " << r.kind << (r.progressive ? " progressive" : ""));
+    const auto jpeg = makeJpeg(p, r.kind, r.progressive, r.dpi);
+    bool cmyk = !r.cmyk;
+    ASSERT_EQ(decodeJpeg(jpeg.data(), jpeg.size(), &pic, &cmyk), DecodeStatus::Ok);
+    EXPECT_EQ(cmyk, r.cmyk);
+    EXPECT_EQ(pic.grey, r.grey);
+    EXPECT_EQ(pic.bitsPerPixel, r.bits);
+    EXPECT_FALSE(pic.hasAlpha);
+    EXPECT_DOUBLE_EQ(pic.dpiX, r.dpi);
+    EXPECT_DOUBLE_EQ(pic.dpiY, r.dpi);
+    ASSERT_EQ(pic.pixels->width(), 16);
+    ASSERT_EQ(pic.pixels->height(), 8);
+    // A grey file keeps the red channel, which makeJpeg writes as the grey level.
+    const auto expect = [&](std::uint32_t c) { return r.grey ? 0xFF000000u | ((c >> 16) & 0xFF) * 0x010101u : c; };
+    for (int y = 0; y < 8; ++y) {
+      EXPECT_TRUE(nearColor(pic.pixels->row(y)[2], expect(kLeft), kTolerance)) << y;
+      EXPECT_TRUE(nearColor(pic.pixels->row(y)[13], expect(kRight), kTolerance)) << y;
+    }
+  }
+}
+
+TEST(JpegReader, CutHugeAndImplausibleFilesFailBeforeHandingOutPixels) {
+  const auto whole = makeJpeg(pattern(16, 16, false), 0, false);
+  auto cut = whole;
+  cut.resize(cut.size() / 2);
+  auto huge = whole;
+  claimJpegSize(huge, 60000, 60000);  // each side passes, the count does not
+  // Far more pixels than a file this small can describe.
+  auto implausible = whole;
+  claimJpegSize(implausible, 4000, 4000);
+  const struct {
+    const char* name;
+    const std::vector<std::uint8_t>& bytes;
+    DecodeStatus status;
+  } rows[] = {{"cut", cut, DecodeStatus::Damaged},
+              {"huge", huge, DecodeStatus::TooLarge},
+              {"implausible", implausible, DecodeStatus::Damaged}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    DecodedPicture pic;
+    bool cmyk = true;
+    EXPECT_EQ(decodeJpeg(r.bytes.data(), r.bytes.size(), &pic, &cmyk), r.status);
+    EXPECT_FALSE(pic.pixels);
+    EXPECT_TRUE(cmyk) << "left as it was";
+  }
+}
+
 void lookInAnEmptyFolder(const TempDir& dir) {
   setenv("QUENDEL_MODULE_DIR", dir.path().c_str(), 1);
   setenv("QUENDEL_DEBUG", "1", 1);
@@ -61,6 +166,16 @@ void lookInAnEmptyFolder(const TempDir& dir) {
   std::exit(failed && !pic.pixels ? 0 : 1);
 }
 
+// Exit 0 when decoding failed as Damaged and handed out no pixels.
+[[noreturn]] void decodeJpegWithoutItsModule() {
+  const auto jpeg = makeJpeg(pattern(4, 4, false), 0, false);
+  TempDir empty;
+  lookInAnEmptyFolder(empty);
+  DecodedPicture pic;
+  const bool failed = decodeJpeg(jpeg.data(), jpeg.size(), &pic) == DecodeStatus::Damaged;
+  std::exit(failed && !pic.pixels ? 0 : 1);
+}
+
 // Exit 0 when drawing failed as Damaged and left the pixels as they were.
 [[noreturn]] void drawMetafileWithoutItsModule() {
   TempDir empty;
@@ -75,8 +190,10 @@ void lookInAnEmptyFolder(const TempDir& dir) {
 
 // Each check runs in a fresh process (the module of a route is loaded once per process)
 // whose loader looks in an empty folder.
-TEST(MissingModule, TiffDecodingAndMetafileDrawingFailAsDamagedAndSayWhy) {
+TEST(MissingModule, DecodingAndMetafileDrawingFailAsDamagedAndSayWhy) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(decodeJpegWithoutItsModule(), testing::ExitedWithCode(0),
+              "module libquendeljpeg.so: .*libquendeljpeg.so");
   EXPECT_EXIT(decodeTiffWithoutItsModule(), testing::ExitedWithCode(0),
               "module libquendeltiff.so: .*libquendeltiff.so");
   EXPECT_EXIT(drawMetafileWithoutItsModule(), testing::ExitedWithCode(0),
