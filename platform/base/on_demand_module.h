@@ -1,5 +1,5 @@
 // A shared module of the port's own that carries one heavy route (metafile drawing, TIFF,
-// JPEG, downloads) with the outside libraries it links, loaded with dlopen the first
+// JPEG, GIF, downloads) with the outside libraries it links, loaded with dlopen the first
 // time a run takes that route, so that a run which never takes it never maps those
 // libraries.
 //
