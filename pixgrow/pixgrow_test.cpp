@@ -549,7 +549,8 @@ TEST_F(Program, FailedSaveKeepsTheExistingFile) {
 }
 
 // The outside libraries of the routes a PNG run never takes, as the loader names them.
-const char* const kHeavyLibraries[] = {"librsvg", "libcurl", "libtiff", "libwmf", "libemf2svg", "libcairo"};
+const char* const kHeavyLibraries[] = {"librsvg", "libcurl", "libtiff",    "libjpeg",
+                                       "libgif",  "libwmf",  "libemf2svg", "libcairo"};
 
 // The libraries the dynamic loader looked for in a run under LD_DEBUG=libs.
 std::vector<std::string> librariesSought(const std::string& loaderLog) {
@@ -568,6 +569,15 @@ bool sought(const std::vector<std::string>& names, const std::string& prefix) {
   return false;
 }
 
+// GIF palette indices 0 and 1 in turn.
+Pixels twoColourIndices(int width, int height) {
+  Pixels p;
+  p.width = width;
+  p.height = height;
+  for (int i = 0; i < width * height; ++i) p.argb.push_back(static_cast<std::uint32_t>(i % 2));
+  return p;
+}
+
 TEST_F(Program, APngRunMapsNoLibraryOfTheOtherRoutes) {
   TempDir dir;
   writeFile(dir.file("sprite.png"), makePng(pattern(16, 16, true), PNG_COLOR_TYPE_RGBA, 8, false));
@@ -576,22 +586,30 @@ TEST_F(Program, APngRunMapsNoLibraryOfTheOtherRoutes) {
   const auto names = librariesSought(r.out);
   ASSERT_TRUE(sought(names, "libpng")) << "the loader's log was not read:\n" << r.out;
   for (const char* heavy : kHeavyLibraries) EXPECT_FALSE(sought(names, heavy)) << heavy << " was loaded";
-  EXPECT_EQ(r.out.find("libquendeltiff.so"), std::string::npos);
-  EXPECT_EQ(r.out.find("libquendelmetafile.so"), std::string::npos);
+  for (const char* module : {"libquendeltiff.so", "libquendeljpeg.so", "libquendelgif.so", "libquendelmetafile.so"})
+    EXPECT_EQ(r.out.find(module), std::string::npos) << module << " was loaded";
 }
 
-TEST_F(Program, TiffAndMetafileRunsLoadTheirModules) {
+TEST_F(Program, RunsOfTheOtherRoutesLoadTheirModules) {
   TempDir dir;
   makeTiff(dir.file("in.tif"), pattern(6, 4, false), COMPRESSION_LZW, 2, 8, false);
+  writeFile(dir.file("in.jpg"), makeJpeg(pattern(6, 4, false), 0, false));
+  makeGif(dir.file("in.gif"), twoColourIndices(6, 4), {0xFF0000, 0x0000FF}, -1, false);
   writeFile(dir.file("in.emf"), makeEmf(8, 6, {{0, 0, 4, 6, RGB(255, 0, 0)}}));
-  for (const auto& [name, library] : {std::pair{"in.tif", "libtiff"}, std::pair{"in.emf", "librsvg"}}) {
+  const struct {
+    const char* name;
+    const char* library;
+    LONG width;  // of the enlarged picture
+  } rows[] = {
+      {"in.tif", "libtiff", 12}, {"in.jpg", "libjpeg", 12}, {"in.gif", "libgif", 12}, {"in.emf", "librsvg", 16}};
+  for (const auto& [name, library, width] : rows) {
     SCOPED_TRACE(name);
     const RunResult r = run({"4P", dir.file(name), dir.file("out.png")}, "LD_DEBUG=libs");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_TRUE(sought(librariesSought(r.out), library));
     PictureInfo info;
     (void)LoadPictureFile(u16(dir.file("out.png")), info, 0, false);
-    EXPECT_EQ(info.Width, name[3] == 't' ? 12 : 16);
+    EXPECT_EQ(info.Width, width);
   }
 }
 
@@ -599,14 +617,19 @@ TEST_F(Program, AMissingModuleFailsLikeADamagedFileAndSaysWhy) {
   TempDir dir;
   ::mkdir(dir.file("no modules").c_str(), 0755);
   makeTiff(dir.file("in.tif"), pattern(6, 4, false), COMPRESSION_LZW, 2, 8, false);
+  writeFile(dir.file("in.jpg"), makeJpeg(pattern(6, 4, false), 0, false));
+  makeGif(dir.file("in.gif"), twoColourIndices(6, 4), {0xFF0000, 0x0000FF}, -1, false);
   writeFile(dir.file("in.wmf"), makeWmf(8, 6, {{0, 0, 4, 6, RGB(255, 0, 0)}}));
   const std::string env = "QUENDEL_DEBUG=1 QUENDEL_MODULE_DIR=" + quote(dir.file("no modules"));
-  // A TIFF goes through GDI+, a metafile through the OLE loader: each fails as a damaged file would there.
+  // A TIFF goes through GDI+, a metafile through the OLE loader, a JPEG and a GIF through
+  // the OLE loader and then GDI+: each fails as a damaged file would there.
   const struct {
     const char* name;
     const char* module;
     const char* description;
   } rows[] = {{"in.tif", "libquendeltiff.so", "Description:  Can't load bitmap file. Invalid parameter\n"},
+              {"in.jpg", "libquendeljpeg.so", "Description:  Can't load bitmap file. Invalid parameter\n"},
+              {"in.gif", "libquendelgif.so", "Description:  Can't load bitmap file. Invalid parameter\n"},
               {"in.wmf", "libquendelmetafile.so", "Error number: 481\nDescription:  Invalid picture\n"}};
   for (const auto& [name, module, description] : rows) {
     SCOPED_TRACE(name);

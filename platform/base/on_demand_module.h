@@ -1,6 +1,7 @@
 // A shared module of the port's own that carries one heavy route (metafile drawing, TIFF,
-// downloads) with the outside libraries it links, loaded with dlopen the first time a
-// run takes that route, so that a run which never takes it never maps those libraries.
+// JPEG, GIF, downloads) with the outside libraries it links, loaded with dlopen the first
+// time a run takes that route, so that a run which never takes it never maps those
+// libraries.
 //
 //   struct TiffModule { ModuleTableHeader header; int (*decode)(...); };
 //   const TiffModule* tiff() {

@@ -3,6 +3,10 @@
 // A file that ends before its last scan is Damaged (the library would fill the rest
 // with grey), as is any data the library rejects; 100000 pixels or more in either
 // direction: TooLarge, before the pixels are allocated.
+// libjpeg is linked by the JPEG module (jpeg_module.h), loaded on the first decode; a
+// module that cannot be loaded makes decoding Damaged, as data libjpeg rejects, with a
+// debug line that tells why. looksLikeJpeg, and decodeJpeg on data that is no JPEG
+// (UnknownFormat), need no module.
 #pragma once
 
 #include <cstddef>

@@ -56,7 +56,7 @@ void toPlainArgb(std::uint32_t* p, std::size_t count, bool hasAlpha) {
   }
 }
 
-DecodeStatus decode(const char* path, TiffInfo* info, TiffAllocate allocate, void* context) {
+DecodeStatus decode(const char* path, TiffInfo* info, PixelAllocate allocate, void* context) {
   std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpen(path, "r"));
   if (!tif) return DecodeStatus::Damaged;
   std::uint32_t w = 0, h = 0;
@@ -81,7 +81,7 @@ DecodeStatus decode(const char* path, TiffInfo* info, TiffAllocate allocate, voi
   return DecodeStatus::Ok;
 }
 
-int decodeEntry(const char* path, TiffInfo* info, TiffAllocate allocate, void* context) {
+int decodeEntry(const char* path, TiffInfo* info, PixelAllocate allocate, void* context) {
   return static_cast<int>(decode(path, info, allocate, context));
 }
 

@@ -2,14 +2,15 @@
 // picture stack that links libtiff; tiff_reader.cpp loads it on the first TIFF.
 //
 // decode reads the first page of the file at `path`: it fills `info`, asks `allocate`
-// for width x height pixels once the size passed picture_limits.h, and writes them
-// there as 0xAARRGGBB with plain (not premultiplied) alpha. It returns a DecodeStatus;
-// the pixels are only complete when it returns Ok.
+// (module_pixels.h) for width x height pixels once the size passed picture_limits.h,
+// and writes them there as 0xAARRGGBB with plain (not premultiplied) alpha. It returns
+// a DecodeStatus; the pixels are only complete when it returns Ok.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/base/on_demand_module.h"
+#include "platform/codecs/module_pixels.h"
 #include "support/export.h"
 
 QUENDEL_EXPORT_BEGIN
@@ -28,12 +29,9 @@ struct TiffInfo {
   double dpiX, dpiY;  // 0 when the file does not say
 };
 
-// A pixel buffer for width x height pixels, or nullptr when it cannot be had.
-using TiffAllocate = std::uint32_t* (*)(void* context, int width, int height);
-
 struct TiffModule {
   platform::ModuleTableHeader header;
-  int (*decode)(const char* path, TiffInfo* info, TiffAllocate allocate, void* context);
+  int (*decode)(const char* path, TiffInfo* info, PixelAllocate allocate, void* context);
 };
 
 // The TIFF tag values of the kinds the reader tells apart.

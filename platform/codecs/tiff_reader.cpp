@@ -1,5 +1,6 @@
 #include "platform/codecs/tiff_reader.h"
 
+#include "platform/codecs/module_pixels.h"
 #include "platform/codecs/tiff_module.h"
 
 namespace quendel::codecs {
@@ -9,12 +10,6 @@ namespace {
 const TiffModule* tiffModule() {
   static platform::OnDemandModule module(kTiffModuleFile, kTiffModuleEntry, kTiffModuleVersion, sizeof(TiffModule));
   return module.table<TiffModule>();
-}
-
-std::uint32_t* allocatePixels(void* context, int width, int height) {
-  auto& pixels = *static_cast<std::shared_ptr<gdi::PixelStore>*>(context);
-  pixels = gdi::PixelStore::create(width, height, false);
-  return pixels ? pixels->data() : nullptr;
 }
 
 }  // namespace
@@ -31,7 +26,7 @@ DecodeStatus decodeTiffFile(const std::string& path, DecodedPicture* out, bool* 
   if (!module) return DecodeStatus::Damaged;  // as a file the reader cannot read
   TiffInfo info{};
   std::shared_ptr<gdi::PixelStore> pixels;
-  const auto s = static_cast<DecodeStatus>(module->decode(path.c_str(), &info, allocatePixels, &pixels));
+  const auto s = static_cast<DecodeStatus>(module->decode(path.c_str(), &info, allocatePixelStore, &pixels));
   if (s != DecodeStatus::Ok) return s;
   DecodedPicture r;
   r.pixels = std::move(pixels);
