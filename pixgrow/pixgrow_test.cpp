@@ -578,14 +578,17 @@ Pixels twoColourIndices(int width, int height) {
   return p;
 }
 
+// With the library found beside the program and no hive yet, nothing opens SQLite either.
 TEST_F(Program, APngRunMapsNoLibraryOfTheOtherRoutes) {
   TempDir dir;
   writeFile(dir.file("sprite.png"), makePng(pattern(16, 16, true), PNG_COLOR_TYPE_RGBA, 8, false));
-  const RunResult r = run({"4P", dir.file("sprite.png"), dir.file("out.png")}, "LD_DEBUG=libs");
+  const RunResult r = run({"4P", dir.file("sprite.png"), dir.file("out.png")},
+                          "QUENDEL_REGISTRY_DIR=" + quote(dir.file("registry")) + " LD_DEBUG=libs");
   ASSERT_EQ(r.status, 0) << r.out;
   const auto names = librariesSought(r.out);
   ASSERT_TRUE(sought(names, "libpng")) << "the loader's log was not read:\n" << r.out;
   for (const char* heavy : kHeavyLibraries) EXPECT_FALSE(sought(names, heavy)) << heavy << " was loaded";
+  EXPECT_FALSE(sought(names, "libsqlite3")) << "SQLite was loaded";
   for (const char* module : {"libquendeltiff.so", "libquendeljpeg.so", "libquendelgif.so", "libquendelmetafile.so"})
     EXPECT_EQ(r.out.find(module), std::string::npos) << module << " was loaded";
 }
