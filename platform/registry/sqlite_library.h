@@ -10,8 +10,8 @@
 //
 // Failure: when libsqlite3 cannot be loaded (one debug line names the file and the
 // loader's message), sqlite3_open_v2 fails with SQLITE_CANTOPEN and no connection, so
-// every hive reads as one that cannot be opened (ERROR_ACCESS_DENIED); nothing is
-// written.
+// every hive reads as one that cannot be opened (ERROR_ACCESS_DENIED); no key or value
+// is stored (a new hive's file stays empty).
 //
 // QUENDEL_SQLITE_LIBRARY names another file to load (tests use it to make the load
 // fail); it is ignored in set-user-ID programs.

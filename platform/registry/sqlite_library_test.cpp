@@ -1,5 +1,5 @@
 // Loading SQLite at first use: a process that finds no hive never maps it, one that opens
-// a hive maps it, and without the library no hive opens and nothing is written.
+// a hive maps it, and without the library no hive opens and nothing is stored.
 #include "platform/registry/sqlite_library.h"
 
 #include <gtest/gtest.h>
@@ -90,7 +90,7 @@ TEST_F(SqliteLoading, OnlyAProcessThatOpensAHiveMapsIt) {
   EXPECT_EQ(after["sqlite mapped"], "yes");
 }
 
-// A missing file, or one that is no library: no hive opens, nothing is written, and the
+// A missing file, or one that is no library: no hive opens, nothing is stored, and the
 // reason is told once.
 TEST_F(SqliteLoading, WithoutTheLibraryNoHiveOpens) {
   // Beside the hive folder, so that only the hives themselves are in it.
