@@ -3,6 +3,8 @@
 //
 //   ChildProcess p({builtProgram("platform_window_helper"), "window", "shown", "7"});
 //   std::string id = p.readLine();               // what the child printed
+//   HelperReport r = runHelperProgram({builtProgram("platform_registry_helper"), "read"});
+//   EXPECT_EQ(r["result"], "0");                 // its "result: 0" line
 //
 // The private X server for such tests is platform/x11/xvfb_server.h.
 #pragma once
@@ -15,6 +17,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -110,6 +113,42 @@ inline std::string builtProgram(const std::string& name) {
   if (n <= 0) return name;
   std::string path(self, static_cast<std::size_t>(n));
   return path.substr(0, path.rfind('/') + 1) + name;
+}
+
+// What a helper program printed up to its line "end": its "name: value" lines by name,
+// and every line. `ended` is false when the program stopped or timed out before "end".
+struct HelperReport {
+  std::map<std::string, std::string> values;
+  std::vector<std::string> lines;
+  bool ended = false;
+
+  // The value of `name`, or "(missing)".
+  std::string operator[](const std::string& name) const {
+    auto it = values.find(name);
+    return it == values.end() ? "(missing)" : it->second;
+  }
+  // How many lines contain both a and b.
+  int linesContaining(const std::string& a, const std::string& b) const {
+    int n = 0;
+    for (const auto& line : lines) n += line.find(a) != std::string::npos && line.find(b) != std::string::npos;
+    return n;
+  }
+};
+
+// Runs argv and reads its report, waiting at most lineTimeoutMs for each line.
+inline HelperReport runHelperProgram(const std::vector<std::string>& argv, int lineTimeoutMs = 30000) {
+  ChildProcess child(argv);
+  HelperReport report;
+  for (std::string line = child.readLine(lineTimeoutMs); !line.empty(); line = child.readLine(lineTimeoutMs)) {
+    if (line == "end") {
+      report.ended = true;
+      break;
+    }
+    report.lines.push_back(line);
+    if (auto colon = line.find(": "); colon != std::string::npos)
+      report.values[line.substr(0, colon)] = line.substr(colon + 2);
+  }
+  return report;
 }
 
 }  // namespace quendel::testing

@@ -7,9 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
-#include <vector>
 
 #include "platform/registry/registry_test_support.h"
 #include "support/test_processes.h"
@@ -19,7 +17,6 @@ namespace {
 
 using quendel::registry::testing::PrivateRegistry;
 using quendel::testing::builtProgram;
-using quendel::testing::ChildProcess;
 using quendel::testing::ScopedEnv;
 
 constexpr int kHelperTimeoutMs = 30000;
@@ -28,30 +25,10 @@ constexpr const char* kNotFound = "2";      // ERROR_FILE_NOT_FOUND
 constexpr const char* kAccessDenied = "5";  // ERROR_ACCESS_DENIED
 
 // What one run of platform_registry_helper printed.
-struct HelperRun {
-  std::map<std::string, std::string> values;
-  std::vector<std::string> lines;
-  bool ended = false;
-
-  std::string operator[](const std::string& name) const {
-    auto it = values.find(name);
-    return it == values.end() ? "(missing)" : it->second;
-  }
-};
+using HelperRun = quendel::testing::HelperReport;
 
 HelperRun runHelper(const std::string& mode) {
-  ChildProcess child({builtProgram("platform_registry_helper"), mode});
-  HelperRun run;
-  for (std::string line = child.readLine(kHelperTimeoutMs); !line.empty(); line = child.readLine(kHelperTimeoutMs)) {
-    if (line == "end") {
-      run.ended = true;
-      break;
-    }
-    run.lines.push_back(line);
-    if (auto colon = line.find(": "); colon != std::string::npos)
-      run.values[line.substr(0, colon)] = line.substr(colon + 2);
-  }
-  return run;
+  return quendel::testing::runHelperProgram({builtProgram("platform_registry_helper"), mode}, kHelperTimeoutMs);
 }
 
 // The bytes of every file under folder, added up.
@@ -105,11 +82,7 @@ TEST_F(SqliteLoading, WithoutTheLibraryNoHiveOpens) {
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run["result"], kAccessDenied);
     EXPECT_EQ(run["sqlite mapped"], "no");
-    int told = 0;
-    for (const auto& line : run.lines)
-      told += line.find("registry: " + file + " cannot be loaded (") != std::string::npos &&
-              line.find("; no hive can be opened") != std::string::npos;
-    EXPECT_EQ(told, 1);
+    EXPECT_EQ(run.linesContaining("registry: " + file + " cannot be loaded (", "; no hive can be opened"), 1);
     EXPECT_EQ(bytesUnder(hives), 0u);
   }
 }

@@ -5,9 +5,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
-#include <vector>
 
 #include "platform/codecs/test_pictures.h"
 #include "platform/x11/x11_session.h"
@@ -18,41 +16,15 @@
 namespace {
 
 using quendel::testing::builtProgram;
-using quendel::testing::ChildProcess;
 using quendel::testing::ScopedEnv;
 using quendel::testpics::TempDir;
 using quendel::x11::XvfbServer;
 
-// What one run of platform_x11_helper printed: its "name: value" lines, and every line.
-struct HelperRun {
-  std::map<std::string, std::string> values;
-  std::vector<std::string> lines;
-  bool ended = false;
-
-  std::string operator[](const std::string& name) const {
-    auto it = values.find(name);
-    return it == values.end() ? "(missing)" : it->second;
-  }
-  int linesContaining(const std::string& a, const std::string& b) const {
-    int n = 0;
-    for (const auto& line : lines) n += line.find(a) != std::string::npos && line.find(b) != std::string::npos;
-    return n;
-  }
-};
+// What one run of platform_x11_helper printed.
+using HelperRun = quendel::testing::HelperReport;
 
 HelperRun runHelper(const std::string& mode) {
-  ChildProcess child({builtProgram("platform_x11_helper"), mode});
-  HelperRun run;
-  for (std::string line = child.readLine(30000); !line.empty(); line = child.readLine(30000)) {
-    if (line == "end") {
-      run.ended = true;
-      break;
-    }
-    run.lines.push_back(line);
-    if (auto colon = line.find(": "); colon != std::string::npos)
-      run.values[line.substr(0, colon)] = line.substr(colon + 2);
-  }
-  return run;
+  return quendel::testing::runHelperProgram({builtProgram("platform_x11_helper"), mode});
 }
 
 // The platform's own libraries, which must not link libxcb.
