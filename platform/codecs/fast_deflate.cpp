@@ -12,6 +12,8 @@ namespace quendel::codecs {
 namespace {
 
 constexpr std::size_t kBlockInput = 128 * 1024;
+// The smallest block a size hint makes: below it the buffers cost nothing worth saving.
+constexpr std::size_t kMinBlockInput = 4 * 1024;
 constexpr std::size_t kBlockHeaderRoom = 1024;  // room for the code tables of a block
 // Output is handed over in pieces of about this size: large enough for a file to take
 // them without copying them into its buffer.
@@ -445,15 +447,16 @@ struct FastDeflate::CodeLengthCode {
   }
 };
 
-FastDeflate::FastDeflate(Output output, std::size_t reach)
+FastDeflate::FastDeflate(Output output, std::size_t reach, std::size_t expected)
     : output_(std::move(output)),
       reach_(std::clamp<std::size_t>(reach, 1, kWindow)),
-      capacity_(kBlockInput + reach_),
+      blockInput_(expected ? std::clamp(expected, kMinBlockInput, kBlockInput) : kBlockInput),
+      capacity_(blockInput_ + reach_),
       block_(std::make_unique<std::uint8_t[]>(capacity_ + kReadSlack)),
       tokens_(std::make_unique_for_overwrite<std::uint32_t[]>(capacity_)),
       litFreq_(kLitLenSymbols, 0),
       distFreq_(kDistanceSymbols, 0) {
-  reserveOutput(kBlockHeaderRoom + kBlockInput);
+  reserveOutput(kBlockHeaderRoom + blockInput_);
   output_(kZlibHeader, sizeof kZlibHeader);
 }
 
@@ -484,7 +487,7 @@ void FastDeflate::write(const std::uint8_t* data, std::size_t size, const CopyPa
     return;
   }
   // Data that fits in a block is coded in place; the block ends early if need be.
-  if (size > capacity_ - end_ && size <= kBlockInput) flushBlock(false);
+  if (size > capacity_ - end_ && size <= blockInput_) flushBlock(false);
   if (size > capacity_ - end_) {
     writePieces(data, size, copies);
     return;

@@ -59,8 +59,10 @@ class FastDeflate {
   };
 
   // `reach`: the longest copy distance worth keeping history for across blocks (at
-  // most kWindow); runs need 1.
-  explicit FastDeflate(Output output, std::size_t reach = 1);
+  // most kWindow); runs need 1. `expected`: the stream's whole input when known, so
+  // that a small stream takes buffers of its size, not of a block; a wrong guess
+  // costs speed only.
+  explicit FastDeflate(Output output, std::size_t reach = 1, std::size_t expected = 0);
   // Data coded as literals and runs.
   void write(const std::uint8_t* data, std::size_t size);
   // Data with the caller's copies; the rest as literals and runs.
@@ -87,6 +89,7 @@ class FastDeflate {
 
   Output output_;
   std::size_t reach_;
+  std::size_t blockInput_;                   // the input a block takes
   std::size_t capacity_;                     // history plus one block of input
   std::unique_ptr<std::uint8_t[]> block_;    // kept history, then the current block's input
   std::size_t end_ = 0;                      // bytes in block_

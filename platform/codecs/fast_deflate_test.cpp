@@ -94,9 +94,11 @@ struct Piece {
   std::uint32_t offset = 0, period = 1, count = 0;
 };
 
-std::vector<std::uint8_t> compressPieces(const std::vector<Piece>& pieces, std::size_t reach) {
+std::vector<std::uint8_t> compressPieces(const std::vector<Piece>& pieces, std::size_t reach,
+                                         std::size_t expected = 0) {
   std::vector<std::uint8_t> out;
-  quendel::codecs::FastDeflate d([&](const std::uint8_t* p, std::size_t n) { out.insert(out.end(), p, p + n); }, reach);
+  quendel::codecs::FastDeflate d([&](const std::uint8_t* p, std::size_t n) { out.insert(out.end(), p, p + n); }, reach,
+                                 expected);
   for (const Piece& p : pieces) {
     if (p.unit.empty()) {
       d.write(p.bytes.data(), p.bytes.size());
@@ -180,7 +182,12 @@ TEST(FastDeflate, CopyPatternsRoundTripThroughZlib) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const auto all = joined(c.pieces);
-    EXPECT_EQ(inflateAll(compressPieces(c.pieces, c.reach), all.size()), all);
+    // Without a size, with the right one and with wrong ones: a small block takes rows
+    // longer than itself in pieces.
+    for (std::size_t expected : {std::size_t{0}, all.size(), all.size() / 50, std::size_t{1}, 4 * all.size()}) {
+      SCOPED_TRACE(expected);
+      EXPECT_EQ(inflateAll(compressPieces(c.pieces, c.reach, expected), all.size()), all);
+    }
   }
 }
 

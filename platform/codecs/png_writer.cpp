@@ -140,7 +140,7 @@ bool writePng(const gdi::RowSource& rows, const PngOptions& options, FileSink& s
       [&sink](const std::uint8_t* data, std::size_t size) {
         if (size) writeChunk(sink, "IDAT", data, size);
       },
-      copyRows ? lineBytes : 1);
+      copyRows ? lineBytes : 1, lineBytes * static_cast<std::size_t>(h));
   bool aboveUnfiltered = false;
   for (int y = 0; y < h && !sink.failed(); ++y) {
     const std::uint32_t* px = rows.row(y, scratch.data());
