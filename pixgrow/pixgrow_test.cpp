@@ -524,7 +524,9 @@ TEST_F(Program, BadInputFailsWithExitOneAndWritesNothing) {
         << run1.out;
     EXPECT_FALSE(std::filesystem::exists(out));
   }
-  for (const std::string& missing : {dir.file("missing.png"), dir.file("folder")}) {
+  std::string deep = "missing";  // a command line longer than the first read of it
+  for (int k = 0; k < 1000; ++k) deep += "/deep";
+  for (const std::string& missing : {dir.file("missing.png"), dir.file("folder"), dir.file(deep + ".png")}) {
     const RunResult r = run({"4", missing, dir.file("out.bmp")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "File not exist: " + missing + "\n");
